@@ -1,0 +1,24 @@
+#pragma once
+// The mute switch of a mixer line, for systems of major version 5.
+#include <windows.h>
+#include <mmsystem.h>
+
+class XPMuteControl {
+public:
+    XPMuteControl() noexcept = default;
+    virtual ~XPMuteControl();
+    XPMuteControl(const XPMuteControl&) = delete;
+    XPMuteControl& operator=(const XPMuteControl&) = delete;
+
+    // Finds the mute control of the destination line of componentType, or of its source line of
+    // sourceType (0xFFFFFFFF: the destination line itself). Does nothing once it has succeeded.
+    void Init(DWORD componentType, DWORD sourceType);
+    void SetValue(BOOL value);
+    bool IsInitialised() const noexcept { return m_bInitialised != 0; }
+
+private:
+    DWORD m_dwControlId = 0;
+    BOOL m_bInitialised = 0;
+    HMIXER m_hMixer = nullptr;
+    MIXERCAPSW m_caps{};
+};

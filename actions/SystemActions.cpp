@@ -1,0 +1,95 @@
+#include "actions/SystemActions.h"
+
+#include <shlobj.h>
+#include <urlhist.h>
+
+#include "framework/Text.h"
+
+CSystemActions g_SystemActions;
+
+namespace {
+constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr wchar_t kJumpListFolder[] = L"Microsoft\\Windows\\Recent\\AutomaticDestinations";
+
+// Spelled out here so the program does not depend on which import library carries them.
+constexpr CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+constexpr IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
+}  // namespace
+
+void CSystemActions::GetOsMajorVersion() {
+    if (m_dwMajorVersion != 0) return;
+    OSVERSIONINFOEXW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) m_dwMajorVersion = info.dwMajorVersion;
+#pragma GCC diagnostic pop
+}
+
+void CSystemActions::TurnMonitorOff() {
+    // Posted, never sent: a broadcast that waits for every top-level window would let one hung
+    // program hold the switch, and the user's work, on screen.
+    ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+}
+
+void CSystemActions::ClearBrowsingHistory() {
+    ::CoInitialize(nullptr);
+    IUrlHistoryStg2* history = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER, kIidUrlHistoryStg2,
+                                     reinterpret_cast<void**>(&history))) && history) {
+        history->ClearHistory();
+        history->Release();
+    }
+    ::CoUninitialize();
+}
+
+void CSystemActions::ClearTypedUrls() {
+    vp::LockGuard lock(m_csStore);
+    m_store.SetPath(kTypedUrlsKey);
+    // Stops at the first number that has no value; the values are numbered without gaps.
+    for (unsigned n = 1;; ++n) {
+        wchar_t name[16];
+        vp::FormatText(name, L"url%u", n);
+        if (m_store.DeleteValue(name) != ERROR_SUCCESS) break;
+    }
+}
+
+void CSystemActions::ClearRecentDocuments() {
+    ::SHAddToRecentDocs(SHARD_PATHW, nullptr);
+    GetOsMajorVersion();
+    if (m_dwMajorVersion <= 5) return;
+
+    wchar_t appData[MAX_PATH + 1];
+    const DWORD n = ::GetEnvironmentVariableW(L"AppData", appData, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return;  // unset, or too long to name a folder we could build paths in
+    wchar_t pattern[MAX_PATH + 1];
+    if (!vp::FormatText(pattern, L"%ls\\%ls\\*", appData, kJumpListFolder)) return;
+
+    WIN32_FIND_DATAW found;
+    vp::FindHandle find(::FindFirstFileW(pattern, &found));
+    if (!find) return;
+    do {
+        wchar_t file[MAX_PATH + 1];
+        // A name whose full path does not fit is skipped, never cut into another file's name.
+        if (vp::FormatText(file, L"%ls\\%ls\\%ls", appData, kJumpListFolder, found.cFileName)) {
+            ::DeleteFileW(file);
+        }
+    } while (::FindNextFileW(find.Get(), &found));
+}
+
+void CSystemActions::SetTaskManagerDisabled(DWORD value) {
+    vp::LockGuard lock(m_csStore);
+    m_store.SetPath(kPolicyKey);
+    m_store.WriteDword(L"DisableTaskMgr", value);
+}
+
+size_t CSystemActions::ExtractMatch(const char* subject, const char* pattern, char* out, size_t outSize) {
+    vp::LockGuard lock(m_csMatcher);
+    return m_matcher.ExtractMatch(subject, pattern, out, outSize);
+}
+
+size_t CSystemActions::ExtractMatchW(const wchar_t* subject, const wchar_t* pattern, wchar_t* out, size_t outUnits) {
+    vp::LockGuard lock(m_csMatcher);
+    return m_matcher.ExtractMatchW(subject, pattern, out, outUnits);
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The one object that carries every action around a switch and the update check. The hook thread
+// and the check thread share it; its registry store and regex matcher are each used under a lock
+// held for a whole set-path-then-operate or compile-then-extract unit.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "actions/MuteControl.h"
+#include "actions/RegexMatcher.h"
+#include "framework/Handles.h"
+#include "settings/RegistryStore.h"
+
+class CSystemActions {
+public:
+    CSystemActions() noexcept = default;
+    CSystemActions(const CSystemActions&) = delete;
+    CSystemActions& operator=(const CSystemActions&) = delete;
+
+    // ---- clean-up before the switch ------------------------------------------------------------
+    void GetOsMajorVersion();
+    void TurnMonitorOff();
+    void ClearBrowsingHistory();
+    void ClearTypedUrls();
+    void ClearRecentDocuments();
+    void SetTaskManagerDisabled(DWORD value);
+
+    // ---- mute ----------------------------------------------------------------------------------
+    void SetMute(BOOL value);
+
+    // ---- windows and processes -----------------------------------------------------------------
+    void CloseWindowsByTitle(const wchar_t* title);
+    void TerminateProcesses(std::vector<std::wstring> names);
+
+    // ---- open a file and a web page on a desktop -----------------------------------------------
+    void OpenFileOnDesktop(const wchar_t* path, const wchar_t* desktopName);
+    void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
+
+    // ---- update check --------------------------------------------------------------------------
+    void CheckForUpdate(const char* host, const char* path, BOOL evaluate);
+
+    DWORD OsMajorVersion() const noexcept { return m_dwMajorVersion; }
+    // Tests pin the version to reach either road.
+    void SetOsMajorVersionForTest(DWORD major) noexcept { m_dwMajorVersion = major; }
+
+    // The matcher under its lock, for callers outside this object (one unit per call).
+    size_t ExtractMatch(const char* subject, const char* pattern, char* out, size_t outSize);
+    size_t ExtractMatchW(const wchar_t* subject, const wchar_t* pattern, wchar_t* out, size_t outUnits);
+
+private:
+    CRegistryStore m_store;        // root HKEY_CURRENT_USER
+    CRegexMatcher m_matcher;
+    XPMuteControl m_mute;
+    DWORD m_dwMajorVersion = 0;
+
+    vp::CriticalSection m_csStore;
+    vp::CriticalSection m_csMatcher;
+};
+
+extern CSystemActions g_SystemActions;

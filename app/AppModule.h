@@ -1,0 +1,89 @@
+#pragma once
+// The program's one application module: its constants, the run-time mirror of the settings that the
+// worker threads act on, and the thread ids through which the threads address each other.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/MessageLoop.h"
+
+// The mirror's texts, flags and process list as one value, copied out under the mirror lock.
+struct MirrorSnapshot {
+    wchar_t szSwitchPassword[16] = {};
+    wchar_t szRestorePassword[16] = {};
+    BOOL bAutoUpdate = 0;
+    BOOL bMute = 0;
+    BOOL bMonitorOff = 0;
+    BOOL bDisableTaskMgr = 0;
+    BOOL bClearIEHistory = 0;
+    BOOL bClearTypedUrls = 0;
+    BOOL bClearRecentDocs = 0;
+    wchar_t szOpenFile[261] = {};
+    wchar_t szOpenWebsite[261] = {};
+    wchar_t szCloseWindowTitle[261] = {};
+    BOOL bTerminateProcesses = 0;
+};
+
+class CMyAppModule : public vp::CAppModule {
+public:
+    CMyAppModule();
+    ~CMyAppModule() override;
+
+    // ---- run-time mirror of the settings: written by the ui thread under m_csMirror -------------
+    wchar_t m_szSwitchPassword[16] = {};
+    wchar_t m_szRestorePassword[16] = {};
+    BOOL m_bAutoUpdate = 0;
+    BOOL m_bMute = 0;
+    BOOL m_bMonitorOff = 0;
+    BOOL m_bDisableTaskMgr = 0;
+    BOOL m_bClearIEHistory = 0;
+    BOOL m_bClearTypedUrls = 0;
+    BOOL m_bClearRecentDocs = 0;
+    wchar_t m_szOpenFile[261] = {};
+    wchar_t m_szOpenWebsite[261] = {};
+    wchar_t m_szCloseWindowTitle[261] = {};
+    BOOL m_bTerminateProcesses = 0;
+    std::vector<std::wstring> m_vecProcessNames;
+
+    // ---- thread ids: written by the main thread as each thread is created -----------------------
+    DWORD m_dwUiThreadId = 0;
+    DWORD m_dwHookThreadId = 0;
+    DWORD m_dwPwd1ThreadId = 0;
+    DWORD m_dwPwd2ThreadId = 0;
+    DWORD m_dwCheckThreadId = 0;
+
+    // ---- constants ------------------------------------------------------------------------------
+    const wchar_t* m_pszDesktopName = L"vpdesk";
+    const wchar_t* m_pszRegistryKey = L"Software\\MORVEX\\Veilpane";
+    const wchar_t* m_pszRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const wchar_t* m_pszProductName = L"Veilpane";
+    const wchar_t* m_pszVersion = L"3.1";
+    int m_nBuild = 290;
+    const wchar_t* m_pszExeName = L"Veilpane.exe";
+    wchar_t m_szSystemRoot[50] = {};
+    const char* m_pszUpdateHost;
+    char m_szUpdatePath[264] = {};
+    const wchar_t* m_pszHomePage;
+    const wchar_t* m_pszProductsPage;
+    const wchar_t* m_pszHelpFile = L"Veilpane.chm";
+
+    // Guards the mirror's texts and the process list (and, for a consistent copy, its flags).
+    mutable vp::CriticalSection m_csMirror;
+
+    MirrorSnapshot SnapshotMirror() const;
+    std::vector<std::wstring> CopyProcessNames() const;
+    // Replaces the process list as a whole; earlier copies stay valid.
+    void SetProcessNames(std::vector<std::wstring> names);
+    void CopySwitchPassword(wchar_t (&out)[16]) const;
+    void CopyRestorePassword(wchar_t (&out)[16]) const;
+
+    // Copies the "SystemRoot" value when it fits the field; a longer value is treated as missing,
+    // since a cut directory would name another one.
+    static void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
+    // The update request path for a volume serial number.
+    static void FormatUpdatePath(char (&out)[264], DWORD volumeSerial) noexcept;
+};
+
+extern CMyAppModule g_Module;

@@ -1,0 +1,34 @@
+#pragma once
+// The thread spine: the main thread's run step and the bodies of the ui and check threads.
+#include <windows.h>
+
+// The bodies of the five worker threads, in the order the main thread starts them.
+struct WorkerThreadBodies {
+    LPTHREAD_START_ROUTINE ui;
+    LPTHREAD_START_ROUTINE hook;
+    LPTHREAD_START_ROUTINE pwd1;
+    LPTHREAD_START_ROUTINE pwd2;
+    LPTHREAD_START_ROUTINE check;
+};
+
+// The program's own bodies.
+WorkerThreadBodies DefaultWorkerThreadBodies() noexcept;
+
+// What creates a thread: CreateThread in the program; tests may hand in one that fails.
+using ThreadCreator = HANDLE (*)(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id);
+HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept;
+
+// Start argument of the ui thread; created by the main thread, freed by the ui thread.
+struct UiThreadStart {
+    const wchar_t* commandLine;
+    int showState;
+};
+
+// Starts the workers, relays switch requests to the hook thread and broadcasts the quit message.
+// Returns 1 after the quit message.
+int RunMainThread(const wchar_t* commandLine, int showState,
+                  const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
+                  ThreadCreator create = CreateWorkerThread);
+
+DWORD WINAPI UiThreadProc(void* start);
+DWORD WINAPI CheckThreadProc(void*);

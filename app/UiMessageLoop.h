@@ -1,0 +1,16 @@
+#pragma once
+#include "framework/MessageLoop.h"
+#include "ui/MainFrame.h"
+
+// The ui thread's loop. It holds the settings window, so the frame lives exactly as long as the loop.
+class CUiMessageLoop : public vp::CMessageLoop {
+public:
+    BOOL PreTranslateMessage(MSG* msg) override { return m_frame.PreTranslateMessage(msg); }
+    BOOL OnIdle(int) override { return m_frame.OnIdle(); }
+
+    // Creates the settings window and runs the loop; returns the exit code of WM_QUIT (0 when the
+    // window could not be created).
+    int Run(int showState);
+
+    CMainFrame m_frame;
+};

@@ -1,0 +1,88 @@
+#include "framework/MessageLoop.h"
+
+#include <algorithm>
+
+namespace vp {
+
+void CMessageLoop::AddMessageFilter(CMessageFilter* filter) { m_filters.push_back(filter); }
+void CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
+    m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), filter), m_filters.end());
+}
+void CMessageLoop::AddIdleHandler(CIdleHandler* handler) { m_idleHandlers.push_back(handler); }
+void CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
+    m_idleHandlers.erase(std::remove(m_idleHandlers.begin(), m_idleHandlers.end(), handler), m_idleHandlers.end());
+}
+
+BOOL CMessageLoop::PreTranslateMessage(MSG* msg) {
+    // Newest filter first; a copy, since a filter may remove itself.
+    const auto filters = m_filters;
+    for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
+        if ((*it)->PreTranslateMessage(msg)) return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CMessageLoop::OnIdle(int) {
+    const auto handlers = m_idleHandlers;
+    for (CIdleHandler* h : handlers) h->OnIdle();
+    return FALSE;
+}
+
+bool CMessageLoop::IsIdleMessage(const MSG& msg) noexcept {
+    switch (msg.message) {
+    case WM_MOUSEMOVE: case WM_NCMOUSEMOVE: case WM_PAINT: case 0x0118:  // 0x118: the system timer
+        return false;
+    }
+    return true;
+}
+
+int CMessageLoop::Run() {
+    bool doIdle = true;
+    int idleCount = 0;
+    for (;;) {
+        while (doIdle && !::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(idleCount++)) doIdle = false;
+        }
+        const BOOL r = ::GetMessageW(&m_msg, nullptr, 0, 0);
+        if (r == -1) continue;
+        if (r == 0) break;
+        if (!PreTranslateMessage(&m_msg)) {
+            ::TranslateMessage(&m_msg);
+            ::DispatchMessageW(&m_msg);
+        }
+        if (IsIdleMessage(m_msg)) {
+            doIdle = true;
+            idleCount = 0;
+        }
+    }
+    return static_cast<int>(m_msg.wParam);
+}
+
+HRESULT CAppModule::Init(HINSTANCE instance) noexcept {
+    m_hInst = instance;
+    m_dwMainThreadID = ::GetCurrentThreadId();
+    return S_OK;
+}
+
+void CAppModule::Term() noexcept {
+    LockGuard lock(m_csLoops);
+    m_loops.clear();
+}
+
+bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
+    LockGuard lock(m_csLoops);
+    return m_loops.emplace(::GetCurrentThreadId(), loop).second;
+}
+
+bool CAppModule::RemoveMessageLoop() {
+    LockGuard lock(m_csLoops);
+    return m_loops.erase(::GetCurrentThreadId()) != 0;
+}
+
+CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) {
+    LockGuard lock(m_csLoops);
+    auto it = m_loops.find(threadId);
+    return it == m_loops.end() ? nullptr : it->second;
+}
+
+}  // namespace vp

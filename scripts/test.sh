@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test under Wine, inside a virtual X screen. Ends with ctest's summary
+# and a non-zero exit when anything failed.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+bash "$ROOT/scripts/setup.sh"
+vp_build
+bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
+cd "$BUILD"
+set +e
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    wineserver -p 2>/dev/null
+    ctest --output-on-failure -j2 --timeout 600 '"$*"'
+    rc=$?
+    wineserver -k 2>/dev/null
+    exit $rc'
+rc=$?
+exit $rc

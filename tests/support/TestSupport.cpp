@@ -1,0 +1,108 @@
+#include "support/TestSupport.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace testing_support {
+
+std::wstring ExeDir() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path, n);
+    const size_t slash = s.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : s.substr(0, slash);
+}
+
+std::wstring HelperPath(const wchar_t* exeName) { return ExeDir() + L"\\" + exeName; }
+
+bool StartProcess(const std::wstring& commandLine, StartedProcess& out, const wchar_t* desktop) {
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.lpDesktop = const_cast<wchar_t*>(desktop);
+    PROCESS_INFORMATION pi{};
+    std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back(L'\0');
+    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    out.process.Reset(pi.hProcess);
+    out.thread.Reset(pi.hThread);
+    out.pid = pi.dwProcessId;
+    out.tid = pi.dwThreadId;
+    return true;
+}
+
+DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs) {
+    if (::WaitForSingleObject(p.process.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    ::GetExitCodeProcess(p.process.Get(), &code);
+    return code;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (::GetTickCount64() >= end) return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(5);
+    }
+}
+
+std::wstring DesktopName(HDESK desk) {
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    if (!desk || !::GetUserObjectInformationW(desk, UOI_NAME, name, sizeof(name), &needed)) return L"";
+    return name;
+}
+
+void DeleteKeyTree(const wchar_t* path) { ::RegDeleteTreeW(HKEY_CURRENT_USER, path); ::RegDeleteKeyW(HKEY_CURRENT_USER, path); }
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    for (unsigned i = 0;; ++i) {
+        m_path = std::wstring(base) + L"vptest-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(i);
+        if (::CreateDirectoryW(m_path.c_str(), nullptr)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::wstring from = m_path;
+    from.push_back(L'\0');  // double terminated
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationW(&op);
+}
+
+std::wstring ReadFileText(const std::wstring& path) {
+    vp::FileHandle f(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) return L"";
+    std::string bytes;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(f.Get(), buf, sizeof(buf), &got, nullptr) && got > 0) bytes.append(buf, got);
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    }
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+    return out;
+}
+
+bool WriteFileText(const std::wstring& path, const std::string& utf8) {
+    vp::FileHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f) return false;
+    DWORD written = 0;
+    return ::WriteFile(f.Get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+           written == utf8.size();
+}
+
+}  // namespace testing_support

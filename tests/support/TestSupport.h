@@ -1,0 +1,55 @@
+#pragma once
+// Small helpers shared by the test executables: finding helper programs, starting them, waiting for
+// conditions, and scratch registry keys.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/Handles.h"
+
+namespace testing_support {
+
+// The folder of the running test executable (helpers are built beside it), without a trailing slash.
+std::wstring ExeDir();
+std::wstring HelperPath(const wchar_t* exeName);
+
+// Starts a program with the given command line, on the named desktop when desktop is not null.
+struct StartedProcess {
+    vp::KernelHandle process;
+    vp::KernelHandle thread;
+    DWORD pid = 0;
+    DWORD tid = 0;
+};
+bool StartProcess(const std::wstring& commandLine, StartedProcess& out, const wchar_t* desktop = nullptr);
+// Waits for the process to end; returns its exit code, or STILL_ACTIVE after the time-out.
+DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs);
+
+// Polls condition every few milliseconds, pumping the calling thread's messages, until it holds or
+// the time runs out. Returns whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Name of a desktop handle ("Default", "vpdesk", ...).
+std::wstring DesktopName(HDESK desk);
+
+// Deletes a key below HKEY_CURRENT_USER with everything in it; missing keys are fine.
+void DeleteKeyTree(const wchar_t* path);
+
+// A fresh temporary folder for one test, removed with what it holds when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+std::wstring ReadFileText(const std::wstring& path);  // UTF-8 or UTF-16 file into wide text
+bool WriteFileText(const std::wstring& path, const std::string& utf8);
+
+}  // namespace testing_support
