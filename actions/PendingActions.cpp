@@ -6,7 +6,6 @@ void CSystemActions::CloseWindowsByTitle(const wchar_t*) {}
 void CSystemActions::TerminateProcesses(std::vector<std::wstring>) {}
 void CSystemActions::OpenFileOnDesktop(const wchar_t*, const wchar_t*) {}
 void CSystemActions::OpenWebsiteOnDesktop(const wchar_t*, const wchar_t*) {}
-void CSystemActions::CheckForUpdate(const char*, const char*, BOOL) {}
 XPMuteControl::~XPMuteControl() {}
 CRegexMatcher::CRegexMatcher() {}
 CRegexMatcher::~CRegexMatcher() {}
