@@ -182,6 +182,7 @@ void RunOnPump(UINT command, LPARAM arg) noexcept {
 
 CallbackStamps LastTriggerStamps() noexcept { return {g_stampEnter.load(), g_stampLeave.load()}; }
 HDESK HookedDesktop() noexcept { return g_hookedDesktop.load(); }
+TriggerRecogniser::Settings CurrentTriggerSettings() noexcept { return CurrentSettings(); }
 
 }  // namespace hooklib
 

@@ -47,5 +47,7 @@ struct CallbackStamps {
 CallbackStamps LastTriggerStamps() noexcept;
 // The desktop the hooks are on now, or null when none is installed.
 HDESK HookedDesktop() noexcept;
+// The trigger settings in force, as the setters left them.
+TriggerRecogniser::Settings CurrentTriggerSettings() noexcept;
 
 }  // namespace hooklib

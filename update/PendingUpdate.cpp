@@ -2,3 +2,6 @@
 #include "actions/SystemActions.h"
 
 void CSystemActions::CheckForUpdate(const char*, const char*, BOOL) {}
+
+#include "update/UpdatePrompt.h"
+void ShowUpdateOffer(HWND, CRegistryStore&) {}
