@@ -1,0 +1,71 @@
+// Sends mouse and keyboard input with SendInput, from a thread on the named desktop.
+//   inject_input.exe [--desktop NAME] step...
+// steps: middle | leftright | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK | sleep:MS
+#include <windows.h>
+
+#include <cwchar>
+#include <cwctype>
+#include <vector>
+
+namespace {
+
+void Mouse(DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof(in));
+}
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(in));
+}
+
+void Chord(const wchar_t* spec) {
+    const WORD vk = static_cast<WORD>(wcstoul(spec, nullptr, 0));
+    std::vector<WORD> mods;
+    if (wcsstr(spec, L"+ctrl")) mods.push_back(VK_LCONTROL);
+    if (wcsstr(spec, L"+alt")) mods.push_back(VK_LMENU);
+    if (wcsstr(spec, L"+shift")) mods.push_back(VK_LSHIFT);
+    for (WORD m : mods) Key(m, false);
+    Key(vk, false);
+    Key(vk, true);
+    for (auto it = mods.rbegin(); it != mods.rend(); ++it) Key(*it, true);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int i = 1;
+    if (argc > 2 && wcscmp(argv[1], L"--desktop") == 0) {
+        HDESK desk = OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL);
+        if (!desk || !SetThreadDesktop(desk)) return 2;
+        i = 3;
+    }
+    for (; i < argc; ++i) {
+        const wchar_t* step = argv[i];
+        if (wcscmp(step, L"middle") == 0) {
+            Mouse(MOUSEEVENTF_MIDDLEDOWN);
+            Mouse(MOUSEEVENTF_MIDDLEUP);
+        } else if (wcscmp(step, L"leftright") == 0) {
+            Mouse(MOUSEEVENTF_LEFTDOWN);
+            Mouse(MOUSEEVENTF_RIGHTDOWN);
+            Mouse(MOUSEEVENTF_RIGHTUP);
+            Mouse(MOUSEEVENTF_LEFTUP);
+        } else if (wcsncmp(step, L"key:", 4) == 0) {
+            Chord(step + 4);
+        } else if (wcsncmp(step, L"down:", 5) == 0) {
+            Key(static_cast<WORD>(wcstoul(step + 5, nullptr, 0)), false);
+        } else if (wcsncmp(step, L"up:", 3) == 0) {
+            Key(static_cast<WORD>(wcstoul(step + 3, nullptr, 0)), true);
+        } else if (wcsncmp(step, L"sleep:", 6) == 0) {
+            Sleep(wcstoul(step + 6, nullptr, 10));
+        } else {
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,94 @@
+#include "switching/SwitcherHarness.h"
+
+#include "app/ThreadMessages.h"
+#include "framework/Text.h"
+#include "support/TestSupport.h"
+#include "switching/DesktopSwitcher.h"
+#include "switching/HookLib.h"
+
+using namespace testing_support;
+
+namespace {
+struct RecorderStart {
+    std::atomic<int>* counter;
+};
+}  // namespace
+
+SwitcherHarness::SwitcherHarness() {
+    // A short private "Windows directory": the module's field holds 49 characters.
+    m_systemRoot = L"C:\\vpsr" + std::to_wstring(::GetCurrentProcessId());
+    ::CreateDirectoryW(m_systemRoot.c_str(), nullptr);
+    ::CopyFileW(HelperPath(L"desktop_reporter.exe").c_str(), (m_systemRoot + L"\\explorer.exe").c_str(), FALSE);
+    ::DeleteFileW((m_systemRoot + L"\\explorer.exe.log").c_str());
+}
+
+SwitcherHarness::~SwitcherHarness() {
+    Stop();
+    for (int i = 0; i < 2; ++i) {
+        if (m_recorderIds[i]) ::PostThreadMessageW(m_recorderIds[i], WM_APP_QUIT, 0, 0);
+        if (m_recorders[i]) ::WaitForSingleObject(m_recorders[i].Get(), 2000);
+    }
+    ::DeleteFileW((m_systemRoot + L"\\explorer.exe.log").c_str());
+    ::DeleteFileW((m_systemRoot + L"\\explorer.exe").c_str());
+    ::RemoveDirectoryW(m_systemRoot.c_str());
+    ClearMirror();
+}
+
+void SwitcherHarness::ClearMirror() {
+    vp::LockGuard lock(g_Module.m_csMirror);
+    g_Module.m_szSwitchPassword[0] = g_Module.m_szRestorePassword[0] = L'\0';
+    g_Module.m_bAutoUpdate = g_Module.m_bMute = g_Module.m_bMonitorOff = g_Module.m_bDisableTaskMgr = 0;
+    g_Module.m_bClearIEHistory = g_Module.m_bClearTypedUrls = g_Module.m_bClearRecentDocs = 0;
+    g_Module.m_szOpenFile[0] = g_Module.m_szOpenWebsite[0] = g_Module.m_szCloseWindowTitle[0] = L'\0';
+    g_Module.m_bTerminateProcesses = 0;
+    g_Module.m_vecProcessNames.clear();
+}
+
+DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
+    auto* counter = static_cast<std::atomic<int>*>(arg);
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_ASK_PASSWORD) counter->fetch_add(1);
+        if (msg.message == WM_APP_QUIT) break;
+    }
+    return 0;
+}
+
+bool SwitcherHarness::Start() {
+    g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
+    vp::CopyText(g_Module.m_szSystemRoot, m_systemRoot.c_str());
+    for (int i = 0; i < 2; ++i) {
+        m_recorders[i].Reset(::CreateThread(nullptr, 0, RecorderProc, &m_asks[i], 0, &m_recorderIds[i]));
+    }
+    // The recorders' queues exist once they answer a posted message; give them a moment.
+    WaitUntil([&] { return ::PostThreadMessageW(m_recorderIds[0], WM_NULL, 0, 0) &&
+                           ::PostThreadMessageW(m_recorderIds[1], WM_NULL, 0, 0); }, 2000);
+    g_Module.m_dwPwd1ThreadId = m_recorderIds[0];
+    g_Module.m_dwPwd2ThreadId = m_recorderIds[1];
+
+    m_switchesAtStart = LastSwitchStamps().switches;
+    m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, nullptr, 0, &m_hookId));
+    g_Module.m_dwHookThreadId = m_hookId;
+    return WaitUntil([] { return hooklib::HookedDesktop() != nullptr; }, 10000) &&
+           WaitUntil([&] { return !ShellLog().empty(); }, 10000);
+}
+
+void SwitcherHarness::Stop() {
+    if (!m_hookThread) return;
+    ::PostThreadMessageW(m_hookId, WM_APP_QUIT, 0, 0);
+    ::WaitForSingleObject(m_hookThread.Get(), 10000);
+    m_hookThread.Reset();
+}
+
+void SwitcherHarness::PostSwitch(LPARAM lParam) const { ::PostThreadMessageW(m_hookId, WM_DESKTOP_SWITCH, 0, lParam); }
+
+long SwitcherHarness::Switches() const { return LastSwitchStamps().switches - m_switchesAtStart; }
+
+bool SwitcherHarness::WaitSwitches(long count, DWORD timeoutMs) const {
+    return WaitUntil([&] { return Switches() >= count; }, timeoutMs);
+}
+
+std::wstring SwitcherHarness::HookThreadDesktop() const { return DesktopName(::GetThreadDesktop(m_hookId)); }
+std::wstring SwitcherHarness::HookedDesktop() const { return DesktopName(hooklib::HookedDesktop()); }
+std::wstring SwitcherHarness::ShellLog() const { return ReadFileText(m_systemRoot + L"\\explorer.exe.log"); }

@@ -1,0 +1,50 @@
+#pragma once
+// Runs the program's hook thread inside a test: the module's mirror is set by the test, a stand-in
+// shell (the desktop reporter, copied as explorer.exe under a private Windows directory) is started on
+// "vpdesk", and a recorder thread stands in for each password thread.
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "app/AppModule.h"
+#include "framework/Handles.h"
+
+class SwitcherHarness {
+public:
+    SwitcherHarness();
+    ~SwitcherHarness();
+
+    // Starts the hook thread; false when it did not come up (no hook armed within the bound).
+    bool Start();
+    // Stops it with the quit message and waits for it.
+    void Stop();
+
+    void PostSwitch(LPARAM lParam) const;
+    // Waits until the number of switches made reaches count.
+    bool WaitSwitches(long count, DWORD timeoutMs = 10000) const;
+    long Switches() const;
+
+    std::wstring HookThreadDesktop() const;   // desktop the hook thread is on now
+    std::wstring HookedDesktop() const;       // desktop the input hooks are on now
+
+    int PasswordAsks(int which) const { return m_asks[which - 1].load(); }  // 1: Pwd1, 2: Pwd2
+    std::wstring ShellLog() const;            // what the stand-in shell wrote
+    const std::wstring& SystemRoot() const { return m_systemRoot; }
+
+    DWORD HookThreadId() const { return m_hookId; }
+
+    // Resets every mirror field to its initial value.
+    static void ClearMirror();
+
+private:
+    static DWORD WINAPI RecorderProc(void* arg);
+
+    std::wstring m_systemRoot;
+    vp::KernelHandle m_hookThread;
+    DWORD m_hookId = 0;
+    long m_switchesAtStart = 0;
+    vp::KernelHandle m_recorders[2];
+    DWORD m_recorderIds[2] = {};
+    std::atomic<int> m_asks[2] = {};
+};
