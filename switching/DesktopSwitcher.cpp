@@ -53,6 +53,7 @@ bool CDesktopSwitcher::Start() {
     m_shellProcess.Reset(m_shell.hProcess);
     m_shellThread.Reset(m_shell.hThread);
     vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, g_Module.m_pszDesktopName);
+    TraceHookDesktop();
     return true;
 }
 
@@ -108,6 +109,7 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
     g_rearmed.store(Now());
     g_switches.fetch_add(1);
     vp::Trace(L"switched to %ls", newIndex == 1 ? g_Module.m_pszDesktopName : L"original desktop");
+    TraceHookDesktop();
 
     if (newIndex == 0) {
         // Read again: a setting cleared while the virtual desktop showed leaves Task Manager as it is.
@@ -117,6 +119,13 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
     if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, g_Module.m_pszDesktopName);
     if (s.szOpenWebsite[0]) actions.OpenWebsiteOnDesktop(s.szOpenWebsite, g_Module.m_pszDesktopName);
     if (s.bTerminateProcesses) actions.TerminateProcesses(g_Module.CopyProcessNames());
+}
+
+void CDesktopSwitcher::TraceHookDesktop() const {
+    wchar_t name[64] = L"?";
+    DWORD needed = 0;
+    ::GetUserObjectInformationW(hooklib::HookedDesktop(), UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed);
+    vp::Trace(L"hook armed on %ls", name);
 }
 
 void CDesktopSwitcher::OnQuit() {

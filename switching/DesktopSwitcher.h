@@ -26,6 +26,8 @@ public:
     int CurrentIndex() const noexcept { return m_index; }
 
 private:
+    void TraceHookDesktop() const;
+
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
     vp::DesktopHandle m_virtualDesktop;
     int m_index = 0;
