@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LocalHttpServer.h"
+#include "actions/SystemActions.h"
+#include "app/AppModule.h"
+#include "settings/RegistryStore.h"
+
+namespace {
+
+const wchar_t* const kUpdateValues[] = {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"};
+
+std::string Reply(const std::string& fields) { return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n" + fields; }
+
+std::string Offer(const std::string& revision, const std::string& url = "http://www.example.com/get") {
+    return Reply("progName:Veilpane</br>version:3.2</br>revision:" + revision + "</br>url:" + url +
+                 "</br>requiredMiniRevision:290</br>");
+}
+
+// The check against a real server on a loopback address, recording into the program's own key.
+class CheckForUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Start()) << server.Error();
+        store.SetPath(g_Module.m_pszRegistryKey);
+        ClearUpdateValues();
+    }
+    void TearDown() override { ClearUpdateValues(); }
+
+    void ClearUpdateValues() {
+        for (const wchar_t* name : kUpdateValues) store.DeleteValue(name);
+    }
+    void Check(BOOL evaluate = TRUE) { g_SystemActions.CheckForUpdate(server.Host(), "/Veilpane/checkup?a=1&b=2", evaluate); }
+
+    bool NothingRecorded() {
+        for (const wchar_t* name : kUpdateValues) {
+            DWORD d = 0;
+            wchar_t s[300];
+            if (store.ReadDword(name, &d) != ERROR_FILE_NOT_FOUND || store.ReadString(name, s) != ERROR_FILE_NOT_FOUND) {
+                ADD_FAILURE() << "value present: " << testing::PrintToString(std::wstring(name));
+                return false;
+            }
+        }
+        return true;
+    }
+    DWORD Dword(const wchar_t* name) {
+        DWORD d = 0xDEAD;
+        EXPECT_EQ(ERROR_SUCCESS, store.ReadDword(name, &d));
+        return d;
+    }
+    std::wstring Text(const wchar_t* name) {
+        wchar_t s[300];
+        EXPECT_EQ(ERROR_SUCCESS, store.ReadString(name, s));
+        return s;
+    }
+
+    LocalHttpServer server;
+    CRegistryStore store;
+};
+
+TEST_F(CheckForUpdateTest, NewerBuildIsRecordedOnceAndAgainOnlyWhenHigher) {
+    server.SetReply(Offer("291"));
+    Check();
+    EXPECT_EQ(L"3.2", Text(L"UPDATE_VERSION"));
+    EXPECT_EQ(L"http://www.example.com/get", Text(L"UPDATE_URL"));
+    EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
+    EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
+
+    // Offered meanwhile; the same reply again changes nothing, so it is not offered again this run.
+    store.WriteDword(L"UPDATE_SHOWED", 1);
+    store.WriteString(L"UPDATE_VERSION", L"marker");
+    Check();
+    EXPECT_EQ(1u, Dword(L"UPDATE_SHOWED"));
+    EXPECT_EQ(L"marker", Text(L"UPDATE_VERSION"));
+
+    // A lower revision than the recorded one changes nothing either; a higher one re-arms the offer.
+    server.SetReply(Offer("280"));
+    Check();
+    EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
+    server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://www.example.com/\xC3\xA9</br>"
+                          "requiredMiniRevision:100</br>"));
+    Check();
+    EXPECT_EQ(L"3.3 \x03B2", Text(L"UPDATE_VERSION"));
+    EXPECT_EQ(L"https://www.example.com/\x00E9", Text(L"UPDATE_URL"));
+    EXPECT_EQ(292u, Dword(L"UPDATE_REVISION"));
+    EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
+    ASSERT_TRUE(server.WaitForServed(4, 5000));
+    EXPECT_EQ(4u, server.Requests().size());
+}
+
+TEST_F(CheckForUpdateTest, RepliesThatOfferNothingForThisBuildRecordNothing) {
+    const std::string replies[] = {
+        Reply("version:3.2</br>revision:291</br>url:http://a/</br>"),                               // no minimum
+        Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:291</br>"),  // above us
+        Reply("version:3.1</br>revision:290</br>url:http://a/</br>requiredMiniRevision:290</br>"),  // same build
+        Reply("requiredMiniRevision:290</br>version:3.2</br>revision:291</br>url:http://a/</br>"),  // read as 290
+    };
+    for (const auto& reply : replies) {
+        server.SetReply(reply);
+        Check();
+        EXPECT_TRUE(NothingRecorded()) << reply;
+    }
+    EXPECT_EQ(4u, server.Requests().size());
+}
+
+TEST_F(CheckForUpdateTest, WithChecksSwitchedOffTheRequestIsSentAndTheReplyDiscarded) {
+    server.SetReply(Offer("291"));
+    Check(FALSE);
+    ASSERT_TRUE(server.WaitForServed(1, 5000));
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ(0u, server.Requests()[0].find("GET  /Veilpane/checkup?a=1&b=2 HTTP/1.1\r\n"));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(CheckForUpdateTest, HostileRepliesRecordNothing) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        LocalHttpServer::Mode mode;
+    };
+    std::string junk(20 * 1024, '\0');
+    for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919u) >> 3);
+    const auto mode = LocalHttpServer::Mode::ReplyAndClose;
+    const Case cases[] = {
+        {"empty", "", mode},
+        {"closed at once", "", LocalHttpServer::Mode::CloseAtOnce},
+        {"20 KB of junk", junk, mode},
+        {"a cut reply followed by junk", Offer("291").substr(0, 60) + junk, mode},
+        {"NUL bytes", std::string("HTTP/1.1 200 OK\r\n\r\n\0", 20) + Offer("291"), mode},
+        {"5,000-character version", Reply("version:" + std::string(5000, 'v') + "</br>revision:291</br>"
+                                          "url:http://a/</br>requiredMiniRevision:290</br>"), mode},
+        {"5,000-character url", Offer("291", "http://a/" + std::string(5000, 'u')), mode},
+        {"file url", Offer("291", "file:///C:/Windows/System32/calc.exe"), mode},
+        {"javascript url", Offer("291", "javascript:alert(document.cookie)"), mode},
+        {"UNC path", Offer("291", "\\\\attacker.example\\share\\setup.exe"), mode},
+        {"executable path", Offer("291", "C:\\Windows\\System32\\cmd.exe"), mode},
+        {"control character in url", Offer("291", "http://a/\x1b[2J"), mode},
+    };
+    size_t served = 0;
+    for (const auto& c : cases) {
+        server.SetReply(c.reply, c.mode);
+        Check();
+        ASSERT_TRUE(server.WaitForServed(++served, 5000)) << c.what;
+        EXPECT_TRUE(NothingRecorded()) << c.what;
+    }
+}
+
+}  // namespace

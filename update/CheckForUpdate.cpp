@@ -1,0 +1,51 @@
+// The check thread's update check: ask the server, read its reply, record a newer build.
+#include <windows.h>
+
+#include "actions/SystemActions.h"
+#include "app/AppModule.h"
+#include "update/HttpGet.h"
+#include "update/UpdateReply.h"
+
+namespace {
+
+// The whole text or nothing: the fields were sized for their texts, so a failure means a fault.
+template <size_t N>
+bool Utf8ToWide(const char* text, wchar_t (&out)[N]) noexcept {
+    out[0] = L'\0';
+    return ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out, static_cast<int>(N)) > 0;
+}
+
+}  // namespace
+
+void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate) {
+    // Static: 10 KB is a lot for a thread stack, and only the check thread runs the check.
+    static char reply[kHttpReplyBytes];
+    const int received = HttpGet(host, path, reply);
+    if (received <= 0) return;
+    update_reply::BlankLineBreaks(reply, static_cast<size_t>(received));
+    // With checks switched off the server still hears from us; its answer is not acted on.
+    if (!evaluate) return;
+
+    update_reply::Fields fields;
+    {
+        vp::LockGuard lock(m_csMatcher);
+        const auto verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(g_Module.m_nBuild), fields);
+        if (verdict != update_reply::Verdict::Offer) return;
+    }
+
+    vp::LockGuard lock(m_csStore);
+    m_store.SetPath(g_Module.m_pszRegistryKey);
+    DWORD recorded = 0;
+    if (m_store.ReadDword(L"UPDATE_REVISION", &recorded) != ERROR_SUCCESS) recorded = 0;
+    if (fields.revision <= recorded) return;
+
+    wchar_t version[update_reply::kVersionBytes];
+    wchar_t url[update_reply::kUrlBytes];
+    if (!Utf8ToWide(fields.version, version) || !Utf8ToWide(fields.url, url)) return;
+
+    // The revision goes in after the texts it stands for, and the offer is re-armed last.
+    m_store.WriteString(L"UPDATE_VERSION", version);
+    m_store.WriteString(L"UPDATE_URL", url);
+    m_store.WriteDword(L"UPDATE_REVISION", fields.revision);
+    m_store.WriteDword(L"UPDATE_SHOWED", 0);
+}

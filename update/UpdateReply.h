@@ -1,0 +1,48 @@
+#pragma once
+// What a reply of the update server offers, decided on its narrow text alone. Nothing here touches
+// the platform: the reply comes from the network, and this is the code that reads it.
+#include <cstddef>
+#include <cstdint>
+
+class CRegexMatcher;
+
+namespace update_reply {
+
+constexpr size_t kVersionBytes = 20;  // 19 bytes of text and the terminator
+constexpr size_t kUrlBytes = 264;     // 263 bytes of text and the terminator
+constexpr uint32_t kMissingRevision = 0;
+constexpr uint32_t kMissingMinimum = 0x9999;
+
+// The fields of one reply, as far as they were read.
+struct Fields {
+    char version[kVersionBytes] = {};
+    char url[kUrlBytes] = {};
+    uint32_t revision = kMissingRevision;
+    uint32_t minimum = kMissingMinimum;
+};
+
+enum class Verdict {
+    Offer,            // a newer build that this build may take: record it
+    NotForThisBuild,  // the lowest build allowed is above this one, or the reply names none
+    NotNewer,         // the offered revision is not above this build
+    FieldTooLong,     // the version or the address does not fit its field: a cut text means something else
+    UnsafeUrl,        // the address is not a plain web address
+};
+
+// Turns every CR, LF and TAB of the first bytes into a blank, so values that span lines read as one.
+void BlankLineBreaks(char* text, size_t bytes) noexcept;
+
+// Reads a decimal number the way "%d" does: optional white space, an optional sign, digits. A text
+// that does not begin with a number, or a number outside the signed 32-bit range, gives fallback.
+// A negative number comes back as its 32-bit two's complement.
+uint32_t ReadNumber(const char* text, uint32_t fallback) noexcept;
+
+// True for an http:// or https:// address (the scheme in any case) without control characters: the
+// address is handed to the shell, and anything else could start a program or a protocol handler.
+bool IsSafeUpdateUrl(const char* url) noexcept;
+
+// Picks the four fields out of the (already blanked, NUL-terminated) reply with the matcher and
+// decides whether it offers a build for this one. out holds what was read whatever the verdict.
+Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fields& out) noexcept;
+
+}  // namespace update_reply
