@@ -18,8 +18,7 @@ bool Utf8ToWide(const char* text, wchar_t (&out)[N]) noexcept {
 }  // namespace
 
 void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate) {
-    // Static: 10 KB is a lot for a thread stack, and only the check thread runs the check.
-    static char reply[kHttpReplyBytes];
+    char reply[kHttpReplyBytes];
     const int received = HttpGet(host, path, reply);
     if (received <= 0) return;
     update_reply::BlankLineBreaks(reply, static_cast<size_t>(received));
