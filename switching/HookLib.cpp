@@ -152,10 +152,10 @@ DWORD WINAPI PumpThreadProc(void*) {
             g_mouseHook.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, self, 0));
             g_keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, self, 0));
             g_hookedDesktop.store(desk);
-            ::SetEvent(g_pumpDone);
+            if (msg.wParam) ::SetEvent(g_pumpDone);  // wParam: the caller waits for this command
         } else if (msg.hwnd == nullptr && msg.message == kPumpUnhook) {
             Unhook();
-            ::SetEvent(g_pumpDone);
+            if (msg.wParam) ::SetEvent(g_pumpDone);
         } else {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
@@ -164,8 +164,9 @@ DWORD WINAPI PumpThreadProc(void*) {
     return 0;
 }
 
-// Hands a command to the pump thread (starting it on first use) and waits a bounded time for it.
-void RunOnPump(UINT command, LPARAM arg) noexcept {
+// Hands a command to the pump thread (starting it on first use); waits a bounded time for it to be
+// carried out when asked to.
+void RunOnPump(UINT command, LPARAM arg, bool wait) noexcept {
     if (!g_pumpThreadId) {
         g_pumpDone = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
         DWORD id = 0;
@@ -175,7 +176,9 @@ void RunOnPump(UINT command, LPARAM arg) noexcept {
         ::WaitForSingleObject(g_pumpDone, 5000);
         g_pumpThreadId = id;
     }
-    if (::PostThreadMessageW(g_pumpThreadId, command, 0, arg)) ::WaitForSingleObject(g_pumpDone, 5000);
+    if (::PostThreadMessageW(g_pumpThreadId, command, wait ? 1 : 0, arg) && wait) {
+        ::WaitForSingleObject(g_pumpDone, 5000);
+    }
 }
 
 }  // namespace
@@ -191,14 +194,18 @@ using namespace hooklib;
 extern "C" int InstallInputHook(int threadId) {
     vp::LockGuard lock(g_pumpLock);
     g_target.store(static_cast<DWORD>(threadId));
-    RunOnPump(kPumpHook, reinterpret_cast<LPARAM>(::GetThreadDesktop(::GetCurrentThreadId())));
+    RunOnPump(kPumpHook, reinterpret_cast<LPARAM>(::GetThreadDesktop(::GetCurrentThreadId())), true);
     return HookedDesktop() != nullptr;
 }
 
 extern "C" int UnInstallInputHook(int) {
+    // The caller never owns the hooks (the pump does), so it may move desktops at once: from this
+    // moment no trigger is posted, and the pump drops its hooks on its own time instead of holding
+    // up the switch. A following install reaches the pump after the unhook, in order.
     vp::LockGuard lock(g_pumpLock);
     g_target.store(0);
-    if (g_pumpThreadId) RunOnPump(kPumpUnhook, 0);
+    g_hookedDesktop.store(nullptr);
+    if (g_pumpThreadId) RunOnPump(kPumpUnhook, 0, false);
     return 1;
 }
 

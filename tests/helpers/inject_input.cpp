@@ -1,8 +1,12 @@
 // Sends mouse and keyboard input with SendInput, from a thread on the named desktop.
 //   inject_input.exe [--desktop NAME] step...
 // steps: middle | leftright | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK | sleep:MS
+//   inject_input.exe --serve
+// reads desktop names from standard input, one a line; for each, moves to that desktop, sends a
+// middle click and writes the performance-counter stamp taken right before it on standard output.
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <cwctype>
 #include <vector>
@@ -38,7 +42,30 @@ void Chord(const wchar_t* spec) {
 
 }  // namespace
 
+int Serve() {
+    char line[128];
+    while (fgets(line, sizeof(line), stdin)) {
+        wchar_t name[128];
+        size_t n = 0;
+        for (; line[n] && line[n] != '\n' && line[n] != '\r' && n < 127; ++n) name[n] = static_cast<wchar_t>(line[n]);
+        name[n] = L'\0';
+        HDESK desk = OpenDesktopW(name, 0, FALSE, GENERIC_ALL);
+        if (desk) SetThreadDesktop(desk);  // this thread owns no window, so it may move
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+        LARGE_INTEGER t;
+        QueryPerformanceCounter(&t);
+        SendInput(2, in, sizeof(INPUT));
+        printf("%lld\n", static_cast<long long>(t.QuadPart));
+        fflush(stdout);
+    }
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && wcscmp(argv[1], L"--serve") == 0) return Serve();
     int i = 1;
     if (argc > 2 && wcscmp(argv[1], L"--desktop") == 0) {
         HDESK desk = OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL);

@@ -1,0 +1,217 @@
+// Switch latency under Wine: injected trigger -> hook callback -> screen flipped -> hook armed again,
+// the raw cost of the desktop pair and of one thread message, and whether a quick second trigger
+// is ever lost. Prints figures; it passes or fails nothing.
+//   switch_latency.exe [round-trips]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+#include "app/AppModule.h"
+#include "switching/DesktopSwitcher.h"
+#include "switching/HookLib.h"
+#include "switching/SwitcherHarness.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+double g_ticksPerMs = 1.0;
+
+LONGLONG Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+double Ms(LONGLONG ticks) { return static_cast<double>(ticks) / g_ticksPerMs; }
+
+struct Stats {
+    std::vector<double> v;
+    void Add(double x) { v.push_back(x); }
+    double Pct(double p) {
+        if (v.empty()) return 0;
+        std::sort(v.begin(), v.end());
+        const size_t i = std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5));
+        return v[i];
+    }
+    void Print(const char* name) { std::printf("  %-44s median %8.3f ms   p99 %8.3f ms   (n=%zu)\n", name, Pct(0.5), Pct(0.99), v.size()); }
+};
+
+// A long-lived helper process that sends a middle click on the desktop it is told, and answers with
+// the stamp taken right before the input went out (the hook ignores input sent from its own process).
+struct Injector {
+    HANDLE toChild = nullptr, fromChild = nullptr;
+    PROCESS_INFORMATION pi{};
+    bool Start() {
+        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+        HANDLE inRead, inWrite, outRead, outWrite;
+        CreatePipe(&inRead, &inWrite, &sa, 0);
+        CreatePipe(&outRead, &outWrite, &sa, 0);
+        SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = inRead;
+        si.hStdOutput = outWrite;
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        std::wstring cmd = L"\"" + testing_support::HelperPath(L"inject_input.exe") + L"\" --serve";
+        const BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+        CloseHandle(inRead);
+        CloseHandle(outWrite);
+        toChild = inWrite;
+        fromChild = outRead;
+        return ok != FALSE;
+    }
+    LONGLONG Click(int onIndex) {
+        const char* line = onIndex == 0 ? "Default\n" : "vpdesk\n";
+        DWORD n = 0;
+        WriteFile(toChild, line, static_cast<DWORD>(strlen(line)), &n, nullptr);
+        char reply[64];
+        size_t got = 0;
+        while (got < sizeof(reply) - 1) {
+            if (!ReadFile(fromChild, reply + got, 1, &n, nullptr) || n == 0) break;
+            if (reply[got++] == '\n') break;
+        }
+        reply[got] = 0;
+        return _atoi64(reply);
+    }
+    void Stop() {
+        CloseHandle(toChild);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(fromChild);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+};
+
+bool WaitCount(const SwitcherHarness& h, long count, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (h.Switches() < count) {
+        if (GetTickCount64() > end) return false;
+        Sleep(0);
+    }
+    return true;
+}
+
+void RunTrips(SwitcherHarness& h, Injector& inj, int trips, bool report, Stats* toCallback, Stats* inCallback,
+              Stats* toSwitch, Stats* toRearm, Stats* switchMinusCallback, Stats* actionsToSwitch) {
+    for (int i = 0; i < trips; ++i) {
+        const int on = static_cast<int>(h.Switches() % 2);
+        const long before = h.Switches();
+        const LONGLONG t0 = inj.Click(on);
+        if (!WaitCount(h, before + 1, 5000)) {
+            std::printf("  trip %d: trigger lost\n", i);
+            continue;
+        }
+        const auto cb = hooklib::LastTriggerStamps();
+        const auto sw = LastSwitchStamps();
+        if (!report) continue;
+        if (toCallback) toCallback->Add(Ms(cb.enter - t0));
+        if (inCallback) inCallback->Add(Ms(cb.leave - cb.enter));
+        if (toSwitch) toSwitch->Add(Ms(sw.switched - t0));
+        if (toRearm) toRearm->Add(Ms(sw.rearmed - t0));
+        if (switchMinusCallback) switchMinusCallback->Add(Ms(sw.switched - cb.enter));
+        if (actionsToSwitch && on == 0) actionsToSwitch->Add(Ms(sw.switched - t0));
+        Sleep(2);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    const int trips = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    g_ticksPerMs = static_cast<double>(f.QuadPart) / 1000.0;
+
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness h;
+    if (!h.Start()) {
+        std::printf("hook thread did not start\n");
+        return 1;
+    }
+    SetMiddleButton(1);
+    Injector inj;
+    if (!inj.Start()) {
+        std::printf("injector did not start\n");
+        return 1;
+    }
+    const HDESK desktops[2] = {GetThreadDesktop(GetCurrentThreadId()), OpenDesktopW(L"vpdesk", 0, FALSE, GENERIC_ALL)};
+
+    // Raw costs, on a thread of their own that owns no window.
+    Stats rawPair, post;
+    struct RawArg { HDESK d[2]; Stats* pair; Stats* post; int n; } raw{{desktops[0], desktops[1]}, &rawPair, &post, trips};
+    HANDLE t = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+        auto* a = static_cast<RawArg*>(p);
+        for (int i = 0; i < a->n; ++i) {
+            const LONGLONG t0 = Now();
+            SwitchDesktop(a->d[(i + 1) % 2]);
+            SetThreadDesktop(a->d[(i + 1) % 2]);
+            a->pair->Add(Ms(Now() - t0));
+        }
+        SwitchDesktop(a->d[0]);
+        SetThreadDesktop(a->d[0]);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        const DWORD self = GetCurrentThreadId();
+        for (int i = 0; i < a->n; ++i) {
+            const LONGLONG t0 = Now();
+            PostThreadMessageW(self, WM_NULL, 0, 0);
+            a->post->Add(Ms(Now() - t0));
+            PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+        }
+        return 0;
+    }, &raw, 0, nullptr);
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(t);
+
+    RunTrips(h, inj, 10, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);  // warm-up
+    Stats toCallback, inCallback, toSwitch, toRearm, switchMinusCallback;
+    RunTrips(h, inj, trips, true, &toCallback, &inCallback, &toSwitch, &toRearm, &switchMinusCallback, nullptr);
+
+    // A second trigger 5 ms after a switch.
+    int lost = 0;
+    const int quick = std::max(20, trips / 4);
+    for (int i = 0; i < quick; ++i) {
+        const long before = h.Switches();
+        inj.Click(static_cast<int>(before % 2));
+        if (!WaitCount(h, before + 1, 5000)) { ++lost; continue; }
+        Sleep(5);
+        inj.Click(static_cast<int>((before + 1) % 2));
+        if (!WaitCount(h, before + 2, 5000)) ++lost;
+    }
+    if (h.Switches() % 2) inj.Click(1), WaitCount(h, h.Switches() + 1, 5000);
+
+    // Every fast action on (nothing matches the window and process actions).
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        g_Module.m_bMute = g_Module.m_bClearIEHistory = g_Module.m_bClearTypedUrls = 1;
+        g_Module.m_bClearRecentDocs = g_Module.m_bDisableTaskMgr = 1;
+    }
+    Stats actions;
+    RunTrips(h, inj, std::max(20, trips / 2), true, nullptr, nullptr, nullptr, nullptr, nullptr, &actions);
+    SwitcherHarness::ClearMirror();
+
+    std::printf("switch latency under Wine, %d round trips (%d switches)\n", trips, trips);
+    toCallback.Print("(a) injection -> hook callback");
+    toSwitch.Print("(b) injection -> SwitchDesktop returned");
+    toRearm.Print("(c) injection -> hook armed again");
+    switchMinusCallback.Print("(b)-(a) callback -> screen flipped");
+    inCallback.Print("time inside the hook callback");
+    rawPair.Print("raw SwitchDesktop + SetThreadDesktop");
+    post.Print("one PostThreadMessageW");
+    actions.Print("all fast actions on: injection -> flipped");
+    const double budget = post.Pct(0.5) + rawPair.Pct(0.5);
+    std::printf("  ratio (b)-(a) / (post + raw pair), medians: %.2f (target <= 3)\n", switchMinusCallback.Pct(0.5) / budget);
+    std::printf("  ratio callback / post, medians:             %.2f (target <= 1.5)\n", inCallback.Pct(0.5) / post.Pct(0.5));
+    std::printf("  second trigger 5 ms after a switch: %d of %d lost (target 0)\n", lost, quick);
+    SetMiddleButton(0);
+    inj.Stop();
+    h.Stop();
+    return 0;
+}
