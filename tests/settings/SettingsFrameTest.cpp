@@ -1,0 +1,200 @@
+// The settings window on its own ui thread, as the program runs it: settings stored before start are
+// in force after start, the first start shows the window once, the tray icon's callback and menu,
+// the show-settings hotkey, the update timer, and "Exit", which saves and ends the ui thread.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "SettingsTestSupport.h"
+#include "app/AppModule.h"
+#include "app/ThreadMessages.h"
+#include "app/Threads.h"
+#include "resource.h"
+#include "switching/HookLib.h"
+#include "ui/MainFrame.h"
+
+using namespace settings_test;
+
+namespace {
+
+// Polls without pumping, so the test thread's own thread messages stay in its queue.
+bool Poll(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+bool TakeThreadMessage(UINT message, DWORD timeoutMs) {
+    MSG msg;
+    return Poll([&] { return ::PeekMessageW(&msg, nullptr, message, message, PM_REMOVE) != FALSE; }, timeoutMs);
+}
+
+HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title = nullptr) {
+    HWND h = nullptr;
+    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(h, &pid);
+        if (pid == ::GetCurrentProcessId()) return h;
+    }
+    return nullptr;
+}
+
+void SendKey(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+class UiThreadTest : public SettingsKeyTest {
+protected:
+    void SetUp() override {
+        SettingsKeyTest::SetUp();
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        // The test thread stands in for the main thread and the check thread.
+        g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
+        g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
+        trayMessage = ::RegisterWindowMessageW(L"WM_TRAYICON");
+    }
+    void TearDown() override {
+        if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
+            ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+            ::WaitForSingleObject(ui.Get(), 10000);
+        }
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        g_Module.m_dwMainThreadID = 0;
+        g_Module.m_dwCheckThreadId = 0;
+        SettingsKeyTest::TearDown();
+    }
+
+    // Starts the ui thread as the main thread does, and waits until its window has its title.
+    void StartUi() {
+        DWORD id = 0;
+        ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &id));
+        ASSERT_TRUE(ui);
+        ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
+                         10000));
+    }
+    DWORD WaitUiEnd() {
+        if (::WaitForSingleObject(ui.Get(), 10000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = 0;
+        ::GetExitCodeThread(ui.Get(), &code);
+        return code;
+    }
+
+    vp::KernelHandle ui;
+    HWND frame = nullptr;
+    UINT trayMessage = 0;
+};
+
+TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) {
+    WriteDword(L"SW_WHEEL", 0);
+    WriteDword(L"SW_HOTKEY_ENABLED", 1);
+    WriteDword(L"SW_HOTKEY", 'J');
+    WriteDword(L"SW_CTRL", 1);
+    WriteDword(L"AC_TASKMGR", 1);
+    WriteDword(L"UPDATE_SHOWED", 1);
+    StartUi();
+
+    const auto trig = hooklib::CurrentTriggerSettings();
+    EXPECT_FALSE(trig.middle);  // a middle click does not switch
+    EXPECT_TRUE(trig.doubleButton);
+    EXPECT_EQ('J', trig.key);
+    EXPECT_TRUE(trig.ctrl);
+    EXPECT_EQ(1, g_Module.SnapshotMirror().bDisableTaskMgr);
+    EXPECT_EQ(0u, ReadDword(L"UPDATE_SHOWED").value_or(9));
+
+    // The very first start shows the window and remembers that it did.
+    EXPECT_TRUE(::IsWindowVisible(frame));
+    EXPECT_EQ(1u, ReadDword(CMainFrame::kFirstStartShownValue).value_or(0));
+
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, WaitUiEnd());
+    EXPECT_TRUE(TakeThreadMessage(WM_APP_QUIT, 1000));
+    EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
+    EXPECT_EQ(static_cast<DWORD>('J'), ReadDword(L"SW_HOTKEY").value_or(0));
+    EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(0));
+    EXPECT_TRUE(ReadText(L"AC_PROCESS0") == std::nullopt);
+    EXPECT_EQ(0u, ReadDword(L"AC_PROCESSES_COUNT").value_or(9));
+
+    // Every later start stays hidden.
+    StartUi();
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, WaitUiEnd());
+}
+
+TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
+    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    StartUi();
+    ASSERT_FALSE(::IsWindowVisible(frame));
+
+    ::PostMessageW(frame, trayMessage, CMainFrame::kTrayIconId, WM_RBUTTONUP);
+    HWND popup = nullptr;
+    ASSERT_TRUE(Poll([&] { return (popup = FindOwnWindow(L"#32768")) != nullptr && ::IsWindowVisible(popup); }, 5000));
+    auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    ASSERT_NE(nullptr, menu);
+    ASSERT_EQ(7, ::GetMenuItemCount(menu));
+    const UINT ids[7] = {ID_TRAY_PREFERENCES, ID_TRAY_HELP, 0, ID_TRAY_WEBSITE, ID_TRAY_PRODUCTS, 0, ID_TRAY_EXIT};
+    const wchar_t* texts[7] = {L"Preferences", L"Help Central", L"", nullptr, L"More Products", L"", L"Exit"};
+    for (int i = 0; i < 7; ++i) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        if (ids[i] == 0) {
+            EXPECT_TRUE(::GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) << i;
+            continue;
+        }
+        EXPECT_EQ(ids[i], ::GetMenuItemID(menu, i)) << i;
+        if (texts[i]) {
+            EXPECT_STREQ(texts[i], text);
+        }
+    }
+    EXPECT_EQ(0u, ::GetMenuDefaultItem(menu, TRUE, 0));  // "Preferences" in bold
+
+    // Up from the top wraps to "Exit"; Enter chooses it.
+    ::PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
+    ::PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(0u, WaitUiEnd());
+    EXPECT_TRUE(TakeThreadMessage(WM_APP_QUIT, 1000));
+    EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));  // saved on the way out
+    EXPECT_EQ(33u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
+}
+
+TEST_F(UiThreadTest, DoubleClickAndSettingsHotkeyBringTheWindowCloseHidesAndTheTimerAsksForAnUpdate) {
+    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    StartUi();
+    ASSERT_FALSE(::IsWindowVisible(frame));
+
+    ::PostMessageW(frame, trayMessage, CMainFrame::kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+    // Another icon id or another mouse message does nothing.
+    ::SendMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    ::SendMessageW(frame, trayMessage, CMainFrame::kTrayIconId + 1, WM_LBUTTONDBLCLK);
+    ::SendMessageW(frame, trayMessage, CMainFrame::kTrayIconId, WM_LBUTTONUP);
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(ui.Get(), 0));  // closing did not quit
+
+    // The default settings hotkey, Alt+F2, from the keyboard.
+    SendKey(VK_MENU, true);
+    SendKey(VK_F2, true);
+    SendKey(VK_F2, false);
+    SendKey(VK_MENU, false);
+    EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+
+    // Timer 188 asks the check thread for an update check; another timer does not.
+    ::SendMessageW(frame, WM_TIMER, 189, 0);
+    EXPECT_FALSE(TakeThreadMessage(WM_CHECK_UPDATE, 200));
+    ::SendMessageW(frame, WM_TIMER, CMainFrame::kUpdateTimerId, 0);
+    EXPECT_TRUE(TakeThreadMessage(WM_CHECK_UPDATE, 1000));
+}
+
+}  // namespace

@@ -1,0 +1,399 @@
+// The settings passes (load, apply, save) and the setters' effects, on a real settings window created
+// on the test thread, against the real registry, the input hook component and the module's mirror.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "SettingsTestSupport.h"
+#include "app/AppModule.h"
+#include "switching/HookLib.h"
+#include "framework/Text.h"
+#include "support/TestSupport.h"
+#include "ui/MainFrame.h"
+
+using namespace settings_test;
+
+namespace {
+
+// The frame runs on the test thread here, so its destroy step posts WM_QUIT to the test thread; that
+// must not end the next test's message boxes before they are shown.
+void DropQuitMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+}
+
+class SettingsPassesTest : public SettingsKeyTest {
+protected:
+    void SetUp() override {
+        SettingsKeyTest::SetUp();
+        DropQuitMessages();
+    }
+    void TearDown() override {
+        frame.reset();
+        DropQuitMessages();
+        SettingsKeyTest::TearDown();
+    }
+    CMainFrame& Start() {
+        frame = std::make_unique<CMainFrame>();
+        EXPECT_TRUE(frame->CreateFrame());
+        return *frame;
+    }
+    // A basic page that shows what the frame holds, attached as if the user had opened it.
+    ValueBasicPage& OpenBasicPage() {
+        frame->AttachBasicPage(&basic);
+        return basic;
+    }
+    ValueAdvancedPage& OpenAdvancedPage() {
+        frame->AttachAdvancedPage(&advanced);
+        return advanced;
+    }
+
+    std::unique_ptr<CMainFrame> frame;
+    ValueBasicPage basic;
+    ValueAdvancedPage advanced;
+};
+
+TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunValue) {
+    CMainFrame& f = Start();
+    const CSettingsData& s = f.Settings();
+    EXPECT_EQ(1, s.m_bWheel);
+    EXPECT_EQ(1, s.m_bDouble);
+    EXPECT_EQ(0, s.m_switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>(VK_F1), s.m_switchHotkey.nKey);  // kept while off
+    EXPECT_EQ(1, s.m_bStartup);
+    EXPECT_EQ(1, s.m_bTrayIcon);
+    EXPECT_EQ(1, s.m_bUpdate);
+    EXPECT_EQ(1, s.m_settingsHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>(VK_F2), s.m_settingsHotkey.nKey);
+    EXPECT_EQ(1, s.m_settingsHotkey.bAlt);
+    EXPECT_EQ(0, s.m_settingsHotkey.bCtrl + s.m_settingsHotkey.bShift);
+    EXPECT_EQ(0, s.m_bSwitchPwdEnabled + s.m_bRestorePwdEnabled + s.m_bMute + s.m_bMonitor + s.m_bTaskMgr +
+                     s.m_bIEHistory + s.m_bIEUrls + s.m_bRecentDoc + s.m_bProcessesEnabled + s.m_bWindowsEnabled +
+                     s.m_bFileEnabled + s.m_bWebsiteEnabled);
+    EXPECT_EQ(0u, s.m_nProcessesCount);
+
+    // In effect: the triggers, the mirror, the tray icon, the settings hotkey.
+    const auto trig = hooklib::CurrentTriggerSettings();
+    EXPECT_TRUE(trig.middle);
+    EXPECT_TRUE(trig.doubleButton);
+    EXPECT_EQ(0, trig.key);
+    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    EXPECT_EQ(1, m.bAutoUpdate);
+    EXPECT_STREQ(L"", m.szSwitchPassword);
+    EXPECT_STREQ(L"", m.szOpenFile);
+    EXPECT_TRUE(f.TrayIconShown());
+    EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
+    EXPECT_TRUE(f.SettingsHotkeyRegistered());
+    // Alt+F2 is taken by the frame now.
+    EXPECT_FALSE(::RegisterHotKey(nullptr, 0x7001, MOD_ALT, VK_F2));
+
+    // Nothing of the table is written; the program starts with Windows from its own path.
+    EXPECT_EQ(0u, ValueCount(kSettingsKey));
+    EXPECT_EQ(std::wstring(f.ExecutablePath()), ReadText(L"Veilpane", kRunKey).value_or(L"<none>"));
+    EXPECT_NE(std::wstring::npos, std::wstring(f.ExecutablePath()).find(L"settings_gui_tests.exe"));
+}
+
+TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProcessCountTrue) {
+    const wchar_t wheelAsText[] = L"0";
+    WriteRaw(L"SW_WHEEL", REG_SZ, wheelAsText, sizeof(wheelAsText));     // wrong type: default 1
+    WriteDword(L"SW_DOUBLE", 0);
+    WriteDword(L"SW_HOTKEY_ENABLED", 7);                                 // any non-zero is on
+    WriteDword(L"SW_HOTKEY", 0x100 + 'K');                               // low 8 bits only
+    WriteDword(L"SW_CTRL", 1);
+    WriteDword(L"PWD_VIRT_ENABLED", 1);
+    WriteText(L"PWD_VIRT", L"fifteen-chars!!");                          // 15 characters: too long
+    WriteDword(L"PWD_ORIG_ENABLED", 1);
+    WriteText(L"PWD_ORIG", L"fourteen-chars");                           // 14 characters: fits
+    WriteDword(L"AC_TASKMGR", 5);
+    WriteDword(L"AC_PROCESSES_ENABLED", 1);
+    WriteDword(L"AC_PROCESSES_COUNT", 3);
+    WriteText(L"AC_PROCESS0", L"notepad.exe");
+    WriteText(L"AC_PROCESS2", L"calc.exe");
+    WriteDword(L"AC_FILE_ENABLED", 0);
+    WriteText(L"AC_FILE_PATH", L"C:\\secret.txt");
+    WriteDword(L"AC_WEBSITE_ENABLED", 1);
+    const char odd[3] = {'h', 0, 0};
+    WriteRaw(L"AC_WEBSITE_URL", REG_SZ, odd, 3);                          // odd size: empty
+    WriteDword(L"AC_WINDOWS_ENABLED", 1);
+    WriteText(L"AC_WINDOWS_TITLE", std::wstring(261, L'w').c_str());      // needs 262 units: empty
+
+    CMainFrame& f = Start();
+    const CSettingsData& s = f.Settings();
+    EXPECT_EQ(1, s.m_bWheel);
+    EXPECT_EQ(0, s.m_bDouble);
+    EXPECT_EQ(1, s.m_switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>('K'), s.m_switchHotkey.nKey);
+    EXPECT_EQ(0, s.m_bSwitchPwdEnabled);
+    EXPECT_STREQ(L"", s.m_szSwitchPwd);
+    EXPECT_EQ(1, s.m_bRestorePwdEnabled);
+    EXPECT_EQ(2u, s.m_nProcessesCount);
+    ASSERT_EQ(2u, s.m_vecProcessNames.size());
+    EXPECT_EQ(L"notepad.exe", s.m_vecProcessNames[0]);
+    EXPECT_EQ(L"calc.exe", s.m_vecProcessNames[1]);
+    EXPECT_STREQ(L"C:\\secret.txt", s.m_szFilePath);
+    EXPECT_EQ(0, s.m_bWebsiteEnabled);  // on, but with nothing to open
+    EXPECT_EQ(0, s.m_bWindowsEnabled);
+
+    const auto trig = hooklib::CurrentTriggerSettings();
+    EXPECT_TRUE(trig.middle);
+    EXPECT_FALSE(trig.doubleButton);
+    EXPECT_EQ('K', trig.key);
+    EXPECT_TRUE(trig.ctrl);
+    EXPECT_FALSE(trig.alt);
+
+    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    EXPECT_STREQ(L"", m.szSwitchPassword);
+    EXPECT_STREQ(L"fourteen-chars", m.szRestorePassword);
+    EXPECT_EQ(1, m.bDisableTaskMgr);
+    EXPECT_EQ(1, m.bTerminateProcesses);
+    EXPECT_STREQ(L"", m.szOpenFile);  // the path stays in the record only
+    EXPECT_STREQ(L"", m.szOpenWebsite);
+    EXPECT_EQ((std::vector<std::wstring>{L"notepad.exe", L"calc.exe"}), g_Module.CopyProcessNames());
+}
+
+TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
+    WriteDword(L"AC_PROCESSES_COUNT", 0xFFFFFFFF);
+    WriteText(L"AC_PROCESS0", L"a.exe");
+    WriteText(L"AC_PROCESS1", L"b.exe");
+    const ULONGLONG start = ::GetTickCount64();
+    CMainFrame& f = Start();
+    EXPECT_LT(::GetTickCount64() - start, 20000u);
+    EXPECT_EQ(2u, f.Settings().m_nProcessesCount);
+}
+
+TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseForSwitchingButNotForRestoring) {
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    HintWatcher hints;
+
+    // Switch password boxes differ in case: refused; the restore password after it is not applied.
+    page.SetSwitchPassword(1, L"Secret", L"secret");
+    page.SetRestorePassword(1, L"back", L"back");
+    EXPECT_EQ(ApplyResult::SwitchPasswordMismatch, f.ApplyPages());
+    EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
+    EXPECT_FALSE(ReadDword(L"PWD_ORIG_ENABLED"));
+    EXPECT_STREQ(L"", g_Module.SnapshotMirror().szRestorePassword);
+
+    // Restore boxes that differ only in case are accepted; the first box is stored.
+    page.SetSwitchPassword(1, L"Secret", L"Secret");
+    page.SetRestorePassword(1, L"Back", L"BACK");
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
+    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_EQ(L"Back", ReadText(L"PWD_ORIG").value_or(L""));
+    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    EXPECT_STREQ(L"Secret", m.szSwitchPassword);
+    EXPECT_STREQ(L"Back", m.szRestorePassword);
+
+    // Restore boxes that really differ: refused.
+    page.SetRestorePassword(1, L"one", L"two");
+    EXPECT_EQ(ApplyResult::RestorePasswordMismatch, f.ApplyPages());
+    EXPECT_EQ(L"Back", ReadText(L"PWD_ORIG").value_or(L""));
+
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return hints.Texts().size() >= 2; }, 5000));
+    EXPECT_EQ((std::vector<std::wstring>{settings_text::kSwitchPwdMismatch, settings_text::kRestorePwdMismatch}),
+              hints.Texts());
+}
+
+TEST_F(SettingsPassesTest, ChangesInLetterCaseOnlyAreNoChange) {
+    WriteDword(L"PWD_VIRT_ENABLED", 1);
+    WriteText(L"PWD_VIRT", L"Secret");
+    WriteDword(L"AC_FILE_ENABLED", 1);
+    WriteText(L"AC_FILE_PATH", L"C:\\Notes.txt");
+    WriteDword(L"AC_PROCESSES_ENABLED", 1);
+    WriteDword(L"AC_PROCESSES_COUNT", 1);
+    WriteText(L"AC_PROCESS0", L"notepad.exe");
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    ValueAdvancedPage& adv = OpenAdvancedPage();
+    testing_support::DeleteKeyTree(kSettingsKey);  // whatever Apply writes now shows up alone
+
+    page.SetSwitchPassword(1, L"SECRET", L"SECRET");
+    vp::CopyText(adv.v.szFilePath, L"c:\\notes.TXT");
+    adv.v.processNames = {L"NOTEPAD.EXE"};
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(0u, ValueCount(kSettingsKey));
+    EXPECT_STREQ(L"Secret", g_Module.SnapshotMirror().szSwitchPassword);
+    EXPECT_STREQ(L"C:\\Notes.txt", g_Module.SnapshotMirror().szOpenFile);
+}
+
+TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheIconBack) {
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    ValueAdvancedPage& adv = OpenAdvancedPage();
+    HintWatcher hints;
+
+    page.v.bWheel = 0;                 // applied: before the rule
+    page.v.bTrayIcon = 0;
+    page.v.settingsHotkey.bEnabled = 0;
+    page.SetSwitchPassword(1, L"pw", L"pw");  // not applied: after the rule
+    adv.v.bMute = 1;                   // not applied either
+
+    EXPECT_EQ(ApplyResult::TrayAndHotkeyOff, f.ApplyPages());
+    EXPECT_EQ((std::vector<std::wstring>{settings_text::kTrayAndHotkeyOff}), hints.Texts());
+    EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
+    EXPECT_FALSE(hooklib::CurrentTriggerSettings().middle);
+    EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(9));
+    EXPECT_EQ(1, f.Settings().m_bTrayIcon);
+    EXPECT_EQ(1, page.v.bTrayIcon);    // the check box is set again
+    EXPECT_TRUE(f.TrayIconShown());
+    EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
+    EXPECT_TRUE(f.SettingsHotkeyRegistered());  // the hotkey was not touched
+    EXPECT_FALSE(ReadDword(L"SS_HOTKEY_ENABLED"));
+    EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
+    EXPECT_FALSE(ReadDword(L"AC_MUTE"));
+    EXPECT_EQ(0, g_Module.SnapshotMirror().bMute);
+
+    // The tray icon alone may go while the settings hotkey stays.
+    page.v.bTrayIcon = 0;
+    page.v.settingsHotkey.bEnabled = 1;
+    page.SetSwitchPassword(0, L"", L"");
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_FALSE(f.TrayIconShown());
+    EXPECT_FALSE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
+    EXPECT_EQ(0u, ReadDword(L"SS_TRAYICON").value_or(9));
+    EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(9));
+}
+
+TEST_F(SettingsPassesTest, OnlyPagesThatExistAreReadAndWritten) {
+    CMainFrame& f = Start();
+    // No page: nothing written, and Apply still runs to its end.
+    EXPECT_EQ(ApplyResult::Applied, f.OnApply(nullptr, nullptr));
+    EXPECT_EQ(0u, ValueCount(kSettingsKey));
+
+    // The advanced page alone: only its values.
+    AdvancedPageValues adv;
+    adv.bMonitor = 1;
+    adv.bWebsiteOn = 1;
+    vp::CopyText(adv.szWebsiteUrl, L"http://example.invalid/");
+    EXPECT_EQ(ApplyResult::Applied, f.OnApply(nullptr, &adv));
+    EXPECT_EQ(1u, ReadDword(L"AC_MONITOR").value_or(9));
+    EXPECT_EQ(1u, ReadDword(L"AC_WEBSITE_ENABLED").value_or(9));
+    EXPECT_EQ(L"http://example.invalid/", ReadText(L"AC_WEBSITE_URL").value_or(L""));
+    EXPECT_EQ(3u, ValueCount(kSettingsKey));  // monitor, the website's flag and address; nothing basic
+    EXPECT_EQ(0u, ReadDword(L"AC_PROCESSES_ENABLED").value_or(0));
+    EXPECT_FALSE(ReadDword(L"SW_WHEEL"));
+    EXPECT_STREQ(L"http://example.invalid/", g_Module.SnapshotMirror().szOpenWebsite);
+}
+
+TEST_F(SettingsPassesTest, DisabledPasswordIsStoredEmptyWhileDisabledTextsKeepTheirText) {
+    WriteDword(L"PWD_VIRT_ENABLED", 1);
+    WriteText(L"PWD_VIRT", L"hidden");
+    WriteDword(L"AC_FILE_ENABLED", 1);
+    WriteText(L"AC_FILE_PATH", L"C:\\a.txt");
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    ValueAdvancedPage& adv = OpenAdvancedPage();
+
+    page.v.bSwitchPwdOn = 0;
+    adv.v.bFileOn = 0;
+    adv.v.bWindowsOn = 0;
+    vp::CopyText(adv.v.szWindowsTitle, L"Budget");  // a title typed while off
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(0u, ReadDword(L"PWD_VIRT_ENABLED").value_or(9));
+    EXPECT_EQ(L"", ReadText(L"PWD_VIRT").value_or(L"<none>"));
+    EXPECT_EQ(0u, ReadDword(L"AC_FILE_ENABLED").value_or(9));
+    EXPECT_EQ(L"C:\\a.txt", ReadText(L"AC_FILE_PATH").value_or(L""));
+    EXPECT_EQ(L"Budget", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
+    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    EXPECT_STREQ(L"", m.szSwitchPassword);
+    EXPECT_STREQ(L"", m.szOpenFile);
+    EXPECT_STREQ(L"", m.szCloseWindowTitle);
+
+    // Password on with both boxes empty: the setter turns it off, and the page follows.
+    page.SetSwitchPassword(1, L"", L"");
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(0, page.v.bSwitchPwdOn);
+    EXPECT_EQ(0u, ReadDword(L"PWD_VIRT_ENABLED").value_or(9));
+}
+
+TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
+    WriteDword(L"AC_PROCESSES_ENABLED", 1);
+    WriteDword(L"AC_PROCESSES_COUNT", 3);
+    for (const wchar_t* n : {L"AC_PROCESS0", L"AC_PROCESS1", L"AC_PROCESS2"}) WriteText(n, L"old.exe");
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    ValueAdvancedPage& adv = OpenAdvancedPage();
+
+    page.v.switchHotkey = HotkeySetting{1, 'H', 1, 1, 0};
+    page.v.settingsHotkey = HotkeySetting{1, VK_F9, 1, 0, 0};
+    adv.v.processNames = {L"one.exe"};
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+
+    const auto trig = hooklib::CurrentTriggerSettings();
+    EXPECT_EQ('H', trig.key);
+    EXPECT_TRUE(trig.ctrl && trig.shift && !trig.alt);
+    EXPECT_EQ(static_cast<DWORD>('H'), ReadDword(L"SW_HOTKEY").value_or(0));
+    EXPECT_EQ(1u, ReadDword(L"SW_SHIFT").value_or(0));
+    EXPECT_EQ(static_cast<DWORD>(VK_F9), ReadDword(L"SS_HOTKEY").value_or(0));
+    EXPECT_EQ(0u, ReadDword(L"SS_ALT").value_or(9));
+    // The new settings hotkey holds Ctrl+F9 and Alt+F2 is free again.
+    EXPECT_FALSE(::RegisterHotKey(nullptr, 0x7002, MOD_CONTROL, VK_F9));
+    EXPECT_TRUE(::RegisterHotKey(nullptr, 0x7003, MOD_ALT, VK_F2));
+    ::UnregisterHotKey(nullptr, 0x7003);
+
+    EXPECT_EQ(1u, ReadDword(L"AC_PROCESSES_COUNT").value_or(0));
+    EXPECT_EQ(L"one.exe", ReadText(L"AC_PROCESS0").value_or(L""));
+    EXPECT_EQ(L"old.exe", ReadText(L"AC_PROCESS2").value_or(L""));  // stale values stay
+    EXPECT_EQ((std::vector<std::wstring>{L"one.exe"}), g_Module.CopyProcessNames());
+
+    // Switching the hotkey off keeps its combination but tells the hook component no key.
+    page.v.switchHotkey.bEnabled = 0;
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(0, hooklib::CurrentTriggerSettings().key);
+    EXPECT_EQ(0u, ReadDword(L"SW_HOTKEY_ENABLED").value_or(9));
+    EXPECT_EQ(static_cast<DWORD>('H'), ReadDword(L"SW_HOTKEY").value_or(0));
+    EXPECT_EQ(0, page.v.switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>('H'), page.v.switchHotkey.nKey);
+}
+
+TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPages) {
+    WriteDword(L"AC_MUTE", 1);
+    WriteDword(L"PWD_ORIG_ENABLED", 0);
+    WriteText(L"PWD_ORIG", L"kept-off");
+    WriteDword(L"AC_PROCESSES_COUNT", 2);
+    WriteText(L"AC_PROCESS0", L"x.exe");
+    WriteText(L"AC_PROCESS1", L"y.exe");
+    CMainFrame& f = Start();
+    ValueBasicPage& page = OpenBasicPage();
+    ValueAdvancedPage& adv = OpenAdvancedPage();
+    testing_support::DeleteKeyTree(kSettingsKey);
+
+    page.v.bWheel = 0;   // typed, never applied
+    adv.v.bMute = 0;
+    f.SaveSettings();
+
+    EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));
+    EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(9));
+    EXPECT_EQ(L"", ReadText(L"PWD_ORIG").value_or(L"<none>"));  // a password that is off is stored empty
+    EXPECT_EQ(static_cast<DWORD>(VK_F2), ReadDword(L"SS_HOTKEY").value_or(0));
+    EXPECT_EQ(L"y.exe", ReadText(L"AC_PROCESS1").value_or(L""));
+    // The 33 fixed values of the table and the two process names.
+    EXPECT_EQ(33u + 2u, ValueCount(kSettingsKey));
+}
+
+TEST_F(SettingsPassesTest, RunValueIsLeftAloneWhenItDiffersOnlyInCaseAndDeletedWhenOff) {
+    wchar_t exe[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring upper(exe);
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(::towupper(c));
+    ASSERT_NE(upper, std::wstring(exe));
+    WriteText(L"Veilpane", upper.c_str(), kRunKey);
+    CMainFrame& f = Start();
+    EXPECT_EQ(upper, ReadText(L"Veilpane", kRunKey).value_or(L""));
+
+    WriteText(L"Veilpane", L"C:\\elsewhere\\Veilpane.exe", kRunKey);
+    f.SetAutoStartup(1);
+    EXPECT_EQ(std::wstring(exe), ReadText(L"Veilpane", kRunKey).value_or(L""));
+
+    BasicPageValues page;
+    ValueBasicPage shown;
+    f.WriteBasicPage(shown);
+    page = shown.v;
+    page.bStartup = 0;
+    EXPECT_EQ(ApplyResult::Applied, f.OnApply(&page, nullptr));
+    EXPECT_FALSE(ReadText(L"Veilpane", kRunKey));
+    EXPECT_EQ(0u, ReadDword(L"SS_STARTUP").value_or(9));
+}
+
+}  // namespace

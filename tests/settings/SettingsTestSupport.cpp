@@ -1,0 +1,121 @@
+#include "SettingsTestSupport.h"
+
+#include <shellapi.h>
+
+#include "app/AppModule.h"
+#include "framework/Text.h"
+#include "support/TestSupport.h"
+
+namespace settings_test {
+
+void SettingsKeyTest::SetUp() {
+    testing_support::DeleteKeyTree(kTestRoot);
+    g_Module.m_pszRegistryKey = kSettingsKey;
+    g_Module.m_pszRunKey = kRunKey;
+}
+
+void SettingsKeyTest::TearDown() { testing_support::DeleteKeyTree(kTestRoot); }
+
+std::optional<DWORD> ReadDword(const wchar_t* name, const wchar_t* key) {
+    DWORD value = 0, size = sizeof(value), type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS) return {};
+    if (type != REG_DWORD) return {};
+    return value;
+}
+
+std::optional<std::wstring> ReadText(const wchar_t* name, const wchar_t* key) {
+    wchar_t text[1024];
+    DWORD size = sizeof(text), type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, text, &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    if (type != REG_SZ) return {};
+    return std::wstring(text);
+}
+
+DWORD ValueCount(const wchar_t* key) {
+    HKEY h = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return 0;
+    DWORD count = 0;
+    ::RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr);
+    ::RegCloseKey(h);
+    return count;
+}
+
+void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes, const wchar_t* key) {
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), bytes));
+    ::RegCloseKey(h);
+}
+
+void WriteDword(const wchar_t* name, DWORD value, const wchar_t* key) { WriteRaw(name, REG_DWORD, &value, 4, key); }
+
+void WriteText(const wchar_t* name, const wchar_t* text, const wchar_t* key) {
+    WriteRaw(name, REG_SZ, text, static_cast<DWORD>((::wcslen(text) + 1) * sizeof(wchar_t)), key);
+}
+
+void ValueBasicPage::WriteRestorePassword(BOOL on, const wchar_t* pwd) { SetRestorePassword(on, pwd, pwd); }
+void ValueBasicPage::WriteSwitchPassword(BOOL on, const wchar_t* pwd) { SetSwitchPassword(on, pwd, pwd); }
+
+void ValueBasicPage::SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
+    v.bSwitchPwdOn = on;
+    vp::CopyText(v.szSwitchPwd, entry);
+    vp::CopyText(v.szSwitchPwdConfirm, confirm);
+}
+
+void ValueBasicPage::SetRestorePassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
+    v.bRestorePwdOn = on;
+    vp::CopyText(v.szRestorePwd, entry);
+    vp::CopyText(v.szRestorePwdConfirm, confirm);
+}
+
+void ValueAdvancedPage::WriteOpenFile(BOOL on, const wchar_t* path) { v.bFileOn = on; vp::CopyText(v.szFilePath, path); }
+void ValueAdvancedPage::WriteOpenWebsite(BOOL on, const wchar_t* url) { v.bWebsiteOn = on; vp::CopyText(v.szWebsiteUrl, url); }
+void ValueAdvancedPage::WriteCloseWindows(BOOL on, const wchar_t* title) {
+    v.bWindowsOn = on;
+    vp::CopyText(v.szWindowsTitle, title);
+}
+
+HintWatcher::HintWatcher() : m_thread([this] { Run(); }) {}
+
+HintWatcher::~HintWatcher() {
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<std::wstring> HintWatcher::Texts() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_texts;
+}
+
+void HintWatcher::Run() {
+    while (!m_stop) {
+        HWND box = nullptr;
+        while ((box = ::FindWindowExW(nullptr, box, L"#32770", settings_text::kHintCaption)) != nullptr) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(box, &pid);
+            if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(box)) continue;
+            wchar_t text[512] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text control
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_texts.emplace_back(text);
+            }
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            ::Sleep(200);  // let the box go before looking again
+        }
+        ::Sleep(20);
+    }
+}
+
+bool TrayIconPresent(HWND owner, UINT id) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = owner;
+    nid.uID = id;
+    nid.uFlags = 0;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+}  // namespace settings_test
