@@ -13,7 +13,9 @@ public:
     // Finds the mute control of the destination line of componentType, or of its source line of
     // sourceType (0xFFFFFFFF: the destination line itself). Does nothing once it has succeeded.
     void Init(DWORD componentType, DWORD sourceType);
+    // Sets the found control; does nothing until Init has found one.
     void SetValue(BOOL value);
+    HMIXER Mixer() const noexcept { return m_hMixer; }
     bool IsInitialised() const noexcept { return m_bInitialised != 0; }
 
 private:

@@ -1,0 +1,138 @@
+// Muting the default playback device: the mixer's mute switch on major version 5, the endpoint
+// volume of Core Audio on 6 and later. Nothing here ever unmutes.
+#include "actions/MuteControl.h"
+
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+
+#include "actions/SystemActions.h"
+
+namespace {
+
+// Spelled out here so the program does not depend on which import library carries them.
+constexpr CLSID kClsidMMDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
+constexpr IID kIidMMDeviceEnumerator = {0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
+constexpr IID kIidAudioEndpointVolume = {0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
+
+constexpr DWORD kNoSourceLine = 0xFFFFFFFF;
+
+// Releases a COM interface when the scope ends.
+template <class T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() { if (p) p->Release(); }
+    void** Put() { return reinterpret_cast<void**>(&p); }
+};
+
+void MuteEndpoint(BOOL value) {
+    if (FAILED(::CoInitialize(nullptr))) return;
+    {
+        ComPtr<IMMDeviceEnumerator> enumerator;
+        ComPtr<IMMDevice> device;
+        ComPtr<IAudioEndpointVolume> volume;
+        if (SUCCEEDED(::CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, CLSCTX_ALL, kIidMMDeviceEnumerator,
+                                         enumerator.Put())) &&
+            SUCCEEDED(enumerator.p->GetDefaultAudioEndpoint(eRender, eMultimedia, &device.p)) &&
+            SUCCEEDED(device.p->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.Put()))) {
+            volume.p->SetMute(value, nullptr);
+        }
+    }  // every interface is released before the apartment is left
+    ::CoUninitialize();
+}
+
+}  // namespace
+
+XPMuteControl::~XPMuteControl() {
+    if (m_hMixer) ::mixerClose(m_hMixer);
+}
+
+void XPMuteControl::Init(DWORD componentType, DWORD sourceType) {
+    if (m_bInitialised) return;
+    // A mixer left open by an earlier failed attempt is closed, so each attempt starts afresh.
+    if (m_hMixer) ::mixerClose(m_hMixer);
+    m_hMixer = nullptr;
+    m_caps = MIXERCAPSW{};
+
+    if (::mixerGetNumDevs() >= 1) {
+        HMIXER mixer = nullptr;
+        if (::mixerOpen(&mixer, 0, 0, 0, 0) != MMSYSERR_NOERROR) return;
+        m_hMixer = mixer;
+        if (::mixerGetDevCapsW(0, &m_caps, sizeof(m_caps)) != MMSYSERR_NOERROR) return;
+    }
+    if (!m_hMixer) return;
+
+    const HMIXEROBJ mixerObject = reinterpret_cast<HMIXEROBJ>(m_hMixer);
+    MIXERLINEW line{};
+    line.cbStruct = sizeof(line);
+    line.dwComponentType = componentType;
+    if (::mixerGetLineInfoW(mixerObject, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+        MMSYSERR_NOERROR) {
+        return;
+    }
+
+    if (sourceType != kNoSourceLine) {
+        const DWORD connections = line.cConnections;
+        const DWORD destination = line.dwDestination;
+        bool found = false;
+        for (DWORD i = 0; i < connections; ++i) {
+            line.cbStruct = sizeof(line);
+            line.dwDestination = destination;
+            line.dwSource = i;
+            if (::mixerGetLineInfoW(mixerObject, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) !=
+                MMSYSERR_NOERROR) {
+                ::MessageBoxW(nullptr, L"XPMuteControl", L"GetLinInfo Resource faile!", MB_OK);
+                continue;
+            }
+            if (line.dwComponentType == sourceType) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            ::MessageBoxW(nullptr, L"XPMuteControl", L"GetLinInfo Resource out!", MB_OK);
+            return;
+        }
+    }
+
+    MIXERCONTROLW control{};
+    control.cbStruct = sizeof(control);
+    MIXERLINECONTROLSW controls{};
+    controls.cbStruct = sizeof(controls);
+    controls.dwLineID = line.dwLineID;
+    controls.dwControlType = MIXERCONTROL_CONTROLTYPE_MUTE;
+    controls.cControls = 1;
+    controls.cbmxctrl = sizeof(control);
+    controls.pamxctrl = &control;
+    if (::mixerGetLineControlsW(mixerObject, &controls, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+        MMSYSERR_NOERROR) {
+        return;
+    }
+    m_dwControlId = control.dwControlID;
+    m_bInitialised = 1;
+}
+
+void XPMuteControl::SetValue(BOOL value) {
+    // Without a found control the identifier is 0, which names some other control of the mixer.
+    if (!m_hMixer || !m_bInitialised) return;
+    MIXERCONTROLDETAILS_BOOLEAN detail{};
+    detail.fValue = value;
+    MIXERCONTROLDETAILS details{};
+    details.cbStruct = sizeof(details);
+    details.dwControlID = m_dwControlId;
+    details.cChannels = 1;
+    details.cMultipleItems = 0;
+    details.cbDetails = sizeof(detail);
+    details.paDetails = &detail;
+    ::mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(m_hMixer), &details,
+                             MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE);
+}
+
+void CSystemActions::SetMute(BOOL value) {
+    GetOsMajorVersion();
+    if (m_dwMajorVersion == 5) {
+        m_mute.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
+        m_mute.SetValue(value);
+    } else if (m_dwMajorVersion >= 6) {
+        MuteEndpoint(value);
+    }
+}

@@ -1,0 +1,41 @@
+#include "actions/ProcessPicker.h"
+
+#include <tlhelp32.h>
+
+#include <cwchar>
+
+#include "app/AppModule.h"
+#include "framework/Handles.h"
+
+namespace vp {
+
+bool IsExemptProcessName(const wchar_t* exeName) noexcept {
+    if (!exeName) return true;
+    return _wcsicmp(exeName, L"[System Process]") == 0 || _wcsicmp(exeName, L"system") == 0 ||
+           _wcsicmp(exeName, g_Module.m_pszExeName) == 0;
+}
+
+bool AddPickerName(std::vector<std::wstring>& list, const wchar_t* exeName) {
+    if (IsExemptProcessName(exeName) || exeName[0] == L'\0') return false;
+    for (const std::wstring& name : list) {
+        if (_wcsicmp(name.c_str(), exeName) == 0) return false;
+    }
+    list.emplace_back(exeName);
+    return true;
+}
+
+void EnumeratePickerProcesses(std::vector<std::wstring>& list) {
+    list.clear();
+    // No access probe: a rule that listed only the processes this program cannot open would hide
+    // exactly the user's own programs, the ones worth picking.
+    FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!::Process32FirstW(snapshot.Get(), &entry)) return;
+    do {
+        AddPickerName(list, entry.szExeFile);
+    } while (::Process32NextW(snapshot.Get(), &entry));
+}
+
+}  // namespace vp

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include "ActionsTestSupport.h"
+#include "actions/MuteControl.h"
+#include "actions/SystemActions.h"
+
+using namespace actions_test;
+
+namespace {
+
+// ctest runs these with a null sound device configured (ALSA_CONFIG_PATH), which gives Wine a
+// mixer with a speakers line and a default playback endpoint. Wine keeps an endpoint's mute per
+// interface object, so the newer road is checked by what it leaves behind, not by the sound.
+#define REQUIRE_MIXER()                                                                            \
+    if (::mixerGetNumDevs() == 0)                                                                  \
+    GTEST_SKIP() << "no mixer device: run through ctest, which configures a null sound device"
+
+constexpr DWORD kSpeakers = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
+constexpr DWORD kNoSource = 0xFFFFFFFF;
+
+DWORD WINAPI MuteThenEnterMultithreaded(void* result) {
+    CSystemActions actions;
+    actions.SetOsMajorVersionForTest(6);
+    actions.SetMute(1);
+    // Had SetMute left its single-threaded apartment entered, this would fail with RPC_E_CHANGED_MODE.
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    *static_cast<HRESULT*>(result) = hr;
+    if (SUCCEEDED(hr)) ::CoUninitialize();
+    return 0;
+}
+
+TEST(SetMute, NewerSystemsLeaveTheApartmentAsTheyFoundIt) {
+    HRESULT hr = E_FAIL;
+    vp::KernelHandle thread(::CreateThread(nullptr, 0, MuteThenEnterMultithreaded, &hr, 0, nullptr));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread.Get(), 10000));
+    EXPECT_EQ(S_OK, hr);
+}
+
+TEST(SetMute, MixerRoadShowsNothing) {
+    REQUIRE_MIXER();
+    MessageBoxWatcher out(L"GetLinInfo Resource out!");
+    MessageBoxWatcher failed(L"GetLinInfo Resource faile!");
+    CSystemActions actions;
+    actions.SetOsMajorVersionForTest(5);
+    actions.SetMute(1);
+    actions.SetMute(1);
+    ::Sleep(200);
+    EXPECT_EQ(0, out.Count() + failed.Count());
+}
+
+TEST(XPMuteControl, FindsTheSpeakersMuteOnceAndKeepsTheMixer) {
+    REQUIRE_MIXER();
+    XPMuteControl mute;
+    EXPECT_EQ(nullptr, mute.Mixer());
+    mute.Init(kSpeakers, kNoSource);
+    ASSERT_TRUE(mute.IsInitialised());
+    const HMIXER opened = mute.Mixer();
+    ASSERT_NE(nullptr, opened);
+    mute.SetValue(1);
+    mute.Init(kSpeakers, kNoSource);  // a second call opens nothing new
+    mute.SetValue(1);
+    EXPECT_EQ(opened, mute.Mixer());
+}
+
+TEST(XPMuteControl, SourceLineSearch) {
+    REQUIRE_MIXER();
+    {
+        // The speakers line of the null device has a wave source line.
+        XPMuteControl mute;
+        mute.Init(kSpeakers, MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT);
+        EXPECT_TRUE(mute.IsInitialised());
+    }
+    XPMuteControl mute;
+    {
+        MessageBoxWatcher boxes(L"GetLinInfo Resource out!");
+        mute.Init(kSpeakers, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);  // no such source line
+        EXPECT_EQ(1, boxes.Count());
+        EXPECT_EQ(L"XPMuteControl", boxes.LastText());
+    }
+    EXPECT_FALSE(mute.IsInitialised());
+    mute.Init(kSpeakers, kNoSource);  // the failed attempt does not stop the next one
+    EXPECT_TRUE(mute.IsInitialised());
+}
+
+}  // namespace

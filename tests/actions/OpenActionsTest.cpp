@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ActionsTestSupport.h"
+#include "actions/OpenActions.h"
+#include "actions/RegexMatcher.h"
+#include "actions/SystemActions.h"
+#include "app/AppModule.h"
+#include "framework/Text.h"
+
+using namespace actions_test;
+using namespace testing_support;
+
+namespace {
+
+std::wstring Expand(const wchar_t* tmpl, bool* whole = nullptr) {
+    CRegexMatcher matcher;
+    wchar_t out[vp::kExpandedUnits];
+    const bool ok = vp::ExpandEnvironmentReferences(matcher, tmpl, out);
+    if (whole) *whole = ok;
+    return out;
+}
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t value[vp::kExpandedUnits] = {};
+    ::GetEnvironmentVariableW(name, value, vp::kExpandedUnits);
+    return value;
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const wchar_t* name, const wchar_t* value) : m_name(name) { ::SetEnvironmentVariableW(name, value); }
+    ~ScopedEnv() { ::SetEnvironmentVariableW(m_name, nullptr); }
+
+private:
+    const wchar_t* m_name;
+};
+
+TEST(TemplateExpansion, ReferencesExpandLeftToRight) {
+    ScopedEnv a(L"VP_FIRST", L"C:\\First Dir");
+    ScopedEnv b(L"VP_SECOND", L"two");
+    EXPECT_EQ(Env(L"SystemRoot") + L"\\system32\\notepad.exe %1", Expand(L"%SystemRoot%\\system32\\notepad.exe %1"));
+    EXPECT_EQ(L"C:\\First Dir\\bin -x two \"%1\"", Expand(L"%VP_FIRST%\\bin -x %VP_SECOND% \"%1\""));
+    EXPECT_EQ(L"twotwo", Expand(L"%vp_second%%VP_SECOND%"));  // names ignore case, references may touch
+    EXPECT_EQ(L"no references", Expand(L"no references"));
+}
+
+TEST(TemplateExpansion, UnsetReferenceStaysAsWritten) {
+    ScopedEnv b(L"VP_SECOND", L"two");
+    EXPECT_EQ(L"%VP_NOT_SET%\\x", Expand(L"%VP_NOT_SET%\\x"));
+    // The closing percent sign of an unset name may open the next reference.
+    EXPECT_EQ(L"%1two", Expand(L"%1%VP_SECOND%"));
+    // "%1" and a later "%*" enclose a name that is not set: both stay for the command line.
+    EXPECT_EQ(L"app.exe \"%1\" %*", Expand(L"app.exe \"%1\" %*"));
+    EXPECT_EQ(L"100%", Expand(L"100%"));
+}
+
+TEST(TemplateExpansion, TextAroundNonAsciiCharactersKeepsItsPlace) {
+    // Offsets come back in UTF-8 bytes; two-, three- and four-byte characters before a reference.
+    ScopedEnv a(L"VP_W\u00c4RT", L"v\u00e4lue");
+    EXPECT_EQ(L"\u00e9\u20ac\U0001D11E v\u00e4lue \u00e9", Expand(L"\u00e9\u20ac\U0001D11E %VP_W\u00c4RT% \u00e9"));
+}
+
+TEST(TemplateExpansion, OverlongResultsAreRefusedNotCut) {
+    bool whole = true;
+    // A value that does not fit.
+    const std::wstring big(vp::kExpandedUnits - 2, L'x');
+    ScopedEnv a(L"VP_BIG", big.c_str());
+    EXPECT_EQ(L"a" + big, Expand(L"a%VP_BIG%", &whole));  // fills the buffer to the last unit
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(L"", Expand(L"ab%VP_BIG%", &whole));        // one unit more
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(L"", Expand(L"%VP_BIG%bc", &whole));        // the rest after the value does not fit
+    EXPECT_FALSE(whole);
+    // A name longer than the matcher's scratch would be looked up cut, so as another variable.
+    const std::wstring longName = L"%" + std::wstring(300, L'N') + L"%";
+    EXPECT_EQ(L"", Expand(longName.c_str(), &whole));
+    EXPECT_FALSE(whole);
+
+    wchar_t small[12];
+    CRegexMatcher matcher;
+    EXPECT_TRUE(vp::ExpandEnvironmentReferences(matcher, L"0123456789a", small));
+    EXPECT_FALSE(vp::ExpandEnvironmentReferences(matcher, L"0123456789ab", small));
+    EXPECT_STREQ(L"", small);
+}
+
+TEST(OpenCommandLine, PathTakesTheFirstPlaceholderOrFollowsABlank) {
+    wchar_t out[vp::kCommandUnits];
+    ASSERT_TRUE(vp::BuildOpenCommandLine(L"\"C:\\app.exe\" \"%1\" %*", L"C:\\My Files\\a.txt", out));
+    EXPECT_STREQ(L"\"C:\\app.exe\" \"C:\\My Files\\a.txt\" %*", out);
+    ASSERT_TRUE(vp::BuildOpenCommandLine(L"app.exe %1 %1", L"p", out));
+    EXPECT_STREQ(L"app.exe p %1", out);
+    ASSERT_TRUE(vp::BuildOpenCommandLine(L"app.exe -view", L"C:\\My Files\\a.txt", out));
+    EXPECT_STREQ(L"app.exe -view C:\\My Files\\a.txt", out);
+
+    wchar_t small[10];
+    EXPECT_TRUE(vp::BuildOpenCommandLine(L"a %1 b", L"xyz", small));  // "a xyz b": 7 units
+    EXPECT_FALSE(vp::BuildOpenCommandLine(L"a %1 b", L"wxyz12", small));
+    EXPECT_STREQ(L"", small);
+    EXPECT_FALSE(vp::BuildOpenCommandLine(L"abcd", L"efghi", small));
+}
+
+TEST(WebsiteCommandLine, SchemeRuleAndRefusals) {
+    wchar_t out[vp::kCommandUnits];
+    ASSERT_TRUE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"hTtPx", out));
+    EXPECT_STREQ(L"\"C:\\windows\\explorer.exe\" \"hTtPx\"", out);
+    ASSERT_TRUE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"httpbin.test", out));
+    EXPECT_STREQ(L"\"C:\\windows\\explorer.exe\" \"httpbin.test\"", out);  // five or more, "http" first
+    ASSERT_TRUE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"", out));
+    EXPECT_STREQ(L"\"C:\\windows\\explorer.exe\" \"http://\"", out);
+    // A quote would end the field and add arguments; an empty Windows directory names another program.
+    EXPECT_FALSE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"a.test\" /root,C:\\", out));
+    EXPECT_STREQ(L"", out);
+    EXPECT_FALSE(vp::BuildWebsiteCommandLine(L"", L"a.test", out));
+    wchar_t small[40];
+    EXPECT_FALSE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"a-rather-long-address.test", small));
+    EXPECT_STREQ(L"", small);
+}
+
+// ---- the actions, with real processes ------------------------------------------------------------
+
+class OpenFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_recorder = m_dir.File(L"rec.exe");
+        ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_recorder.c_str(), FALSE));
+        m_document = m_dir.Path() + L"\\My Docs\\report" + m_type.Extension();
+    }
+    void Open() { g_SystemActions.OpenFileOnDesktop(m_document.c_str(), ThreadDesktopName().c_str()); }
+
+    TempDir m_dir;
+    ScratchFileType m_type;
+    std::wstring m_recorder;
+    std::wstring m_document;
+};
+
+TEST_F(OpenFileTest, TemplateIsExpandedAndTheFileTakesThePlaceholder) {
+    ScopedEnv env(L"VP_OPEN_DIR", L"C:\\Value Dir");
+    m_type.SetCommand(L"\"" + m_recorder + L"\" %VP_OPEN_DIR%\\sub \"%1\" %*");
+    MessageBoxWatcher boxes(L"Veilpane");
+    Open();
+    ASSERT_TRUE(WaitRecorded(m_recorder, 1));
+    const RecordedRun run = ReadRecorderLog(m_recorder)[0];
+    EXPECT_EQ(L"\"" + m_recorder + L"\" C:\\Value Dir\\sub \"" + m_document + L"\" %*", run.cmd);
+    EXPECT_EQ(ThreadDesktopName(), run.desk);
+    EXPECT_EQ(0, boxes.Count());
+}
+
+TEST_F(OpenFileTest, TemplateWithoutPlaceholderGetsABlankAndTheBarePath) {
+    m_type.SetCommand(L"\"" + m_recorder + L"\" -view");
+    Open();
+    ASSERT_TRUE(WaitRecorded(m_recorder, 1));
+    EXPECT_EQ(L"\"" + m_recorder + L"\" -view " + m_document, ReadRecorderLog(m_recorder)[0].cmd);
+}
+
+TEST_F(OpenFileTest, MissingClassOrCommandStartsNothingAndShowsNothing) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    // Registered extension, but its class has no open command.
+    Open();
+    // An extension with no class, and a path with no extension at all.
+    const std::wstring other = m_dir.File(L"report.vpnoclass");
+    g_SystemActions.OpenFileOnDesktop(other.c_str(), ThreadDesktopName().c_str());
+    g_SystemActions.OpenFileOnDesktop(m_dir.File(L"README").c_str(), ThreadDesktopName().c_str());
+    ::Sleep(300);
+    EXPECT_EQ(0, boxes.Count());
+    EXPECT_TRUE(ReadRecorderLog(m_recorder).empty());
+}
+
+TEST_F(OpenFileTest, RefusedStartShowsTheCommandLine) {
+    m_type.SetCommand(L"\"" + m_dir.File(L"missing.exe") + L"\" \"%1\"");
+    MessageBoxWatcher boxes(L"Veilpane");
+    Open();
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    EXPECT_EQ(L"\"" + m_dir.File(L"missing.exe") + L"\" \"" + m_document + L"\"", boxes.LastText());
+}
+
+TEST_F(OpenFileTest, OverlongCommandIsNotStarted) {
+    const std::wstring value(vp::kExpandedUnits - 10, L'v');
+    ScopedEnv env(L"VP_OPEN_LONG", value.c_str());
+    m_type.SetCommand(L"\"" + m_recorder + L"\" %VP_OPEN_LONG% \"%1\"");
+    MessageBoxWatcher boxes(L"Veilpane");
+    Open();
+    ::Sleep(300);
+    EXPECT_TRUE(ReadRecorderLog(m_recorder).empty());
+    EXPECT_EQ(0, boxes.Count());
+}
+
+class OpenWebsiteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The module's Windows directory holds 49 characters: a short private one.
+        m_root = L"C:\\vpweb" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(m_root.c_str(), nullptr);
+        m_explorer = m_root + L"\\explorer.exe";
+        ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_explorer.c_str(), FALSE));
+        ::DeleteFileW((m_explorer + L".log").c_str());
+        vp::CopyText(m_savedRoot, g_Module.m_szSystemRoot);
+        ASSERT_TRUE(vp::CopyText(g_Module.m_szSystemRoot, m_root.c_str()));
+    }
+    void TearDown() override {
+        vp::CopyText(g_Module.m_szSystemRoot, m_savedRoot);
+        ::DeleteFileW((m_explorer + L".log").c_str());
+        ::DeleteFileW(m_explorer.c_str());
+        ::RemoveDirectoryW(m_root.c_str());
+    }
+    std::wstring m_root, m_explorer;
+    wchar_t m_savedRoot[50] = {};
+};
+
+TEST_F(OpenWebsiteTest, ExactCommandLines) {
+    const wchar_t* addresses[] = {L"https://a.test/x?q=1", L"HTTP://B.TEST", L"ftp://x", L"http", L"c.test"};
+    const std::wstring shell = L"\"" + m_explorer + L"\" ";
+    const std::wstring expected[] = {shell + L"\"https://a.test/x?q=1\"", shell + L"\"HTTP://B.TEST\"",
+                                     shell + L"\"http://ftp://x\"", shell + L"\"http://http\"",
+                                     shell + L"\"http://c.test\""};
+    MessageBoxWatcher boxes(L"Veilpane");
+    for (size_t i = 0; i < 5; ++i) {
+        g_SystemActions.OpenWebsiteOnDesktop(addresses[i], ThreadDesktopName().c_str());
+        // One at a time, so the log keeps the order.
+        ASSERT_TRUE(WaitRecorded(m_explorer, i + 1)) << i;
+        EXPECT_EQ(expected[i], ReadRecorderLog(m_explorer)[i].cmd);
+    }
+    EXPECT_EQ(0, boxes.Count());
+}
+
+TEST_F(OpenWebsiteTest, FailuresShowTheMessage) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    // An address that would break out of its quotes is refused, and said so.
+    g_SystemActions.OpenWebsiteOnDesktop(L"a.test\" C:\\other", ThreadDesktopName().c_str());
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
+    ::DeleteFileW(m_explorer.c_str());
+    g_SystemActions.OpenWebsiteOnDesktop(L"a.test", ThreadDesktopName().c_str());
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 5000));
+    EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
+    EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
+}  // namespace
