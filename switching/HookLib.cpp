@@ -70,6 +70,16 @@ Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noex
     return Verdict::Trigger;
 }
 
+void TriggerRecogniser::Restart(bool shift, bool ctrl, bool alt, bool left, bool right) noexcept {
+    m_leftDown = left;
+    m_rightDown = right;
+    m_swallowMiddleUp = m_swallowLeftUp = m_swallowRightUp = false;
+    m_keySwallowed = false;
+    m_shift[0] = shift; m_shift[1] = false;
+    m_ctrl[0] = ctrl; m_ctrl[1] = false;
+    m_alt[0] = alt; m_alt[1] = false;
+}
+
 namespace {
 
 constexpr UINT kPumpHook = WM_APP + 1;    // lParam: the desktop to hook on
@@ -151,6 +161,8 @@ DWORD WINAPI PumpThreadProc(void*) {
             HINSTANCE self = ::GetModuleHandleW(nullptr);
             g_mouseHook.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, self, 0));
             g_keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, self, 0));
+            auto held = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
+            g_recogniser.Restart(held(VK_SHIFT), held(VK_CONTROL), held(VK_MENU), held(VK_LBUTTON), held(VK_RBUTTON));
             g_hookedDesktop.store(desk);
             if (msg.wParam) ::SetEvent(g_pumpDone);  // wParam: the caller waits for this command
         } else if (msg.hwnd == nullptr && msg.message == kPumpUnhook) {

@@ -32,6 +32,10 @@ public:
     Verdict OnMouse(UINT message, const Settings& s) noexcept;
     Verdict OnKey(UINT message, DWORD vk, const Settings& s) noexcept;
 
+    // Starts afresh on a newly hooked desktop: releases that happened while unhooked were never seen,
+    // so nothing is waiting to be swallowed; the modifiers and buttons held are taken as they are now.
+    void Restart(bool shift, bool ctrl, bool alt, bool left, bool right) noexcept;
+
 private:
     bool m_leftDown = false, m_rightDown = false;
     bool m_swallowMiddleUp = false, m_swallowLeftUp = false, m_swallowRightUp = false;

@@ -73,6 +73,21 @@ TEST(TriggerRecogniser, KeyNeedsExactlyItsModifiersAndRepeatsDoNotRetrigger) {
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, 0, Key(0, false, false, false)));
 }
 
+TEST(TriggerRecogniser, ARestartForgetsReleasesThatWereNeverSeen) {
+    // The trigger key went down on one desktop; its release happened while the hook moved.
+    TriggerRecogniser r;
+    const auto f9 = Key(VK_F9, false, false, false);
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, f9));
+    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, Middle()));
+    r.Restart(false, false, false, false, false);
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, f9));  // not mistaken for auto-repeat
+    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, Middle()));
+    // Modifiers still held when the hook arrives count.
+    r.Restart(false, true, false, false, false);
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, f9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, Key(VK_F9, false, true, false)));
+}
+
 // The real hooks, with input sent on this desktop.
 class HookLibLive : public ::testing::Test {
 protected:

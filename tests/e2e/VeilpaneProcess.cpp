@@ -1,0 +1,122 @@
+#include "e2e/VeilpaneProcess.h"
+
+#include "support/TestSupport.h"
+
+VeilpaneProcess::VeilpaneProcess() {
+    m_started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_exited = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+VeilpaneProcess::~VeilpaneProcess() {
+    if (m_debugger.joinable()) {
+        if (::WaitForSingleObject(m_exited, 0) != WAIT_OBJECT_0) Kill();
+        ::WaitForSingleObject(m_exited, 10000);
+        m_debugger.join();
+    }
+    ::CloseHandle(m_started);
+    ::CloseHandle(m_exited);
+}
+
+bool VeilpaneProcess::Start() {
+    m_debugger = std::thread([this] { DebugLoop(); });
+    ::WaitForSingleObject(m_started, 30000);
+    return m_startOk;
+}
+
+void VeilpaneProcess::DebugLoop() {
+    std::wstring cmd = L"\"" + testing_support::HelperPath(L"Veilpane.exe") + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    m_startOk = ::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
+                                 DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi);
+    if (!m_startOk) {
+        ::SetEvent(m_started);
+        ::SetEvent(m_exited);
+        return;
+    }
+    m_pid = pi.dwProcessId;
+    m_mainTid = pi.dwThreadId;
+    m_process = pi.hProcess;
+    ::CloseHandle(pi.hThread);
+    ::SetEvent(m_started);
+
+    for (;;) {
+        DEBUG_EVENT ev{};
+        if (!::WaitForDebugEvent(&ev, 1000)) {
+            if (::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) break;
+            continue;
+        }
+        DWORD status = DBG_CONTINUE;
+        switch (ev.dwDebugEventCode) {
+        case OUTPUT_DEBUG_STRING_EVENT: {
+            const auto& s = ev.u.DebugString;
+            std::wstring text;
+            if (s.fUnicode) {
+                std::wstring buf(s.nDebugStringLength, L'\0');
+                SIZE_T got = 0;
+                ::ReadProcessMemory(m_process, s.lpDebugStringData, buf.data(), buf.size() * sizeof(wchar_t), &got);
+                text = buf.c_str();
+            } else {
+                std::string buf(s.nDebugStringLength, '\0');
+                SIZE_T got = 0;
+                ::ReadProcessMemory(m_process, s.lpDebugStringData, buf.data(), buf.size(), &got);
+                text.assign(buf.c_str(), buf.c_str() + strlen(buf.c_str()));
+            }
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_trace.push_back(text);
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            if (ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            m_exitCode = ev.u.ExitProcess.dwExitCode;
+            break;
+        }
+        ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
+        if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;
+    }
+    ::CloseHandle(m_process);
+    m_process = nullptr;
+    ::SetEvent(m_exited);
+}
+
+int VeilpaneProcess::WaitForTrace(const std::wstring& text, DWORD timeoutMs, int from) {
+    int found = -1;
+    testing_support::WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(m_lock);
+        for (size_t i = static_cast<size_t>(from); i < m_trace.size(); ++i) {
+            if (m_trace[i].find(text) != std::wstring::npos) {
+                found = static_cast<int>(i);
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+std::vector<std::wstring> VeilpaneProcess::Trace() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_trace;
+}
+
+bool VeilpaneProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (::WaitForSingleObject(m_exited, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode) *exitCode = m_exitCode;
+    return true;
+}
+
+void VeilpaneProcess::Kill() {
+    if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, m_pid)) {
+        ::TerminateProcess(p, 99);
+        ::CloseHandle(p);
+    }
+}

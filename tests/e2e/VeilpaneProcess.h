@@ -1,0 +1,38 @@
+#pragma once
+// The real Veilpane.exe, started by a test as its debugger so that the program's diagnostic trace
+// (OutputDebugStringW) can be read line by line while it runs.
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class VeilpaneProcess {
+public:
+    VeilpaneProcess();
+    ~VeilpaneProcess();
+
+    bool Start();
+    // Waits until a trace line containing text has arrived after index from; returns its index or -1.
+    int WaitForTrace(const std::wstring& text, DWORD timeoutMs, int from = 0);
+    std::vector<std::wstring> Trace();
+    // Waits for the process to end; true when it ended, with its exit code.
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    void Kill();
+
+    DWORD MainThreadId() const { return m_mainTid; }
+    DWORD ProcessId() const { return m_pid; }
+
+private:
+    void DebugLoop();
+
+    std::thread m_debugger;
+    HANDLE m_started = nullptr;   // set once the process exists (or failed to start)
+    HANDLE m_exited = nullptr;
+    DWORD m_pid = 0, m_mainTid = 0, m_exitCode = STILL_ACTIVE;
+    bool m_startOk = false;
+    HANDLE m_process = nullptr;
+    std::mutex m_lock;
+    std::vector<std::wstring> m_trace;
+};
