@@ -38,6 +38,21 @@ BOOL CALLBACK PostCloseToProcessWindow(HWND window, LPARAM lParam) noexcept {
     return TRUE;
 }
 
+BOOL CALLBACK PostCloseOnDesktop(LPWSTR name, LPARAM lParam) noexcept {
+    DesktopHandle desktop(::OpenDesktopW(name, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
+    if (desktop) ::EnumDesktopWindows(desktop.Get(), PostCloseToProcessWindow, lParam);
+    return TRUE;
+}
+
+// Every top-level window of the process, on whichever desktop of our window station it lives: the
+// process actions run after the switch, from the virtual desktop, while the programs to end
+// usually have their windows on the original one.
+void PostCloseToProcessWindows(DWORD processId) noexcept {
+    if (!::EnumDesktopsW(::GetProcessWindowStation(), PostCloseOnDesktop, static_cast<LPARAM>(processId))) {
+        ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(processId));
+    }
+}
+
 }  // namespace
 
 bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept {
@@ -61,7 +76,7 @@ int CloseOrTerminateProcess(DWORD processId, DWORD timeoutMs) noexcept {
     if (processId == ::GetCurrentProcessId()) return 0;
     KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
     if (!process) return 0;
-    ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(processId));
+    PostCloseToProcessWindows(processId);
     if (::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) return 1;
     return ::TerminateProcess(process.Get(), 0) ? 2 : 0;
 }

@@ -16,7 +16,7 @@ bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept;
 // its process. Always returns 1.
 int CloseWindowThenProcess(HWND window) noexcept;
 
-// Posts WM_CLOSE to every top-level window of the process, waits up to timeoutMs for it to end and
+// Posts WM_CLOSE to every top-level window of the process on any desktop of the window station, waits up to timeoutMs for it to end and
 // terminates it with exit code 0 otherwise. Returns 0 when it could not be opened or terminated, 1
 // when it exited by itself, 2 when it was terminated. This program's own process is never touched.
 int CloseOrTerminateProcess(DWORD processId, DWORD timeoutMs) noexcept;

@@ -1,0 +1,150 @@
+// The hook thread with every action on: the switch still completes, the actions run around it in
+// their order, and what the open-file action starts lives on the virtual desktop.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "ActionsTestSupport.h"
+#include "app/AppModule.h"
+#include "framework/Text.h"
+#include "settings/RegistryStore.h"
+#include "switching/DesktopSwitcher.h"
+#include "switching/SwitcherHarness.h"
+
+using namespace actions_test;
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+DWORD ReadPolicy() {
+    CRegistryStore store;
+    store.SetPath(kPolicyKey);
+    DWORD v = 0xFFFFFFFF;
+    store.ReadDword(L"DisableTaskMgr", &v);
+    return v;
+}
+
+// The value after "key=" in a window owner's log line.
+unsigned long long LogValue(const std::wstring& log, const wchar_t* key) {
+    const size_t at = log.find(key);
+    return at == std::wstring::npos ? 0 : std::stoull(log.substr(at + std::wcslen(key)));
+}
+
+// Ends what the recorders left lingering: every process whose image lives under folder.
+void EndProcessesUnder(const std::wstring& folder) {
+    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return;
+    do {
+        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, image, &size) && _wcsnicmp(image, folder.c_str(), folder.size()) == 0) {
+            ::TerminateProcess(p.Get(), 1);
+        }
+    } while (::Process32NextW(snapshot.Get(), &entry));
+}
+
+bool ProcessRunning(const std::wstring& image) {
+    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return false;
+    do {
+        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, path, &size) && _wcsicmp(path, image.c_str()) == 0) return true;
+    } while (::Process32NextW(snapshot.Get(), &entry));
+    return false;
+}
+
+TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness h;
+    ASSERT_TRUE(h.Start());
+    // The stand-in shell has written its line; from now on explorer.exe is the recorder, which
+    // stamps its start, for the web action.
+    const std::wstring explorer = h.SystemRoot() + L"\\explorer.exe";
+    ASSERT_TRUE(WaitUntil([&] { return ::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), explorer.c_str(), FALSE) != 0; }, 10000));
+    ::DeleteFileW((explorer + L".log").c_str());
+
+    TempDir dir;
+    ScratchFileType type;
+    const std::wstring recorder = dir.File(L"rec.exe");
+    ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), recorder.c_str(), FALSE));
+    type.SetCommand(L"\"" + recorder + L"\" \"%1\"");
+    const std::wstring document = dir.File((L"plan" + type.Extension()).c_str());
+    ::SetEnvironmentVariableW(L"VP_RECORDER_LINGER_MS", L"30000");  // the started programs stay a while
+
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    StartedProcess window, target;
+    const std::wstring windowLog = dir.File(L"window.log"), targetLog = dir.File(L"target.log");
+    ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), L"Secret plan " + pid, L"exit", 6, window, windowLog));
+    const std::wstring targetName = L"vpe2e" + pid + L".exe";
+    ASSERT_TRUE(::CopyFileW(HelperPath(L"window_owner.exe").c_str(), dir.File(targetName.c_str()).c_str(), FALSE));
+    ASSERT_TRUE(StartWindowOwner(dir.File(targetName.c_str()), L"e2e target " + pid, L"exit", 5, target, targetLog));
+
+    CRegistryStore urls;
+    urls.SetPath(kTypedUrlsKey);
+    urls.WriteString(L"url1", L"http://seen.test/");
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        g_Module.m_bMute = g_Module.m_bMonitorOff = g_Module.m_bClearIEHistory = 1;
+        g_Module.m_bClearTypedUrls = g_Module.m_bClearRecentDocs = g_Module.m_bDisableTaskMgr = 1;
+        vp::CopyText(g_Module.m_szCloseWindowTitle, L"Secret plan");
+        vp::CopyText(g_Module.m_szOpenFile, document.c_str());
+        vp::CopyText(g_Module.m_szOpenWebsite, L"example.test");
+        g_Module.m_bTerminateProcesses = 1;
+    }
+    g_Module.SetProcessNames({L"VPE2E" + pid + L".EXE"});
+
+    h.PostSwitch(1);
+    ASSERT_TRUE(h.WaitSwitches(1, 30000));
+    const LONGLONG switched = LastSwitchStamps().switched;
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
+
+    // Before the switch: the window was asked to close, and its program closed by itself.
+    EXPECT_EQ(6u, WaitExit(window, 10000));
+    EXPECT_LT(static_cast<LONGLONG>(LogValue(ReadFileText(windowLog), L"qpc=")), switched);
+    EXPECT_EQ(1u, ReadPolicy());
+    wchar_t url[64];
+    EXPECT_NE(ERROR_SUCCESS, urls.ReadString(L"url1", url));
+
+    // After it, on the virtual desktop: the file, then the web page, then the processes. The
+    // target's window is on the original desktop and is still asked to close: its own exit code.
+    ASSERT_TRUE(WaitRecorded(recorder, 1));
+    ASSERT_TRUE(WaitRecorded(explorer, 1));
+    EXPECT_EQ(5u, WaitExit(target, 10000));
+    const RecordedRun file = ReadRecorderLog(recorder)[0];
+    const RecordedRun web = ReadRecorderLog(explorer)[0];
+    EXPECT_EQ(L"vpdesk", file.desk);
+    EXPECT_EQ(L"\"" + recorder + L"\" \"" + document + L"\"", file.cmd);
+    EXPECT_EQ(L"vpdesk", web.desk);
+    EXPECT_EQ(L"\"" + explorer + L"\" \"http://example.test\"", web.cmd);
+    EXPECT_GT(file.qpc, switched);
+    EXPECT_LE(file.created, web.created);
+    EXPECT_LE(web.created, LogValue(ReadFileText(targetLog), L"time="));
+
+    // Back again: only Task Manager comes back; what the file action started stays on vpdesk.
+    h.PostSwitch(1);
+    ASSERT_TRUE(h.WaitSwitches(2, 30000));
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    EXPECT_EQ(0u, ReadPolicy());
+    EXPECT_TRUE(ProcessRunning(recorder));
+
+    h.Stop();
+    ::SetEnvironmentVariableW(L"VP_RECORDER_LINGER_MS", nullptr);
+    EndProcessesUnder(dir.Path());
+    EndProcessesUnder(h.SystemRoot());
+    WaitUntil([&] { return !ProcessRunning(recorder) && !ProcessRunning(explorer); }, 5000);
+}
+
+}  // namespace
