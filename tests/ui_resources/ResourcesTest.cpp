@@ -369,6 +369,39 @@ TEST(DialogTemplates, CreateIntoRealControls) {
     ::DestroyWindow(host);
 }
 
+// The modal dialogs keep their template font for buttons and check boxes, so a text that does not
+// fit its control at that font is cut on screen. (The pages replace their font, so this says nothing
+// about them.)
+TEST(DialogTemplates, ModalDialogTextsFitTheirControls) {
+    for (int id : {IDD_QUIT, IDD_PROCESS_PICKER, IDD_PASSWORD}) {
+        SCOPED_TRACE(testing::Message() << "dialog " << id);
+        HWND dlg = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
+                                        QuietDialogProc, 0);
+        ASSERT_NE(dlg, nullptr);
+        HDC dc = ::GetDC(dlg);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0)));
+        for (HWND ctl = ::GetWindow(dlg, GW_CHILD); ctl; ctl = ::GetWindow(ctl, GW_HWNDNEXT)) {
+            wchar_t cls[32];
+            wchar_t text[128];
+            ::GetClassNameW(ctl, cls, 32);
+            const int len = ::GetWindowTextW(ctl, text, 128);
+            if (::lstrcmpiW(cls, L"Button") != 0 || len == 0) continue;
+            SIZE extent{};
+            ::GetTextExtentPoint32W(dc, text, len, &extent);
+            RECT rc;
+            ::GetClientRect(ctl, &rc);
+            const bool checkBox = (::GetWindowLongW(ctl, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            // A check box spends the box and a gap before its text; a push button needs a margin.
+            const int room = rc.right - (checkBox ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : 8);
+            EXPECT_LE(extent.cx, room) << "control " << ::GetDlgCtrlID(ctl);
+            EXPECT_LE(extent.cy, rc.bottom) << "control " << ::GetDlgCtrlID(ctl);
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(dlg, dc);
+        ::DestroyWindow(dlg);
+    }
+}
+
 // ---- String table --------------------------------------------------------------------------------
 
 struct Tip {
