@@ -1,0 +1,188 @@
+#include "ui/Drawing.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "framework/Handles.h"
+#include "framework/Window.h"
+
+namespace {
+
+namespace gdip = Gdiplus::DllExports;
+
+INIT_ONCE g_gdiplusOnce = INIT_ONCE_STATIC_INIT;
+bool g_gdiplusStarted = false;
+
+// GDI+ stays up for the life of the process: bitmaps are decoded on more than one thread (the
+// settings window and the password prompts), and shutting it down between them would race.
+BOOL CALLBACK StartGdiplus(PINIT_ONCE, PVOID, PVOID*) noexcept {
+    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback
+    ULONG_PTR token = 0;
+    g_gdiplusStarted = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+    return TRUE;
+}
+
+HBITMAP ToHbitmap(Gdiplus::GpBitmap* image) noexcept {
+    HBITMAP result = nullptr;
+    if (gdip::GdipCreateHBITMAPFromBitmap(image, &result, 0 /* fully transparent */) != Gdiplus::Ok) result = nullptr;
+    gdip::GdipDisposeImage(image);
+    return result;
+}
+
+HBITMAP DecodeResource(const wchar_t* name, const wchar_t* type) noexcept {
+    HINSTANCE module = vp::ModuleInstance();
+    HRSRC res = ::FindResourceW(module, name, type);
+    if (!res) return nullptr;
+    const DWORD size = ::SizeofResource(module, res);
+    HGLOBAL loaded = ::LoadResource(module, res);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data || size == 0) return nullptr;
+
+    HGLOBAL copy = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy) return nullptr;
+    void* dst = ::GlobalLock(copy);
+    if (!dst) {
+        ::GlobalFree(copy);
+        return nullptr;
+    }
+    ::CopyMemory(dst, data, size);
+    ::GlobalUnlock(copy);
+
+    IStream* stream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(copy, TRUE /* the stream frees the block */, &stream)) || !stream) {
+        ::GlobalFree(copy);
+        return nullptr;
+    }
+    Gdiplus::GpBitmap* image = nullptr;
+    const bool decoded = gdip::GdipCreateBitmapFromStream(stream, &image) == Gdiplus::Ok && image;
+    stream->Release();
+    return decoded ? ToHbitmap(image) : nullptr;
+}
+
+}  // namespace
+
+HBITMAP LoadPngBitmap(const wchar_t* name, const wchar_t* type) noexcept {
+    ::InitOnceExecuteOnce(&g_gdiplusOnce, StartGdiplus, nullptr, nullptr);
+    if (!g_gdiplusStarted || !name) return nullptr;
+
+    Gdiplus::GpBitmap* image = nullptr;
+    if (!IS_INTRESOURCE(name)) {
+        if (gdip::GdipCreateBitmapFromFile(name, &image) != Gdiplus::Ok || !image) return nullptr;
+        return ToHbitmap(image);
+    }
+    if (type && type != RT_BITMAP) return DecodeResource(name, type);
+    if (gdip::GdipCreateBitmapFromResource(vp::ModuleInstance(), name, &image) != Gdiplus::Ok || !image) return nullptr;
+    return ToHbitmap(image);
+}
+
+HBRUSH MakeParentBackgroundBrush(HWND control, HWND background) noexcept {
+    if (!::IsWindow(control) || !::IsWindow(background)) return nullptr;
+    vp::WindowDc screen(background);
+    if (!screen) return nullptr;
+
+    RECT bgRect{};
+    ::GetWindowRect(background, &bgRect);
+    const int bgW = bgRect.right - bgRect.left, bgH = bgRect.bottom - bgRect.top;
+    RECT ctrlRect{};
+    ::GetWindowRect(control, &ctrlRect);
+    const int w = ctrlRect.right - ctrlRect.left, h = ctrlRect.bottom - ctrlRect.top;
+    if (bgW <= 0 || bgH <= 0 || w <= 0 || h <= 0) return nullptr;
+
+    vp::MemoryDcHandle bgDc(::CreateCompatibleDC(screen.Get()));
+    vp::BitmapHandle bgBitmap(::CreateCompatibleBitmap(screen.Get(), bgW, bgH));
+    vp::MemoryDcHandle ctrlDc(::CreateCompatibleDC(screen.Get()));
+    vp::BitmapHandle ctrlBitmap(::CreateCompatibleBitmap(screen.Get(), w, h));
+    if (!bgDc || !bgBitmap || !ctrlDc || !ctrlBitmap) return nullptr;
+    {
+        vp::SelectGuard selectBg(bgDc.Get(), bgBitmap.Get());
+        ::SendMessageW(background, WM_ERASEBKGND, reinterpret_cast<WPARAM>(bgDc.Get()), 0);
+        ::SendMessageW(background, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bgDc.Get()),
+                       PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+        ::MapWindowPoints(nullptr, background, reinterpret_cast<POINT*>(&ctrlRect), 2);
+        vp::SelectGuard selectCtrl(ctrlDc.Get(), ctrlBitmap.Get());
+        ::BitBlt(ctrlDc.Get(), 0, 0, w, h, bgDc.Get(), ctrlRect.left, ctrlRect.top, SRCCOPY);
+    }
+    return ::CreatePatternBrush(ctrlBitmap.Get());
+}
+
+void NineGridParts(const RECT& dst, const RECT& src, int left, int top, int right, int bottom,
+                   NineGridPart (&parts)[9]) noexcept {
+    const LONG dx[4] = {dst.left, dst.left + left, dst.right - right, dst.right};
+    const LONG dy[4] = {dst.top, dst.top + top, dst.bottom - bottom, dst.bottom};
+    const LONG sx[4] = {src.left, src.left + left, src.right - right, src.right};
+    const LONG sy[4] = {src.top, src.top + top, src.bottom - bottom, src.bottom};
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            parts[row * 3 + col] = NineGridPart{RECT{dx[col], dy[row], dx[col + 1], dy[row + 1]},
+                                                RECT{sx[col], sy[row], sx[col + 1], sy[row + 1]}};
+        }
+    }
+}
+
+void DrawNineGrid(HDC dstDc, const RECT& dst, HDC srcDc, const RECT& src, BYTE alpha, int left, int top, int right,
+                  int bottom) noexcept {
+    NineGridPart parts[9];
+    NineGridParts(dst, src, left, top, right, bottom, parts);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    for (const NineGridPart& p : parts) {
+        const int dw = p.dst.right - p.dst.left, dh = p.dst.bottom - p.dst.top;
+        const int sw = p.src.right - p.src.left, sh = p.src.bottom - p.src.top;
+        if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) continue;
+        ::AlphaBlend(dstDc, p.dst.left, p.dst.top, dw, dh, srcDc, p.src.left, p.src.top, sw, sh, blend);
+    }
+}
+
+void FillSolidRect(HDC dc, const RECT& rc, COLORREF colour) noexcept {
+    ::SetBkColor(dc, colour);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+}
+
+void AlphaBlendBitmap(HDC dstDc, const RECT& dst, HBITMAP bitmap, const RECT& src, BYTE alpha) noexcept {
+    if (!bitmap) return;
+    const int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
+    const int sw = src.right - src.left, sh = src.bottom - src.top;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    vp::MemoryDcHandle mem(::CreateCompatibleDC(dstDc));
+    if (!mem) return;
+    vp::SelectGuard select(mem.Get(), bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    ::AlphaBlend(dstDc, dst.left, dst.top, dw, dh, mem.Get(), src.left, src.top, sw, sh, blend);
+}
+
+SIZE BitmapSize(HBITMAP bitmap) noexcept {
+    BITMAP bm{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(bm), &bm)) return SIZE{0, 0};
+    return SIZE{bm.bmWidth, bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight};
+}
+
+HWND TopLevelBackgroundWindow(HWND control) noexcept {
+    HWND top = control;
+    for (HWND up = ::GetParent(top); up; up = ::GetParent(top)) top = up;
+    return top;
+}
+
+HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept {
+    HWND top = control;
+    for (;;) {
+        const bool child = (::GetWindowLongPtrW(top, GWL_STYLE) & WS_CHILD) != 0;
+        HWND up = child ? ::GetParent(top) : ::GetWindow(top, GW_OWNER);
+        if (!up) return top;
+        top = up;
+    }
+}
+
+bool GetMessageFont(LOGFONTW& font) noexcept {
+    NONCLIENTMETRICSW metrics{};
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ::GetVersionExW(&version);
+#pragma GCC diagnostic pop
+    // Systems before major version 6 reject the structure with the padded-border field at its end.
+    metrics.cbSize = version.dwMajorVersion >= 6 ? sizeof(NONCLIENTMETRICSW) : sizeof(NONCLIENTMETRICSW) - sizeof(int);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return false;
+    font = metrics.lfMessageFont;
+    return true;
+}
+

@@ -1,0 +1,64 @@
+#pragma once
+// The strip along the bottom of the settings window: a band of artwork with seven image buttons, a
+// light sweep that confirms Apply, and the buttons' clicks passed on to the notify window.
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/Window.h"
+#include "ui/controls/FadeStateButtonCtrl.h"
+
+struct NavButtonInfo {
+    UINT id;         // command and control id
+    DWORD style;     // the button's extended style
+    UINT imageId;    // PNG strip of four cells
+    UINT toolTipId;  // string-table entry of its tooltip
+    int x, y;        // offset from the band's top-left corner
+};
+
+// The band of a client rectangle: 10 pixels below its top, 33 high, halfWidth to either side of the
+// centre; an empty client rectangle is its own band.
+RECT NavBandRect(const RECT& client, int halfWidth) noexcept;
+// The sweep's left edge: the share of the duration gone since start, times the width.
+double SweepOffset(DWORD now, DWORD start, DWORD duration, int width) noexcept;
+
+class CNavPanelView : public vp::CWindowImplBase {
+public:
+    static constexpr wchar_t kClassName[] = L"WTL_NavPanel";
+    static constexpr UINT_PTR kSweepTimer = 210;
+    static constexpr COLORREF kFillColor = RGB(185, 209, 239);
+    static constexpr int kSweepWidth = 23;
+
+    void SetImages(UINT leftCap, UINT rightCap, UINT centre, UINT middle, UINT sweep) noexcept;
+    void SetBandHalfWidth(int pixels) noexcept { m_nBandHalfWidth = pixels; }
+    void SetNotifyWindow(HWND notify) noexcept { m_hWndNotify = notify; }
+    // Before the window exists: the buttons are made in its WM_CREATE.
+    void SetButtons(const NavButtonInfo* buttons, size_t count) noexcept;
+    HWND Create(HWND parent, const RECT& rc) noexcept;
+    void StartSweep(double seconds) noexcept;
+
+    RECT Band() const noexcept;
+    size_t ButtonCount() const noexcept { return m_buttons.size(); }
+    CFadeStateButtonCtrl* Button(size_t i) const noexcept { return m_buttons[i].button.get(); }
+    bool IsSweeping() const noexcept { return m_dwSweepDuration != 0; }
+
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    struct Entry {
+        std::unique_ptr<CFadeStateButtonCtrl> button;
+        NavButtonInfo info;
+    };
+    void OnCreate() noexcept;
+    void LayoutButtons() noexcept;
+    void Paint(HDC dc) noexcept;
+
+    HWND m_hWndNotify = nullptr;
+    vp::BitmapHandle m_images[5];  // left cap, right cap, centre ornament, middle strip, sweep
+    int m_nBandHalfWidth = 210;
+    DWORD m_dwSweepDuration = 0;
+    DWORD m_dwSweepStart = 0;
+    std::vector<Entry> m_buttons;
+};

@@ -1,0 +1,87 @@
+#pragma once
+// The row of tabs along the top of the settings window: painted from PNG artwork over the window's
+// background, hot and selected looks, a fade when a tab loses its selected look, and a WM_COMMAND to
+// the notify window when a tab is clicked.
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/Window.h"
+#include "ui/controls/ThemedBackground.h"
+
+// ---- tab states and the fade arithmetic -----------------------------------------------------------
+
+constexpr DWORD kTabSelected = 0x08;
+constexpr DWORD kTabMarked = 0x04;  // carried over from the caller's flags; the bar never sets or clears it
+constexpr DWORD kTabHot = 0x40;
+
+struct TabItemInfo {
+    UINT id;  // command sent on a click; 0 sends nothing
+    wchar_t szText[100];
+    DWORD state;
+};
+
+struct TabItem {
+    UINT id = 0;
+    wchar_t szText[100] = L"";
+    DWORD state = 0;
+    DWORD prevState = 0;
+    RECT rc{};
+    DWORD fadeStart = 0;  // tick counts; both 0 while no fade runs
+    DWORD fadeEnd = 0;
+};
+
+// The state bit that decides a tab's look: selected, then marked, then hot; 0 for none.
+DWORD TabTopState(DWORD state) noexcept;
+// Its cell in the tab strip: 1 selected, 2 marked, 3 hot, 0 normal.
+int TabCell(DWORD state) noexcept;
+bool TabFadeRunning(const TabItem& tab) noexcept;
+// How far the fade from the previous look to the current one has come at `now`, 0 to 255.
+int TabFadeWeight(DWORD now, DWORD start, DWORD end) noexcept;
+// Sets `set` on the target tab (or none for -1) and clears `clear` on every other tab. A tab that
+// loses its top state fades from its old cell over `duration` ms; setting a state never fades.
+// Collects the indexes of the tabs whose look changed; returns whether a fade was started.
+bool ApplyTabStateChange(std::vector<TabItem>& tabs, int target, DWORD set, DWORD clear, DWORD duration, DWORD now,
+                         std::vector<size_t>& changed);
+
+// ---- the window --------------------------------------------------------------------------------------
+
+class CThemedTabBar : public vp::CWindowImplBase {
+public:
+    static constexpr wchar_t kClassName[] = L"WTL_ThemedTabBar";
+    static constexpr UINT_PTR kFadeTimer = 42;
+    static constexpr DWORD kFadeMs = 300;
+
+    HWND Create(HWND parent, const RECT& rc) noexcept;
+    void SetNotifyWindow(HWND notify) noexcept { m_hWndNotify = notify; }
+    void SetTabs(const TabItemInfo* tabs, size_t count) noexcept;
+    // Returns 0 and changes nothing for an index beyond the tabs.
+    BOOL SelectTab(int index, bool animate) noexcept;
+
+    int SelectedIndex() const noexcept { return m_nSelected; }
+    size_t TabCount() const noexcept { return m_tabs.size(); }
+    const TabItem& Tab(size_t i) const noexcept { return m_tabs[i]; }
+    int TabHeight() const noexcept { return m_nTabHeight; }
+
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void EnsureFont() noexcept;
+    void ChangeState(int target, DWORD set, DWORD clear, DWORD duration) noexcept;
+    int HitTest(POINT pt) const noexcept;
+    void Paint(HDC dc) noexcept;
+    void DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept;
+    void OnTimer() noexcept;
+
+    HWND m_hWndNotify = nullptr;
+    vp::FontHandle m_font;
+    TEXTMETRICW m_metrics{};
+    int m_nTabHeight = 0;
+    int m_nSelected = -1;
+    bool m_bTracking = false;
+    CThemedBackground m_background;
+    vp::BitmapHandle m_bar;
+    vp::BitmapHandle m_strip;
+    std::vector<TabItem> m_tabs;
+};
