@@ -1,0 +1,28 @@
+#pragma once
+// A password edit: masked, auto-scrolling, at most 15 typed characters. Reading it takes at most 14
+// (a 15-unit buffer with its terminator), the same limit the prompt and the settings pages read with,
+// so a password set on a page always matches what the prompt returns for the same typing.
+#include <windows.h>
+
+#include "framework/Window.h"
+
+class CPasswordEditCtrl : public vp::CWindowImplBase {
+public:
+    static constexpr int kTypedLimit = 15;  // EM_LIMITTEXT
+    static constexpr int kReadUnits = 15;   // GetWindowTextW buffer, terminator included
+    static constexpr DWORD kAddedStyles = WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL;
+    static constexpr DWORD kDefaultStyles = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+    // Takes over an existing edit (a dialog's control): masked, 15-character limit.
+    bool SubclassWindow(HWND edit) noexcept;
+    // Creates a new edit of its own, set up the same way; nullptr when it cannot.
+    HWND Create(HWND parent, const RECT& rc, UINT id, DWORD style = kDefaultStyles) noexcept;
+
+    // The entered text, at most 14 characters. Returns the number of characters read.
+    int GetPassword(wchar_t (&text)[kReadUnits]) const noexcept;
+
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void TakeOver() noexcept;
+};
