@@ -456,7 +456,9 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
             ShowSettingHint(settings_text::kSwitchPwdMismatch);
             return ApplyResult::SwitchPasswordMismatch;
         }
-        if (switchOn != s.m_bSwitchPwdEnabled || !EqualIgnoringCase(p.szSwitchPwd, s.m_szSwitchPwd)) {
+        // Compared with case, as the prompt compares: a password changed only in letter case is a new
+        // password, and keeping the old one would lock its owner out with the one they typed.
+        if (switchOn != s.m_bSwitchPwdEnabled || ::wcscmp(p.szSwitchPwd, s.m_szSwitchPwd) != 0) {
             SetSwitchPassword(switchOn, p.szSwitchPwd);
             wchar_t stored[16];
             g_Module.CopySwitchPassword(stored);
@@ -464,13 +466,14 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
             st.WriteString(L"PWD_VIRT", stored);
         }
 
-        // Restore password: the boxes are compared ignoring case.
+        // Restore password: the same rules. Boxes that differ only in letter case are a typing slip
+        // (Caps Lock), not a confirmation.
         const BOOL restoreOn = Checked(p.bRestorePwdOn);
-        if (restoreOn && !EqualIgnoringCase(p.szRestorePwd, p.szRestorePwdConfirm)) {
+        if (restoreOn && ::wcscmp(p.szRestorePwd, p.szRestorePwdConfirm) != 0) {
             ShowSettingHint(settings_text::kRestorePwdMismatch);
             return ApplyResult::RestorePasswordMismatch;
         }
-        if (restoreOn != s.m_bRestorePwdEnabled || !EqualIgnoringCase(p.szRestorePwd, s.m_szRestorePwd)) {
+        if (restoreOn != s.m_bRestorePwdEnabled || ::wcscmp(p.szRestorePwd, s.m_szRestorePwd) != 0) {
             SetRestorePassword(restoreOn, p.szRestorePwd);
             wchar_t stored[16];
             g_Module.CopyRestorePassword(stored);
@@ -503,6 +506,7 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
         }
 
         struct TextGroup {
+            bool caseMatters;  // the window title is matched with case, so a case change is a change
             BOOL pageOn;
             const wchar_t* pageText;
             BOOL& recordOn;
@@ -512,15 +516,17 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
             const wchar_t* textValue;
         };
         const TextGroup texts[] = {
-            {p.bWindowsOn, p.szWindowsTitle, s.m_bWindowsEnabled, s.m_szWindowsTitle,
+            {true, p.bWindowsOn, p.szWindowsTitle, s.m_bWindowsEnabled, s.m_szWindowsTitle,
              &CSettingsOwner::SetCloseWindowsAction, L"AC_WINDOWS_ENABLED", L"AC_WINDOWS_TITLE"},
-            {p.bFileOn, p.szFilePath, s.m_bFileEnabled, s.m_szFilePath, &CSettingsOwner::SetOpenFileAction,
+            {false, p.bFileOn, p.szFilePath, s.m_bFileEnabled, s.m_szFilePath, &CSettingsOwner::SetOpenFileAction,
              L"AC_FILE_ENABLED", L"AC_FILE_PATH"},
-            {p.bWebsiteOn, p.szWebsiteUrl, s.m_bWebsiteEnabled, s.m_szWebsiteUrl,
+            {false, p.bWebsiteOn, p.szWebsiteUrl, s.m_bWebsiteEnabled, s.m_szWebsiteUrl,
              &CSettingsOwner::SetOpenWebsiteAction, L"AC_WEBSITE_ENABLED", L"AC_WEBSITE_URL"},
         };
         for (const TextGroup& t : texts) {
-            if (Checked(t.pageOn) != t.recordOn || !EqualIgnoringCase(t.pageText, t.recordText)) {
+            const bool textChanged = t.caseMatters ? ::wcscmp(t.pageText, t.recordText) != 0
+                                                   : !EqualIgnoringCase(t.pageText, t.recordText);
+            if (Checked(t.pageOn) != t.recordOn || textChanged) {
                 (this->*t.setter)(Checked(t.pageOn), t.pageText);
                 // A switched-off action keeps its text in the key, ready to be switched on again.
                 st.WriteDword(t.flagValue, t.recordOn);

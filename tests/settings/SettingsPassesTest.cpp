@@ -161,7 +161,7 @@ TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
     EXPECT_EQ(2u, f.Settings().m_nProcessesCount);
 }
 
-TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseForSwitchingButNotForRestoring) {
+TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     CMainFrame& f = Start();
     ValueBasicPage& page = OpenBasicPage();
     HintWatcher hints;
@@ -174,32 +174,33 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseForSwitchingButNotForRe
     EXPECT_FALSE(ReadDword(L"PWD_ORIG_ENABLED"));
     EXPECT_STREQ(L"", g_Module.SnapshotMirror().szRestorePassword);
 
-    // Restore boxes that differ only in case are accepted; the first box is stored.
+    // Restore boxes that differ only in case are refused as well: the prompt compares with case.
     page.SetSwitchPassword(1, L"Secret", L"Secret");
     page.SetRestorePassword(1, L"Back", L"BACK");
+    EXPECT_EQ(ApplyResult::RestorePasswordMismatch, f.ApplyPages());
+    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_FALSE(ReadText(L"PWD_ORIG").has_value());
+
+    page.SetRestorePassword(1, L"Back", L"Back");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
-    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
     EXPECT_EQ(L"Back", ReadText(L"PWD_ORIG").value_or(L""));
     const MirrorSnapshot m = g_Module.SnapshotMirror();
     EXPECT_STREQ(L"Secret", m.szSwitchPassword);
     EXPECT_STREQ(L"Back", m.szRestorePassword);
-
-    // Restore boxes that really differ: refused.
-    page.SetRestorePassword(1, L"one", L"two");
-    EXPECT_EQ(ApplyResult::RestorePasswordMismatch, f.ApplyPages());
-    EXPECT_EQ(L"Back", ReadText(L"PWD_ORIG").value_or(L""));
 
     EXPECT_TRUE(testing_support::WaitUntil([&] { return hints.Texts().size() >= 2; }, 5000));
     EXPECT_EQ((std::vector<std::wstring>{settings_text::kSwitchPwdMismatch, settings_text::kRestorePwdMismatch}),
               hints.Texts());
 }
 
-TEST_F(SettingsPassesTest, ChangesInLetterCaseOnlyAreNoChange) {
+TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProcessNames) {
     WriteDword(L"PWD_VIRT_ENABLED", 1);
     WriteText(L"PWD_VIRT", L"Secret");
     WriteDword(L"AC_FILE_ENABLED", 1);
     WriteText(L"AC_FILE_PATH", L"C:\\Notes.txt");
+    WriteDword(L"AC_WINDOWS_ENABLED", 1);
+    WriteText(L"AC_WINDOWS_TITLE", L"notepad");
     WriteDword(L"AC_PROCESSES_ENABLED", 1);
     WriteDword(L"AC_PROCESSES_COUNT", 1);
     WriteText(L"AC_PROCESS0", L"notepad.exe");
@@ -208,13 +209,21 @@ TEST_F(SettingsPassesTest, ChangesInLetterCaseOnlyAreNoChange) {
     ValueAdvancedPage& adv = OpenAdvancedPage();
     testing_support::DeleteKeyTree(kSettingsKey);  // whatever Apply writes now shows up alone
 
-    page.SetSwitchPassword(1, L"SECRET", L"SECRET");
+    // Paths and process names mean the same thing in any case: no change.
     vp::CopyText(adv.v.szFilePath, L"c:\\notes.TXT");
     adv.v.processNames = {L"NOTEPAD.EXE"};
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_STREQ(L"Secret", g_Module.SnapshotMirror().szSwitchPassword);
     EXPECT_STREQ(L"C:\\Notes.txt", g_Module.SnapshotMirror().szOpenFile);
+
+    // A password or a window title in another case is another password or title.
+    page.SetSwitchPassword(1, L"SECRET", L"SECRET");
+    vp::CopyText(adv.v.szWindowsTitle, L"Notepad");
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(L"SECRET", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_EQ(L"Notepad", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
+    EXPECT_STREQ(L"SECRET", g_Module.SnapshotMirror().szSwitchPassword);
+    EXPECT_STREQ(L"Notepad", g_Module.SnapshotMirror().szCloseWindowTitle);
 }
 
 TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheIconBack) {
