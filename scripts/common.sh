@@ -12,7 +12,13 @@ else
     WINE=wine
 fi
 
+# vp_build [target...]: configures once and builds the given targets (all when none).
 vp_build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" "$@" >/dev/null
-    cmake --build "$BUILD" -j2
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+    if [ $# -gt 0 ]; then
+        local t
+        for t in "$@"; do cmake --build "$BUILD" -j2 --target "$t"; done
+    else
+        cmake --build "$BUILD" -j2
+    fi
 }

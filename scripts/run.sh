@@ -4,19 +4,27 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$ROOT/scripts/setup.sh"
-vp_build
+vp_build Veilpane
 bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
 EXE="$BUILD/bin/Veilpane.exe"
 if [ -n "${DISPLAY:-}" ]; then
     exec "$WINE" "$EXE"
 fi
+# Headless: a prefix of its own, so the demonstration never touches the tests' settings, and the
+# settings window comes up as on a first start.
+export WINEPREFIX="$BUILD/wineprefix-demo"
+bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
+"$WINE" reg delete 'HKCU\Software\MORVEX\Veilpane' /v SS_FIRST_SHOWN /f >/dev/null 2>&1 || true
 mkdir -p "$BUILD/screenshots"
 SHOT="$BUILD/screenshots/veilpane-run.png"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "'"$WINE"'" "'"$EXE"'" &
     pid=$!
     sleep 8
-    import -window root "'"$SHOT"'"
+    # The settings window shows on the first start; without a window manager the shell started on
+    # the second desktop may cover it, so the settings window is captured on its own when it is there.
+    win=$(xdotool search --name "Veilpane Pro" 2>/dev/null | head -n1)
+    if [ -n "$win" ]; then xdotool windowraise "$win"; sleep 1; import -window "$win" "'"$SHOT"'"; else import -window root "'"$SHOT"'"; fi
     wineserver -k 2>/dev/null
     wait $pid 2>/dev/null || true'
 echo "Veilpane ran under a virtual screen; screenshot saved to $SHOT"
