@@ -1,0 +1,35 @@
+#pragma once
+// The about page (template 105): the product's name and logo, its version, and links to the maker's
+// web site and to a new mail to its support address.
+#include <windows.h>
+
+#include "framework/DialogResize.h"
+#include "framework/ToolTip.h"
+#include "ids_dialogs.h"
+#include "ui/ThemedDialog.h"
+#include "ui/controls/ThemedHyperlinkCtrl.h"
+#include "ui/controls/ThemedImageCtrl.h"
+#include "ui/controls/ThemedLabelCtrl.h"
+
+class CAboutDlg : public CThemedDialogImpl<CAboutDlg>, public vp::CToolTipDialog, public vp::CDialogResize {
+public:
+    static constexpr int IDD = IDD_ABOUT;
+
+    CAboutDlg() noexcept : vp::CToolTipDialog(IDD) {}
+    ~CAboutDlg() override;
+
+    // The frame's "version(build)" text, set once after the page is created.
+    void SetVersionText(const wchar_t* text) noexcept;
+
+    bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    void OnInitDialog(HWND hwnd) noexcept;
+
+    CThemedImageCtrl m_name;
+    CThemedImageCtrl m_logo;
+    CThemedLabelCtrl m_version;
+    CThemedLabelCtrl m_notice;
+    CThemedHyperlinkCtrl m_maker;
+    CThemedHyperlinkCtrl m_support;
+};

@@ -1,0 +1,200 @@
+#include "ui/pages/AdvancedSettingsDlg.h"
+
+#include <commdlg.h>
+
+#include <iterator>
+
+#include "ids_artwork.h"
+#include "ui/pages/PageRules.h"
+#include "ui/pages/ProcessDlg.h"
+
+namespace {
+
+const vp::DialogResizeEntry kResizeMap[] = {
+    {IDC_AC_IEHISTORY, vp::DLSZ_MOVE_X}, {IDC_AC_IEURLS, vp::DLSZ_MOVE_X},      {IDC_AC_RECENTDOC, vp::DLSZ_MOVE_X},
+    {IDC_AC_FILE_PATH, vp::DLSZ_MOVE_X}, {IDC_AC_WEBSITE_URL, vp::DLSZ_MOVE_X}, {IDC_AC_PROCESSES, vp::DLSZ_MOVE_X},
+    {IDC_AC_WINDOWS_TITLE, vp::DLSZ_MOVE_X},
+};
+
+const page_rules::EnableDependency kDependencies[] = {
+    {IDC_AC_FILE_ENABLED, {IDC_AC_FILE_PATH, 0}},
+    {IDC_AC_WEBSITE_ENABLED, {IDC_AC_WEBSITE_URL, 0}},
+    {IDC_AC_PROCESSES_ENABLED, {IDC_AC_PROCESSES, 0}},
+    {IDC_AC_WINDOWS_ENABLED, {IDC_AC_WINDOWS_TITLE, 0}},
+};
+
+const int kCheckBoxes[] = {IDC_AC_MUTE,         IDC_AC_MONITOR,         IDC_AC_TASKMGR,
+                           IDC_AC_IEHISTORY,    IDC_AC_IEURLS,          IDC_AC_RECENTDOC,
+                           IDC_AC_FILE_ENABLED, IDC_AC_WEBSITE_ENABLED, IDC_AC_PROCESSES_ENABLED,
+                           IDC_AC_WINDOWS_ENABLED};
+
+// Three pairs of display text and pattern, each part ending in a zero, the whole in two. ("*rtf"
+// matches every name ending in rtf, the .rtf files among them.)
+constexpr wchar_t kFileFilter[] =
+    L"All files(Not Executable)\0*.*\0"
+    L"Office files\0*.doc;*.docx;*rtf;*.xls;*.xlsx;*.ppt;*.pptx\0"
+    L"Text files\0*.txt\0";
+
+}  // namespace
+
+CAdvancedSettingsDlg::~CAdvancedSettingsDlg() {
+    if (IsWindow()) DestroyWindow();
+}
+
+bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        OnInitDialog(hwnd);
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        if (page_rules::ApplyEnableDependency(hwnd, kDependencies, std::size(kDependencies), wp)) {
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_CTLCOLORSTATIC:
+        // The process list is read-only, yet it is live while enabled: it keeps the look of an edit.
+        if (reinterpret_cast<HWND>(lp) == m_processes.m_hWnd && m_processes.IsWindowEnabled()) {
+            const auto dc = reinterpret_cast<HDC>(wp);
+            ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+            ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+            result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            return true;
+        }
+        return false;
+    case WM_EDITBROWSER_CLICK: {
+        const auto edit = reinterpret_cast<HWND>(wp);
+        if (edit && edit == m_filePath.m_hWnd) {
+            PickFile();
+        } else if (edit && edit == m_processes.m_hWnd) {
+            PickProcesses();
+        }
+        result = 0;
+        return true;
+    }
+    }
+    return false;
+}
+
+void CAdvancedSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
+    m_headerFont.Reset(page_rules::MakeGrownFont(hwnd));
+    page_rules::SetUpHeader(hwnd, m_headerImage, IDC_HEADER_IMAGE, IDB_HEADER_ACTIONS, m_headerLabel, IDC_HEADER_LABEL);
+    m_mute.SubclassWindow(GetDlgItem(IDC_AC_MUTE));
+    m_monitor.SubclassWindow(GetDlgItem(IDC_AC_MONITOR));
+    m_taskMgr.SubclassWindow(GetDlgItem(IDC_AC_TASKMGR));
+    m_ieHistory.SubclassWindow(GetDlgItem(IDC_AC_IEHISTORY));
+    m_ieUrls.SubclassWindow(GetDlgItem(IDC_AC_IEURLS));
+    m_recentDoc.SubclassWindow(GetDlgItem(IDC_AC_RECENTDOC));
+    m_fileOn.SubclassWindow(GetDlgItem(IDC_AC_FILE_ENABLED));
+    m_websiteOn.SubclassWindow(GetDlgItem(IDC_AC_WEBSITE_ENABLED));
+    m_processesOn.SubclassWindow(GetDlgItem(IDC_AC_PROCESSES_ENABLED));
+    m_windowsOn.SubclassWindow(GetDlgItem(IDC_AC_WINDOWS_ENABLED));
+    m_filePath.SubclassWindow(GetDlgItem(IDC_AC_FILE_PATH));
+    m_processes.SubclassWindow(GetDlgItem(IDC_AC_PROCESSES));
+    // The names come from the picker only: text typed here would show a list that is not the one kept.
+    m_processes.SendMessage(EM_SETREADONLY, TRUE);
+    m_windowsTitle = GetDlgItem(IDC_AC_WINDOWS_TITLE);
+    m_websiteUrl = GetDlgItem(IDC_AC_WEBSITE_URL);
+
+    SetUpTheme(hwnd);
+    ::SendMessageW(GetDlgItem(IDC_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), 0);
+    page_rules::WidenCheckBoxesToFit(hwnd, kCheckBoxes, std::size(kCheckBoxes));
+    DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
+}
+
+// ---- write operations ------------------------------------------------------------------------------
+
+void CAdvancedSettingsDlg::WriteCheck(int id, BOOL checked) const noexcept {
+    ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CAdvancedSettingsDlg::WriteTextGroup(int checkId, int editId, BOOL on, const wchar_t* text) const noexcept {
+    WriteCheck(checkId, on);
+    HWND edit = GetDlgItem(editId);
+    ::SetWindowTextW(edit, text ? text : L"");
+    ::EnableWindow(edit, on ? TRUE : FALSE);
+}
+
+void CAdvancedSettingsDlg::WriteMute(BOOL checked) { WriteCheck(IDC_AC_MUTE, checked); }
+void CAdvancedSettingsDlg::WriteMonitor(BOOL checked) { WriteCheck(IDC_AC_MONITOR, checked); }
+void CAdvancedSettingsDlg::WriteTaskMgr(BOOL checked) { WriteCheck(IDC_AC_TASKMGR, checked); }
+void CAdvancedSettingsDlg::WriteIEHistory(BOOL checked) { WriteCheck(IDC_AC_IEHISTORY, checked); }
+void CAdvancedSettingsDlg::WriteIEUrls(BOOL checked) { WriteCheck(IDC_AC_IEURLS, checked); }
+void CAdvancedSettingsDlg::WriteRecentDoc(BOOL checked) { WriteCheck(IDC_AC_RECENTDOC, checked); }
+void CAdvancedSettingsDlg::WriteOpenFile(BOOL on, const wchar_t* path) {
+    WriteTextGroup(IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH, on, path);
+}
+void CAdvancedSettingsDlg::WriteOpenWebsite(BOOL on, const wchar_t* url) {
+    WriteTextGroup(IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL, on, url);
+}
+void CAdvancedSettingsDlg::WriteCloseWindows(BOOL on, const wchar_t* title) {
+    WriteTextGroup(IDC_AC_WINDOWS_ENABLED, IDC_AC_WINDOWS_TITLE, on, title);
+}
+
+void CAdvancedSettingsDlg::WriteProcesses(BOOL on, const std::vector<std::wstring>& names) {
+    WriteCheck(IDC_AC_PROCESSES_ENABLED, on);
+    ::EnableWindow(GetDlgItem(IDC_AC_PROCESSES), on ? TRUE : FALSE);
+    if (&names != &m_processNames) m_processNames = names;
+    ShowProcessNames();
+}
+
+void CAdvancedSettingsDlg::ShowProcessNames() noexcept {
+    wchar_t text[page_rules::kProcessTextUnits];
+    page_rules::ProcessListText(m_processNames, text);
+    ::SetDlgItemTextW(m_hWnd, IDC_AC_PROCESSES, text);
+}
+
+// ---- read ------------------------------------------------------------------------------------------
+
+void CAdvancedSettingsDlg::ReadTextGroup(int checkId, int editId, BOOL& on, wchar_t (&text)[260]) const noexcept {
+    on = ::IsDlgButtonChecked(m_hWnd, checkId) == BST_CHECKED ? 1 : 0;
+    ::GetDlgItemTextW(m_hWnd, editId, text, static_cast<int>(std::size(text)));
+}
+
+void CAdvancedSettingsDlg::Read(AdvancedPageValues& values) const {
+    auto checked = [this](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? 1 : 0; };
+    values.bMute = checked(IDC_AC_MUTE);
+    values.bMonitor = checked(IDC_AC_MONITOR);
+    values.bTaskMgr = checked(IDC_AC_TASKMGR);
+    values.bIEHistory = checked(IDC_AC_IEHISTORY);
+    values.bIEUrls = checked(IDC_AC_IEURLS);
+    values.bRecentDoc = checked(IDC_AC_RECENTDOC);
+    ReadTextGroup(IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH, values.bFileOn, values.szFilePath);
+    ReadTextGroup(IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL, values.bWebsiteOn, values.szWebsiteUrl);
+    ReadTextGroup(IDC_AC_WINDOWS_ENABLED, IDC_AC_WINDOWS_TITLE, values.bWindowsOn, values.szWindowsTitle);
+    values.bProcessesOn = checked(IDC_AC_PROCESSES_ENABLED);
+    values.processNames = m_processNames;
+}
+
+// ---- pickers ---------------------------------------------------------------------------------------
+
+void CAdvancedSettingsDlg::PickFile() noexcept {
+    wchar_t file[261] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = kFileFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrInitialDir = L"c:\\";
+    ofn.lpstrTitle = advanced_page_text::kFilePickerTitle;
+    ofn.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_CREATEPROMPT;
+    if (!::GetOpenFileNameW(&ofn)) return;
+    // The "*.*" filter lists programs too; the refusal comes after the choice.
+    if (page_rules::IsExecutablePath(file)) {
+        ::MessageBoxW(m_hWnd, advanced_page_text::kExecutableRefused, advanced_page_text::kHintCaption,
+                      MB_ICONINFORMATION);
+        return;
+    }
+    ::SetDlgItemTextW(m_hWnd, IDC_AC_FILE_PATH, file);
+}
+
+void CAdvancedSettingsDlg::PickProcesses() noexcept {
+    CProcessDlg picker;
+    picker.SetChosenNames(m_processNames);
+    if (picker.DoModal(::GetActiveWindow()) != IDOK) return;
+    m_processNames = picker.ChosenNames();
+    ShowProcessNames();
+}

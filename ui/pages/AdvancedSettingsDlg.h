@@ -1,0 +1,83 @@
+#pragma once
+// The advanced settings page (template 106): the actions that run right after a switch to the
+// virtual desktop. A view only, like the basic page; besides its controls it keeps the list of process
+// names to end, which only the frame's write and the process picker's OK change.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/DialogResize.h"
+#include "framework/Handles.h"
+#include "framework/ToolTip.h"
+#include "ids_dialogs.h"
+#include "settings/SettingsData.h"
+#include "ui/ThemedDialog.h"
+#include "ui/controls/EditBrowserCtrl.h"
+#include "ui/controls/ThemedCheckboxCtrl.h"
+#include "ui/controls/ThemedImageCtrl.h"
+#include "ui/controls/ThemedLabelCtrl.h"
+
+namespace advanced_page_text {
+constexpr const wchar_t* kFilePickerTitle = L"Select a Specified File to Open";
+constexpr const wchar_t* kExecutableRefused = L"Can not select an executable file.";
+constexpr const wchar_t* kHintCaption = L"Setting hint";
+}  // namespace advanced_page_text
+
+class CAdvancedSettingsDlg : public CThemedDialogImpl<CAdvancedSettingsDlg>,
+                             public vp::CToolTipDialog,
+                             public vp::CDialogResize,
+                             public IAdvancedPageView {
+public:
+    static constexpr int IDD = IDD_ADVANCED_SETTINGS;
+
+    CAdvancedSettingsDlg() noexcept : vp::CToolTipDialog(IDD) {}
+    ~CAdvancedSettingsDlg() override;
+
+    // ---- IAdvancedPageView ---------------------------------------------------------------------
+    void WriteMute(BOOL checked) override;
+    void WriteMonitor(BOOL checked) override;
+    void WriteTaskMgr(BOOL checked) override;
+    void WriteIEHistory(BOOL checked) override;
+    void WriteIEUrls(BOOL checked) override;
+    void WriteRecentDoc(BOOL checked) override;
+    void WriteOpenFile(BOOL on, const wchar_t* path) override;
+    void WriteOpenWebsite(BOOL on, const wchar_t* url) override;
+    void WriteCloseWindows(BOOL on, const wchar_t* title) override;
+    void WriteProcesses(BOOL on, const std::vector<std::wstring>& names) override;
+    void Read(AdvancedPageValues& values) const override;
+
+    const std::vector<std::wstring>& ProcessNames() const noexcept { return m_processNames; }
+
+    bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    void OnInitDialog(HWND hwnd) noexcept;
+    void WriteCheck(int id, BOOL checked) const noexcept;
+    void WriteTextGroup(int checkId, int editId, BOOL on, const wchar_t* text) const noexcept;
+    void ReadTextGroup(int checkId, int editId, BOOL& on, wchar_t (&text)[260]) const noexcept;
+    void ShowProcessNames() noexcept;
+    void PickFile() noexcept;
+    void PickProcesses() noexcept;
+
+    vp::FontHandle m_headerFont;
+    // Table order of the template.
+    CThemedImageCtrl m_headerImage;
+    CThemedLabelCtrl m_headerLabel;
+    CThemedCheckboxCtrl m_mute;
+    CThemedCheckboxCtrl m_monitor;
+    CThemedCheckboxCtrl m_taskMgr;
+    CThemedCheckboxCtrl m_ieHistory;
+    CThemedCheckboxCtrl m_ieUrls;
+    CThemedCheckboxCtrl m_recentDoc;
+    CThemedCheckboxCtrl m_fileOn;
+    CEditBrowserCtrl m_filePath;
+    CThemedCheckboxCtrl m_websiteOn;
+    HWND m_websiteUrl = nullptr;  // plain edit, owned by the page's window
+    CThemedCheckboxCtrl m_processesOn;
+    CEditBrowserCtrl m_processes;
+    CThemedCheckboxCtrl m_windowsOn;
+    HWND m_windowsTitle = nullptr;  // plain edit, owned by the page's window
+
+    std::vector<std::wstring> m_processNames;
+};

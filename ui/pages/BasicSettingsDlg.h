@@ -1,0 +1,75 @@
+#pragma once
+// The basic settings page (template 108): switch triggers, system settings and the two switch
+// passwords. A view only: the settings window writes every value into it after creating it and reads
+// the controls back on Apply.
+#include <windows.h>
+
+#include "framework/DialogResize.h"
+#include "framework/Handles.h"
+#include "framework/ToolTip.h"
+#include "ids_dialogs.h"
+#include "settings/HotkeyEditCtrl.h"
+#include "settings/SettingsData.h"
+#include "ui/ThemedDialog.h"
+#include "switching/PasswordEditCtrl.h"
+#include "ui/controls/ThemedCheckboxCtrl.h"
+#include "ui/controls/ThemedImageCtrl.h"
+#include "ui/controls/ThemedLabelCtrl.h"
+
+class CBasicSettingsDlg : public CThemedDialogImpl<CBasicSettingsDlg>,
+                          public vp::CToolTipDialog,
+                          public vp::CDialogResize,
+                          public IBasicPageView {
+public:
+    static constexpr int IDD = IDD_BASIC_SETTINGS;
+
+    CBasicSettingsDlg() noexcept : vp::CToolTipDialog(IDD) {}
+    ~CBasicSettingsDlg() override;
+
+    // ---- IBasicPageView: controls only, no registry, no word to the frame ------------------------
+    void WriteWheel(BOOL checked) override;
+    void WriteDouble(BOOL checked) override;
+    void WriteSwitchHotkey(const HotkeySetting& hotkey) override;
+    void WriteStartup(BOOL checked) override;
+    void WriteTrayIcon(BOOL checked) override;
+    void WriteUpdate(BOOL checked) override;
+    void WriteSettingsHotkey(const HotkeySetting& hotkey) override;
+    void WriteRestorePassword(BOOL on, const wchar_t* password) override;
+    void WriteSwitchPassword(BOOL on, const wchar_t* password) override;
+    void Read(BasicPageValues& values) const override;
+
+    bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    void OnInitDialog(HWND hwnd) noexcept;
+    void WriteCheck(int id, BOOL checked) const noexcept;
+    void WriteHotkey(int checkId, CHotkeyEditCtrl& edit, const HotkeySetting& hotkey) noexcept;
+    void WritePassword(int checkId, int entryId, int confirmId, BOOL on, const wchar_t* password) noexcept;
+    HotkeySetting ReadHotkey(int checkId, const CHotkeyEditCtrl& edit) const noexcept;
+    BOOL IsChecked(int id) const noexcept;
+
+    vp::FontHandle m_headerFont;
+    vp::FontHandle m_hotkeyFont;
+    // Table order of the template.
+    CThemedImageCtrl m_switchImage;
+    CThemedLabelCtrl m_switchLabel;
+    CThemedCheckboxCtrl m_wheel;
+    CThemedCheckboxCtrl m_double;
+    CThemedCheckboxCtrl m_switchHotkeyOn;
+    CHotkeyEditCtrl m_switchHotkey;
+    CThemedImageCtrl m_systemImage;
+    CThemedLabelCtrl m_systemLabel;
+    CThemedCheckboxCtrl m_startup;
+    CThemedCheckboxCtrl m_trayIcon;
+    CThemedCheckboxCtrl m_update;
+    CThemedCheckboxCtrl m_settingsHotkeyOn;
+    CHotkeyEditCtrl m_settingsHotkey;
+    CThemedImageCtrl m_passwordImage;
+    CThemedLabelCtrl m_passwordLabel;
+    CThemedCheckboxCtrl m_restorePwdOn;
+    CPasswordEditCtrl m_restorePwd;
+    CPasswordEditCtrl m_restorePwdConfirm;
+    CThemedCheckboxCtrl m_switchPwdOn;
+    CPasswordEditCtrl m_switchPwd;
+    CPasswordEditCtrl m_switchPwdConfirm;
+};

@@ -1,0 +1,96 @@
+#include "ui/pages/ProcessDlg.h"
+
+#include <commctrl.h>
+
+#include "actions/ProcessPicker.h"
+
+bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        OnInitDialog(hwnd);
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_PROCESS_REFRESH:
+            Fill();
+            result = 0;
+            return true;
+        case IDOK:
+            OnOk();
+            result = 0;
+            return true;
+        case IDCANCEL:
+            EndDialog(IDCANCEL);
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_NOTIFY:
+        if (lp && OnNotify(*reinterpret_cast<const NMHDR*>(lp))) {
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
+    LoadLook();
+    const int ids[3] = {IDC_PROCESS_REFRESH, IDOK, IDCANCEL};
+    CThemedButtonCtrl* buttons[3] = {&m_refresh, &m_ok, &m_cancel};
+    for (int i = 0; i < 3; ++i) {
+        buttons[i]->SubclassWindow(GetDlgItem(ids[i]));
+        buttons[i]->SetBackgroundWindow(hwnd);
+        buttons[i]->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+    }
+    // The template marks Refresh and OK both as default buttons; Enter means OK.
+    m_refresh.SendMessage(BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
+    SendMessage(DM_SETDEFID, IDOK);
+
+    m_list = GetDlgItem(IDC_PROCESS_LIST);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kColumnWidth;
+    column.pszText = const_cast<wchar_t*>(L"Room/Alias");
+    column.iSubItem = 0;
+    ::SendMessageW(m_list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    ::SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    Fill();
+    Present(hwnd);
+}
+
+void CProcessDlg::Fill() noexcept {
+    std::vector<std::wstring> running;
+    vp::EnumeratePickerProcesses(running);
+    m_running = page_rules::PickerRows(running, m_chosen);
+
+    ::SendMessageW(m_list, LVM_DELETEALLITEMS, 0, 0);
+    for (size_t i = 0; i < m_running.size(); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<wchar_t*>(m_running[i].name.c_str());
+        const auto row = static_cast<int>(::SendMessageW(m_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        if (row < 0) continue;
+        ListView_SetCheckState(m_list, row, m_running[i].checked ? TRUE : FALSE);
+    }
+}
+
+bool CProcessDlg::OnNotify(const NMHDR& header) noexcept {
+    if (header.hwndFrom != m_list || header.code != NM_DBLCLK) return false;
+    const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+    if (row != -1) ListView_SetCheckState(m_list, row, !ListView_GetCheckState(m_list, row));
+    return true;
+}
+
+void CProcessDlg::OnOk() noexcept {
+    const int rows = static_cast<int>(::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < rows && static_cast<size_t>(i) < m_running.size(); ++i) {
+        m_running[static_cast<size_t>(i)].checked = ListView_GetCheckState(m_list, i) != FALSE;
+    }
+    m_chosen = page_rules::CheckedNames(m_running);
+    EndDialog(IDOK);
+}
