@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "app/Endpoints.h"
+#include "framework/Handles.h"
 #include "framework/Text.h"
 #include "ids_artwork.h"
 
@@ -61,5 +62,36 @@ void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_maker.SubclassWindow(GetDlgItem(IDC_ABOUT_MAKER));
     m_support.SubclassWindow(GetDlgItem(IDC_ABOUT_SUPPORT));
     SetUpTheme(hwnd);
+    JoinMakerToNotice();
     DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
+}
+
+// The template spaced the notice and the maker's name for its own font; at the page font the name
+// would float apart from the line it ends, so it follows the notice's text at one blank's distance.
+void CAboutDlg::JoinMakerToNotice() noexcept {
+    HWND notice = GetDlgItem(IDC_ABOUT_NOTICE), maker = GetDlgItem(IDC_ABOUT_MAKER);
+    auto textWidth = [](HWND control, const wchar_t* text) {
+        HDC dc = ::GetDC(control);
+        RECT rc{};
+        {
+            vp::SelectGuard select(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+            ::DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        ::ReleaseDC(control, dc);
+        return rc.right - rc.left;
+    };
+    wchar_t noticeText[64], makerText[64];
+    ::GetWindowTextW(notice, noticeText, static_cast<int>(std::size(noticeText)));
+    ::GetWindowTextW(maker, makerText, static_cast<int>(std::size(makerText)));
+    RECT noticeRc{}, makerRc{};
+    ::GetWindowRect(notice, &noticeRc);
+    ::GetWindowRect(maker, &makerRc);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&noticeRc), 2);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&makerRc), 2);
+    const LONG noticeEnd = noticeRc.left + textWidth(notice, noticeText) + textWidth(notice, L" ");
+    const LONG makerWidth = textWidth(maker, makerText) + 4;
+    // Centred text in a button as wide as the text, starting where the notice's text ends.
+    if (noticeEnd > noticeRc.right) ::SetWindowPos(notice, nullptr, 0, 0, noticeEnd - noticeRc.left,
+                                                   noticeRc.bottom - noticeRc.top, SWP_NOMOVE | SWP_NOZORDER);
+    ::SetWindowPos(maker, nullptr, noticeEnd - 2, makerRc.top, makerWidth, makerRc.bottom - makerRc.top, SWP_NOZORDER);
 }

@@ -25,6 +25,7 @@ public:
 
 private:
     void OnInitDialog(HWND hwnd) noexcept;
+    void JoinMakerToNotice() noexcept;
 
     CThemedImageCtrl m_name;
     CThemedImageCtrl m_logo;

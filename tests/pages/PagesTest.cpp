@@ -1,0 +1,470 @@
+// The three settings pages from the program's own templates, in a stand-in for the settings window:
+// what the frame writes is what a first display shows, the enable dependencies, the read limits, the
+// layout at the page font, and a screenshot of each page.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <memory>
+
+#include "PagesTestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/pages/AboutDlg.h"
+#include "ui/pages/AdvancedSettingsDlg.h"
+#include "ui/pages/BasicSettingsDlg.h"
+#include "ui/pages/PageRules.h"
+
+using namespace pages_test;
+
+namespace {
+
+class PagesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_frame = new CFrameStandIn; }
+    static void TearDownTestSuite() {
+        delete s_frame;
+        s_frame = nullptr;
+    }
+    HWND Frame() const { return s_frame->Window(); }
+    static inline CFrameStandIn* s_frame = nullptr;
+};
+
+HotkeySetting Hotkey(BOOL enabled, DWORD key, BOOL ctrl, BOOL shift, BOOL alt) {
+    HotkeySetting h;
+    h.bEnabled = enabled;
+    h.nKey = key;
+    h.bCtrl = ctrl;
+    h.bShift = shift;
+    h.bAlt = alt;
+    return h;
+}
+
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+}  // namespace
+
+// ---- basic page ------------------------------------------------------------------------------------
+
+TEST_F(PagesTest, BasicPageFirstDisplayShowsWhatWasWrittenWhileHidden) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    EXPECT_FALSE(page.IsWindowVisible());
+    // What the frame writes right after creating the page, then a setter's refresh, all while hidden.
+    page.WriteWheel(1);
+    page.WriteDouble(0);
+    page.WriteSwitchHotkey(Hotkey(1, VK_F5, 1, 0, 1));
+    page.WriteStartup(0);
+    page.WriteTrayIcon(1);
+    page.WriteUpdate(0);
+    page.WriteSettingsHotkey(Hotkey(0, VK_F2, 0, 0, 1));
+    page.WriteRestorePassword(1, L"back");
+    page.WriteSwitchPassword(0, L"");
+    page.WriteDouble(1);
+    page.WriteSwitchPassword(1, L"Opensesame");
+    s_frame->PlacePage(page);
+
+    EXPECT_TRUE(IsChecked(page, IDC_SW_WHEEL));
+    EXPECT_TRUE(IsChecked(page, IDC_SW_DOUBLE));
+    EXPECT_TRUE(IsChecked(page, IDC_SW_HOTKEY_ENABLED));
+    EXPECT_EQ(DlgItemText(page, IDC_SW_HOTKEY), L"Ctrl+Alt+F5");
+    EXPECT_TRUE(Enabled(page, IDC_SW_HOTKEY));
+    EXPECT_FALSE(IsChecked(page, IDC_SS_STARTUP));
+    EXPECT_TRUE(IsChecked(page, IDC_SS_TRAYICON));
+    EXPECT_FALSE(IsChecked(page, IDC_SS_UPDATE));
+    // A disabled hotkey keeps showing its combination, greyed.
+    EXPECT_FALSE(IsChecked(page, IDC_SS_HOTKEY_ENABLED));
+    EXPECT_EQ(DlgItemText(page, IDC_SS_HOTKEY), L"Alt+F2");
+    EXPECT_FALSE(Enabled(page, IDC_SS_HOTKEY));
+    EXPECT_TRUE(IsChecked(page, IDC_PWD_ORIG_ENABLED));
+    EXPECT_EQ(DlgItemText(page, IDC_PWD_ORIG), L"back");
+    EXPECT_EQ(DlgItemText(page, IDC_PWD_ORIG_CONFIRM), L"back");
+    EXPECT_TRUE(IsChecked(page, IDC_PWD_VIRT_ENABLED));
+    EXPECT_EQ(DlgItemText(page, IDC_PWD_VIRT_CONFIRM), L"Opensesame");
+    EXPECT_TRUE(Enabled(page, IDC_PWD_VIRT) && Enabled(page, IDC_PWD_VIRT_CONFIRM));
+
+    BasicPageValues v;
+    page.Read(v);
+    EXPECT_EQ(v.bWheel, 1);
+    EXPECT_EQ(v.bDouble, 1);
+    EXPECT_EQ(v.switchHotkey.bEnabled, 1);
+    EXPECT_EQ(v.switchHotkey.nKey, static_cast<DWORD>(VK_F5));
+    EXPECT_EQ(v.switchHotkey.bCtrl, 1);
+    EXPECT_EQ(v.switchHotkey.bShift, 0);
+    EXPECT_EQ(v.switchHotkey.bAlt, 1);
+    EXPECT_EQ(v.bStartup, 0);
+    EXPECT_EQ(v.bTrayIcon, 1);
+    EXPECT_EQ(v.bUpdate, 0);
+    EXPECT_EQ(v.settingsHotkey.bEnabled, 0);
+    EXPECT_EQ(v.settingsHotkey.nKey, static_cast<DWORD>(VK_F2));
+    EXPECT_EQ(v.settingsHotkey.bAlt, 1);
+    EXPECT_EQ(v.bRestorePwdOn, 1);
+    EXPECT_STREQ(v.szRestorePwd, L"back");
+    EXPECT_STREQ(v.szRestorePwdConfirm, L"back");
+    EXPECT_EQ(v.bSwitchPwdOn, 1);
+    EXPECT_STREQ(v.szSwitchPwd, L"Opensesame");
+
+    // Hidden again, changed by a setter, shown again: the new value is what shows.
+    page.ShowWindow(SW_HIDE);
+    page.WriteSwitchHotkey(Hotkey(0, 0, 0, 0, 0));
+    page.WriteWheel(0);
+    page.ShowWindow(SW_SHOW);
+    EXPECT_FALSE(IsChecked(page, IDC_SW_WHEEL));
+    EXPECT_EQ(DlgItemText(page, IDC_SW_HOTKEY), L"");
+    EXPECT_FALSE(Enabled(page, IDC_SW_HOTKEY));
+}
+
+TEST_F(PagesTest, BasicPageUncheckingABoxDisablesWhatItGuardsAndKeepsTheContents) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    page.WriteSwitchHotkey(Hotkey(1, 'K', 1, 1, 0));
+    page.WriteRestorePassword(1, L"pw");
+    s_frame->PlacePage(page);
+
+    Click(page, IDC_SW_HOTKEY_ENABLED);
+    EXPECT_FALSE(IsChecked(page, IDC_SW_HOTKEY_ENABLED));
+    EXPECT_FALSE(Enabled(page, IDC_SW_HOTKEY));
+    EXPECT_EQ(DlgItemText(page, IDC_SW_HOTKEY), L"Ctrl+Shift+K");
+    BasicPageValues v;
+    page.Read(v);
+    EXPECT_EQ(v.switchHotkey.bEnabled, 0);
+    EXPECT_EQ(v.switchHotkey.nKey, static_cast<DWORD>('K'));
+    EXPECT_EQ(v.switchHotkey.bCtrl, 1);
+    EXPECT_EQ(v.switchHotkey.bShift, 1);
+    EXPECT_EQ(v.switchHotkey.bAlt, 0);
+
+    Click(page, IDC_SW_HOTKEY_ENABLED);
+    EXPECT_TRUE(Enabled(page, IDC_SW_HOTKEY));
+
+    // The password box guards both of its edits, which keep their text.
+    Click(page, IDC_PWD_ORIG_ENABLED);
+    EXPECT_FALSE(Enabled(page, IDC_PWD_ORIG));
+    EXPECT_FALSE(Enabled(page, IDC_PWD_ORIG_CONFIRM));
+    EXPECT_EQ(DlgItemText(page, IDC_PWD_ORIG), L"pw");
+    // A box without dependants changes nothing else; the settings hotkey box enables its edit.
+    Click(page, IDC_SS_HOTKEY_ENABLED);
+    EXPECT_TRUE(Enabled(page, IDC_SS_HOTKEY));
+    EXPECT_FALSE(Enabled(page, IDC_PWD_ORIG));
+}
+
+TEST_F(PagesTest, BasicPagePasswordsAreMaskedLimitedAndReadToFourteenCharacters) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    page.WriteSwitchPassword(0, L"hidden");
+    s_frame->PlacePage(page);
+    // Written with the protection off: still there, masked, in both disabled edits.
+    for (int id : {IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM}) {
+        EXPECT_EQ(DlgItemText(page, id), L"hidden") << id;
+        EXPECT_FALSE(Enabled(page, id)) << id;
+        EXPECT_NE(::SendMessageW(::GetDlgItem(page, id), EM_GETPASSWORDCHAR, 0, 0), 0) << id;
+    }
+    BasicPageValues v;
+    page.Read(v);
+    EXPECT_EQ(v.bSwitchPwdOn, 0);
+    EXPECT_STREQ(v.szSwitchPwd, L"hidden");
+
+    // Typing takes 15 characters; a read returns the first 14.
+    page.WriteRestorePassword(1, L"");
+    TypeChars(::GetDlgItem(page, IDC_PWD_ORIG), L"abcdefghijklmnopq");
+    EXPECT_EQ(DlgItemText(page, IDC_PWD_ORIG), L"abcdefghijklmno");
+    page.Read(v);
+    EXPECT_STREQ(v.szRestorePwd, L"abcdefghijklmn");
+    EXPECT_STREQ(v.szRestorePwdConfirm, L"");
+}
+
+TEST_F(PagesTest, BasicPageHotkeyEditsCaptureKeysNotText) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    page.WriteSettingsHotkey(Hotkey(1, VK_F2, 0, 0, 1));
+    s_frame->PlacePage(page);
+    HWND edit = ::GetDlgItem(page, IDC_SS_HOTKEY);
+    TypeChars(edit, L"xyz");
+    EXPECT_EQ(WindowText(edit), L"Alt+F2");
+    // A key press replaces the combination; no modifier is down on this thread's keyboard state.
+    ::SendMessageW(edit, WM_KEYDOWN, VK_F9, 0);
+    EXPECT_EQ(WindowText(edit), L"F9");
+    BasicPageValues v;
+    page.Read(v);
+    EXPECT_EQ(v.settingsHotkey.bEnabled, 1);
+    EXPECT_EQ(v.settingsHotkey.nKey, static_cast<DWORD>(VK_F9));
+    EXPECT_EQ(v.settingsHotkey.bAlt, 0);
+    // A key without a name empties it: the control reads as no key, while the box stays checked.
+    ::SendMessageW(edit, WM_KEYDOWN, VK_CAPITAL, 0);
+    page.Read(v);
+    EXPECT_EQ(v.settingsHotkey.bEnabled, 1);
+    EXPECT_EQ(v.settingsHotkey.nKey, 0u);
+}
+
+// ---- advanced page ---------------------------------------------------------------------------------
+
+TEST_F(PagesTest, AdvancedPageShowsAndReadsBackEveryValue) {
+    CAdvancedSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    page.WriteMute(1);
+    page.WriteMonitor(0);
+    page.WriteTaskMgr(1);
+    page.WriteIEHistory(0);
+    page.WriteIEUrls(1);
+    page.WriteRecentDoc(1);
+    page.WriteOpenFile(0, L"C:\\docs\\plan.txt");
+    page.WriteOpenWebsite(1, L"https://example.org/");
+    page.WriteCloseWindows(1, L"Budget");
+    page.WriteProcesses(1, {L"a.exe", L"b.exe"});
+    s_frame->PlacePage(page);
+
+    EXPECT_EQ(DlgItemText(page, IDC_AC_PROCESSES), L"a.exe;b.exe;");
+    EXPECT_TRUE(Enabled(page, IDC_AC_PROCESSES));
+    EXPECT_EQ(DlgItemText(page, IDC_AC_FILE_PATH), L"C:\\docs\\plan.txt");
+    EXPECT_FALSE(Enabled(page, IDC_AC_FILE_PATH));
+    EXPECT_TRUE(Enabled(page, IDC_AC_WEBSITE_URL));
+
+    AdvancedPageValues v;
+    page.Read(v);
+    EXPECT_EQ(v.bMute, 1);
+    EXPECT_EQ(v.bMonitor, 0);
+    EXPECT_EQ(v.bTaskMgr, 1);
+    EXPECT_EQ(v.bIEHistory, 0);
+    EXPECT_EQ(v.bIEUrls, 1);
+    EXPECT_EQ(v.bRecentDoc, 1);
+    EXPECT_EQ(v.bFileOn, 0);
+    EXPECT_STREQ(v.szFilePath, L"C:\\docs\\plan.txt");
+    EXPECT_EQ(v.bWebsiteOn, 1);
+    EXPECT_STREQ(v.szWebsiteUrl, L"https://example.org/");
+    EXPECT_EQ(v.bWindowsOn, 1);
+    EXPECT_STREQ(v.szWindowsTitle, L"Budget");
+    EXPECT_EQ(v.bProcessesOn, 1);
+    EXPECT_EQ(v.processNames, (std::vector<std::wstring>{L"a.exe", L"b.exe"}));
+
+    // Unchecking keeps the texts; the process list is only ever changed by the picker.
+    Click(page, IDC_AC_WINDOWS_ENABLED);
+    Click(page, IDC_AC_PROCESSES_ENABLED);
+    EXPECT_FALSE(Enabled(page, IDC_AC_WINDOWS_TITLE));
+    EXPECT_FALSE(Enabled(page, IDC_AC_PROCESSES));
+    Click(page, IDC_AC_FILE_ENABLED);
+    EXPECT_TRUE(Enabled(page, IDC_AC_FILE_PATH));
+    Click(page, IDC_AC_PROCESSES_ENABLED);
+    TypeChars(::GetDlgItem(page, IDC_AC_PROCESSES), L"typed.exe;");
+    page.Read(v);
+    EXPECT_EQ(v.bWindowsOn, 0);
+    EXPECT_STREQ(v.szWindowsTitle, L"Budget");
+    EXPECT_EQ(v.bFileOn, 1);
+    EXPECT_EQ(DlgItemText(page, IDC_AC_PROCESSES), L"a.exe;b.exe;");
+    EXPECT_EQ(v.processNames.size(), 2u);
+}
+
+TEST_F(PagesTest, AdvancedPageReadLimitsAndTheProcessTextCut) {
+    CAdvancedSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    const std::wstring longText(300, L'w');
+    page.WriteOpenFile(1, longText.c_str());
+    page.WriteOpenWebsite(1, longText.c_str());
+    page.WriteCloseWindows(1, longText.c_str());
+    // 26 names of 10 characters: 23 with their ";" make 253 characters, a 24th would make 264.
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 26; ++i) names.push_back(L"proc" + std::to_wstring(100 + i) + L".ex");
+    page.WriteProcesses(1, names);
+    s_frame->PlacePage(page);
+
+    AdvancedPageValues v;
+    page.Read(v);
+    EXPECT_EQ(std::wstring(v.szFilePath), std::wstring(259, L'w'));
+    EXPECT_EQ(std::wstring(v.szWebsiteUrl), std::wstring(259, L'w'));
+    EXPECT_EQ(std::wstring(v.szWindowsTitle), std::wstring(259, L'w'));
+    const std::wstring shown = DlgItemText(page, IDC_AC_PROCESSES);
+    EXPECT_EQ(shown.size(), 23u * 11u);
+    EXPECT_EQ(shown.substr(shown.size() - 11), L"proc122.ex;");
+    // Names that do not show stay in the list.
+    EXPECT_EQ(v.processNames, names);
+
+    // A browse notice for any other window opens nothing.
+    ::SendMessageW(page, WM_EDITBROWSER_CLICK, reinterpret_cast<WPARAM>(::GetDlgItem(page, IDC_AC_WEBSITE_URL)), 0);
+    ::SendMessageW(page, WM_EDITBROWSER_CLICK, 0, 0);
+    EXPECT_EQ(page.ProcessNames(), names);
+}
+
+// ---- layout and looks ------------------------------------------------------------------------------
+
+namespace {
+
+// Every check box of the page shows its whole text at the font it ended up with.
+void ExpectCheckBoxTextsFit(HWND page) {
+    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if ((::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX) continue;
+        wchar_t cls[16];
+        ::GetClassNameW(child, cls, 16);
+        if (::lstrcmpiW(cls, L"Button") != 0) continue;
+        RECT rc{};
+        ::GetClientRect(child, &rc);
+        const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+        EXPECT_LE(page_rules::CheckBoxTextWidth(child, font), rc.right) << "check box " << ::GetDlgCtrlID(child);
+    }
+}
+
+}  // namespace
+
+TEST_F(PagesTest, PagesFitTheirTextsAndScreenshots) {
+    CBasicSettingsDlg basic;
+    CAdvancedSettingsDlg advanced;
+    CAboutDlg about;
+    ASSERT_TRUE(basic.Create(Frame()));
+    ASSERT_TRUE(advanced.Create(Frame()));
+    ASSERT_TRUE(about.Create(Frame()));
+
+    basic.WriteWheel(1);
+    basic.WriteDouble(1);
+    basic.WriteSwitchHotkey(Hotkey(0, VK_F1, 0, 0, 0));
+    basic.WriteStartup(1);
+    basic.WriteTrayIcon(1);
+    basic.WriteUpdate(1);
+    basic.WriteSettingsHotkey(Hotkey(1, VK_F2, 0, 0, 1));
+    basic.WriteRestorePassword(0, L"");
+    basic.WriteSwitchPassword(1, L"secret");
+    advanced.WriteMute(1);
+    advanced.WriteRecentDoc(1);
+    advanced.WriteOpenFile(1, L"C:\\Users\\me\\Documents\\plan.txt");
+    advanced.WriteOpenWebsite(0, L"");
+    advanced.WriteProcesses(1, {L"notepad.exe", L"winword.exe"});
+    advanced.WriteCloseWindows(1, L"Budget");
+    about.SetVersionText(L"3.1(290)");
+
+    const struct {
+        HWND page;
+        const wchar_t* file;
+    } shots[] = {{basic, L"page_basic.png"}, {advanced, L"page_advanced.png"}, {about, L"page_about.png"}};
+    for (const auto& shot : shots) {
+        SCOPED_TRACE(testing::Message() << "page " << shot.file);
+        ExpectCheckBoxTextsFit(shot.page);
+        for (const auto& other : shots) ::ShowWindow(other.page, SW_HIDE);
+        s_frame->PlacePage(shot.page);
+        ui_test::PumpFor(300);
+        ::UpdateWindow(Frame());
+        RECT rc{};
+        ::GetWindowRect(shot.page, &rc);
+        EXPECT_FALSE(SaveScreenshot(ReadScreenRect(rc), shot.file).empty());
+    }
+    EXPECT_EQ(DlgItemText(about, IDC_ABOUT_VERSION), L"3.1(290)");
+}
+
+TEST_F(PagesTest, WiderPagesKeepTheRightColumnAtTheRightEdge) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    s_frame->PlacePage(page);
+    auto left = [&](int id) {
+        RECT rc{};
+        ::GetWindowRect(::GetDlgItem(page, id), &rc);
+        ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
+        return rc.left;
+    };
+    const LONG wheel = left(IDC_SW_WHEEL), hotkey = left(IDC_SW_HOTKEY), confirm = left(IDC_PWD_VIRT_CONFIRM);
+    RECT rc{};
+    page.GetClientRect(&rc);
+    ::SetWindowPos(page, nullptr, 0, 0, rc.right + 40, rc.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(left(IDC_SW_WHEEL), wheel);
+    EXPECT_EQ(left(IDC_SW_HOTKEY), hotkey + 40);
+    EXPECT_EQ(left(IDC_PWD_VIRT_CONFIRM), confirm + 40);
+}
+
+TEST_F(PagesTest, CheckBoxesTooNarrowForTheirTextTakeTheFreeSpaceBesideThem) {
+    CBasicSettingsDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    s_frame->PlacePage(page);
+    auto rect = [&](int id) {
+        RECT rc{};
+        ::GetWindowRect(::GetDlgItem(page, id), &rc);
+        ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    // As a smaller dialog unit would lay them out: both texts cut short.
+    HWND wheel = ::GetDlgItem(page, IDC_SW_WHEEL), startup = ::GetDlgItem(page, IDC_SS_STARTUP);
+    ::SetWindowPos(wheel, nullptr, 0, 0, 40, rect(IDC_SW_WHEEL).bottom - rect(IDC_SW_WHEEL).top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    ::SetWindowPos(startup, nullptr, 0, 0, 30, rect(IDC_SS_STARTUP).bottom - rect(IDC_SS_STARTUP).top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    // And a neighbour moved up close, leaving too little room for the whole text.
+    const RECT tray = rect(IDC_SS_TRAYICON);
+    ::SetWindowPos(::GetDlgItem(page, IDC_SS_TRAYICON), nullptr, rect(IDC_SS_STARTUP).left + 50, tray.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER);
+    const int ids[] = {IDC_SW_WHEEL, IDC_SS_STARTUP};
+    page_rules::WidenCheckBoxesToFit(page, ids, std::size(ids));
+
+    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(wheel, WM_GETFONT, 0, 0));
+    const RECT w = rect(IDC_SW_WHEEL);
+    EXPECT_EQ(w.right - w.left, page_rules::CheckBoxTextWidth(wheel, font));
+    EXPECT_LE(w.right, rect(IDC_SW_DOUBLE).left);
+    // Widened only up to its neighbour.
+    const RECT st = rect(IDC_SS_STARTUP);
+    EXPECT_EQ(st.right, rect(IDC_SS_TRAYICON).left - 2);
+}
+
+namespace {
+
+// Points a URL scheme's open command at another program (the classes root here is the machine's),
+// and puts the old command back when it goes.
+class HandlerOverride {
+public:
+    HandlerOverride(const wchar_t* scheme, const std::wstring& exe)
+        : m_path(std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command") {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        wchar_t old[1024];
+        DWORD size = sizeof(old) - sizeof(wchar_t), type = 0;
+        if (::RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            old[size / sizeof(wchar_t)] = L'\0';
+            m_old = old;
+            m_hadOld = true;
+            m_oldType = type;
+        }
+        const std::wstring command = L"\"" + exe + L"\" %1";
+        ok = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                              static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+        ::RegCloseKey(key);
+    }
+    ~HandlerOverride() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+        if (m_hadOld) {
+            ::RegSetValueExW(key, nullptr, 0, m_oldType, reinterpret_cast<const BYTE*>(m_old.c_str()),
+                             static_cast<DWORD>((m_old.size() + 1) * sizeof(wchar_t)));
+        } else {
+            ::RegDeleteValueW(key, nullptr);
+        }
+        ::RegCloseKey(key);
+    }
+    bool ok = false;
+
+private:
+    std::wstring m_path;
+    std::wstring m_old;
+    bool m_hadOld = false;
+    DWORD m_oldType = REG_SZ;
+};
+
+}  // namespace
+
+TEST_F(PagesTest, AboutPageLinksOpenTheMakersSiteAndANewMailToSupport) {
+    CAboutDlg page;
+    ASSERT_TRUE(page.Create(Frame()));
+    s_frame->PlacePage(page);
+    EXPECT_EQ(DlgItemText(page, IDC_ABOUT_SUPPORT), L"support@morvex.net");
+
+    // The system's handlers for mail and web addresses become a stand-in that records how it was
+    // started; the prefix's own handlers come back afterwards.
+    testing_support::TempDir dir;
+    const std::wstring handler = dir.File(L"handler.exe");
+    ASSERT_TRUE(::CopyFileW(testing_support::HelperPath(L"command_recorder.exe").c_str(), handler.c_str(), FALSE));
+    HandlerOverride mail(L"mailto", handler), web(L"https", handler);
+    ASSERT_TRUE(mail.ok && web.ok);
+    auto recorded = [log = handler + L".log"](const wchar_t* address) {
+        return testing_support::WaitUntil(
+            [&] { return testing_support::ReadFileText(log).find(address) != std::wstring::npos; }, 10000);
+    };
+    Click(page, IDC_ABOUT_SUPPORT);
+    EXPECT_TRUE(recorded(L"mailto:support@morvex.net"));
+    Click(page, IDC_ABOUT_MAKER);
+    EXPECT_TRUE(recorded(L"https://www.morvex.net/veilpane/"));
+}
