@@ -1,0 +1,174 @@
+// The real Veilpane.exe asks a local update server, reached by its own host name, and records the
+// newer build it is told about; the settings window then offers it once.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "LocalHttpServer.h"
+#include "app/Endpoints.h"
+#include "app/ThreadMessages.h"
+#include "settings/RegistryStore.h"
+#include "support/TestSupport.h"
+
+#include <tlhelp32.h>  // after <windows.h>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kProgramKey[] = L"Software\\MORVEX\\Veilpane";
+constexpr wchar_t kOfferCaption[] = L"New Veilpane version available";
+constexpr WPARAM kUpdateTimer = 188;
+constexpr WPARAM kTrayPreferences = 32776;
+
+std::string ReadWhole(const wchar_t* path) {
+    std::string text;
+    vp::FileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got) text.append(chunk, got);
+    return text;
+}
+
+bool WriteWhole(const wchar_t* path, const std::string& text) {
+    vp::FileHandle file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD put = 0;
+    return file && ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+           put == text.size();
+}
+
+// Resolves a name to a loopback address through the Linux hosts file, which Wine's resolver reads,
+// and puts the file back as it was.
+class HostsEntry {
+public:
+    HostsEntry(const std::string& address, const std::string& name) {
+        m_saved = ReadWhole(kHosts);
+        m_ok = !m_saved.empty() && WriteWhole(kHosts, m_saved + "\n" + address + " " + name + "\n");
+    }
+    ~HostsEntry() {
+        if (m_ok) WriteWhole(kHosts, m_saved);
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    static constexpr const wchar_t* kHosts = L"Z:\\etc\\hosts";
+    std::string m_saved;
+    bool m_ok = false;
+};
+
+// The programs the given process started (the shell it opens on the virtual desktop), found before it ends.
+std::vector<DWORD> ChildProcesses(DWORD parent) {
+    std::vector<DWORD> children;
+    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
+    }
+    return children;
+}
+
+// The running program, ended with whatever it started (the shell on the virtual desktop) however
+// the test ends, so no stray process outlives the test and holds on to its output.
+class RunningVeilpane {
+public:
+    bool Start() { return StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\"", m_process); }
+    ~RunningVeilpane() {
+        if (!m_collected) m_children = ChildProcesses(m_process.pid);
+        if (m_process.process && ::WaitForSingleObject(m_process.process.Get(), 0) != WAIT_OBJECT_0) {
+            ::TerminateProcess(m_process.process.Get(), 99);
+            ::WaitForSingleObject(m_process.process.Get(), 5000);
+        }
+        for (DWORD pid : m_children) {
+            vp::KernelHandle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+            if (!child) continue;
+            ::TerminateProcess(child.Get(), 0);
+            ::WaitForSingleObject(child.Get(), 5000);
+        }
+    }
+    // Asks the program to quit the way its settings window does; true when it ended in time.
+    bool Quit() {
+        m_children = ChildProcesses(m_process.pid);
+        m_collected = true;
+        ::PostThreadMessageW(m_process.tid, WM_APP_QUIT, 0, 0);
+        return WaitExit(m_process, 15000) != STILL_ACTIVE;
+    }
+
+    DWORD Pid() const { return m_process.pid; }
+
+private:
+    StartedProcess m_process;
+    std::vector<DWORD> m_children;
+    bool m_collected = false;
+};
+
+TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) {
+    CRegistryStore store;
+    store.SetPath(kProgramKey);
+    for (const wchar_t* name : {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"}) {
+        store.DeleteValue(name);
+    }
+    store.WriteDword(L"SS_UPDATE", 1);
+
+    LocalHttpServer server;
+    ASSERT_TRUE(server.Start()) << server.Error();
+    server.SetReply("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\nprogName:Veilpane</br>version:3.2</br>"
+                    "revision:291</br>url:https://www.example.com/veilpane-3.2</br>requiredMiniRevision:290</br>");
+    HostsEntry hosts(server.Host(), endpoints::kUpdateHost);
+    ASSERT_TRUE(hosts.Ok());
+
+    RunningVeilpane app;
+    ASSERT_TRUE(app.Start());
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (frame = ::FindWindowW(L"WTL_VeilpaneFrame", nullptr)) != nullptr; }, 30000));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(frame, &owner);
+    ASSERT_EQ(app.Pid(), owner);
+
+    // No check at start-up: the server hears nothing until the timer fires.
+    ::Sleep(500);
+    EXPECT_EQ(0u, server.Connections());
+    ASSERT_TRUE(::PostMessageW(frame, WM_TIMER, kUpdateTimer, 0));
+    ASSERT_TRUE(server.WaitForServed(1, 20000));
+
+    // The request names the update host and carries the masked serial of the current directory's volume.
+    DWORD serial = 0;
+    if (!::GetVolumeInformationW(nullptr, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) serial = 0;
+    char firstLine[96];
+    snprintf(firstLine, sizeof(firstLine), "GET  /Veilpane/checkup?a=%08X&b=0000000000 HTTP/1.1\r\nHost:%s\r\n",
+             static_cast<unsigned>(serial ^ 0x5A17C3E9u), endpoints::kUpdateHost);
+    const std::string request = server.Requests().at(0);
+    EXPECT_EQ(0u, request.find(firstLine)) << request;
+
+    DWORD revision = 0;
+    EXPECT_TRUE(WaitUntil([&] { return store.ReadDword(L"UPDATE_REVISION", &revision) == 0 && revision == 291; }, 10000));
+    wchar_t text[300];
+    EXPECT_EQ(0, store.ReadString(L"UPDATE_VERSION", text));
+    EXPECT_STREQ(L"3.2", text);
+    EXPECT_EQ(0, store.ReadString(L"UPDATE_URL", text));
+    EXPECT_STREQ(L"https://www.example.com/veilpane-3.2", text);
+
+    // Preferences from the tray brings the window up, and the offer with it; declined here.
+    ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", kOfferCaption)) != nullptr; }, 10000));
+    ::GetDlgItemTextW(box, 0xFFFF, text, 300);
+    EXPECT_STREQ(L"A new version of Veilpane, Veilpane 3.2, is available. Would you like to download and upgrade now?", text);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    DWORD showed = 0;
+    EXPECT_TRUE(WaitUntil([&] { return store.ReadDword(L"UPDATE_SHOWED", &showed) == 0 && showed == 1; }, 10000));
+
+    // Brought up again in the same run: no second offer.
+    ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
+    EXPECT_FALSE(WaitUntil([] { return ::FindWindowW(L"#32770", kOfferCaption) != nullptr; }, 1500));
+
+    EXPECT_TRUE(app.Quit());
+    for (const wchar_t* name : {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"}) {
+        store.DeleteValue(name);
+    }
+}
+
+}  // namespace
