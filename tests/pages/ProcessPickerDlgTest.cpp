@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -140,8 +141,14 @@ TEST_F(ProcessPickerTest, RunningHelperListedOnceAndMarkedFromThePagesList) {
     page.WriteProcesses(1, {L"VP_Pick_Me.exe", L"not_running_here.exe"});
     std::vector<Row> rows;
     bool okIsDefault = false;
+    int column = 0, widest = 0;
     ASSERT_TRUE(RunPicker({WhenOpen([&](HWND dlg, HWND list) {
         rows = Rows(list);
+        column = ListView_GetColumnWidth(list, 0);
+        for (const Row& row : rows) {
+            widest = std::max(widest, static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                                      reinterpret_cast<LPARAM>(row.name.c_str()))));
+        }
         okIsDefault = LOWORD(::SendMessageW(dlg, DM_GETDEFID, 0, 0)) == IDOK;
         ::UpdateWindow(dlg);
         // The client area: without a window manager under Xvfb nobody draws the caption.
@@ -158,6 +165,9 @@ TEST_F(ProcessPickerTest, RunningHelperListedOnceAndMarkedFromThePagesList) {
     for (const Row& row : rows) checked += row.checked;
     EXPECT_EQ(checked, 1);
     EXPECT_TRUE(okIsDefault);
+    // Every name shows whole: the column is wider than the longest, and never under 80 pixels.
+    EXPECT_GE(column, 80);
+    EXPECT_GT(column, widest + ::GetSystemMetrics(SM_CXSMICON));
 }
 
 TEST_F(ProcessPickerTest, DoubleClickTogglesRowsOnlyAndRefreshResetsTheMarks) {

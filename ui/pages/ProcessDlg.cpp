@@ -77,6 +77,20 @@ void CProcessDlg::Fill() noexcept {
         if (row < 0) continue;
         ListView_SetCheckState(m_list, row, m_running[i].checked ? TRUE : FALSE);
     }
+    FitColumnToNames();
+}
+
+// In list mode the column width is every item's width; a name cut to an ellipsis could not be told
+// from its neighbours, so the column grows to the longest name (never narrower than its first width).
+void CProcessDlg::FitColumnToNames() noexcept {
+    int width = kColumnWidth;
+    const int box = ::GetSystemMetrics(SM_CXSMICON) + 12;  // check box, icon gap and text margins
+    for (const page_rules::PickerEntry& entry : m_running) {
+        const int text = static_cast<int>(
+            ::SendMessageW(m_list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(entry.name.c_str())));
+        if (text + box > width) width = text + box;
+    }
+    ListView_SetColumnWidth(m_list, 0, width);
 }
 
 bool CProcessDlg::OnNotify(const NMHDR& header) noexcept {

@@ -28,6 +28,7 @@ private:
     void OnInitDialog(HWND hwnd) noexcept;
     // Lists the running processes again, checked as the chosen list says.
     void Fill() noexcept;
+    void FitColumnToNames() noexcept;
     void OnOk() noexcept;
     bool OnNotify(const NMHDR& header) noexcept;
 
