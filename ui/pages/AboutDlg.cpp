@@ -90,8 +90,11 @@ void CAboutDlg::JoinMakerToNotice() noexcept {
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&makerRc), 2);
     const LONG noticeEnd = noticeRc.left + textWidth(notice, noticeText) + textWidth(notice, L" ");
     const LONG makerWidth = textWidth(maker, makerText) + 4;
-    // Centred text in a button as wide as the text, starting where the notice's text ends.
-    if (noticeEnd > noticeRc.right) ::SetWindowPos(notice, nullptr, 0, 0, noticeEnd - noticeRc.left,
-                                                   noticeRc.bottom - noticeRc.top, SWP_NOMOVE | SWP_NOZORDER);
-    ::SetWindowPos(maker, nullptr, noticeEnd - 2, makerRc.top, makerWidth, makerRc.bottom - makerRc.top, SWP_NOZORDER);
+    if (noticeEnd > noticeRc.right) {
+        ::SetWindowPos(notice, nullptr, 0, 0, noticeEnd - noticeRc.left, noticeRc.bottom - noticeRc.top,
+                       SWP_NOMOVE | SWP_NOZORDER);
+    }
+    // The link's text is centred, so a button as wide as the text starts where the notice ends.
+    ::SetWindowPos(maker, nullptr, noticeEnd - 2, makerRc.top, makerWidth, makerRc.bottom - makerRc.top,
+                   SWP_NOZORDER);
 }

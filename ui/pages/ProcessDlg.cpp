@@ -101,9 +101,9 @@ bool CProcessDlg::OnNotify(const NMHDR& header) noexcept {
 }
 
 void CProcessDlg::OnOk() noexcept {
-    const int rows = static_cast<int>(::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < rows && static_cast<size_t>(i) < m_running.size(); ++i) {
-        m_running[static_cast<size_t>(i)].checked = ListView_GetCheckState(m_list, i) != FALSE;
+    const auto rows = static_cast<size_t>(::SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
+    for (size_t i = 0; i < m_running.size(); ++i) {
+        m_running[i].checked = i < rows && ListView_GetCheckState(m_list, static_cast<int>(i)) != FALSE;
     }
     m_chosen = page_rules::CheckedNames(m_running);
     EndDialog(IDOK);
