@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <vector>
 
@@ -13,27 +12,6 @@
 using namespace testing_support;
 
 namespace {
-
-// The processes whose parent is the given process, by executable name.
-std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exeName) {
-    std::vector<DWORD> found;
-    vp::FileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W e{};
-    e.dwSize = sizeof(e);
-    for (BOOL ok = ::Process32FirstW(snap.Get(), &e); ok; ok = ::Process32NextW(snap.Get(), &e)) {
-        if (e.th32ParentProcessID == parent && _wcsicmp(e.szExeFile, exeName) == 0) found.push_back(e.th32ProcessID);
-    }
-    return found;
-}
-
-void KillChildren(DWORD parent, const wchar_t* exeName) {
-    for (DWORD pid : ChildProcesses(parent, exeName)) {
-        if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
-            ::TerminateProcess(p, 0);
-            ::CloseHandle(p);
-        }
-    }
-}
 
 DWORD ReadDword(const wchar_t* path, const wchar_t* name, DWORD fallback) {
     CRegistryStore store;
@@ -64,7 +42,7 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     HDESK vpdesk = ::OpenDesktopW(L"vpdesk", 0, FALSE, GENERIC_READ);
     EXPECT_NE(nullptr, vpdesk);
     if (vpdesk) ::CloseDesktop(vpdesk);
-    const auto shells = ChildProcesses(app.ProcessId(), L"explorer.exe");
+    const auto shells = app.Children(L"explorer.exe");
     ASSERT_EQ(1u, shells.size());
 
     // Settings are loaded by the ui thread alongside the hook thread's start: wait for the frame.
@@ -87,7 +65,7 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     EXPECT_EQ(1u, code);
     EXPECT_GE(app.WaitForTrace(L"hook thread quit", 100, at), 0);
     // The shell stays on the virtual desktop after the program ends; the test ends it.
-    KillChildren(app.ProcessId(), L"explorer.exe");
+    app.KillChildren(L"explorer.exe");
 }
 
 TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
@@ -145,7 +123,7 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
     EXPECT_EQ(0x78u, ReadDword(kKey, L"SW_HOTKEY", 9));
     EXPECT_EQ(1u, ReadDword(kKey, L"AC_TASKMGR", 9));
     EXPECT_EQ(0u, ReadDword(kKey, L"AC_PROCESSES_COUNT", 9));
-    KillChildren(app.ProcessId(), L"explorer.exe");
+    app.KillChildren(L"explorer.exe");
     policy.DeleteValue(L"DisableTaskMgr");
 }
 

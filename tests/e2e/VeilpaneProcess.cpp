@@ -1,5 +1,7 @@
 #include "e2e/VeilpaneProcess.h"
 
+#include <tlhelp32.h>
+
 #include "support/TestSupport.h"
 
 VeilpaneProcess::VeilpaneProcess() {
@@ -8,6 +10,7 @@ VeilpaneProcess::VeilpaneProcess() {
 }
 
 VeilpaneProcess::~VeilpaneProcess() {
+    if (m_pid) KillChildren(L"explorer.exe");
     if (m_debugger.joinable()) {
         if (::WaitForSingleObject(m_exited, 0) != WAIT_OBJECT_0) Kill();
         ::WaitForSingleObject(m_exited, 10000);
@@ -118,5 +121,25 @@ void VeilpaneProcess::Kill() {
     if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, m_pid)) {
         ::TerminateProcess(p, 99);
         ::CloseHandle(p);
+    }
+}
+
+std::vector<DWORD> VeilpaneProcess::Children(const wchar_t* exeName) const {
+    std::vector<DWORD> found;
+    vp::FileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    for (BOOL ok = ::Process32FirstW(snap.Get(), &e); ok; ok = ::Process32NextW(snap.Get(), &e)) {
+        if (e.th32ParentProcessID == m_pid && _wcsicmp(e.szExeFile, exeName) == 0) found.push_back(e.th32ProcessID);
+    }
+    return found;
+}
+
+void VeilpaneProcess::KillChildren(const wchar_t* exeName) const {
+    for (DWORD pid : Children(exeName)) {
+        if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+            ::TerminateProcess(p, 0);
+            ::CloseHandle(p);
+        }
     }
 }

@@ -20,6 +20,11 @@ public:
     // Waits for the process to end; true when it ended, with its exit code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     void Kill();
+    // The program's own child processes of that executable name (the shell it started, say).
+    std::vector<DWORD> Children(const wchar_t* exeName) const;
+    // Ends them: the shell outlives the program, and under Wine it would hold the test runner's
+    // output open.
+    void KillChildren(const wchar_t* exeName) const;
 
     DWORD MainThreadId() const { return m_mainTid; }
     DWORD ProcessId() const { return m_pid; }
