@@ -1,0 +1,42 @@
+#pragma once
+// The password prompt: a small modal dialog on the desktop that is showing, with the prompt of the
+// direction it guards, a masked field and OK / Cancel. Enter and Esc act like the buttons.
+#include <windows.h>
+
+#include "framework/Handles.h"
+#include "ids_dialogs.h"
+#include "switching/PasswordEditCtrl.h"
+#include "ui/ThemedDialog.h"
+#include "ui/controls/ThemedButtonCtrl.h"
+#include "ui/controls/ThemedLabelCtrl.h"
+
+// The dialog's font grown by two units in height: the prompt of the modal dialogs. Caller owns it.
+HFONT CreatePromptFont(HWND dialog) noexcept;
+
+class CPasswordDlg : public CThemedModalDialogImpl<CPasswordDlg> {
+public:
+    static constexpr int IDD = IDD_PASSWORD;
+    // DT_WORDBREAK | DT_SINGLELINE | DT_NOPREFIX
+    static constexpr UINT kPromptFormat = 0x830;
+
+    explicit CPasswordDlg(const wchar_t* prompt) noexcept;
+    ~CPasswordDlg() override;
+
+    // After IDOK: what was typed, at most 14 characters. Empty after Cancel.
+    const wchar_t* Password() const noexcept { return m_szPassword; }
+
+    bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    void OnInitDialog(HWND hwnd) noexcept;
+
+    // Destroyed in reverse order: the buttons, the field, the label, then the font; the face and the
+    // background go with the base afterwards.
+    vp::FontHandle m_promptFont;
+    CThemedLabelCtrl m_label;
+    CPasswordEditCtrl m_field;
+    CThemedButtonCtrl m_ok;
+    CThemedButtonCtrl m_cancel;
+    wchar_t m_szPassword[16] = {};
+    wchar_t m_szPrompt[100] = {};
+};

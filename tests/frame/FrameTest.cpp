@@ -1,0 +1,308 @@
+// The settings window as the program runs it, on its own ui thread with the real pages, tab bar and
+// navigation panel: Apply through the controls, the page order of Previous and Next, hiding, the quit
+// paths with their confirmation, and the editing keys that never reach a page.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/AppModule.h"
+#include "app/ThreadMessages.h"
+#include "app/Threads.h"
+#include "ids_dialogs.h"
+#include "resource.h"
+#include "settings/SettingsTestSupport.h"
+#include "ui/MainFrame.h"
+
+using namespace settings_test;
+
+namespace {
+
+constexpr wchar_t kQuitTitle[] = L"Confirm Quit ";
+
+bool Poll(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title, bool visibleOnly = true) {
+    HWND h = nullptr;
+    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(h, &pid);
+        if (pid == ::GetCurrentProcessId() && (!visibleOnly || ::IsWindowVisible(h))) return h;
+    }
+    return nullptr;
+}
+
+void SendKey(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+class FrameTest : public SettingsKeyTest {
+protected:
+    void SetUp() override {
+        SettingsKeyTest::SetUp();
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        // The test thread stands in for the main thread and the check thread.
+        g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
+        g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
+    }
+    void TearDown() override {
+        if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
+            if (HWND quit = FindOwnWindow(L"#32770", kQuitTitle)) ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
+            ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+            ::WaitForSingleObject(ui.Get(), 10000);
+        }
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        g_Module.m_dwMainThreadID = 0;
+        g_Module.m_dwCheckThreadId = 0;
+        SettingsKeyTest::TearDown();
+    }
+
+    // Starts the ui thread as the main thread does; the window shows on a first start only.
+    void StartUi() {
+        DWORD id = 0;
+        ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &id));
+        uiId = id;
+        ASSERT_TRUE(ui);
+        ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro", false)) != nullptr; },
+                         10000));
+        tabBar = ::FindWindowExW(frame, nullptr, CThemedTabBar::kClassName, nullptr);
+        navPanel = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
+        ASSERT_NE(nullptr, tabBar);
+        ASSERT_NE(nullptr, navPanel);
+    }
+    bool UiEnded(DWORD timeoutMs = 10000) { return ::WaitForSingleObject(ui.Get(), timeoutMs) == WAIT_OBJECT_0; }
+
+    // The page that holds the control, or nullptr when that page was never created.
+    HWND Page(int controlId) const {
+        for (HWND h = ::FindWindowExW(frame, nullptr, L"#32770", nullptr); h;
+             h = ::FindWindowExW(frame, h, L"#32770", nullptr)) {
+            if (::GetDlgItem(h, controlId)) return h;
+        }
+        return nullptr;
+    }
+    HWND Control(int pageControl, int id) const { return ::GetDlgItem(Page(pageControl), id); }
+    // Which page shows: 1 basic, 2 advanced, 3 about; 0 for none or more than one.
+    int ShownPage() const {
+        int shown = 0, count = 0;
+        const int probes[3] = {IDC_SW_WHEEL, IDC_AC_MUTE, IDC_ABOUT_VERSION};
+        for (int i = 0; i < 3; ++i) {
+            HWND page = Page(probes[i]);
+            if (page && ::IsWindowVisible(page)) {
+                shown = i + 1;
+                ++count;
+            }
+        }
+        return count == 1 ? shown : 0;
+    }
+    int SelectedTab() const {
+        auto* bar = static_cast<CThemedTabBar*>(vp::CWindowImplBase::FromHandle(tabBar));
+        return bar ? bar->SelectedIndex() : -2;
+    }
+    HWND NavButton(UINT id) const { return ::GetDlgItem(navPanel, static_cast<int>(id)); }
+    // A click on a navigation button as the user's: the button reports it through the panel. Sent, so
+    // everything it does has happened when this returns (use PostClick when a modal box follows).
+    void Click(UINT id) const { ::SendMessageW(NavButton(id), BM_CLICK, 0, 0); }
+    void PostClick(UINT id) const { ::PostMessageW(NavButton(id), BM_CLICK, 0, 0); }
+
+    vp::KernelHandle ui;
+    DWORD uiId = 0;
+    HWND frame = nullptr;
+    HWND tabBar = nullptr;
+    HWND navPanel = nullptr;
+};
+
+TEST_F(FrameTest, PagesFitTheWindowAndPreviousAndNextWalkRoundWithTheTabBarFollowing) {
+    StartUi();
+    ASSERT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+    EXPECT_EQ(1, ShownPage());
+    EXPECT_EQ(0, SelectedTab());
+    EXPECT_EQ(nullptr, Page(IDC_AC_MUTE));  // made on first use only
+    EXPECT_EQ(nullptr, Page(IDC_ABOUT_VERSION));
+
+    // The page lies between the bars and is no narrower than its template; nothing can resize the
+    // window.
+    RECT client{}, page{}, tabs{}, nav{};
+    ::GetClientRect(frame, &client);
+    ::GetWindowRect(Page(IDC_SW_WHEEL), &page);
+    ::GetWindowRect(tabBar, &tabs);
+    ::GetWindowRect(navPanel, &nav);
+    EXPECT_EQ(client.right, page.right - page.left);
+    EXPECT_EQ(client.bottom, (tabs.bottom - tabs.top) + (page.bottom - page.top) + 52);
+    EXPECT_EQ(52, nav.bottom - nav.top);
+    EXPECT_GE(client.right, LOWORD(::GetDialogBaseUnits()) * 59);
+    EXPECT_GE(client.bottom, HIWORD(::GetDialogBaseUnits()) * 22);
+    EXPECT_EQ(0u, ::GetWindowLongW(frame, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+    const struct {
+        UINT button;
+        int page;
+    } walk[] = {{ID_NAV_PREVIOUS, 3}, {ID_NAV_PREVIOUS, 2}, {ID_NAV_PREVIOUS, 1}, {ID_NAV_NEXT, 2},
+                {ID_NAV_NEXT, 3},     {ID_NAV_NEXT, 1}};
+    for (const auto& step : walk) {
+        Click(step.button);
+        EXPECT_EQ(step.page, ShownPage()) << step.button;
+        EXPECT_EQ(step.page - 1, SelectedTab()) << step.button;
+    }
+    // The about page shows the version with the build.
+    EXPECT_EQ(L"3.1(290)", TextOf(Control(IDC_ABOUT_VERSION, IDC_ABOUT_VERSION)));
+
+    // A tab command selects its page; hiding keeps the current page for the next showing.
+    ::SendMessageW(frame, WM_COMMAND, 2, reinterpret_cast<LPARAM>(tabBar));
+    EXPECT_EQ(2, ShownPage());
+    Click(ID_NAV_HIDE);
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    ::SendMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    EXPECT_TRUE(::IsWindowVisible(frame));
+    EXPECT_EQ(2, ShownPage());
+    ::SendMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box hides as well
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(ui.Get(), 0));
+}
+
+TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreAnswered) {
+    StartUi();
+    HintWatcher hints;
+
+    // Switch password on, with a confirmation that differs: the hint, and nothing stored.
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_ENABLED), BM_CLICK, 0, 0);
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"secret"));
+    PostClick(ID_NAV_APPLY);
+    ASSERT_TRUE(Poll([&] { return hints.Texts().size() == 1; }, 10000));
+    EXPECT_EQ(settings_text::kSwitchPwdMismatch, hints.Texts()[0]);
+    EXPECT_FALSE(ReadText(L"PWD_VIRT").has_value());
+
+    // Corrected, plus an action on the advanced page reached with Next.
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
+    Click(ID_NAV_NEXT);
+    ::SendMessageW(Control(IDC_AC_MUTE, IDC_AC_MUTE), BM_CLICK, 0, 0);
+    Click(ID_NAV_APPLY);
+    EXPECT_EQ(1u, hints.Texts().size());
+    EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
+    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_STREQ(L"Secret", g_Module.SnapshotMirror().szSwitchPassword);
+    EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(0));
+    EXPECT_EQ(1, g_Module.SnapshotMirror().bMute);
+
+    // Tray icon and settings hotkey both off: the other hint, and the icon stays.
+    Click(ID_NAV_PREVIOUS);
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_SS_TRAYICON), BM_CLICK, 0, 0);
+    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_SS_HOTKEY_ENABLED), BM_CLICK, 0, 0);
+    PostClick(ID_NAV_APPLY);
+    ASSERT_TRUE(Poll([&] { return hints.Texts().size() == 2; }, 10000));
+    EXPECT_EQ(settings_text::kTrayAndHotkeyOff, hints.Texts()[1]);
+    EXPECT_TRUE(Poll([&] { return ReadDword(L"SS_TRAYICON").value_or(0) == 1; }, 5000));
+    EXPECT_EQ(BST_CHECKED, ::SendMessageW(Control(IDC_SW_WHEEL, IDC_SS_TRAYICON), BM_GETCHECK, 0, 0));
+}
+
+TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
+    StartUi();
+    // Cancel with "Do not ask next time" checked: nothing is written and the program goes on.
+    PostClick(ID_NAV_QUIT);
+    HWND ask = nullptr;
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    EXPECT_EQ(L"Are you sure you want to quit?", TextOf(::GetDlgItem(ask, IDC_QUIT_PROMPT)));
+    ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
+    ::PostMessageW(::GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));
+    EXPECT_FALSE(UiEnded(300));
+    EXPECT_FALSE(ReadDword(L"QUIT_NOCONFIRM").has_value());
+    EXPECT_FALSE(ReadDword(L"SW_WHEEL").has_value());  // nothing saved either
+
+    // Escape cancels too.
+    PostClick(ID_NAV_QUIT);
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));
+    EXPECT_FALSE(UiEnded(300));
+
+    // Quit with the box checked: remembered, saved, ended.
+    PostClick(ID_NAV_QUIT);
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
+    ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), BM_CLICK, 0, 0);
+    ASSERT_TRUE(UiEnded());
+    EXPECT_EQ(1u, ReadDword(L"QUIT_NOCONFIRM").value_or(0));
+    EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
+
+    // From now on Quit ends at once.
+    StartUi();
+    PostClick(ID_NAV_QUIT);
+    EXPECT_TRUE(UiEnded());
+}
+
+TEST_F(FrameTest, TrayExitNeverAsks) {
+    WriteDword(L"QUIT_NOCONFIRM", 0);
+    StartUi();
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_TRUE(UiEnded());
+    EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
+}
+
+TEST_F(FrameTest, EditingKeysTypedIntoAPageEditDoNothing) {
+    StartUi();
+    Click(ID_NAV_NEXT);
+    HWND edit = Control(IDC_AC_MUTE, IDC_AC_WINDOWS_TITLE);
+    ASSERT_NE(nullptr, edit);
+    ::EnableWindow(edit, TRUE);
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        const wchar_t text[] = L"pasted";
+        HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+        memcpy(::GlobalLock(mem), text, sizeof(text));
+        ::GlobalUnlock(mem);
+        ::SetClipboardData(CF_UNICODETEXT, mem);
+        ::CloseClipboard();
+    }
+    ::SetForegroundWindow(frame);
+    ::AttachThreadInput(::GetCurrentThreadId(), uiId, TRUE);
+    ::SetFocus(edit);
+    ::AttachThreadInput(::GetCurrentThreadId(), uiId, FALSE);
+    ASSERT_TRUE(Poll([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return ::GetGUIThreadInfo(uiId, &info) && info.hwndFocus == edit;
+    }, 5000));
+
+    // A plain key reaches the edit, so the keyboard does.
+    SendKey('A', true);
+    SendKey('A', false);
+    ASSERT_TRUE(Poll([&] { return TextOf(edit) == L"a"; }, 5000));
+    const auto press = [](WORD modifier, WORD key) {
+        SendKey(modifier, true);
+        SendKey(key, true);
+        SendKey(key, false);
+        SendKey(modifier, false);
+    };
+    press(VK_CONTROL, 'V');
+    press(VK_SHIFT, VK_INSERT);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    press(VK_CONTROL, 'X');
+    SendKey(VK_END, true);  // drops the selection
+    SendKey(VK_END, false);
+    SendKey('B', true);  // a marker: once it arrives, the keys before it have been handled
+    SendKey('B', false);
+    ASSERT_TRUE(Poll([&] { return TextOf(edit) != L"a"; }, 5000));
+    EXPECT_EQ(L"ab", TextOf(edit));  // nothing pasted, nothing cut
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+// The password prompts as the program runs them: the real hook thread (in the switcher harness), the
+// real Pwd1 and Pwd2 threads and the real dialog from the program's resources, driven through its
+// window handles and the keys its dialog manager reads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppModule.h"
+#include "app/ThreadMessages.h"
+#include "framework/Text.h"
+#include "ids_dialogs.h"
+#include "support/TestSupport.h"
+#include "switching/PasswordThreads.h"
+#include "switching/SwitcherHarness.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kPromptTitle[] = L"Enter Password";
+
+void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword) {
+    vp::LockGuard lock(g_Module.m_csMirror);
+    vp::CopyText(g_Module.m_szSwitchPassword, switchPassword);
+    vp::CopyText(g_Module.m_szRestorePassword, restorePassword);
+}
+
+struct PromptSearch {
+    DWORD threadId;
+    std::vector<HWND> found;
+};
+
+// The shown prompts of a password thread, looked for on that thread's own desktop: windows of
+// another desktop are not listed among the calling thread's. Shown means WS_VISIBLE: Wine counts the
+// windows of a desktop it does not display as invisible whatever their style.
+std::vector<HWND> PromptsOf(DWORD threadId) {
+    PromptSearch search{threadId, {}};
+    ::EnumDesktopWindows(
+        ::GetThreadDesktop(threadId),
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<PromptSearch*>(lp);
+            wchar_t title[64] = {};
+            ::GetWindowTextW(hwnd, title, 64);
+            if (::GetWindowThreadProcessId(hwnd, nullptr) == s->threadId &&
+                (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) &&
+                wcscmp(title, kPromptTitle) == 0) {
+                s->found.push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitPrompt(DWORD threadId) {
+    HWND prompt = nullptr;
+    WaitUntil([&] {
+        const auto all = PromptsOf(threadId);
+        prompt = all.empty() ? nullptr : all.front();
+        return prompt != nullptr;
+    }, 10000);
+    return prompt;
+}
+
+bool WaitPromptGone(DWORD threadId) {
+    return WaitUntil([&] { return PromptsOf(threadId).empty(); }, 5000);
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[128] = {};
+    ::GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+// Types into the field one character at a time, as the keyboard would reach it.
+void Type(HWND prompt, const wchar_t* text) {
+    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+    for (const wchar_t* c = text; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+}
+
+// A key as the modal loop sees it: posted to the control with the focus (the OK button at first),
+// where the dialog manager turns Enter and Esc into the buttons' commands.
+void PressKey(HWND prompt, WORD vk) {
+    HWND target = ::GetDlgItem(prompt, IDOK);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(prompt, nullptr), &info) && info.hwndFocus) {
+        target = info.hwndFocus;
+    }
+    ::PostMessageW(target, WM_KEYDOWN, vk, 0);
+    ::PostMessageW(target, WM_KEYUP, vk, 0);
+}
+
+void Click(HWND prompt, int id) { ::PostMessageW(::GetDlgItem(prompt, id), BM_CLICK, 0, 0); }
+
+class PasswordPromptTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SwitcherHarness::ClearMirror();
+        ASSERT_TRUE(h.Start());
+        // The real password threads take the places of the harness's recorders.
+        pwd1.Reset(::CreateThread(nullptr, 0, Pwd1ThreadProc, nullptr, 0, &pwd1Id));
+        pwd2.Reset(::CreateThread(nullptr, 0, Pwd2ThreadProc, nullptr, 0, &pwd2Id));
+        ASSERT_TRUE(pwd1 && pwd2);
+        ASSERT_TRUE(WaitUntil([&] { return ::PostThreadMessageW(pwd1Id, WM_NULL, 0, 0) &&
+                                           ::PostThreadMessageW(pwd2Id, WM_NULL, 0, 0); }, 5000));
+        g_Module.m_dwPwd1ThreadId = pwd1Id;
+        g_Module.m_dwPwd2ThreadId = pwd2Id;
+    }
+    void TearDown() override {
+        for (DWORD id : {pwd1Id, pwd2Id}) {
+            for (HWND prompt : PromptsOf(id)) ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+        }
+        for (DWORD id : {pwd1Id, pwd2Id}) WaitPromptGone(id);
+        for (DWORD id : {pwd1Id, pwd2Id}) ::PostThreadMessageW(id, WM_APP_QUIT, 0, 0);
+        for (auto* t : {&pwd1, &pwd2}) {
+            if (*t) {
+                EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(t->Get(), 5000));
+            }
+        }
+        g_Module.m_dwPwd1ThreadId = g_Module.m_dwPwd2ThreadId = 0;
+        h.Stop();
+    }
+
+    // Asks for a switch as a trigger does and waits for the prompt of the given thread.
+    HWND Trigger(DWORD promptThread) {
+        h.PostSwitch(1);
+        return WaitPrompt(promptThread);
+    }
+
+    SwitcherHarness h;
+    vp::KernelHandle pwd1, pwd2;
+    DWORD pwd1Id = 0, pwd2Id = 0;
+};
+
+TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPasswordThrough) {
+    SetPasswords(L"Secret", L"");
+
+    HWND prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(L"Default", DesktopName(::GetThreadDesktop(pwd1Id)));
+    EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+    EXPECT_TRUE(::GetWindowLongW(field, GWL_STYLE) & ES_PASSWORD);
+    EXPECT_EQ(15, ::SendMessageW(field, EM_GETLIMITTEXT, 0, 0));
+    // The prompt has no owner: it is a top-level window of its own, in front on its desktop.
+    EXPECT_EQ(nullptr, ::GetWindow(prompt, GW_OWNER));
+
+    // A wrong entry: the prompt closes and nothing more happens.
+    Type(prompt, L"Wrong");
+    Click(prompt, IDOK);
+    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+
+    // Letter case counts.
+    prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"secret");
+    Click(prompt, IDOK);
+    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+
+    // Cancel, even with the right text typed, and Esc.
+    prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"Secret");
+    Click(prompt, IDCANCEL);
+    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+    prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"Secret");
+    PressKey(prompt, VK_ESCAPE);
+    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+
+    // Enter at once: the focus is on OK, so an empty entry is submitted, which is wrong.
+    prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    PressKey(prompt, VK_RETURN);
+    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+    EXPECT_EQ(0, h.Switches());
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+
+    // The right one switches, once.
+    prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"Secret");
+    PressKey(prompt, VK_RETURN);
+    ASSERT_TRUE(h.WaitSwitches(1));
+    EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"vpdesk"; }, 5000));
+    ::Sleep(200);
+    EXPECT_EQ(1, h.Switches());
+}
+
+TEST_F(PasswordPromptTest, FieldTakesFifteenCharactersButOnlyFourteenAreCompared) {
+    SetPasswords(L"abcdefghijklmn", L"");  // 14 characters, the most a settings page stores
+    HWND prompt = Trigger(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"abcdefghijklmnXYZ");
+    EXPECT_EQ(15, ::GetWindowTextLengthW(::GetDlgItem(prompt, IDC_PASSWORD_EDIT)));
+    Click(prompt, IDOK);
+    EXPECT_TRUE(h.WaitSwitches(1));
+}
+
+TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTriggersOpenNoSecondOne) {
+    SetPasswords(L"", L"Back");
+    h.PostSwitch(1);  // no switch password: straight to the virtual desktop
+    ASSERT_TRUE(h.WaitSwitches(1));
+    ASSERT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"vpdesk"; }, 5000));
+
+    HWND prompt = Trigger(pwd2Id);
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(L"vpdesk", DesktopName(::GetThreadDesktop(::GetWindowThreadProcessId(prompt, nullptr))));
+    EXPECT_EQ(L"Please Enter Restore Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    EXPECT_TRUE(PromptsOf(pwd1Id).empty());
+
+    // More triggers while the prompt is open: the modal loop takes the asks, no second prompt opens.
+    h.PostSwitch(1);
+    h.PostSwitch(1);
+    ::Sleep(500);
+    EXPECT_EQ(1u, PromptsOf(pwd2Id).size());
+
+    // The close box is a Cancel.
+    ::PostMessageW(prompt, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitPromptGone(pwd2Id));
+    EXPECT_EQ(1, h.Switches());
+
+    prompt = Trigger(pwd2Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"Back");
+    Click(prompt, IDOK);
+    ASSERT_TRUE(h.WaitSwitches(2));
+    EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"Default"; }, 5000));
+    ::Sleep(200);
+    EXPECT_EQ(2, h.Switches());
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "ui/QuitDlg.h"
+
+#include "app/AppModule.h"
+#include "ids_artwork.h"
+#include "settings/RegistryStore.h"
+#include "switching/PasswordDlg.h"
+
+void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
+    LoadLook();
+    m_labelFont.Reset(CreatePromptFont(hwnd));
+    m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
+    m_prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
+    m_prompt.SetBackgroundWindow(hwnd);
+    if (m_labelFont) m_prompt.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), TRUE);
+    m_picture.SubclassWindow(GetDlgItem(IDC_QUIT_PICTURE));
+    m_picture.SetBackgroundWindow(hwnd);
+    m_picture.SetImage(IDB_QUIT_IMAGE);
+    m_picture.SizeToImage();
+    m_noAsk.SubclassWindow(GetDlgItem(IDC_QUIT_NOCONFIRM));
+    m_noAsk.SetBackgroundWindow(hwnd);
+    m_quit.SubclassWindow(GetDlgItem(IDC_QUIT_BUTTON));
+    m_cancel.SubclassWindow(GetDlgItem(IDCANCEL));
+    for (CThemedButtonCtrl* button : {&m_quit, &m_cancel}) {
+        button->SetBackgroundWindow(hwnd);
+        button->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+    }
+    Present(hwnd);
+}
+
+void CQuitDlg::OnQuit() noexcept {
+    // Only a confirmed Quit remembers the choice: with Cancel the question stays.
+    if (::SendMessageW(m_noAsk, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        CRegistryStore store(HKEY_CURRENT_USER);
+        store.SetPath(g_Module.m_pszRegistryKey);
+        store.WriteDword(kNoConfirmValue, 1);
+    }
+    EndDialog(kQuit);
+}
+
+bool CQuitDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        OnInitDialog(hwnd);
+        result = TRUE;
+        return true;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_QUIT_BUTTON:
+            OnQuit();
+            result = 0;
+            return true;
+        case IDOK:
+        case IDCANCEL:  // Escape and the close box cancel
+            EndDialog(kCancel);
+            result = 0;
+            return true;
+        }
+        break;
+    }
+    return false;
+}
