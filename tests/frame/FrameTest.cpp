@@ -305,4 +305,38 @@ TEST_F(FrameTest, EditingKeysTypedIntoAPageEditDoNothing) {
     EXPECT_EQ(L"ab", TextOf(edit));  // nothing pasted, nothing cut
 }
 
+TEST_F(FrameTest, TrayIconComesBackWhenTheShellRestarts) {
+    StartUi();
+    ASSERT_TRUE(TrayIconPresent(frame, CMainFrame::kTrayIconId));
+    // A restarted shell has forgotten every icon, then tells every top-level window.
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = frame;
+    nid.uID = CMainFrame::kTrayIconId;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &nid));
+    ASSERT_FALSE(TrayIconPresent(frame, CMainFrame::kTrayIconId));
+    ::SendMessageW(frame, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(TrayIconPresent(frame, CMainFrame::kTrayIconId));
+
+    // With the icon switched off nothing comes back.
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(UiEnded());
+    WriteDword(L"SS_TRAYICON", 0);
+    StartUi();
+    ::SendMessageW(frame, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(TrayIconPresent(frame, CMainFrame::kTrayIconId));
+}
+
+TEST(HelpFileTest, HelpIsLookedForBesideTheExecutable) {
+    wchar_t path[MAX_PATH];
+    HelpFilePath(L"C:\\Program Files\\Veilpane\\Veilpane.exe", L"Veilpane.chm", path);
+    EXPECT_STREQ(L"C:\\Program Files\\Veilpane\\Veilpane.chm", path);
+    // A folder so long that the joined path would be cut: the bare name, never another file.
+    std::wstring deep = L"C:\\" + std::wstring(250, L'd') + L"\\Veilpane.exe";
+    HelpFilePath(deep.c_str(), L"Veilpane.chm", path);
+    EXPECT_STREQ(L"Veilpane.chm", path);
+    HelpFilePath(L"", L"Veilpane.chm", path);
+    EXPECT_STREQ(L"Veilpane.chm", path);
+}
+
 }  // namespace
