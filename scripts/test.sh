@@ -13,7 +13,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # A first Windows process settles the prefix before tests start side by side.
     "'"$WINE"'" cmd /c exit >/dev/null 2>&1 || true
     # A test process that hangs in start-up or exit under Wine (seen rarely) is run once more.
-    ctest --output-on-failure -j2 --repeat after-timeout:2 '"$*"'
+    # One test at a time: GUI tests take focus and inject input, and would disturb each other.
+    ctest --output-on-failure --repeat after-timeout:2 '"$*"'
     rc=$?
     wineserver -k 2>/dev/null
     exit $rc'
