@@ -120,4 +120,19 @@ public:
 
 HINSTANCE ModuleInstance() noexcept;
 
+// WM_PAINT and WM_PRINTCLIENT both end in one drawing function: into the paint DC, or into the DC a
+// print request hands over (so captures and parent backgrounds see the same picture).
+template <class DrawFn>
+bool PaintOrPrint(HWND hwnd, UINT msg, WPARAM wp, LRESULT& result, DrawFn draw) noexcept {
+    if (msg == WM_PRINTCLIENT) {
+        draw(reinterpret_cast<HDC>(wp));
+    } else {
+        PAINTSTRUCT ps;
+        if (HDC dc = ::BeginPaint(hwnd, &ps)) draw(dc);
+        ::EndPaint(hwnd, &ps);
+    }
+    result = 0;
+    return true;
+}
+
 }  // namespace vp

@@ -161,18 +161,9 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
     case WM_ERASEBKGND:
         result = 1;
         return true;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
-        if (dc) Paint(dc);
-        ::EndPaint(m_hWnd, &ps);
-        result = 0;
-        return true;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wp));
-        result = 0;
-        return true;
+        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Paint(dc); });
     case WM_MOUSEMOVE: {
         const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         ChangeState(HitTest(pt), kTabHot, kTabHot, 0);

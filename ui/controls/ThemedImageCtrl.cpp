@@ -39,18 +39,9 @@ bool CThemedImageCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, L
         Invalidate(TRUE);
         result = 1;
         return true;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
-        if (dc) Draw(dc);
-        ::EndPaint(m_hWnd, &ps);
-        result = 0;
-        return true;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Draw(reinterpret_cast<HDC>(wp));
-        result = 0;
-        return true;
+        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Draw(dc); });
     }
     return false;
 }

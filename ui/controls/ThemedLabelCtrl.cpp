@@ -42,18 +42,9 @@ bool CThemedLabelCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp
         Invalidate(TRUE);
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return true;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
-        if (dc) Draw(dc);
-        ::EndPaint(m_hWnd, &ps);
-        result = 0;
-        return true;
-    }
+    case WM_PAINT:
     case WM_PRINTCLIENT:
-        Draw(reinterpret_cast<HDC>(wp));
-        result = 0;
-        return true;
+        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Draw(dc); });
     }
     return false;
 }
