@@ -28,12 +28,12 @@ void Key(WORD vk, bool up) {
     SendInput(1, &in, sizeof(in));
 }
 
-void Chord(const wchar_t* spec) {
-    const WORD vk = static_cast<WORD>(wcstoul(spec, nullptr, 0));
+void Chord(const wchar_t* chord) {
+    const WORD vk = static_cast<WORD>(wcstoul(chord, nullptr, 0));
     std::vector<WORD> mods;
-    if (wcsstr(spec, L"+ctrl")) mods.push_back(VK_LCONTROL);
-    if (wcsstr(spec, L"+alt")) mods.push_back(VK_LMENU);
-    if (wcsstr(spec, L"+shift")) mods.push_back(VK_LSHIFT);
+    if (wcsstr(chord, L"+ctrl")) mods.push_back(VK_LCONTROL);
+    if (wcsstr(chord, L"+alt")) mods.push_back(VK_LMENU);
+    if (wcsstr(chord, L"+shift")) mods.push_back(VK_LSHIFT);
     for (WORD m : mods) Key(m, false);
     Key(vk, false);
     Key(vk, true);
