@@ -156,19 +156,37 @@ int main(int argc, char** argv) {
         }
         SwitchDesktop(a->d[0]);
         SetThreadDesktop(a->d[0]);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        const DWORD self = GetCurrentThreadId();
-        for (int i = 0; i < a->n; ++i) {
-            const LONGLONG t0 = Now();
-            PostThreadMessageW(self, WM_NULL, 0, 0);
-            a->post->Add(Ms(Now() - t0));
-            PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
-        }
         return 0;
     }, &raw, 0, nullptr);
     WaitForSingleObject(t, INFINITE);
     CloseHandle(t);
+
+    // One PostThreadMessageW as the hook callback makes it: to another thread that waits in
+    // GetMessageW. Both the call itself and the time until the receiver holds the message.
+    Stats postDelivered;
+    std::atomic<LONGLONG> received{0};
+    DWORD receiverId = 0;
+    HANDLE receiver = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+        auto* got = static_cast<std::atomic<LONGLONG>*>(p);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) got->store(Now());
+        return 0;
+    }, &received, 0, &receiverId);
+    Sleep(50);
+    for (int i = 0; i < trips; ++i) {
+        received.store(0);
+        const LONGLONG t0 = Now();
+        PostThreadMessageW(receiverId, WM_NULL, 0, 0);
+        post.Add(Ms(Now() - t0));
+        while (received.load() == 0) Sleep(0);
+        postDelivered.Add(Ms(received.load() - t0));
+        Sleep(1);  // the receiver is back in GetMessageW, as the hook thread is between triggers
+    }
+    PostThreadMessageW(receiverId, WM_QUIT, 0, 0);
+    WaitForSingleObject(receiver, 5000);
+    CloseHandle(receiver);
+    t = nullptr;
 
     RunTrips(h, inj, 10, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);  // warm-up
     Stats toCallback, inCallback, toSwitch, toRearm, switchMinusCallback;
@@ -204,10 +222,12 @@ int main(int argc, char** argv) {
     switchMinusCallback.Print("(b)-(a) callback -> screen flipped");
     inCallback.Print("time inside the hook callback");
     rawPair.Print("raw SwitchDesktop + SetThreadDesktop");
-    post.Print("one PostThreadMessageW");
+    post.Print("one PostThreadMessageW to a waiting thread");
+    postDelivered.Print("  ... until that thread holds the message");
     actions.Print("all fast actions on: injection -> flipped");
-    const double budget = post.Pct(0.5) + rawPair.Pct(0.5);
-    std::printf("  ratio (b)-(a) / (post + raw pair), medians: %.2f (target <= 3)\n", switchMinusCallback.Pct(0.5) / budget);
+    const double budget = postDelivered.Pct(0.5) + rawPair.Pct(0.5);
+    std::printf("  ratio (b)-(a) / (delivered post + raw pair), medians: %.2f (target <= 3)\n",
+                switchMinusCallback.Pct(0.5) / budget);
     std::printf("  ratio callback / post, medians:             %.2f (target <= 1.5)\n", inCallback.Pct(0.5) / post.Pct(0.5));
     std::printf("  second trigger 5 ms after a switch: %d of %d lost (target 0)\n", lost, quick);
     SetMiddleButton(0);
