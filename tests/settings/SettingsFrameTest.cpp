@@ -112,8 +112,8 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     EXPECT_EQ(1, g_Module.SnapshotMirror().bDisableTaskMgr);
     EXPECT_EQ(0u, ReadDword(L"UPDATE_SHOWED").value_or(9));
 
-    // The very first start shows the window and remembers that it did.
-    EXPECT_TRUE(::IsWindowVisible(frame));
+    // The very first start shows the window (a moment after it has its title) and remembers that it did.
+    EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
     EXPECT_EQ(1u, ReadDword(CMainFrame::kFirstStartShownValue).value_or(0));
 
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
@@ -125,8 +125,9 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     EXPECT_TRUE(ReadText(L"AC_PROCESS0") == std::nullopt);
     EXPECT_EQ(0u, ReadDword(L"AC_PROCESSES_COUNT").value_or(9));
 
-    // Every later start stays hidden.
+    // Every later start stays hidden (given the same moment a first start takes to show).
     StartUi();
+    ::Sleep(500);
     EXPECT_FALSE(::IsWindowVisible(frame));
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(0u, WaitUiEnd());
