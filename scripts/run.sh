@@ -15,15 +15,22 @@ fi
 export WINEPREFIX="$BUILD/wineprefix-demo"
 bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
 "$WINE" reg delete 'HKCU\Software\MORVEX\Veilpane' /v SS_FIRST_SHOWN /f >/dev/null 2>&1 || true
+# That Wine session has no screen; end it, so the program starts in one that has.
+wineserver -k 2>/dev/null || true
 mkdir -p "$BUILD/screenshots"
 SHOT="$BUILD/screenshots/veilpane-run.png"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "'"$WINE"'" "'"$EXE"'" &
     pid=$!
-    sleep 8
     # The settings window shows on the first start; without a window manager the shell started on
     # the second desktop may cover it, so the settings window is captured on its own when it is there.
-    win=$(xdotool search --name "Veilpane Pro" 2>/dev/null | head -n1)
+    win=""
+    for i in $(seq 1 60); do
+        win=$(xdotool search --onlyvisible --name "Veilpane Pro" 2>/dev/null | head -n1)
+        [ -n "$win" ] && break
+        sleep 0.5
+    done
+    sleep 2
     if [ -n "$win" ]; then xdotool windowraise "$win"; sleep 1; import -window "$win" "'"$SHOT"'"; else import -window root "'"$SHOT"'"; fi
     wineserver -k 2>/dev/null
     wait $pid 2>/dev/null || true'
