@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/AppModule.h"
+#include "framework/Clock.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/SwitcherHarness.h"
@@ -21,11 +22,6 @@ namespace {
 
 double g_ticksPerMs = 1.0;
 
-LONGLONG Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
 double Ms(LONGLONG ticks) { return static_cast<double>(ticks) / g_ticksPerMs; }
 
 struct Stats {
@@ -149,10 +145,10 @@ int main(int argc, char** argv) {
     HANDLE t = CreateThread(nullptr, 0, [](void* p) -> DWORD {
         auto* a = static_cast<RawArg*>(p);
         for (int i = 0; i < a->n; ++i) {
-            const LONGLONG t0 = Now();
+            const LONGLONG t0 = vp::PerformanceStamp();
             SwitchDesktop(a->d[(i + 1) % 2]);
             SetThreadDesktop(a->d[(i + 1) % 2]);
-            a->pair->Add(Ms(Now() - t0));
+            a->pair->Add(Ms(vp::PerformanceStamp() - t0));
         }
         SwitchDesktop(a->d[0]);
         SetThreadDesktop(a->d[0]);
@@ -170,15 +166,15 @@ int main(int argc, char** argv) {
         auto* got = static_cast<std::atomic<LONGLONG>*>(p);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) got->store(Now());
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) got->store(vp::PerformanceStamp());
         return 0;
     }, &received, 0, &receiverId);
     Sleep(50);
     for (int i = 0; i < trips; ++i) {
         received.store(0);
-        const LONGLONG t0 = Now();
+        const LONGLONG t0 = vp::PerformanceStamp();
         PostThreadMessageW(receiverId, WM_NULL, 0, 0);
-        post.Add(Ms(Now() - t0));
+        post.Add(Ms(vp::PerformanceStamp() - t0));
         while (received.load() == 0) Sleep(0);
         postDelivered.Add(Ms(received.load() - t0));
         Sleep(1);  // the receiver is back in GetMessageW, as the hook thread is between triggers

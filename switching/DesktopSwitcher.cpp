@@ -4,6 +4,7 @@
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
 #include "app/Trace.h"
+#include "framework/Clock.h"
 #include "framework/Text.h"
 #include "switching/HookLib.h"
 
@@ -11,12 +12,6 @@ namespace {
 
 std::atomic<LONGLONG> g_requestTaken{0}, g_switched{0}, g_rearmed{0};
 std::atomic<long> g_switches{0};
-
-LONGLONG Now() noexcept {
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
 
 }  // namespace
 
@@ -71,7 +66,7 @@ DWORD CDesktopSwitcher::Run() {
 }
 
 void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
-    g_requestTaken.store(Now());
+    g_requestTaken.store(vp::PerformanceStamp());
     const MirrorSnapshot s = g_Module.SnapshotMirror();
 
     if (lParam != 0) {
@@ -103,10 +98,10 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
 
     UnInstallInputHook(static_cast<int>(m_ownId));
     ::SwitchDesktop(m_desktops[newIndex]);
-    g_switched.store(Now());
+    g_switched.store(vp::PerformanceStamp());
     ::SetThreadDesktop(m_desktops[newIndex]);
     InstallInputHook(static_cast<int>(m_ownId));
-    g_rearmed.store(Now());
+    g_rearmed.store(vp::PerformanceStamp());
     g_switches.fetch_add(1);
     vp::Trace(L"switched to %ls", newIndex == 1 ? g_Module.m_pszDesktopName : L"original desktop");
     TraceHookDesktop();

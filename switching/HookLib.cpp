@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "app/ThreadMessages.h"
+#include "framework/Clock.h"
 #include "framework/Handles.h"
 
 namespace hooklib {
@@ -109,25 +110,19 @@ TriggerRecogniser::Settings CurrentSettings() noexcept {
     return s;
 }
 
-LONGLONG Now() noexcept {
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
 // Decides and posts; never waits on anything.
 LRESULT Act(Verdict v, LONGLONG enter) noexcept {
     if (v == Verdict::Trigger) {
         ::PostThreadMessageW(g_target.load(std::memory_order_relaxed), WM_DESKTOP_SWITCH, 0, 1);
         g_stampEnter.store(enter, std::memory_order_relaxed);
-        g_stampLeave.store(Now(), std::memory_order_relaxed);
+        g_stampLeave.store(vp::PerformanceStamp(), std::memory_order_relaxed);
     }
     return v == Verdict::PassOn ? 0 : 1;
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
     if (code == HC_ACTION && g_target.load(std::memory_order_relaxed) != 0) {
-        const LONGLONG enter = Now();
+        const LONGLONG enter = vp::PerformanceStamp();
         if (LRESULT r = Act(g_recogniser.OnMouse(static_cast<UINT>(wp), CurrentSettings()), enter)) return r;
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
@@ -135,7 +130,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wp, LPARAM lp) noexcept {
     if (code == HC_ACTION && g_target.load(std::memory_order_relaxed) != 0) {
-        const LONGLONG enter = Now();
+        const LONGLONG enter = vp::PerformanceStamp();
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
         if (LRESULT r = Act(g_recogniser.OnKey(static_cast<UINT>(wp), key->vkCode, CurrentSettings()), enter)) return r;
     }

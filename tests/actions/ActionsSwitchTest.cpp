@@ -19,16 +19,8 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-DWORD ReadPolicy() {
-    CRegistryStore store;
-    store.SetPath(kPolicyKey);
-    DWORD v = 0xFFFFFFFF;
-    store.ReadDword(L"DisableTaskMgr", &v);
-    return v;
-}
+constexpr const wchar_t* kPolicyKey = SwitcherHarness::kPolicyKey;
+constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 
 // The value after "key=" in a window owner's log line.
 unsigned long long LogValue(const std::wstring& log, const wchar_t* key) {
@@ -114,7 +106,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     // Before the switch: the window was asked to close, and its program closed by itself.
     EXPECT_EQ(6u, WaitExit(window, 10000));
     EXPECT_LT(static_cast<LONGLONG>(LogValue(ReadFileText(windowLog), L"qpc=")), switched);
-    EXPECT_EQ(1u, ReadPolicy());
+    EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
     wchar_t url[64];
     EXPECT_NE(ERROR_SUCCESS, urls.ReadString(L"url1", url));
 
@@ -137,7 +129,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2, 30000));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
-    EXPECT_EQ(0u, ReadPolicy());
+    EXPECT_EQ(0u, SwitcherHarness::ReadTaskManagerPolicy());
     EXPECT_TRUE(ProcessRunning(recorder));
 
     h.Stop();

@@ -2,6 +2,7 @@
 
 #include "app/ThreadMessages.h"
 #include "framework/Text.h"
+#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
@@ -92,3 +93,11 @@ bool SwitcherHarness::WaitSwitches(long count, DWORD timeoutMs) const {
 std::wstring SwitcherHarness::HookThreadDesktop() const { return DesktopName(::GetThreadDesktop(m_hookId)); }
 std::wstring SwitcherHarness::HookedDesktop() const { return DesktopName(hooklib::HookedDesktop()); }
 std::wstring SwitcherHarness::ShellLog() const { return ReadFileText(m_systemRoot + L"\\explorer.exe.log"); }
+
+DWORD SwitcherHarness::ReadTaskManagerPolicy() {
+    CRegistryStore store;
+    store.SetPath(kPolicyKey);
+    DWORD v = 0xFFFFFFFF;
+    store.ReadDword(L"DisableTaskMgr", &v);
+    return v;
+}

@@ -37,6 +37,12 @@ public:
     // Resets every mirror field to its initial value.
     static void ClearMirror();
 
+    // The registry places the switch's actions touch.
+    static constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    static constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    // The Task Manager policy value, or 0xFFFFFFFF when there is none.
+    static DWORD ReadTaskManagerPolicy();
+
 private:
     static DWORD WINAPI RecorderProc(void* arg);
 

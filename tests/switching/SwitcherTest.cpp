@@ -12,16 +12,8 @@ using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-
-DWORD ReadPolicy() {
-    CRegistryStore store;
-    store.SetPath(kPolicyKey);
-    DWORD v = 0xFFFFFFFF;
-    store.ReadDword(L"DisableTaskMgr", &v);
-    return v;
-}
+constexpr const wchar_t* kPolicyKey = SwitcherHarness::kPolicyKey;
+constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 
 void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword) {
     vp::LockGuard lock(g_Module.m_csMirror);
@@ -104,10 +96,10 @@ TEST_F(SwitcherTest, TaskManagerPolicyFollowsTheSwitchesAndTypedUrlsGo) {
     for (long round = 0; round < 2; ++round) {
         h.PostSwitch(1);
         ASSERT_TRUE(h.WaitSwitches(2 * round + 1));
-        EXPECT_EQ(1u, ReadPolicy());
+        EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
         h.PostSwitch(1);
         ASSERT_TRUE(h.WaitSwitches(2 * round + 2));
-        ASSERT_TRUE(WaitUntil([] { return ReadPolicy() == 0; }, 5000));
+        ASSERT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0; }, 5000));
     }
     wchar_t text[64];
     EXPECT_NE(ERROR_SUCCESS, typed.ReadString(L"url1", text));
@@ -131,7 +123,7 @@ TEST_F(SwitcherTest, TaskManagerStaysDisabledWhenTheSettingIsClearedOnTheVirtual
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2));
     ::Sleep(200);
-    EXPECT_EQ(1u, ReadPolicy());
+    EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
