@@ -20,33 +20,6 @@ namespace {
 
 constexpr wchar_t kQuitTitle[] = L"Confirm Quit ";
 
-bool Poll(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() >= end) return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
-HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title, bool visibleOnly = true) {
-    HWND h = nullptr;
-    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(h, &pid);
-        if (pid == ::GetCurrentProcessId() && (!visibleOnly || ::IsWindowVisible(h))) return h;
-    }
-    return nullptr;
-}
-
-void SendKey(WORD vk, bool down) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    ::SendInput(1, &in, sizeof(in));
-}
-
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[128] = {};
     ::GetWindowTextW(hwnd, text, 128);
@@ -65,7 +38,7 @@ protected:
     }
     void TearDown() override {
         if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
-            if (HWND quit = FindOwnWindow(L"#32770", kQuitTitle)) ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
+            if (HWND quit = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
             ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
             ::WaitForSingleObject(ui.Get(), 10000);
         }
@@ -82,7 +55,7 @@ protected:
         ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &id));
         uiId = id;
         ASSERT_TRUE(ui);
-        ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro", false)) != nullptr; },
+        ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
                          10000));
         tabBar = ::FindWindowExW(frame, nullptr, CThemedTabBar::kClassName, nullptr);
         navPanel = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
@@ -219,7 +192,7 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
     // Cancel with "Do not ask next time" checked: nothing is written and the program goes on.
     PostClick(ID_NAV_QUIT);
     HWND ask = nullptr;
-    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
     EXPECT_EQ(L"Are you sure you want to quit?", TextOf(::GetDlgItem(ask, IDC_QUIT_PROMPT)));
     ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
     ::PostMessageW(::GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
@@ -230,14 +203,14 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
 
     // Escape cancels too.
     PostClick(ID_NAV_QUIT);
-    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
     ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));
     EXPECT_FALSE(UiEnded(300));
 
     // Quit with the box checked: remembered, saved, ended.
     PostClick(ID_NAV_QUIT);
-    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle)) != nullptr; }, 10000));
+    ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
     ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
     ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), BM_CLICK, 0, 0);
     ASSERT_TRUE(UiEnded());

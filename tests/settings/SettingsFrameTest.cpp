@@ -19,37 +19,9 @@ using namespace settings_test;
 
 namespace {
 
-// Polls without pumping, so the test thread's own thread messages stay in its queue.
-bool Poll(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() >= end) return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
 bool TakeThreadMessage(UINT message, DWORD timeoutMs) {
     MSG msg;
     return Poll([&] { return ::PeekMessageW(&msg, nullptr, message, message, PM_REMOVE) != FALSE; }, timeoutMs);
-}
-
-HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title = nullptr) {
-    HWND h = nullptr;
-    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(h, &pid);
-        if (pid == ::GetCurrentProcessId()) return h;
-    }
-    return nullptr;
-}
-
-void SendKey(WORD vk, bool down) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    ::SendInput(1, &in, sizeof(in));
 }
 
 class UiThreadTest : public SettingsKeyTest {

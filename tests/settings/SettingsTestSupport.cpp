@@ -118,4 +118,31 @@ bool TrayIconPresent(HWND owner, UINT id) {
     return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
+bool Poll(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title, Visibility visibility) {
+    HWND h = nullptr;
+    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(h, &pid);
+        if (pid == ::GetCurrentProcessId() && (visibility == Visibility::Any || ::IsWindowVisible(h))) return h;
+    }
+    return nullptr;
+}
+
+void SendKey(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &in, sizeof(in));
+}
+
 }  // namespace settings_test

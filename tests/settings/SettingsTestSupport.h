@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,6 +28,13 @@ protected:
     void SetUp() override;
     void TearDown() override;
 };
+
+// Polls without pumping, so the test thread's own thread messages stay in its queue.
+bool Poll(const std::function<bool()>& condition, DWORD timeoutMs);
+// A top-level window of this process with that class (and title, when given).
+enum class Visibility { Any, VisibleOnly };
+HWND FindOwnWindow(const wchar_t* cls, const wchar_t* title = nullptr, Visibility visibility = Visibility::Any);
+void SendKey(WORD vk, bool down);
 
 std::optional<DWORD> ReadDword(const wchar_t* name, const wchar_t* key = kSettingsKey);
 std::optional<std::wstring> ReadText(const wchar_t* name, const wchar_t* key = kSettingsKey);
