@@ -11,8 +11,34 @@ WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
     return {UiThreadProc, HookThreadProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};
 }
 
+namespace {
+
+struct WorkerStart {
+    LPTHREAD_START_ROUTINE body;
+    void* arg;
+    HANDLE queueReady;  // owned by the creator, which waits on it before it goes on
+};
+
+DWORD WINAPI WorkerEntry(void* p) noexcept {
+    const WorkerStart start = *static_cast<WorkerStart*>(p);
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    ::SetEvent(start.queueReady);
+    return start.body(start.arg);
+}
+
+}  // namespace
+
 HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept {
-    return ::CreateThread(nullptr, 0, body, arg, 0, id);
+    vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!ready) return nullptr;
+    WorkerStart start{body, arg, ready.Get()};
+    HANDLE thread = ::CreateThread(nullptr, 0, WorkerEntry, &start, 0, id);
+    if (!thread) return nullptr;
+    // The start block lives on this stack: wait until the thread has copied it, or has ended.
+    const HANDLE waits[2] = {ready.Get(), thread};
+    ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    return thread;
 }
 
 namespace {

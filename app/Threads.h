@@ -14,8 +14,10 @@ struct WorkerThreadBodies {
 // The program's own bodies.
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept;
 
-// What creates a thread: CreateThread in the program; tests may hand in one that fails.
+// What creates a thread; tests may hand in one that fails.
 using ThreadCreator = HANDLE (*)(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id);
+// Creates a worker thread and returns once the thread has its message queue, so that a thread
+// message posted to its id from then on is never lost.
 HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept;
 
 // Start argument of the ui thread; created by the main thread, freed by the ui thread.

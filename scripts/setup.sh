@@ -5,8 +5,14 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export DEBIAN_FRONTEND=noninteractive
 
+# Named one by one, recommended ones included: a machine whose Wine came without its recommendations
+# must build and test the same. Wine draws the dialogs' "Microsoft Sans Serif" with its own faces
+# (fonts-wine) and falls back on the Liberation and DejaVu faces; the X libraries are the ones its
+# display driver loads.
 PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils googletest dpkg-dev fp-utils python3)
+          xdotool x11-utils googletest dpkg-dev fp-utils python3
+          fonts-wine fonts-liberation fonts-dejavu-core fontconfig
+          libxrender1 libxrandr2 libxinerama1 libxcursor1 libxi6 libxfixes3 libxcomposite1 libxxf86vm1)
 
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
@@ -44,7 +50,7 @@ fi
 if [ ${#missing[@]} -gt 0 ]; then
     [ $updated = 1 ] || $SUDO apt-get update -q
     updated=1
-    $SUDO apt-get install -y -q "${missing[@]}"
+    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 # PCRE2 10.42 from Debian's source package, unpacked once into .deps/pcre2. The newest source may

@@ -13,10 +13,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # A first Windows process settles the prefix before the tests start.
     "'"$WINE"'" cmd /c exit >/dev/null 2>&1 || true
     # One test at a time: GUI tests take focus and inject input, and would disturb each other.
-    # A test executable that fails is run once more and counts as failed only when it fails twice:
-    # under Wine without a window manager, focus and window timing can now and then trip a GUI test,
-    # and a test process can hang in start-up or exit. Every failure still shows in the output.
-    ctest --output-on-failure --repeat until-pass:2 '"$*"'
+    # No retries: a test that fails once has found a fault, in the program or in the test.
+    ctest --output-on-failure '"$*"'
     rc=$?
     wineserver -k 2>/dev/null
     exit $rc'

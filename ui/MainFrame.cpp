@@ -92,11 +92,12 @@ bool CMainFrame::CreateFrame() {
 }
 
 void CMainFrame::AfterCreate() {
+    // An update recorded in an earlier run may be offered again in this one. Cleared before the
+    // window takes its full title, so nobody who finds the window can see last run's mark.
+    m_settingsStore.WriteDword(L"UPDATE_SHOWED", 0);
     wchar_t title[64];
     vp::FormatText(title, L"%ls Pro", g_Module.m_pszProductName);
     SetWindowText(title);
-    // An update recorded in an earlier run may be offered again in this one.
-    m_settingsStore.WriteDword(L"UPDATE_SHOWED", 0);
     DWORD shown = 0;
     if (m_settingsStore.ReadDword(kFirstStartShownValue, &shown) != ERROR_SUCCESS || shown == 0) {
         // Marked first: whoever sees the window may rely on the mark being there.

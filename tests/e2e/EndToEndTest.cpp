@@ -53,8 +53,7 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     EXPECT_NE(shells.end(), std::find(shells.begin(), shells.end(), shellPid));
 
     // Settings are loaded by the ui thread alongside the hook thread's start: wait for the frame.
-    ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(L"WTL_VeilpaneFrame", nullptr) != nullptr; }, 30000));
-    ::Sleep(300);
+    ASSERT_NE(nullptr, app.WaitFrameReady(30000));
 
     Inject(L"Default", L"middle");
     at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
@@ -94,9 +93,8 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
     ASSERT_TRUE(app.Start());
     int at = app.WaitForTrace(L"hook armed on Default", 30000);
     ASSERT_GE(at, 0);
-    HWND frame = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (frame = ::FindWindowW(L"WTL_VeilpaneFrame", nullptr)) != nullptr; }, 30000));
-    ::Sleep(300);
+    HWND frame = app.WaitFrameReady(30000);
+    ASSERT_NE(nullptr, frame);
 
     // The middle button is off: no switch.
     Inject(L"Default", L"middle");

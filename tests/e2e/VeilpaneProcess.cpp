@@ -143,3 +143,14 @@ void VeilpaneProcess::KillChildren(const wchar_t* exeName) const {
         }
     }
 }
+
+HWND VeilpaneProcess::WaitFrameReady(DWORD timeoutMs) const {
+    HWND frame = nullptr;
+    // The window takes its full title as the last step of its start-up.
+    if (!testing_support::WaitUntil([&] { return (frame = ::FindWindowW(L"WTL_VeilpaneFrame", L"Veilpane Pro")) != nullptr; },
+                                    timeoutMs)) {
+        return nullptr;
+    }
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) ? frame : nullptr;
+}

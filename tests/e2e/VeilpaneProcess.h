@@ -26,6 +26,10 @@ public:
     // output open.
     void KillChildren(const wchar_t* exeName) const;
 
+    // Waits until the settings window has started up (stored settings in force, triggers pushed) and
+    // its thread handles messages; returns the window, or nullptr after the time-out.
+    HWND WaitFrameReady(DWORD timeoutMs) const;
+
     DWORD MainThreadId() const { return m_mainTid; }
     DWORD ProcessId() const { return m_pid; }
 

@@ -12,6 +12,7 @@
 #include "ids_dialogs.h"
 #include "resource.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/TestSupport.h"
 #include "ui/MainFrame.h"
 
 using namespace settings_test;
@@ -26,37 +27,10 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-class FrameTest : public SettingsKeyTest {
+class FrameTest : public UiThreadTest {
 protected:
-    void SetUp() override {
-        SettingsKeyTest::SetUp();
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        // The test thread stands in for the main thread and the check thread.
-        g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
-        g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
-    }
-    void TearDown() override {
-        if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
-            if (HWND quit = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
-            ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
-            ::WaitForSingleObject(ui.Get(), 10000);
-        }
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        g_Module.m_dwMainThreadID = 0;
-        g_Module.m_dwCheckThreadId = 0;
-        SettingsKeyTest::TearDown();
-    }
-
-    // Starts the ui thread as the main thread does; the window shows on a first start only.
     void StartUi() {
-        DWORD id = 0;
-        ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &id));
-        uiId = id;
-        ASSERT_TRUE(ui);
-        ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
-                         10000));
+        UiThreadTest::StartUi();
         tabBar = ::FindWindowExW(frame, nullptr, CThemedTabBar::kClassName, nullptr);
         navPanel = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
         ASSERT_NE(nullptr, tabBar);
@@ -96,9 +70,6 @@ protected:
     void Click(UINT id) const { ::SendMessageW(NavButton(id), BM_CLICK, 0, 0); }
     void PostClick(UINT id) const { ::PostMessageW(NavButton(id), BM_CLICK, 0, 0); }
 
-    vp::KernelHandle ui;
-    DWORD uiId = 0;
-    HWND frame = nullptr;
     HWND tabBar = nullptr;
     HWND navPanel = nullptr;
 };
@@ -194,6 +165,7 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
     HWND ask = nullptr;
     ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
     EXPECT_EQ(L"Are you sure you want to quit?", TextOf(::GetDlgItem(ask, IDC_QUIT_PROMPT)));
+    for (const std::wstring& cut : testing_support::TextsThatDoNotFit(ask)) ADD_FAILURE() << cut;
     ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
     ::PostMessageW(::GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
     ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));

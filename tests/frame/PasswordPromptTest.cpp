@@ -141,6 +141,7 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     ASSERT_NE(nullptr, prompt);
     EXPECT_EQ(L"Default", DesktopName(::GetThreadDesktop(pwd1Id)));
     EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    for (const std::wstring& cut : TextsThatDoNotFit(prompt)) ADD_FAILURE() << cut;
     HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
     EXPECT_TRUE(::GetWindowLongW(field, GWL_STYLE) & ES_PASSWORD);
     EXPECT_EQ(15, ::SendMessageW(field, EM_GETLIMITTEXT, 0, 0));
@@ -210,6 +211,7 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
     ASSERT_NE(nullptr, prompt);
     EXPECT_EQ(L"vpdesk", DesktopName(::GetThreadDesktop(::GetWindowThreadProcessId(prompt, nullptr))));
     EXPECT_EQ(L"Please Enter Restore Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    for (const std::wstring& cut : TextsThatDoNotFit(prompt)) ADD_FAILURE() << cut;
     EXPECT_TRUE(PromptsOf(pwd1Id).empty());
 
     // More triggers while the prompt is open: the modal loop takes the asks, no second prompt opens.

@@ -3,6 +3,9 @@
 #include <shellapi.h>
 
 #include "app/AppModule.h"
+#include "app/Threads.h"
+#include "resource.h"
+#include "ui/MainFrame.h"
 #include "framework/Text.h"
 #include "support/TestSupport.h"
 
@@ -15,6 +18,49 @@ void SettingsKeyTest::SetUp() {
 }
 
 void SettingsKeyTest::TearDown() { testing_support::DeleteKeyTree(kTestRoot); }
+
+void UiThreadTest::SetUp() {
+    SettingsKeyTest::SetUp();
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
+    g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
+}
+
+void UiThreadTest::TearDown() {
+    if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
+        // A quit confirmation left open would hold the Exit below.
+        if (HWND quit = FindOwnWindow(L"#32770", L"Confirm Quit ", Visibility::VisibleOnly)) {
+            ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
+        }
+        ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+        ::WaitForSingleObject(ui.Get(), 10000);
+    }
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+    g_Module.m_dwMainThreadID = 0;
+    g_Module.m_dwCheckThreadId = 0;
+    SettingsKeyTest::TearDown();
+}
+
+void UiThreadTest::StartUi() {
+    frame = nullptr;
+    ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &uiId));
+    ASSERT_TRUE(ui);
+    ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
+                     10000));
+    // A message sent to the window is handled only once its thread is in its message loop, so when
+    // this returns the start-up (settings in force, first-start decision) is complete.
+    DWORD_PTR ignored = 0;
+    ASSERT_NE(0, ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
+}
+
+DWORD UiThreadTest::WaitUiEnd(DWORD timeoutMs) {
+    if (::WaitForSingleObject(ui.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    ::GetExitCodeThread(ui.Get(), &code);
+    return code;
+}
 
 std::optional<DWORD> ReadDword(const wchar_t* name, const wchar_t* key) {
     DWORD value = 0, size = sizeof(value), type = 0;

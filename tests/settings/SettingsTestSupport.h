@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handles.h"
 #include "settings/SettingsData.h"
 
 namespace settings_test {
@@ -27,6 +28,23 @@ class SettingsKeyTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+};
+
+// The settings window on its own ui thread, started as the main thread starts it, with the test
+// thread standing in for the main thread and the check thread.
+class UiThreadTest : public SettingsKeyTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Starts the ui thread and returns once its window has finished starting up (its first message
+    // after start-up is handled); the window shows on a first start only.
+    void StartUi();
+    // The ui thread's exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitUiEnd(DWORD timeoutMs = 10000);
+
+    vp::KernelHandle ui;
+    DWORD uiId = 0;
+    HWND frame = nullptr;
 };
 
 // Polls without pumping, so the test thread's own thread messages stay in its queue.

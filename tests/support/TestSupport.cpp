@@ -52,6 +52,40 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
+std::vector<std::wstring> TextsThatDoNotFit(HWND dialog) {
+    std::vector<std::wstring> cut;
+    HDC dc = ::GetDC(dialog);
+    for (HWND ctl = ::GetWindow(dialog, GW_CHILD); ctl; ctl = ::GetWindow(ctl, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        wchar_t text[128] = {};
+        ::GetClassNameW(ctl, cls, 32);
+        const int len = ::GetWindowTextW(ctl, text, 128);
+        const bool button = ::lstrcmpiW(cls, L"Button") == 0;
+        if (len == 0 || (!button && ::lstrcmpiW(cls, L"Static") != 0)) continue;
+        auto font = reinterpret_cast<HFONT>(::SendMessageW(ctl, WM_GETFONT, 0, 0));
+        if (!font) font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+        HGDIOBJ old = ::SelectObject(dc, font);
+        RECT rc{};
+        ::GetClientRect(ctl, &rc);
+        // A label breaks its text into lines at its width; a button shows one line.
+        RECT need{0, 0, button ? 0 : rc.right, 0};
+        ::DrawTextW(dc, text, len, &need, DT_CALCRECT | DT_NOPREFIX | (button ? DT_SINGLELINE : DT_WORDBREAK));
+        ::SelectObject(dc, old);
+        const SIZE extent{need.right, need.bottom};
+        const LONG type = ::GetWindowLongW(ctl, GWL_STYLE) & BS_TYPEMASK;
+        const bool checkBox = button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+        // A check box spends the box and a gap before its text; a push button needs a margin.
+        const int room = rc.right - (checkBox ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : button ? 8 : 0);
+        if (extent.cx > room || extent.cy > rc.bottom) {
+            cut.push_back(L"id " + std::to_wstring(::GetDlgCtrlID(ctl)) + L": " + std::to_wstring(extent.cx) + L"x" +
+                          std::to_wstring(extent.cy) + L" > " + std::to_wstring(room) + L"x" +
+                          std::to_wstring(rc.bottom) + L" px");
+        }
+    }
+    ::ReleaseDC(dialog, dc);
+    return cut;
+}
+
 std::wstring DesktopName(HDESK desk) {
     wchar_t name[256] = {};
     DWORD needed = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -245,19 +246,19 @@ const Control kBasic[] = {
 };
 
 const Control kPassword[] = {
-    {1, L"Button", L"OK", 116, 4, 52, 14, kDefButton},
-    {2, L"Button", L"Cancel", 116, 21, 52, 14, kButton},
-    {1007, L"Edit", L"", 4, 21, 106, 13, kPasswordEdit},
-    {1008, L"Static", L"Please Enter Password To Restore:", 4, 6, 110, 11, kLabel},
+    {1, L"Button", L"OK", 152, 4, 52, 14, kDefButton},
+    {2, L"Button", L"Cancel", 152, 21, 52, 14, kButton},
+    {1007, L"Edit", L"", 4, 21, 142, 13, kPasswordEdit},
+    {1008, L"Static", L"Please Enter Password To Restore:", 4, 4, 146, 14, kLabel},
 };
 
 // The quit confirmation's layout is ours; its ids, kinds and texts are what the quit path relies on.
 const Control kQuit[] = {
-    {1044, L"Button", L"Quit", 86, 26, 36, 14, kDefButton},
-    {2, L"Button", L"Cancel", 126, 26, 36, 14, kButton},
-    {1045, L"Static", L"Are you sure you want to quit?", 30, 7, 132, 12, kLabel},
+    {1044, L"Button", L"Quit", 104, 26, 36, 14, kDefButton},
+    {2, L"Button", L"Cancel", 144, 26, 36, 14, kButton},
+    {1045, L"Static", L"Are you sure you want to quit?", 30, 6, 150, 14, kLabel},
     {1043, L"Static", L"Pic", 6, 4, 18, 18, kLabel},
-    {1042, L"Button", L"Do not ask next time", 6, 28, 78, 10, kCheck},
+    {1042, L"Button", L"Do not ask next time", 6, 28, 94, 10, kCheck},
 };
 
 struct Dialog {
@@ -280,8 +281,8 @@ const Dialog kDialogs[] = {
     MakeDialog(IDD_ADVANCED_SETTINGS, kPage, 207, 118, L"", kAdvanced),
     MakeDialog(IDD_PROCESS_PICKER, kModal, 208, 120, L"Select Processes To Terminate", kProcessPicker),
     MakeDialog(IDD_BASIC_SETTINGS, kPage, 208, 117, L"", kBasic),
-    MakeDialog(IDD_PASSWORD, kModal, 174, 39, L"Enter Password", kPassword),
-    MakeDialog(IDD_QUIT, kModal, 168, 44, L"Confirm Quit ", kQuit),
+    MakeDialog(IDD_PASSWORD, kModal, 210, 39, L"Enter Password", kPassword),
+    MakeDialog(IDD_QUIT, kModal, 186, 44, L"Confirm Quit ", kQuit),
 };
 
 // ---- Templates -----------------------------------------------------------------------------------
@@ -378,26 +379,7 @@ TEST(DialogTemplates, ModalDialogTextsFitTheirControls) {
         HWND dlg = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
                                         QuietDialogProc, 0);
         ASSERT_NE(dlg, nullptr);
-        HDC dc = ::GetDC(dlg);
-        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0)));
-        for (HWND ctl = ::GetWindow(dlg, GW_CHILD); ctl; ctl = ::GetWindow(ctl, GW_HWNDNEXT)) {
-            wchar_t cls[32];
-            wchar_t text[128];
-            ::GetClassNameW(ctl, cls, 32);
-            const int len = ::GetWindowTextW(ctl, text, 128);
-            if (::lstrcmpiW(cls, L"Button") != 0 || len == 0) continue;
-            SIZE extent{};
-            ::GetTextExtentPoint32W(dc, text, len, &extent);
-            RECT rc;
-            ::GetClientRect(ctl, &rc);
-            const bool checkBox = (::GetWindowLongW(ctl, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
-            // A check box spends the box and a gap before its text; a push button needs a margin.
-            const int room = rc.right - (checkBox ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : 8);
-            EXPECT_LE(extent.cx, room) << "control " << ::GetDlgCtrlID(ctl);
-            EXPECT_LE(extent.cy, rc.bottom) << "control " << ::GetDlgCtrlID(ctl);
-        }
-        ::SelectObject(dc, old);
-        ::ReleaseDC(dlg, dc);
+        for (const std::wstring& cut : testing_support::TextsThatDoNotFit(dlg)) ADD_FAILURE() << cut;
         ::DestroyWindow(dlg);
     }
 }
