@@ -6,6 +6,7 @@
 #include <mmdeviceapi.h>
 
 #include "actions/SystemActions.h"
+#include "framework/Notice.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ void XPMuteControl::Init(DWORD componentType, DWORD sourceType) {
             line.dwSource = i;
             if (::mixerGetLineInfoW(mixerObject, &line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE) !=
                 MMSYSERR_NOERROR) {
-                ::MessageBoxW(nullptr, L"XPMuteControl", L"GetLinInfo Resource faile!", MB_OK);
+                vp::PostNotice(L"XPMuteControl", L"GetLinInfo Resource faile!", MB_OK);
                 continue;
             }
             if (line.dwComponentType == sourceType) {
@@ -89,7 +90,7 @@ void XPMuteControl::Init(DWORD componentType, DWORD sourceType) {
             }
         }
         if (!found) {
-            ::MessageBoxW(nullptr, L"XPMuteControl", L"GetLinInfo Resource out!", MB_OK);
+            vp::PostNotice(L"XPMuteControl", L"GetLinInfo Resource out!", MB_OK);
             return;
         }
     }

@@ -12,6 +12,7 @@
 #include "actions/SystemActions.h"
 #include "app/AppModule.h"
 #include "app/Trace.h"
+#include "framework/Notice.h"
 #include "framework/Text.h"
 #include "settings/RegistryStore.h"
 
@@ -179,11 +180,11 @@ void CSystemActions::OpenFileOnDesktop(const wchar_t* path, const wchar_t* deskt
     wchar_t commandLine[vp::kCommandUnits];
     if (!expandedWhole || !vp::BuildOpenCommandLine(expanded, path, commandLine)) {
         // Cutting it would start some other command; nothing is started.
-        vp::Trace(L"open file: command for %ls too long, not started", path);
+        vp::Trace(L"open file: command too long, not started");
         return;
     }
     if (!StartOnDesktop(commandLine, desktopName)) {
-        ::MessageBoxW(nullptr, commandLine, g_Module.m_pszProductName, MB_OK);
+        vp::PostNotice(commandLine, g_Module.m_pszProductName, MB_OK);
     }
 }
 
@@ -191,6 +192,6 @@ void CSystemActions::OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t*
     wchar_t commandLine[vp::kCommandUnits];
     if (!vp::BuildWebsiteCommandLine(g_Module.m_szSystemRoot, address, commandLine) ||
         !StartOnDesktop(commandLine, desktopName)) {
-        ::MessageBoxW(nullptr, L"CreateProcess for OpenWebsite failed", g_Module.m_pszProductName, MB_OK);
+        vp::PostNotice(L"CreateProcess for OpenWebsite failed", g_Module.m_pszProductName, MB_OK);
     }
 }

@@ -1,8 +1,14 @@
 #pragma once
 #include <windows.h>
 
-// Thread messages between the program's threads; wParam is always 0.
+// Thread messages between the program's threads.
 constexpr UINT WM_DESKTOP_SWITCH = WM_USER;      // lParam 1: password still to check, 0: authorised
 constexpr UINT WM_APP_QUIT = WM_USER + 1;
 constexpr UINT WM_ASK_PASSWORD = WM_USER + 2;
 constexpr UINT WM_CHECK_UPDATE = WM_USER + 4;
+
+// wParam of WM_DESKTOP_SWITCH: the desktop on which the request was given, so the switch goes away
+// from it whatever the switcher last knew. 0 (every other message's wParam) says nothing: the
+// switcher's own record of the showing desktop decides.
+constexpr WPARAM kGivenOnOriginal = 1;
+constexpr WPARAM kGivenOnVirtual = 2;

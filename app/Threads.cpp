@@ -3,8 +3,12 @@
 #include "actions/SystemActions.h"
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
+#include "app/Trace.h"
 #include "app/UiMessageLoop.h"
+#include "framework/Notice.h"
+#include "framework/ThreadDesktop.h"
 #include "switching/DesktopSwitcher.h"
+#include "switching/OriginalDesktop.h"
 #include "switching/PasswordThreads.h"
 
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
@@ -96,6 +100,13 @@ int CUiMessageLoop::Run(int) {
 
 DWORD WINAPI UiThreadProc(void* arg) {
     auto* start = static_cast<UiThreadStart*>(arg);
+    // On the user's desktop before any window exists, however the program was started; a refusal
+    // leaves the windows on the desktop the program started on.
+    vp::CThreadDesktop place;
+    if (!place.Enter(OriginalDesktop())) vp::Trace(L"ui thread not placed (error %lu)", ::GetLastError());
+    // Shows the message boxes of work on threads that own no window.
+    vp::CNoticeWindow notices;
+    if (!notices.Create()) vp::Trace(L"notice window not created");
     int result = 0;
     {
         CUiMessageLoop loop;

@@ -6,7 +6,16 @@
 
 namespace vp {
 
+bool TraceEnabled() noexcept {
+    static const bool enabled = [] {
+        wchar_t value[4] = L"";
+        return ::GetEnvironmentVariableW(L"VEILPANE_TRACE", value, 4) == 1 && value[0] == L'1';
+    }();
+    return enabled;
+}
+
 void Trace(const wchar_t* fmt, ...) noexcept {
+    if (!TraceEnabled()) return;
     wchar_t line[512];
     wchar_t text[480];
     va_list args;

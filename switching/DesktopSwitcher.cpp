@@ -5,50 +5,69 @@
 #include "app/ThreadMessages.h"
 #include "app/Trace.h"
 #include "framework/Clock.h"
+#include "framework/Notice.h"
 #include "framework/Text.h"
 #include "switching/HookLib.h"
+#include "switching/OriginalDesktop.h"
 
 namespace {
 
-std::atomic<LONGLONG> g_requestTaken{0}, g_switched{0}, g_rearmed{0};
-std::atomic<long> g_switches{0};
+std::atomic<LONGLONG> g_requestTaken{0}, g_switched{0}, g_ready{0};
+std::atomic<long> g_switches{0}, g_requests{0};
+std::atomic<DesktopCall> g_switchDesktop{::SwitchDesktop}, g_setThreadDesktop{::SetThreadDesktop};
+
+// How the trace names a desktop of the table.
+const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : g_Module.m_pszDesktopName; }
 
 }  // namespace
 
 SwitchStamps LastSwitchStamps() noexcept {
-    return {g_requestTaken.load(), g_switched.load(), g_rearmed.load(), g_switches.load()};
+    return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
+}
+
+void SetDesktopCallsForTest(DesktopCall switchDesktop, DesktopCall setThreadDesktop) noexcept {
+    g_switchDesktop.store(switchDesktop ? switchDesktop : ::SwitchDesktop);
+    g_setThreadDesktop.store(setThreadDesktop ? setThreadDesktop : ::SetThreadDesktop);
+}
+
+int DesktopGivenOn(WPARAM givenOn, int index) noexcept {
+    if (givenOn == kGivenOnOriginal) return 0;
+    if (givenOn == kGivenOnVirtual) return 1;
+    return index;
 }
 
 bool CDesktopSwitcher::Start() {
     m_ownId = ::GetCurrentThreadId();
-    m_desktops[0] = ::GetThreadDesktop(g_Module.m_dwMainThreadID);
+    // The queue first, so no trigger of the hooks about to be set is lost.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
+
+    m_desktops[0] = OriginalDesktop();
     // Opens the desktop when it exists already (left from an earlier run, or made by the Pwd2 thread).
     m_virtualDesktop.Reset(::CreateDesktopW(g_Module.m_pszDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                             GENERIC_ALL, nullptr));
+    if (!m_virtualDesktop) vp::Trace(L"virtual desktop not created (error %lu)", ::GetLastError());
     m_desktops[1] = m_virtualDesktop.Get();
     m_index = 0;
+    PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
+    ArmTriggers(0);
+    ArmTriggers(1);
 
     m_startup = STARTUPINFOW{};
     m_startup.cb = sizeof(STARTUPINFOW);
     m_startup.lpDesktop = const_cast<wchar_t*>(g_Module.m_pszDesktopName);
     m_shell = PROCESS_INFORMATION{};
-
-    InstallInputHook(static_cast<int>(m_ownId));
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
-
     wchar_t commandLine[MAX_PATH + 16];
     vp::FormatText(commandLine, L"\"%ls\\%ls\"", g_Module.m_szSystemRoot, L"explorer.exe");
     if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell)) {
-        vp::Trace(L"shell launch failed: %ls", commandLine);
-        ::MessageBoxW(nullptr, L"Prepare for virtaul desktop failed", g_Module.m_pszProductName, MB_OK);
+        vp::Trace(L"shell launch failed (error %lu)", ::GetLastError());
+        vp::PostNotice(L"Prepare for virtaul desktop failed", g_Module.m_pszProductName, MB_OK);
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
         return false;
     }
     m_shellProcess.Reset(m_shell.hProcess);
     m_shellThread.Reset(m_shell.hThread);
     vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, g_Module.m_pszDesktopName);
-    TraceHookDesktop();
     return true;
 }
 
@@ -56,7 +75,7 @@ DWORD CDesktopSwitcher::Run() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_DESKTOP_SWITCH) {
-            OnSwitchRequest(msg.lParam);
+            OnSwitchRequest(msg.wParam, msg.lParam);
         } else if (msg.message == WM_APP_QUIT) {
             OnQuit();
             break;
@@ -65,9 +84,17 @@ DWORD CDesktopSwitcher::Run() {
     return 1;
 }
 
-void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
+void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     g_requestTaken.store(vp::PerformanceStamp());
+    g_requests.fetch_add(1);
     const MirrorSnapshot s = g_Module.SnapshotMirror();
+
+    // A trigger given on a desktop means that desktop shows, whatever moved the screen there.
+    const int from = DesktopGivenOn(givenOn, m_index);
+    if (from != m_index) {
+        vp::Trace(L"request given on %ls while the index said %ls", DesktopTitle(from), DesktopTitle(m_index));
+        m_index = from;
+    }
 
     if (lParam != 0) {
         if (m_index == 1 && s.szRestorePassword[0]) {
@@ -82,11 +109,13 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
         }
     }
 
-    const int newIndex = (m_index + 1) % 2;
-    m_index = newIndex;
+    const int newIndex = 1 - m_index;
     CSystemActions& actions = g_SystemActions;
 
     if (newIndex == 1) {
+        // The actions before the switch act on the user's desktop: windows closed by title are
+        // looked for there.
+        if (!PlaceThread(0)) return;
         if (s.bMute) actions.SetMute(1);
         if (s.bMonitorOff) actions.TurnMonitorOff();
         if (s.bClearIEHistory) actions.ClearBrowsingHistory();
@@ -96,15 +125,12 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
         if (s.szCloseWindowTitle[0]) actions.CloseWindowsByTitle(s.szCloseWindowTitle);
     }
 
-    UnInstallInputHook(static_cast<int>(m_ownId));
-    ::SwitchDesktop(m_desktops[newIndex]);
-    g_switched.store(vp::PerformanceStamp());
-    ::SetThreadDesktop(m_desktops[newIndex]);
-    InstallInputHook(static_cast<int>(m_ownId));
-    g_rearmed.store(vp::PerformanceStamp());
+    if (!MoveTo(newIndex)) return;  // nothing changed: the next trigger tries again
+    m_index = newIndex;
+    ArmTriggers(newIndex);
+    g_ready.store(vp::PerformanceStamp());
     g_switches.fetch_add(1);
-    vp::Trace(L"switched to %ls", newIndex == 1 ? g_Module.m_pszDesktopName : L"original desktop");
-    TraceHookDesktop();
+    vp::Trace(L"switched to %ls", DesktopTitle(newIndex));
 
     if (newIndex == 0) {
         // Read again: a setting cleared while the virtual desktop showed leaves Task Manager as it is.
@@ -116,10 +142,42 @@ void CDesktopSwitcher::OnSwitchRequest(LPARAM lParam) {
     if (s.bTerminateProcesses) actions.TerminateProcesses(g_Module.CopyProcessNames());
 }
 
-void CDesktopSwitcher::TraceHookDesktop() const {
+bool CDesktopSwitcher::PlaceThread(int index) {
+    if (m_threadOn == index) return true;
+    // The hook thread owns no window and no hook (the pumps hold them), so only a platform refusal
+    // can keep it from moving.
+    if (!m_place.Enter(m_desktops[index], g_setThreadDesktop.load())) {
+        vp::Trace(L"hook thread not moved to %ls (error %lu)", DesktopTitle(index), ::GetLastError());
+        return false;
+    }
+    m_threadOn = index;
+    return true;
+}
+
+bool CDesktopSwitcher::MoveTo(int index) {
+    const int before = m_threadOn;
+    if (!PlaceThread(index)) return false;
+    if (!g_switchDesktop.load()(m_desktops[index])) {
+        vp::Trace(L"screen not switched to %ls (error %lu)", DesktopTitle(index), ::GetLastError());
+        if (before >= 0) PlaceThread(before);
+        return false;
+    }
+    g_switched.store(vp::PerformanceStamp());
+    return true;
+}
+
+void CDesktopSwitcher::ArmTriggers(int index) {
+    const WPARAM givenOn = index == 0 ? kGivenOnOriginal : kGivenOnVirtual;
+    if (hooklib::HookedDesktop(givenOn)) return;
+    if (!m_desktops[index]) return;
+    if (!InstallInputHook(static_cast<int>(m_ownId), m_desktops[index], static_cast<int>(givenOn))) {
+        vp::Trace(L"hook not armed on %ls", DesktopTitle(index));
+        return;
+    }
     wchar_t name[64] = L"?";
     DWORD needed = 0;
-    ::GetUserObjectInformationW(hooklib::HookedDesktop(), UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed);
+    ::GetUserObjectInformationW(hooklib::HookedDesktop(givenOn), UOI_NAME, name, sizeof(name) - sizeof(wchar_t),
+                                &needed);
     vp::Trace(L"hook armed on %ls", name);
 }
 
@@ -132,6 +190,6 @@ void CDesktopSwitcher::OnQuit() {
 
 DWORD WINAPI HookThreadProc(void*) {
     CDesktopSwitcher switcher;
-    if (!switcher.Start()) return 1;  // the hook stays installed and the desktops open, as they are
+    if (!switcher.Start()) return 1;  // the hooks stay installed and the desktops open, as they are
     return switcher.Run();
 }

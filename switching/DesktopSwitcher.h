@@ -6,8 +6,13 @@
 #include <atomic>
 
 #include "framework/Handles.h"
+#include "framework/ThreadDesktop.h"
 
 DWORD WINAPI HookThreadProc(void*);
+
+// The desktop a switch request was given on (0 original, 1 virtual): the one its wParam names, or,
+// when it names none, the one the switcher's index says is showing. The switch goes away from it.
+int DesktopGivenOn(WPARAM givenOn, int index) noexcept;
 
 class CDesktopSwitcher {
 public:
@@ -15,22 +20,30 @@ public:
     CDesktopSwitcher(const CDesktopSwitcher&) = delete;
     CDesktopSwitcher& operator=(const CDesktopSwitcher&) = delete;
 
-    // Creates the desktops, installs the hook and starts the shell; false when the shell could not
-    // be started (the failure has been shown).
+    // Creates the desktops, hooks both and starts the shell; false when the shell could not be
+    // started (the failure has been shown).
     bool Start();
     // Runs the thread's loop until quit; returns the thread's result.
     DWORD Run();
-    void OnSwitchRequest(LPARAM lParam);
+    void OnSwitchRequest(WPARAM givenOn, LPARAM lParam);
     void OnQuit();
 
     int CurrentIndex() const noexcept { return m_index; }
 
 private:
-    void TraceHookDesktop() const;
+    // Puts the hook thread on a desktop of the table; false, with the thread where it was, when the
+    // platform refuses.
+    bool PlaceThread(int index);
+    // Moves the thread and the screen to a desktop; false, with both where they were, on failure.
+    bool MoveTo(int index);
+    // Makes sure the triggers of a desktop are heard, hooking it again when its hooks are gone.
+    void ArmTriggers(int index);
 
+    vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
     vp::DesktopHandle m_virtualDesktop;
     int m_index = 0;
+    int m_threadOn = -1;           // the entry the hook thread is on; -1 before it is placed
     DWORD m_ownId = 0;
     STARTUPINFOW m_startup{};
     PROCESS_INFORMATION m_shell{};
@@ -41,7 +54,13 @@ private:
 struct SwitchStamps {
     LONGLONG requestTaken;    // the hook thread took the request
     LONGLONG switched;        // SwitchDesktop returned: the screen flipped
-    LONGLONG rearmed;         // the hook was installed again on the new desktop
+    LONGLONG ready;           // the triggers of the new desktop were known to be heard
     long switches;            // switches made so far
+    long requests;            // requests taken so far, whatever became of them
 };
 SwitchStamps LastSwitchStamps() noexcept;
+
+// The platform calls that move the screen and the hook thread. Tests plant failures here; null
+// puts the platform's own back.
+using DesktopCall = BOOL(WINAPI*)(HDESK);
+void SetDesktopCallsForTest(DesktopCall switchDesktop, DesktopCall setThreadDesktop) noexcept;

@@ -5,45 +5,54 @@
 #include "app/ThreadMessages.h"
 #include "framework/Clock.h"
 #include "framework/Handles.h"
+#include "framework/ThreadDesktop.h"
 
 namespace hooklib {
 
 // ---- trigger recognition ---------------------------------------------------------------------------
 
-Verdict TriggerRecogniser::OnMouse(UINT message, const Settings& s) noexcept {
+DWORD SidedKey(DWORD vk, DWORD scanCode, DWORD flags) noexcept {
+    const bool extended = (flags & LLKHF_EXTENDED) != 0;
+    switch (vk) {
+    case VK_SHIFT: return scanCode == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+    case VK_CONTROL: return extended ? VK_RCONTROL : VK_LCONTROL;
+    case VK_MENU: return extended ? VK_RMENU : VK_LMENU;
+    }
+    return vk;
+}
+
+Verdict TriggerRecogniser::Press(Button& b, const Button& other, int desk, bool pairTriggers) noexcept {
+    b = Button{true, desk, false};
+    if (!pairTriggers || !other.down) return Verdict::PassOn;
+    // The second button of the pair completes the trigger; the first one has already reached a
+    // program, which gets its release too as long as the screen still shows that program.
+    b.swallowUp = true;
+    return Verdict::Trigger;
+}
+
+Verdict TriggerRecogniser::Release(Button& b, int desk) noexcept {
+    // A release whose press the program under the pointer never saw is kept from it: the trigger's
+    // own, one whose press went to the other desktop, one held before any hook was there.
+    const bool swallow = b.swallowUp || (b.down && b.desk != desk);
+    b = Button{};
+    return swallow ? Verdict::Swallow : Verdict::PassOn;
+}
+
+void TriggerRecogniser::Held(Button& b) noexcept {
+    if (!b.down) b = Button{true, -1, true};
+}
+
+Verdict TriggerRecogniser::OnMouse(UINT message, int desk, const Settings& s) noexcept {
     switch (message) {
     case WM_MBUTTONDOWN:
-        if (!s.middle) return Verdict::PassOn;
-        m_swallowMiddleUp = true;  // the release belongs to the trigger too: no half click reaches a program
-        return Verdict::Trigger;
-    case WM_MBUTTONUP:
-        if (!m_swallowMiddleUp) return Verdict::PassOn;
-        m_swallowMiddleUp = false;
-        return Verdict::Swallow;
-    case WM_LBUTTONDOWN:
-        m_leftDown = true;
-        if (s.doubleButton && m_rightDown) {
-            // The second button of the pair completes the trigger; the first one has already
-            // reached a program and keeps its release, so no program is left with a button held.
-            m_swallowLeftUp = true;
-            return Verdict::Trigger;
-        }
-        return Verdict::PassOn;
-    case WM_RBUTTONDOWN:
-        m_rightDown = true;
-        if (s.doubleButton && m_leftDown) {
-            m_swallowRightUp = true;
-            return Verdict::Trigger;
-        }
-        return Verdict::PassOn;
-    case WM_LBUTTONUP:
-        m_leftDown = false;
-        if (m_swallowLeftUp) { m_swallowLeftUp = false; return Verdict::Swallow; }
-        return Verdict::PassOn;
-    case WM_RBUTTONUP:
-        m_rightDown = false;
-        if (m_swallowRightUp) { m_swallowRightUp = false; return Verdict::Swallow; }
-        return Verdict::PassOn;
+        // With the trigger on, the release belongs to it too: no half click reaches a program.
+        m_middle = Button{true, desk, s.middle};
+        return s.middle ? Verdict::Trigger : Verdict::PassOn;
+    case WM_MBUTTONUP: return Release(m_middle, desk);
+    case WM_LBUTTONDOWN: return Press(m_left, m_right, desk, s.doubleButton);
+    case WM_RBUTTONDOWN: return Press(m_right, m_left, desk, s.doubleButton);
+    case WM_LBUTTONUP: return Release(m_left, desk);
+    case WM_RBUTTONUP: return Release(m_right, desk);
     }
     return Verdict::PassOn;
 }
@@ -51,53 +60,70 @@ Verdict TriggerRecogniser::OnMouse(UINT message, const Settings& s) noexcept {
 Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noexcept {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     switch (vk) {
-    case VK_LSHIFT: case VK_SHIFT: m_shift[0] = down; return Verdict::PassOn;
+    case VK_LSHIFT: m_shift[0] = down; return Verdict::PassOn;
     case VK_RSHIFT: m_shift[1] = down; return Verdict::PassOn;
-    case VK_LCONTROL: case VK_CONTROL: m_ctrl[0] = down; return Verdict::PassOn;
+    case VK_LCONTROL: m_ctrl[0] = down; return Verdict::PassOn;
     case VK_RCONTROL: m_ctrl[1] = down; return Verdict::PassOn;
-    case VK_LMENU: case VK_MENU: m_alt[0] = down; return Verdict::PassOn;
+    case VK_LMENU: m_alt[0] = down; return Verdict::PassOn;
     case VK_RMENU: m_alt[1] = down; return Verdict::PassOn;
     }
-    if (s.key == 0 || vk != static_cast<DWORD>(s.key)) return Verdict::PassOn;
-    if (!down) {
-        if (!m_keySwallowed) return Verdict::PassOn;
-        m_keySwallowed = false;
-        return Verdict::Swallow;
+    if (m_heldKey != 0 && vk == m_heldKey) {
+        // An auto-repeat or the release of the key held: it goes where its press went.
+        const bool swallowed = m_heldKeySwallowed;
+        if (!down) {
+            m_heldKey = 0;
+            m_heldKeySwallowed = false;
+        }
+        return swallowed ? Verdict::Swallow : Verdict::PassOn;
     }
-    if (m_keySwallowed) return Verdict::Swallow;  // auto-repeat of a held trigger key
+    if (!down || s.key == 0 || vk != static_cast<DWORD>(s.key)) return Verdict::PassOn;
+    m_heldKey = vk;
     const bool shift = m_shift[0] || m_shift[1], ctrl = m_ctrl[0] || m_ctrl[1], alt = m_alt[0] || m_alt[1];
-    if (shift != s.shift || ctrl != s.ctrl || alt != s.alt) return Verdict::PassOn;
-    m_keySwallowed = true;
-    return Verdict::Trigger;
+    m_heldKeySwallowed = shift == s.shift && ctrl == s.ctrl && alt == s.alt;
+    return m_heldKeySwallowed ? Verdict::Trigger : Verdict::PassOn;
 }
 
-void TriggerRecogniser::Restart(bool shift, bool ctrl, bool alt, bool left, bool right) noexcept {
-    m_leftDown = left;
-    m_rightDown = right;
-    m_swallowMiddleUp = m_swallowLeftUp = m_swallowRightUp = false;
-    m_keySwallowed = false;
-    m_shift[0] = shift; m_shift[1] = false;
-    m_ctrl[0] = ctrl; m_ctrl[1] = false;
-    m_alt[0] = alt; m_alt[1] = false;
+void TriggerRecogniser::Arrive(const HeldInput& held, const Settings& s) noexcept {
+    // Only adds: what the other desktop's hooks saw go down stays known.
+    m_shift[0] = m_shift[0] || held.lshift;
+    m_shift[1] = m_shift[1] || held.rshift;
+    m_ctrl[0] = m_ctrl[0] || held.lctrl;
+    m_ctrl[1] = m_ctrl[1] || held.rctrl;
+    m_alt[0] = m_alt[0] || held.lalt;
+    m_alt[1] = m_alt[1] || held.ralt;
+    if (held.key && s.key != 0 && m_heldKey != static_cast<DWORD>(s.key)) {
+        m_heldKey = static_cast<DWORD>(s.key);
+        m_heldKeySwallowed = true;
+    }
+    if (held.left) Held(m_left);
+    if (held.right) Held(m_right);
+    if (held.middle) Held(m_middle);
 }
 
 namespace {
 
-constexpr UINT kPumpHook = WM_APP + 1;    // lParam: the desktop to hook on
-constexpr UINT kPumpUnhook = WM_APP + 2;
-
 std::atomic<int> g_middle{0}, g_double{0}, g_key{0}, g_shift{0}, g_ctrl{0}, g_alt{0};
-std::atomic<DWORD> g_target{0};
-std::atomic<HDESK> g_hookedDesktop{nullptr};
 std::atomic<LONGLONG> g_stampEnter{0}, g_stampLeave{0};
+std::atomic<long> g_triggers{0};
 
-// Touched only on the pump thread.
+// Shared by the pumps of both desktops. Only the desktop that shows gets input, so the lock is
+// never contended in use; it is held for a few comparisons.
+vp::CriticalSection g_recogniserLock;
 TriggerRecogniser g_recogniser;
-vp::HookHandle g_mouseHook, g_keyboardHook;
 
-vp::CriticalSection g_pumpLock;   // serialises Install and Uninstall against each other
-DWORD g_pumpThreadId = 0;
-HANDLE g_pumpDone = nullptr;      // auto-reset: the pump has carried out a command
+// One desktop's hooks and the thread that holds them.
+struct Pump {
+    WPARAM givenOn = 0;
+    HDESK desktop = nullptr;   // borrowed until the pump is ready; the pump enters it through its own handle
+    DWORD target = 0;
+    vp::KernelHandle thread;
+    DWORD threadId = 0;
+    vp::KernelHandle ready;    // set once the pump has tried to hook
+    std::atomic<HDESK> hooked{nullptr};
+};
+Pump g_pumps[2];
+thread_local const Pump* t_pump = nullptr;  // the pump whose thread this is
+vp::CriticalSection g_installLock;          // serialises installing and removing
 
 TriggerRecogniser::Settings CurrentSettings() noexcept {
     TriggerRecogniser::Settings s;
@@ -110,115 +136,146 @@ TriggerRecogniser::Settings CurrentSettings() noexcept {
     return s;
 }
 
+// Read on the pump's own desktop, where the key state describes that desktop's input.
+HeldInput ReadHeldInput(int key) noexcept {
+    auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
+    HeldInput h;
+    h.lshift = down(VK_LSHIFT);
+    h.rshift = down(VK_RSHIFT);
+    h.lctrl = down(VK_LCONTROL);
+    h.rctrl = down(VK_RCONTROL);
+    h.lalt = down(VK_LMENU);
+    h.ralt = down(VK_RMENU);
+    h.left = down(VK_LBUTTON);
+    h.right = down(VK_RBUTTON);
+    h.middle = down(VK_MBUTTON);
+    h.key = key != 0 && down(key);
+    return h;
+}
+
 // Decides and posts; never waits on anything.
-LRESULT Act(Verdict v, LONGLONG enter) noexcept {
+LRESULT Act(Verdict v, const Pump& pump, LONGLONG enter) noexcept {
     if (v == Verdict::Trigger) {
-        ::PostThreadMessageW(g_target.load(std::memory_order_relaxed), WM_DESKTOP_SWITCH, 0, 1);
+        ::PostThreadMessageW(pump.target, WM_DESKTOP_SWITCH, pump.givenOn, 1);
+        g_triggers.fetch_add(1);
         g_stampEnter.store(enter, std::memory_order_relaxed);
         g_stampLeave.store(vp::PerformanceStamp(), std::memory_order_relaxed);
     }
     return v == Verdict::PassOn ? 0 : 1;
 }
 
+int DeskOf(const Pump& pump) noexcept { return static_cast<int>(pump.givenOn - kGivenOnOriginal); }
+
 LRESULT CALLBACK MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
-    if (code == HC_ACTION && g_target.load(std::memory_order_relaxed) != 0) {
+    if (const Pump* pump = t_pump; code == HC_ACTION && pump) {
         const LONGLONG enter = vp::PerformanceStamp();
-        if (LRESULT r = Act(g_recogniser.OnMouse(static_cast<UINT>(wp), CurrentSettings()), enter)) return r;
+        Verdict v;
+        {
+            vp::LockGuard lock(g_recogniserLock);
+            v = g_recogniser.OnMouse(static_cast<UINT>(wp), DeskOf(*pump), CurrentSettings());
+        }
+        if (LRESULT r = Act(v, *pump, enter)) return r;
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wp, LPARAM lp) noexcept {
-    if (code == HC_ACTION && g_target.load(std::memory_order_relaxed) != 0) {
+    if (const Pump* pump = t_pump; code == HC_ACTION && pump) {
         const LONGLONG enter = vp::PerformanceStamp();
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
-        if (LRESULT r = Act(g_recogniser.OnKey(static_cast<UINT>(wp), key->vkCode, CurrentSettings()), enter)) return r;
+        const DWORD vk = SidedKey(key->vkCode, key->scanCode, key->flags);
+        Verdict v;
+        {
+            vp::LockGuard lock(g_recogniserLock);
+            v = g_recogniser.OnKey(static_cast<UINT>(wp), vk, CurrentSettings());
+        }
+        if (LRESULT r = Act(v, *pump, enter)) return r;
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
-void Unhook() noexcept {
-    g_mouseHook.Reset();
-    g_keyboardHook.Reset();
-    g_hookedDesktop.store(nullptr);
-}
-
-DWORD WINAPI PumpThreadProc(void*) {
+DWORD WINAPI PumpThreadProc(void* arg) {
+    Pump& pump = *static_cast<Pump*>(arg);
+    t_pump = &pump;
     MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    ::SetEvent(g_pumpDone);  // the queue exists
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.hwnd == nullptr && msg.message == kPumpHook) {
-            Unhook();
-            auto desk = reinterpret_cast<HDESK>(msg.lParam);
-            // The pump owns neither windows nor hooks now, so it may move.
-            ::SetThreadDesktop(desk);
-            HINSTANCE self = ::GetModuleHandleW(nullptr);
-            g_mouseHook.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, self, 0));
-            g_keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, self, 0));
-            auto held = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
-            g_recogniser.Restart(held(VK_SHIFT), held(VK_CONTROL), held(VK_MENU), held(VK_LBUTTON), held(VK_RBUTTON));
-            g_hookedDesktop.store(desk);
-            if (msg.wParam) ::SetEvent(g_pumpDone);  // wParam: the caller waits for this command
-        } else if (msg.hwnd == nullptr && msg.message == kPumpUnhook) {
-            Unhook();
-            if (msg.wParam) ::SetEvent(g_pumpDone);
-        } else {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before the installer is told
+    vp::CThreadDesktop place;  // outlives the hooks: the pump can move back only once they are gone
+    vp::HookHandle mouse, keyboard;
+    // The pump owns neither windows nor hooks yet, so it may move. A refused move leaves it without
+    // hooks rather than with hooks on a desktop it was not given.
+    if (place.Enter(pump.desktop)) {
+        HINSTANCE self = ::GetModuleHandleW(nullptr);
+        mouse.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, self, 0));
+        keyboard.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, self, 0));
     }
-    return 0;
+    if (mouse && keyboard) {
+        // No callback runs before this thread pumps, so what is held now counts before any event.
+        const TriggerRecogniser::Settings s = CurrentSettings();
+        const HeldInput held = ReadHeldInput(s.key);
+        {
+            vp::LockGuard lock(g_recogniserLock);
+            g_recogniser.Arrive(held, s);
+        }
+        pump.hooked.store(::GetThreadDesktop(::GetCurrentThreadId()));
+    }
+    ::SetEvent(pump.ready.Get());
+    if (!pump.hooked.load()) return 0;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    pump.hooked.store(nullptr);
+    return 0;  // the hooks go with their handles, then the pump leaves the desktop
 }
 
-// Hands a command to the pump thread (starting it on first use); waits a bounded time for it to be
-// carried out when asked to.
-void RunOnPump(UINT command, LPARAM arg, bool wait) noexcept {
-    if (!g_pumpThreadId) {
-        g_pumpDone = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        DWORD id = 0;
-        HANDLE h = ::CreateThread(nullptr, 0, PumpThreadProc, nullptr, 0, &id);
-        if (!h) return;
-        ::CloseHandle(h);
-        ::WaitForSingleObject(g_pumpDone, 5000);
-        g_pumpThreadId = id;
-    }
-    if (::PostThreadMessageW(g_pumpThreadId, command, wait ? 1 : 0, arg) && wait) {
-        ::WaitForSingleObject(g_pumpDone, 5000);
-    }
+void StopPump(Pump& pump) noexcept {
+    if (!pump.thread) return;
+    ::PostThreadMessageW(pump.threadId, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(pump.thread.Get(), 5000);
+    pump.thread.Reset();
+    pump.threadId = 0;
+    pump.hooked.store(nullptr);
 }
 
 }  // namespace
 
 CallbackStamps LastTriggerStamps() noexcept { return {g_stampEnter.load(), g_stampLeave.load()}; }
-HDESK HookedDesktop() noexcept { return g_hookedDesktop.load(); }
+long TriggersPosted() noexcept { return g_triggers.load(); }
 TriggerRecogniser::Settings CurrentTriggerSettings() noexcept { return CurrentSettings(); }
+
+HDESK HookedDesktop(WPARAM givenOn) noexcept {
+    if (givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) return nullptr;
+    return g_pumps[givenOn - kGivenOnOriginal].hooked.load();
+}
 
 }  // namespace hooklib
 
 using namespace hooklib;
 
-extern "C" int InstallInputHook(int threadId) {
-    vp::LockGuard lock(g_pumpLock);
-    g_target.store(static_cast<DWORD>(threadId));
-    RunOnPump(kPumpHook, reinterpret_cast<LPARAM>(::GetThreadDesktop(::GetCurrentThreadId())), true);
-    return HookedDesktop() != nullptr;
+extern "C" int InstallInputHook(int threadId, HDESK desktop, int givenOn) {
+    if ((givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) || !desktop) return 0;
+    vp::LockGuard lock(g_installLock);
+    Pump& pump = g_pumps[givenOn - kGivenOnOriginal];
+    StopPump(pump);
+    pump.givenOn = static_cast<WPARAM>(givenOn);
+    pump.desktop = desktop;
+    pump.target = static_cast<DWORD>(threadId);
+    pump.ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    pump.thread.Reset(::CreateThread(nullptr, 0, PumpThreadProc, &pump, 0, &pump.threadId));
+    if (!pump.thread || !pump.ready) return 0;
+    ::WaitForSingleObject(pump.ready.Get(), 5000);
+    return pump.hooked.load() != nullptr;
 }
 
 extern "C" int UnInstallInputHook(int) {
-    // The caller never owns the hooks (the pump does), so it may move desktops at once: from this
-    // moment no trigger is posted, and the pump drops its hooks on its own time instead of holding
-    // up the switch. A following install reaches the pump after the unhook, in order.
-    vp::LockGuard lock(g_pumpLock);
-    g_target.store(0);
-    g_hookedDesktop.store(nullptr);
-    if (g_pumpThreadId) RunOnPump(kPumpUnhook, 0, false);
+    vp::LockGuard lock(g_installLock);
+    for (Pump& pump : g_pumps) StopPump(pump);
     return 1;
 }
 
 extern "C" int SetKeyCode(int virtualKey, int shift, int ctrl, int alt) {
     // The key first stops matching, then the modifiers change, then the key is set: a callback on
-    // the pump thread never sees a new key with old modifiers.
+    // a pump thread never sees a new key with old modifiers.
     g_key.store(0);
     g_shift.store(shift ? 1 : 0);
     g_ctrl.store(ctrl ? 1 : 0);

@@ -1,12 +1,18 @@
 #pragma once
 // The input-hook component: recognises the global triggers (middle button, left and right buttons
-// together, a key with exact modifiers) and posts WM_DESKTOP_SWITCH with lParam 1 to the thread that
-// installed it. Its hooks live on a pump thread of its own, which does nothing but pump messages, so
-// a busy installing thread never stalls the system's input or has its hooks dropped.
+// together, a key with exact modifiers) and posts WM_DESKTOP_SWITCH to the switcher's thread.
+// Every hooked desktop has a pump thread of its own that holds that desktop's hooks and does nothing
+// but pump messages: a busy switcher never stalls the system's input or has its hooks dropped, and
+// the hooks of both desktops stay in place across every switch, so no trigger falls between them.
 #include <windows.h>
 
 extern "C" {
-int InstallInputHook(int threadId);
+// Hooks the input of desktop; every trigger seen there posts WM_DESKTOP_SWITCH with wParam givenOn
+// (kGivenOnOriginal or kGivenOnVirtual) and lParam 1 to threadId. Hooks held earlier for the same
+// givenOn are let go first. Returns 1 when the pump thread reports its hooks in place on that very
+// desktop, 0 otherwise.
+int InstallInputHook(int threadId, HDESK desktop, int givenOn);
+// Removes the hooks of every desktop; the pump threads end.
 int UnInstallInputHook(int threadId);
 int SetKeyCode(int virtualKey, int shift, int ctrl, int alt);
 int SetMiddleButton(int enabled);
@@ -18,8 +24,22 @@ namespace hooklib {
 // What the mouse and keyboard callbacks decide for one event.
 enum class Verdict { PassOn, Trigger, Swallow };
 
-// The trigger recogniser over plain values: the callbacks feed it each event and act on its verdict.
-// It keeps the state that spans events (buttons held, keys held, what it swallowed).
+// Keys and buttons down at the moment hooks arrive on a desktop.
+struct HeldInput {
+    bool lshift = false, rshift = false, lctrl = false, rctrl = false, lalt = false, ralt = false;
+    bool left = false, right = false, middle = false;
+    bool key = false;  // the trigger key
+};
+
+// The left- or right-hand code of a modifier that arrives under its generic code (VK_SHIFT,
+// VK_CONTROL, VK_MENU), told by the extended-key flag and the right Shift's scan code; every other
+// code as it is.
+DWORD SidedKey(DWORD vk, DWORD scanCode, DWORD flags) noexcept;
+
+// The trigger recogniser over plain values: the callbacks of both desktops feed it each event and act
+// on its verdict. There is one keyboard and one mouse, so it is one recogniser for all desktops: a
+// key that went down on one desktop is still known to be down when its repeats and its release
+// arrive on the other.
 class TriggerRecogniser {
 public:
     struct Settings {
@@ -29,18 +49,30 @@ public:
         bool shift = false, ctrl = false, alt = false;
     };
 
-    Verdict OnMouse(UINT message, const Settings& s) noexcept;
+    // desk: the desktop the event arrived on (0 or 1).
+    Verdict OnMouse(UINT message, int desk, const Settings& s) noexcept;
+    // vk: the sided code (SidedKey).
     Verdict OnKey(UINT message, DWORD vk, const Settings& s) noexcept;
 
-    // Starts afresh on a newly hooked desktop: releases that happened while unhooked were never seen,
-    // so nothing is waiting to be swallowed; the modifiers and buttons held are taken as they are now.
-    void Restart(bool shift, bool ctrl, bool alt, bool left, bool right) noexcept;
+    // Hooks have arrived on a desktop while these were down: they count as already seen. A held trigger
+    // key's repeats and release, and a held button's release, are swallowed and never trigger; held
+    // modifiers count for the match.
+    void Arrive(const HeldInput& held, const Settings& s) noexcept;
 
 private:
-    bool m_leftDown = false, m_rightDown = false;
-    bool m_swallowMiddleUp = false, m_swallowLeftUp = false, m_swallowRightUp = false;
-    bool m_shift[2] = {}, m_ctrl[2] = {}, m_alt[2] = {};
-    bool m_keySwallowed = false;
+    struct Button {
+        bool down = false;
+        int desk = -1;           // where it went down; -1 when it was down before any hook saw it
+        bool swallowUp = false;
+    };
+    static Verdict Press(Button& b, const Button& other, int desk, bool pairTriggers) noexcept;
+    static Verdict Release(Button& b, int desk) noexcept;
+    static void Held(Button& b) noexcept;
+
+    Button m_left, m_right, m_middle;
+    bool m_shift[2] = {}, m_ctrl[2] = {}, m_alt[2] = {};   // [0] left hand, [1] right hand
+    DWORD m_heldKey = 0;          // the trigger key while it is down, 0 when it is up
+    bool m_heldKeySwallowed = false;
 };
 
 // Figures for the benchmark: performance-counter stamps of the last callback that posted a trigger.
@@ -49,8 +81,11 @@ struct CallbackStamps {
     LONGLONG leave;
 };
 CallbackStamps LastTriggerStamps() noexcept;
-// The desktop the hooks are on now, or null when none is installed.
-HDESK HookedDesktop() noexcept;
+// Triggers posted so far.
+long TriggersPosted() noexcept;
+// The desktop whose input is hooked for triggers given on givenOn, as its pump thread reads its own
+// desktop once both hooks are in place; null when none is.
+HDESK HookedDesktop(WPARAM givenOn) noexcept;
 // The trigger settings in force, as the setters left them.
 TriggerRecogniser::Settings CurrentTriggerSettings() noexcept;
 

@@ -4,7 +4,10 @@
 
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
+#include "app/Trace.h"
 #include "framework/Handles.h"
+#include "framework/ThreadDesktop.h"
+#include "switching/OriginalDesktop.h"
 
 namespace {
 
@@ -13,7 +16,11 @@ enum class Guard { Switch, Restore };
 DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, Guard guard) {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_ASK_PASSWORD, WM_ASK_PASSWORD, PM_NOREMOVE);
-    ::SetThreadDesktop(desktop);  // no window yet, so the move is allowed
+    // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
+    vp::CThreadDesktop place;
+    if (!place.Enter(desktop)) vp::Trace(L"password thread not placed (error %lu)", ::GetLastError());
+    // The authorisation was given on this thread's desktop: the switch goes away from it.
+    const WPARAM givenOn = guard == Guard::Switch ? kGivenOnOriginal : kGivenOnVirtual;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_ASK_PASSWORD) {
             wchar_t entered[16] = {};
@@ -26,7 +33,7 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, Guard guard) {
                 g_Module.CopyRestorePassword(expected);
             }
             if (std::wcscmp(entered, expected) == 0) {
-                ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, 0, 0);
+                ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, givenOn, 0);
             }
             ::SecureZeroMemory(entered, sizeof(entered));
             ::SecureZeroMemory(expected, sizeof(expected));
@@ -40,8 +47,7 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, Guard guard) {
 }  // namespace
 
 DWORD WINAPI Pwd1ThreadProc(void*) {
-    return RunPasswordThread(::GetThreadDesktop(g_Module.m_dwMainThreadID), L"Please Enter Switch Password:",
-                             Guard::Switch);
+    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", Guard::Switch);
 }
 
 DWORD WINAPI Pwd2ThreadProc(void*) {

@@ -12,8 +12,9 @@
 
 namespace actions_test {
 
-// Watches, on a thread of its own, for a message box with the given caption on the desktop of the
-// thread that made the watcher; records its text and dismisses it, so the code under test returns.
+// Serves the notices the code under test raises (as the program's ui thread does) and watches, on a
+// thread of its own, for a message box with the given caption on the desktop of the thread that
+// made the watcher; records its text and dismisses it.
 class MessageBoxWatcher {
 public:
     explicit MessageBoxWatcher(const wchar_t* caption);
@@ -27,6 +28,7 @@ public:
 private:
     static DWORD WINAPI Proc(void* self);
 
+    testing_support::NoticeThread m_notices;
     std::wstring m_caption;
     HDESK m_desktop;
     std::atomic<bool> m_stop{false};

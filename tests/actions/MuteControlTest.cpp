@@ -7,6 +7,7 @@
 #include "actions/SystemActions.h"
 
 using namespace actions_test;
+using testing_support::WaitUntil;
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST(XPMuteControl, SourceLineSearch) {
     {
         MessageBoxWatcher boxes(L"GetLinInfo Resource out!");
         mute.Init(kSpeakers, MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE);  // no such source line
-        EXPECT_EQ(1, boxes.Count());
+        EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
         EXPECT_EQ(L"XPMuteControl", boxes.LastText());
     }
     EXPECT_FALSE(mute.IsInitialised());

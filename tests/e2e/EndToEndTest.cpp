@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 #include "app/ThreadMessages.h"
 #include "e2e/VeilpaneProcess.h"
+#include "framework/ThreadDesktop.h"
 #include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 
@@ -22,11 +24,6 @@ DWORD ReadDword(const wchar_t* path, const wchar_t* name, DWORD fallback) {
     return v;
 }
 
-void Inject(const wchar_t* desktop, const wchar_t* steps) {
-    StartedProcess p;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + desktop + L" " + steps, p));
-    ASSERT_EQ(0u, WaitExit(p, 10000));
-}
 
 TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     CRegistryStore settings;
@@ -36,7 +33,8 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     VeilpaneProcess app;
     ASSERT_TRUE(app.Start());
     ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
-    int at = app.WaitForTrace(L"started on vpdesk", 1000);
+    ASSERT_GE(app.WaitForTrace(L"hook armed on vpdesk", 30000), 0);
+    int at = app.WaitForTrace(L"started on vpdesk", 30000);
     ASSERT_GE(at, 0);
 
     // The virtual desktop exists and the shell was started on it.
@@ -54,24 +52,84 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
 
     // Settings are loaded by the ui thread alongside the hook thread's start: wait for the frame.
     ASSERT_NE(nullptr, app.WaitFrameReady(30000));
-
-    Inject(L"Default", L"middle");
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
     ASSERT_GE(at, 0);
-    ASSERT_GE(app.WaitForTrace(L"hook armed on vpdesk", 5000, at), 0);
-
-    Inject(L"vpdesk", L"middle");
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
     at = app.WaitForTrace(L"switched to original desktop", 10000, at);
     ASSERT_GE(at, 0);
-    ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 5000, at), 0);
 
     ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(15000, &code));
     EXPECT_EQ(1u, code);
     EXPECT_GE(app.WaitForTrace(L"hook thread quit", 100, at), 0);
+    // Events and numbers only: no line names a file.
+    for (const std::wstring& traced : app.Trace()) EXPECT_EQ(std::wstring::npos, traced.find(L":\\")) << traced;
     // The shell stays on the virtual desktop after the program ends; the test ends it.
     app.KillChildren(L"explorer.exe");
+}
+
+TEST(EndToEnd, StartedOnTheVirtualDesktopItLivesOnTheUsersDesktop) {
+    CRegistryStore settings;
+    settings.SetPath(L"Software\\MORVEX\\Veilpane");
+    settings.WriteDword(L"SW_WHEEL", 1);
+    // As when the user starts the program from the shell on "vpdesk".
+    vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(vpdesk);
+
+    VeilpaneProcess app;
+    ASSERT_TRUE(app.Start(L"vpdesk"));
+    ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
+    ASSERT_GE(app.WaitForTrace(L"hook armed on vpdesk", 30000), 0);
+    int at = app.WaitForTrace(L"started on vpdesk", 30000);
+    ASSERT_GE(at, 0);
+    // The settings window is found from this thread, which is on "Default", and not from "vpdesk".
+    ASSERT_NE(nullptr, app.WaitFrameReady(30000));
+    HWND onVirtual = reinterpret_cast<HWND>(1);
+    std::thread([&] {
+        vp::CThreadDesktop place;
+        if (place.Enter(vpdesk.Get())) onVirtual = ::FindWindowW(L"WTL_VeilpaneFrame", nullptr);
+    }).join();
+    EXPECT_EQ(nullptr, onVirtual);
+
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
+    ASSERT_GE(at, 0);
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    ASSERT_GE(app.WaitForTrace(L"switched to original desktop", 10000, at), 0);
+
+    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_TRUE(app.WaitExit(15000));
+    app.KillChildren(L"explorer.exe");
+}
+
+TEST(EndToEnd, WithoutTheTraceSwitchedOnTheProgramSaysNothing) {
+    constexpr wchar_t kPolicy[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    CRegistryStore settings;
+    settings.SetPath(L"Software\\MORVEX\\Veilpane");
+    settings.WriteDword(L"SW_WHEEL", 1);
+    settings.WriteDword(L"AC_TASKMGR", 1);  // the switches show in the policy value instead
+    CRegistryStore policy;
+    policy.SetPath(kPolicy);
+    policy.WriteDword(L"DisableTaskMgr", 0);
+
+    VeilpaneProcess app;
+    ASSERT_TRUE(app.Start(nullptr, false));
+    // The hooks are set before the shell is started.
+    ASSERT_TRUE(WaitUntil([&] { return !app.Children(L"explorer.exe").empty(); }, 30000));
+    ASSERT_NE(nullptr, app.WaitFrameReady(30000));
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 1; }, 10000));
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 10000));
+
+    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_TRUE(app.WaitExit(15000));
+    EXPECT_TRUE(app.Trace().empty()) << app.Trace().front();
+    app.KillChildren(L"explorer.exe");
+    settings.WriteDword(L"AC_TASKMGR", 0);
+    policy.DeleteValue(L"DisableTaskMgr");
 }
 
 TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
@@ -93,20 +151,19 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
     ASSERT_TRUE(app.Start());
     int at = app.WaitForTrace(L"hook armed on Default", 30000);
     ASSERT_GE(at, 0);
-    HWND frame = app.WaitFrameReady(30000);
+    const HWND frame = app.WaitFrameReady(30000);
     ASSERT_NE(nullptr, frame);
 
     // The middle button is off: no switch.
-    Inject(L"Default", L"middle");
-    ::Sleep(500);
-    EXPECT_LT(app.WaitForTrace(L"switched to", 10, at), 0);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    EXPECT_LT(app.WaitForTrace(L"switched to", 500, at), 0);
 
     // Ctrl+F9 switches, and Task Manager is disabled on the way.
-    Inject(L"Default", L"key:0x78+ctrl");
+    ASSERT_TRUE(InjectInput(L"key:0x78+ctrl", L"Default"));
     at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     EXPECT_EQ(1u, ReadDword(kPolicy, L"DisableTaskMgr", 9));
-    Inject(L"vpdesk", L"key:0x78+ctrl");
+    ASSERT_TRUE(InjectInput(L"key:0x78+ctrl", L"vpdesk"));
     at = app.WaitForTrace(L"switched to original desktop", 10000, at);
     ASSERT_GE(at, 0);
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 5000));

@@ -23,12 +23,6 @@ namespace {
 constexpr wchar_t kKey[] = L"Software\\MORVEX\\Veilpane";
 constexpr wchar_t kTargetTitle[] = L"Quarterly Figures - Private";
 
-void Inject(const wchar_t* desktop, const wchar_t* steps) {
-    StartedProcess p;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + desktop + L" " + steps, p));
-    ASSERT_EQ(0u, WaitExit(p, 10000));
-}
-
 struct ShellWindows {
     DWORD pid;
 };
@@ -181,7 +175,7 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     EXPECT_FALSE(::IsWindowVisible(frame));
 
     // The trigger asks first; the prompt shows on the user's desktop.
-    Inject(L"Default", L"middle");
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     at = app.WaitForTrace(L"switch password asked", 10000, at);
     ASSERT_GE(at, 0);
     HWND prompt = nullptr;
@@ -196,7 +190,7 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     // The window whose title holds the text was asked to close: its program ended.
     EXPECT_EQ(7u, WaitExit(target, 10000));
 
-    Inject(L"vpdesk", L"middle");  // no restore password: straight back
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));  // no restore password: straight back
     at = app.WaitForTrace(L"switched to original desktop", 10000, at);
     ASSERT_GE(at, 0);
 

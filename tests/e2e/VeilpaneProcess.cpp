@@ -20,16 +20,19 @@ VeilpaneProcess::~VeilpaneProcess() {
     ::CloseHandle(m_exited);
 }
 
-bool VeilpaneProcess::Start() {
-    m_debugger = std::thread([this] { DebugLoop(); });
+bool VeilpaneProcess::Start(const wchar_t* desktop, bool trace) {
+    // The program inherits the environment; the trace is its to read once, at its start.
+    ::SetEnvironmentVariableW(L"VEILPANE_TRACE", trace ? L"1" : nullptr);
+    m_debugger = std::thread([this, desktop] { DebugLoop(desktop); });
     ::WaitForSingleObject(m_started, 30000);
     return m_startOk;
 }
 
-void VeilpaneProcess::DebugLoop() {
+void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
     std::wstring cmd = L"\"" + testing_support::HelperPath(L"Veilpane.exe") + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    si.lpDesktop = const_cast<wchar_t*>(desktop);
     PROCESS_INFORMATION pi{};
     m_startOk = ::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
                                  DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi);

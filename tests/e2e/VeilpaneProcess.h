@@ -1,6 +1,6 @@
 #pragma once
 // The real Veilpane.exe, started by a test as its debugger so that the program's diagnostic trace
-// (OutputDebugStringW) can be read line by line while it runs.
+// (OutputDebugStringW, written when VEILPANE_TRACE is "1") can be read line by line while it runs.
 #include <windows.h>
 
 #include <mutex>
@@ -13,7 +13,8 @@ public:
     VeilpaneProcess();
     ~VeilpaneProcess();
 
-    bool Start();
+    // Starts the program on the named desktop (null: the test's own), with its trace on or off.
+    bool Start(const wchar_t* desktop = nullptr, bool trace = true);
     // Waits until a trace line containing text has arrived after index from; returns its index or -1.
     int WaitForTrace(const std::wstring& text, DWORD timeoutMs, int from = 0);
     std::vector<std::wstring> Trace();
@@ -34,7 +35,7 @@ public:
     DWORD ProcessId() const { return m_pid; }
 
 private:
-    void DebugLoop();
+    void DebugLoop(const wchar_t* desktop);
 
     std::thread m_debugger;
     HANDLE m_started = nullptr;   // set once the process exists (or failed to start)

@@ -1,6 +1,9 @@
 // Sends mouse and keyboard input with SendInput, from a thread on the named desktop.
 //   inject_input.exe [--desktop NAME] step...
-// steps: middle | leftright | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK | sleep:MS
+// steps: middle | leftright | ldown | lup | rdown | rup | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK
+//        | repeat:VK:MS (the key's auto-repeat: a key-down every 30 ms for MS) | sleep:MS
+// Right-hand modifiers go out as a keyboard sends them: extended (Ctrl, Alt) or with their scan code
+// (Shift), so the system tells them from the left-hand ones.
 //   inject_input.exe --serve
 // reads desktop names from standard input, one a line; for each, moves to that desktop, sends a
 // middle click and writes the performance-counter stamp taken right before it on standard output.
@@ -25,6 +28,8 @@ void Key(WORD vk, bool up) {
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    if (vk == VK_RCONTROL || vk == VK_RMENU) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    if (vk == VK_RSHIFT) in.ki.wScan = 0x36;
     SendInput(1, &in, sizeof(in));
 }
 
@@ -82,6 +87,22 @@ int wmain(int argc, wchar_t** argv) {
             Mouse(MOUSEEVENTF_RIGHTDOWN);
             Mouse(MOUSEEVENTF_RIGHTUP);
             Mouse(MOUSEEVENTF_LEFTUP);
+        } else if (wcscmp(step, L"ldown") == 0) {
+            Mouse(MOUSEEVENTF_LEFTDOWN);
+        } else if (wcscmp(step, L"lup") == 0) {
+            Mouse(MOUSEEVENTF_LEFTUP);
+        } else if (wcscmp(step, L"rdown") == 0) {
+            Mouse(MOUSEEVENTF_RIGHTDOWN);
+        } else if (wcscmp(step, L"rup") == 0) {
+            Mouse(MOUSEEVENTF_RIGHTUP);
+        } else if (wcsncmp(step, L"repeat:", 7) == 0) {
+            wchar_t* rest = nullptr;
+            const WORD vk = static_cast<WORD>(wcstoul(step + 7, &rest, 0));
+            const DWORD ms = *rest == L':' ? wcstoul(rest + 1, nullptr, 10) : 0;
+            for (DWORD t = 0; t < ms; t += 30) {
+                Key(vk, false);
+                Sleep(30);
+            }
         } else if (wcsncmp(step, L"key:", 4) == 0) {
             Chord(step + 4);
         } else if (wcsncmp(step, L"down:", 5) == 0) {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "framework/Notice.h"
+
 namespace testing_support {
 
 std::wstring ExeDir() {
@@ -36,6 +38,13 @@ DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs) {
     DWORD code = 0;
     ::GetExitCodeProcess(p.process.Get(), &code);
     return code;
+}
+
+bool InjectInput(const std::wstring& steps, const wchar_t* desktop) {
+    std::wstring cmd = L"\"" + HelperPath(L"inject_input.exe") + L"\" ";
+    if (desktop) cmd += L"--desktop " + std::wstring(desktop) + L" ";
+    StartedProcess p;
+    return StartProcess(cmd + steps, p) && WaitExit(p, 20000) == 0;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -112,6 +121,31 @@ TempDir::~TempDir() {
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     ::SHFileOperationW(&op);
+}
+
+NoticeThread::NoticeThread() {
+    vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_thread.Reset(::CreateThread(nullptr, 0, Proc, ready.Get(), 0, &m_id));
+    if (m_thread) ::WaitForSingleObject(ready.Get(), 10000);
+}
+
+NoticeThread::~NoticeThread() {
+    if (!m_thread) return;
+    ::PostThreadMessageW(m_id, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(m_thread.Get(), 10000);
+}
+
+DWORD WINAPI NoticeThread::Proc(void* ready) {
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    vp::CNoticeWindow notices;
+    notices.Create();
+    ::SetEvent(static_cast<HANDLE>(ready));
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
 }
 
 std::wstring ReadFileText(const std::wstring& path) {

@@ -26,6 +26,11 @@ bool StartProcess(const std::wstring& commandLine, StartedProcess& out, const wc
 // Waits for the process to end; returns its exit code, or STILL_ACTIVE after the time-out.
 DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs);
 
+// Sends input with the injector helper (steps as it reads them), from a thread on the named desktop
+// when desktop is not null; true when it ran to its end. Under Wine, SendInput returns only once the
+// low-level hooks have seen the event, so every hook callback has run by then.
+bool InjectInput(const std::wstring& steps, const wchar_t* desktop = nullptr);
+
 // Polls condition every few milliseconds, pumping the calling thread's messages, until it holds or
 // the time runs out. Returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
@@ -52,6 +57,22 @@ public:
 
 private:
     std::wstring m_path;
+};
+
+// Stands in for the program's ui thread as the thread that shows notices, the message boxes of work
+// done on threads that own no window. Ready once constructed.
+class NoticeThread {
+public:
+    NoticeThread();
+    ~NoticeThread();
+    NoticeThread(const NoticeThread&) = delete;
+    NoticeThread& operator=(const NoticeThread&) = delete;
+    DWORD Id() const { return m_id; }
+
+private:
+    static DWORD WINAPI Proc(void* ready);
+    vp::KernelHandle m_thread;
+    DWORD m_id = 0;
 };
 
 std::wstring ReadFileText(const std::wstring& path);  // UTF-8 or UTF-16 file into wide text

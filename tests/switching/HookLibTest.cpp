@@ -5,10 +5,13 @@
 #include "switching/HookLib.h"
 
 using namespace testing_support;
+using hooklib::HeldInput;
 using hooklib::TriggerRecogniser;
 using hooklib::Verdict;
 
 namespace {
+
+constexpr int kOriginal = 0, kVirtual = 1;
 
 TriggerRecogniser::Settings Middle() { TriggerRecogniser::Settings s; s.middle = true; return s; }
 TriggerRecogniser::Settings Double() { TriggerRecogniser::Settings s; s.doubleButton = true; return s; }
@@ -20,45 +23,51 @@ TriggerRecogniser::Settings Key(int vk, bool shift, bool ctrl, bool alt) {
 
 TEST(TriggerRecogniser, MiddleButtonTriggersAndItsReleaseIsKeptFromPrograms) {
     TriggerRecogniser r;
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MBUTTONDOWN, {}));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MBUTTONUP, {}));
-    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, Middle()));
-    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_MBUTTONUP, Middle()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MOUSEMOVE, Middle()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, Middle()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MBUTTONDOWN, kOriginal, {}));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MBUTTONUP, kOriginal, {}));
+    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, kOriginal, Middle()));
+    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_MBUTTONUP, kVirtual, Middle()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_MOUSEMOVE, kVirtual, Middle()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kVirtual, Middle()));
 }
 
-TEST(TriggerRecogniser, LeftAndRightTogetherTriggerOnceInEitherOrder) {
+TEST(TriggerRecogniser, LeftAndRightTogetherTriggerOnceAndLeaveNoReleaseOnTheNewDesktop) {
     TriggerRecogniser r;
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_RBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_RBUTTONUP, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONUP, Double()));  // the first button's program sees its release
+    // The screen changed: both releases arrive on the other desktop, whose programs saw no press.
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kOriginal, Double()));
+    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_RBUTTONDOWN, kOriginal, Double()));
+    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_RBUTTONUP, kVirtual, Double()));
+    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_LBUTTONUP, kVirtual, Double()));
 
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_LBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONUP, Double()));
-    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_LBUTTONUP, Double()));
+    // The screen stayed (a password prompt opened): the first button's program gets its release.
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, kVirtual, Double()));
+    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_LBUTTONDOWN, kVirtual, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONUP, kVirtual, Double()));
+    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_LBUTTONUP, kVirtual, Double()));
 
     // Plain clicks, one after the other, are no trigger; nor is the pair with the setting off.
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONUP, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONUP, Double()));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, {}));
-    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, {}));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONUP, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONUP, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kOriginal, {}));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, kOriginal, {}));
 }
 
-TEST(TriggerRecogniser, KeyNeedsExactlyItsModifiersAndRepeatsDoNotRetrigger) {
+TEST(TriggerRecogniser, KeyNeedsExactlyItsModifiersLeftAndRightAlike) {
     TriggerRecogniser r;
     const auto ctrlF9 = Key(VK_F9, false, true, false);
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));  // no Ctrl held
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_RCONTROL, ctrlF9));
     EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));  // auto-repeat
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
+    // The right Ctrl's release lets go of Ctrl: a plain F9 is only a key.
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_RCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
     // One modifier too many.
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_RSHIFT, ctrlF9));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
@@ -66,88 +75,137 @@ TEST(TriggerRecogniser, KeyNeedsExactlyItsModifiersAndRepeatsDoNotRetrigger) {
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
     // Alt arrives as a system key.
     const auto altF9 = Key(VK_F9, false, false, true);
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_SYSKEYDOWN, VK_LMENU, altF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_SYSKEYDOWN, VK_RMENU, altF9));
     EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_SYSKEYDOWN, VK_F9, altF9));
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_SYSKEYUP, VK_F9, altF9));
     // Key 0 means no hotkey at all.
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, 0, Key(0, false, false, false)));
 }
 
-TEST(TriggerRecogniser, ARestartForgetsReleasesThatWereNeverSeen) {
-    // The trigger key went down on one desktop; its release happened while the hook moved.
+TEST(TriggerRecogniser, AHeldKeyTriggersOnceWhereverItsRepeatsArrive) {
     TriggerRecogniser r;
-    const auto f9 = Key(VK_F9, false, false, false);
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, f9));
-    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, Middle()));
-    r.Restart(false, false, false, false, false);
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, f9));  // not mistaken for auto-repeat
-    EXPECT_EQ(Verdict::Trigger, r.OnMouse(WM_MBUTTONDOWN, Middle()));
-    // Modifiers still held when the hook arrives count.
-    r.Restart(false, true, false, false, false);
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, f9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, Key(VK_F9, false, true, false)));
+    const auto f8 = Key(VK_F8, false, false, false);
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, f8));
+    // The other desktop's hooks arrive (nothing held there as far as its key state tells): what was
+    // seen going down stays down.
+    r.Arrive(HeldInput{}, f8);
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F8, f8));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, f8));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, f8));  // the next fresh press
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, f8));
+
+    // Held with the wrong modifiers, the key stays a key when they come right during its repeats.
+    const auto ctrlF8 = Key(VK_F8, false, true, false);
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+}
+
+TEST(TriggerRecogniser, WhatIsHeldWhenHooksArriveCountsAsSeen) {
+    const auto ctrlF8 = Key(VK_F8, false, true, false);
+    TriggerRecogniser r;
+    HeldInput held;
+    held.rctrl = true;
+    held.key = true;
+    held.left = true;
+    r.Arrive(held, ctrlF8);
+    // The held trigger key's repeats and release never trigger.
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+    // The held right Ctrl counts, in its own slot.
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_RCONTROL, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+    // The held button's release goes to no program; the next click does.
+    EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_LBUTTONUP, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kOriginal, Double()));
+    EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONUP, kOriginal, Double()));
+}
+
+TEST(TriggerRecogniser, GenericModifierCodesAreToldApart) {
+    EXPECT_EQ(static_cast<DWORD>(VK_LCONTROL), hooklib::SidedKey(VK_CONTROL, 0x1D, 0));
+    EXPECT_EQ(static_cast<DWORD>(VK_RCONTROL), hooklib::SidedKey(VK_CONTROL, 0x1D, LLKHF_EXTENDED));
+    EXPECT_EQ(static_cast<DWORD>(VK_LMENU), hooklib::SidedKey(VK_MENU, 0x38, 0));
+    EXPECT_EQ(static_cast<DWORD>(VK_RMENU), hooklib::SidedKey(VK_MENU, 0x38, LLKHF_EXTENDED));
+    EXPECT_EQ(static_cast<DWORD>(VK_LSHIFT), hooklib::SidedKey(VK_SHIFT, 0x2A, 0));
+    EXPECT_EQ(static_cast<DWORD>(VK_RSHIFT), hooklib::SidedKey(VK_SHIFT, 0x36, 0));
+    EXPECT_EQ(static_cast<DWORD>(VK_RCONTROL), hooklib::SidedKey(VK_RCONTROL, 0, 0));
+    EXPECT_EQ(static_cast<DWORD>(VK_F9), hooklib::SidedKey(VK_F9, 0x43, LLKHF_EXTENDED));
 }
 
 // The real hooks, with input sent on this desktop.
 class HookLibLive : public ::testing::Test {
 protected:
+    void SetUp() override {
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    }
     void TearDown() override {
         UnInstallInputHook(0);
         SetMiddleButton(0);
         SetDoubleButton(0);
         SetKeyCode(0, 0, 0, 0);
     }
-    static void Inject(const wchar_t* steps) {
-        StartedProcess p;
-        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" " + steps, p));
-        ASSERT_EQ(0u, WaitExit(p, 10000));
+    bool Install() {
+        return InstallInputHook(static_cast<int>(::GetCurrentThreadId()), ::GetThreadDesktop(::GetCurrentThreadId()),
+                                static_cast<int>(kGivenOnOriginal)) == 1;
     }
-    // Counts the switch requests that reach this thread within a short settle time.
-    static int Requests(DWORD settleMs = 400) {
+    // The switch requests that have reached this thread (the injector has ended, so every callback
+    // has run), each saying it was given on this desktop.
+    static int Requests() {
         int n = 0;
-        const ULONGLONG end = ::GetTickCount64() + settleMs;
-        while (::GetTickCount64() < end) {
-            MSG msg;
-            while (::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_REMOVE)) {
-                EXPECT_EQ(1, msg.lParam);
-                ++n;
-            }
-            ::Sleep(5);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_REMOVE)) {
+            EXPECT_EQ(1, msg.lParam);
+            EXPECT_EQ(kGivenOnOriginal, msg.wParam);
+            ++n;
         }
         return n;
     }
 };
 
 TEST_F(HookLibLive, EachEnabledTriggerPostsOneRequestToTheInstallingThread) {
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    const int self = static_cast<int>(::GetCurrentThreadId());
-    InstallInputHook(self);
-    ASSERT_NE(nullptr, hooklib::HookedDesktop());
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(DesktopName(::GetThreadDesktop(::GetCurrentThreadId())),
+              DesktopName(hooklib::HookedDesktop(kGivenOnOriginal)));
+    EXPECT_EQ(nullptr, hooklib::HookedDesktop(kGivenOnVirtual));
 
-    Inject(L"middle leftright key:0x78+ctrl");
+    ASSERT_TRUE(InjectInput(L"middle leftright key:0x78+ctrl"));
     EXPECT_EQ(0, Requests());  // nothing enabled yet
 
     SetMiddleButton(1);
     SetDoubleButton(1);
     SetKeyCode(0x78, 0, 1, 0);  // Ctrl+F9
-    Inject(L"middle");
+    ASSERT_TRUE(InjectInput(L"middle"));
     EXPECT_EQ(1, Requests());
-    Inject(L"leftright");
+    ASSERT_TRUE(InjectInput(L"leftright"));
     EXPECT_EQ(1, Requests());
-    Inject(L"key:0x78+ctrl");
+    ASSERT_TRUE(InjectInput(L"key:0x78+ctrl"));
     EXPECT_EQ(1, Requests());
-    Inject(L"key:0x78 key:0x78+ctrl+shift");
+    ASSERT_TRUE(InjectInput(L"key:0x78 key:0x78+ctrl+shift"));
     EXPECT_EQ(0, Requests());
 
-    // Settings outlive uninstalling and installing again; a setter with 0 turns its trigger off.
-    UnInstallInputHook(self);
-    EXPECT_EQ(nullptr, hooklib::HookedDesktop());
-    Inject(L"middle");
+    // Settings outlive removing the hooks and setting them again; a setter with 0 turns its trigger off.
+    UnInstallInputHook(0);
+    EXPECT_EQ(nullptr, hooklib::HookedDesktop(kGivenOnOriginal));
+    ASSERT_TRUE(InjectInput(L"middle"));
     EXPECT_EQ(0, Requests());
-    InstallInputHook(self);
+    ASSERT_TRUE(Install());
     SetMiddleButton(0);
-    Inject(L"middle leftright");
+    ASSERT_TRUE(InjectInput(L"middle leftright"));
+    EXPECT_EQ(1, Requests());
+}
+
+TEST_F(HookLibLive, AKeyHeldWhenTheHooksArriveNeverTriggers) {
+    SetKeyCode(VK_F8, 0, 0, 0);
+    ASSERT_TRUE(InjectInput(L"down:0x77"));
+    ASSERT_TRUE(Install());
+    ASSERT_TRUE(InjectInput(L"repeat:0x77:300 up:0x77"));
+    EXPECT_EQ(0, Requests());
+    ASSERT_TRUE(InjectInput(L"key:0x77"));
     EXPECT_EQ(1, Requests());
 }
 

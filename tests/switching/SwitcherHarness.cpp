@@ -68,11 +68,16 @@ bool SwitcherHarness::Start() {
     g_Module.m_dwPwd1ThreadId = m_recorderIds[0];
     g_Module.m_dwPwd2ThreadId = m_recorderIds[1];
 
-    m_switchesAtStart = LastSwitchStamps().switches;
+    const SwitchStamps at = LastSwitchStamps();
+    m_switchesAtStart = at.switches;
+    m_requestsAtStart = at.requests;
+    m_triggersAtStart = hooklib::TriggersPosted();
     m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, nullptr, 0, &m_hookId));
     g_Module.m_dwHookThreadId = m_hookId;
-    return WaitUntil([] { return hooklib::HookedDesktop() != nullptr; }, 10000) &&
-           WaitUntil([&] { return !ShellLog().empty(); }, 10000);
+    // The hooks are in place before the shell is started; a thread that could not start it ends.
+    WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0; },
+              10000);
+    return !ShellLog().empty() && hooklib::HookedDesktop(kGivenOnOriginal) && hooklib::HookedDesktop(kGivenOnVirtual);
 }
 
 void SwitcherHarness::Stop() {
@@ -82,16 +87,26 @@ void SwitcherHarness::Stop() {
     m_hookThread.Reset();
 }
 
-void SwitcherHarness::PostSwitch(LPARAM lParam) const { ::PostThreadMessageW(m_hookId, WM_DESKTOP_SWITCH, 0, lParam); }
+void SwitcherHarness::PostSwitch(LPARAM lParam, WPARAM givenOn) const {
+    ::PostThreadMessageW(m_hookId, WM_DESKTOP_SWITCH, givenOn, lParam);
+}
 
 long SwitcherHarness::Switches() const { return LastSwitchStamps().switches - m_switchesAtStart; }
+long SwitcherHarness::Triggers() const { return hooklib::TriggersPosted() - m_triggersAtStart; }
+long SwitcherHarness::Requests() const { return LastSwitchStamps().requests - m_requestsAtStart; }
+
+bool SwitcherHarness::WaitTriggersTaken(DWORD timeoutMs) const {
+    return WaitUntil([&] { return Requests() >= Triggers(); }, timeoutMs);
+}
 
 bool SwitcherHarness::WaitSwitches(long count, DWORD timeoutMs) const {
     return WaitUntil([&] { return Switches() >= count; }, timeoutMs);
 }
 
 std::wstring SwitcherHarness::HookThreadDesktop() const { return DesktopName(::GetThreadDesktop(m_hookId)); }
-std::wstring SwitcherHarness::HookedDesktop() const { return DesktopName(hooklib::HookedDesktop()); }
+std::wstring SwitcherHarness::HookedDesktop(WPARAM givenOn) const {
+    return DesktopName(hooklib::HookedDesktop(givenOn));
+}
 std::wstring SwitcherHarness::ShellLog() const { return ReadFileText(m_systemRoot + L"\\explorer.exe.log"); }
 
 DWORD SwitcherHarness::ReadTaskManagerPolicy() {

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+
+#include "actions/ActionsTestSupport.h"
 #include "actions/SystemActions.h"
 #include "app/ThreadMessages.h"
 #include "framework/Text.h"
 #include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
+#include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
+#include "switching/OriginalDesktop.h"
 #include "switching/SwitcherHarness.h"
 
 using namespace testing_support;
@@ -30,23 +35,29 @@ protected:
     SwitcherHarness h;
 };
 
-TEST_F(SwitcherTest, ShellStartsOnTheVirtualDesktopAndTheHookOnTheOriginal) {
+TEST_F(SwitcherTest, ShellStartsOnTheVirtualDesktopAndBothDesktopsStayHooked) {
     const std::wstring log = h.ShellLog();
     EXPECT_EQ(0u, log.find(L"vpdesk|\"" + h.SystemRoot() + L"\\explorer.exe\"")) << log;
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
-    EXPECT_EQ(L"Default", h.HookedDesktop());
+    for (long n = 1; n <= 2; ++n) {
+        h.PostSwitch(1);
+        ASSERT_TRUE(h.WaitSwitches(n));
+        EXPECT_EQ(n == 1 ? L"vpdesk" : L"Default", h.HookThreadDesktop());
+        EXPECT_EQ(L"Default", h.HookedDesktop(kGivenOnOriginal));
+        EXPECT_EQ(L"vpdesk", h.HookedDesktop(kGivenOnVirtual));
+    }
+    EXPECT_EQ(0, h.PasswordAsks(1) + h.PasswordAsks(2));
 }
 
-TEST_F(SwitcherTest, WithoutPasswordsEveryTriggerToggles) {
-    h.PostSwitch(1);
-    ASSERT_TRUE(h.WaitSwitches(1));
-    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
-    EXPECT_EQ(L"vpdesk", h.HookedDesktop());
-    h.PostSwitch(1);
-    ASSERT_TRUE(h.WaitSwitches(2));
-    EXPECT_EQ(L"Default", h.HookThreadDesktop());
-    EXPECT_EQ(L"Default", h.HookedDesktop());
-    EXPECT_EQ(0, h.PasswordAsks(1) + h.PasswordAsks(2));
+TEST(SwitcherRules, ARequestGoesAwayFromTheDesktopItWasGivenOn) {
+    EXPECT_EQ(0, DesktopGivenOn(kGivenOnOriginal, 1));
+    EXPECT_EQ(1, DesktopGivenOn(kGivenOnVirtual, 0));
+    EXPECT_EQ(1, DesktopGivenOn(0, 1));  // a request that does not say: the index decides
+    EXPECT_EQ(0, DesktopGivenOn(0, 0));
+    // Started from the shell on the virtual desktop, the user's desktop is "Default".
+    EXPECT_STREQ(L"Default", OriginalDesktopInstead(L"VPDesk", L"vpdesk"));
+    EXPECT_EQ(nullptr, OriginalDesktopInstead(L"Default", L"vpdesk"));
+    EXPECT_EQ(nullptr, OriginalDesktopInstead(L"Work", L"vpdesk"));
 }
 
 TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktop) {
@@ -143,30 +154,185 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
     ::TerminateProcess(hung.process.Get(), 0);
 }
 
-TEST_F(SwitcherTest, InjectedMiddleClickSwitchesOnTheDesktopThatShows) {
+TEST_F(SwitcherTest, ATriggerGoesAwayFromTheDesktopItWasGivenOnWhateverTheIndexSays) {
+    CRegistryStore policy;
+    policy.SetPath(kPolicyKey);
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        g_Module.m_bDisableTaskMgr = 1;
+    }
     SetMiddleButton(1);
-    StartedProcess inject;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop Default middle", inject));
-    ASSERT_EQ(0u, WaitExit(inject, 10000));
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     ASSERT_TRUE(h.WaitSwitches(1));
-    EXPECT_EQ(L"vpdesk", h.HookedDesktop());
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
 
-    // A click on the desktop that no longer shows is not a trigger.
-    StartedProcess stray;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop Default middle", stray));
-    ASSERT_EQ(0u, WaitExit(stray, 10000));
-    ::Sleep(300);
-    EXPECT_EQ(1, h.Switches());
-
-    StartedProcess back;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop vpdesk middle", back));
-    ASSERT_EQ(0u, WaitExit(back, 10000));
+    // Something else brings the user's desktop back (and Task Manager with it) while the index still
+    // says "vpdesk": a trigger given there hides again, actions first, instead of coming back.
+    ::SwitchDesktop(OriginalDesktop());
+    policy.WriteDword(L"DisableTaskMgr", 0);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     ASSERT_TRUE(h.WaitSwitches(2));
-    EXPECT_EQ(L"Default", h.HookedDesktop());
+    EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
+
+    // Given on "vpdesk", it comes back.
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    ASSERT_TRUE(h.WaitSwitches(3));
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    EXPECT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0; }, 5000));
+    SetMiddleButton(0);
+    policy.DeleteValue(L"DisableTaskMgr");
+}
+
+TEST_F(SwitcherTest, AHeldHotkeyFlipsOnceOnEachDesktop) {
+    SetKeyCode(VK_F8, 0, 0, 0);
+    // Pressed on the user's desktop and held past the repeat delay: the repeats and the release
+    // arrive on the desktop that now shows.
+    ASSERT_TRUE(InjectInput(L"down:0x77", L"Default"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    ASSERT_TRUE(InjectInput(L"repeat:0x77:1000 up:0x77", L"vpdesk"));
+    // The next fresh press comes back, held as long.
+    ASSERT_TRUE(InjectInput(L"down:0x77", L"vpdesk"));
+    ASSERT_TRUE(h.WaitSwitches(2));
+    ASSERT_TRUE(InjectInput(L"repeat:0x77:1000 up:0x77", L"Default"));
+    ASSERT_TRUE(h.WaitTriggersTaken());
+    EXPECT_EQ(2, h.Triggers());
+    EXPECT_EQ(2, h.Switches());
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    SetKeyCode(0, 0, 0, 0);
+}
+
+TEST_F(SwitcherTest, ATriggerGivenWithTheRightCtrlLeavesNoCtrlHeld) {
+    SetKeyCode(VK_F9, 0, 1, 0);
+    ASSERT_TRUE(InjectInput(L"down:0xA3 down:0x78", L"Default"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    // The keys come up on the desktop that now shows; a plain F9 there is only a key.
+    ASSERT_TRUE(InjectInput(L"up:0x78 up:0xA3 key:0x78", L"vpdesk"));
+    ASSERT_TRUE(h.WaitTriggersTaken());
+    EXPECT_EQ(1, h.Triggers());
+    // And the other way.
+    ASSERT_TRUE(InjectInput(L"down:0xA3 key:0x78 up:0xA3", L"vpdesk"));
+    ASSERT_TRUE(h.WaitSwitches(2));
+    ASSERT_TRUE(InjectInput(L"key:0x78", L"Default"));
+    ASSERT_TRUE(h.WaitTriggersTaken());
+    EXPECT_EQ(2, h.Triggers());
+    EXPECT_EQ(2, h.Switches());
+    SetKeyCode(0, 0, 0, 0);
+}
+
+BOOL WINAPI RefuseThreadMoveOnce(HDESK) {
+    SetDesktopCallsForTest(nullptr, nullptr);
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST_F(SwitcherTest, ARefusedThreadMoveKeepsTheStateAndTheTriggerAlive) {
+    SetMiddleButton(1);
+    SetDesktopCallsForTest(nullptr, RefuseThreadMoveOnce);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    ASSERT_TRUE(h.WaitTriggersTaken());
+    EXPECT_EQ(0, h.Switches());
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    EXPECT_EQ(L"Default", h.HookedDesktop(kGivenOnOriginal));
+    // The user is still heard where they are, and the next trigger goes through.
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
     SetMiddleButton(0);
 }
 
-TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndEndsTheThread) {
+TEST_F(SwitcherTest, AnOpenFileFailureIsShownByTheUiThreadWhileTriggersGoOn) {
+    actions_test::ScratchFileType type;
+    type.SetCommand(L"\"C:\\vp-nowhere\\missing.exe\" \"%1\"");
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        vp::CopyText(g_Module.m_szOpenFile, (L"C:\\vp-nowhere\\report" + type.Extension()).c_str());
+    }
+    SetMiddleButton(1);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 10000));
+    EXPECT_EQ(h.NoticeThreadId(), ::GetWindowThreadProcessId(box, nullptr));
+
+    // While the box is open, a trigger given on "vpdesk" brings the user back.
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    ASSERT_TRUE(h.WaitSwitches(2));
+    EXPECT_TRUE(::IsWindow(box));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    SetMiddleButton(0);
+}
+
+// Counts the button releases that reach the end of the low-level mouse hooks of a desktop. Set
+// before the switcher's hooks, it is called after them: it sees only what they let through.
+class ReleaseObserver {
+public:
+    explicit ReleaseObserver(const wchar_t* desktop) : m_desktop(::OpenDesktopW(desktop, 0, FALSE, GENERIC_ALL)) {
+        s_releases = 0;
+        vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        m_args = {m_desktop.Get(), ready.Get()};
+        m_thread.Reset(::CreateThread(nullptr, 0, Proc, &m_args, 0, &m_id));
+        ::WaitForSingleObject(ready.Get(), 10000);
+    }
+    ~ReleaseObserver() {
+        ::PostThreadMessageW(m_id, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(m_thread.Get(), 10000);
+    }
+    bool Hooked() const { return s_hooked.load(); }
+    int Releases() const { return s_releases.load(); }
+
+private:
+    struct Args {
+        HDESK desktop;
+        HANDLE ready;
+    };
+    static LRESULT CALLBACK MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
+        if (code == HC_ACTION && (wp == WM_LBUTTONUP || wp == WM_RBUTTONUP || wp == WM_MBUTTONUP)) ++s_releases;
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static DWORD WINAPI Proc(void* arg) {
+        auto* a = static_cast<Args*>(arg);
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        vp::HookHandle hook;
+        if (::SetThreadDesktop(a->desktop)) {
+            hook.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, ::GetModuleHandleW(nullptr), 0));
+        }
+        s_hooked = static_cast<bool>(hook);
+        ::SetEvent(a->ready);
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+        return 0;
+    }
+
+    vp::DesktopHandle m_desktop;
+    Args m_args{};
+    vp::KernelHandle m_thread;
+    DWORD m_id = 0;
+    static inline std::atomic<int> s_releases{0};
+    static inline std::atomic<bool> s_hooked{false};
+};
+
+TEST(SwitcherChordTest, TheButtonPairLeavesNoReleaseOnTheNewDesktop) {
+    SwitcherHarness::ClearMirror();
+    // The observer's hook goes first, so the desktop must exist before the switcher makes it.
+    vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK, GENERIC_ALL, nullptr));
+    ReleaseObserver releases(L"vpdesk");
+    ASSERT_TRUE(releases.Hooked());
+    SwitcherHarness h;
+    ASSERT_TRUE(h.Start());
+    SetDoubleButton(1);
+    ASSERT_TRUE(InjectInput(L"ldown rdown", L"Default"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    // The fingers come off on the desktop that now shows; then a plain click there.
+    ASSERT_TRUE(InjectInput(L"rup lup", L"vpdesk"));
+    EXPECT_EQ(0, releases.Releases());
+    ASSERT_TRUE(InjectInput(L"ldown lup", L"vpdesk"));
+    EXPECT_EQ(1, releases.Releases());
+    EXPECT_EQ(1, h.Triggers());
+    SetDoubleButton(0);
+}
+
+TEST(SwitcherStartTest, AShellThatCannotStartIsReportedByTheUiThreadAndEndsTheThread) {
     SwitcherHarness h;
     SwitcherHarness::ClearMirror();
     ::DeleteFileW((h.SystemRoot() + L"\\explorer.exe").c_str());
@@ -176,6 +342,7 @@ TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndEndsTheThread) {
     wchar_t text[128] = {};
     ::GetDlgItemTextW(box, 0xFFFF, text, 128);
     EXPECT_STREQ(L"Prepare for virtaul desktop failed", text);
+    EXPECT_EQ(h.NoticeThreadId(), ::GetWindowThreadProcessId(box, nullptr));
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     vp::KernelHandle thread(::OpenThread(SYNCHRONIZE, FALSE, h.HookThreadId()));
     EXPECT_TRUE(!thread || ::WaitForSingleObject(thread.Get(), 10000) == WAIT_OBJECT_0);
