@@ -24,7 +24,6 @@ DWORD ReadDword(const wchar_t* path, const wchar_t* name, DWORD fallback) {
     return v;
 }
 
-
 TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     CRegistryStore settings;
     settings.SetPath(L"Software\\MORVEX\\Veilpane");
