@@ -8,6 +8,7 @@
 
 #include "framework/Handles.h"
 #include "framework/MessageLoop.h"
+#include "version.h"
 
 // The mirror's texts, flags and process list as one value, copied out under the mirror lock.
 struct MirrorSnapshot {
@@ -59,8 +60,8 @@ public:
     const wchar_t* m_pszRegistryKey = L"Software\\MORVEX\\Veilpane";
     const wchar_t* m_pszRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const wchar_t* m_pszProductName = L"Veilpane";
-    const wchar_t* m_pszVersion = L"3.1";
-    int m_nBuild = 290;
+    const wchar_t* m_pszVersion = VP_WIDEN(VP_VERSION_TEXT);
+    int m_nBuild = VP_VERSION_BUILD;
     const wchar_t* m_pszExeName = L"Veilpane.exe";
     wchar_t m_szSystemRoot[50] = {};
     const char* m_pszUpdateHost;
