@@ -1,12 +1,16 @@
-// The process entry: COM, common controls, the module, then the main thread's run step.
+// The process entry: the uninstaller's "/quit"; otherwise COM, common controls, the module, then the
+// main thread's run step.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "app/AppModule.h"
+#include "app/QuitRunningCopy.h"
 #include "app/Threads.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    // "/quit" only asks a running copy to end; it starts nothing of its own.
+    if (IsQuitArgument(commandLine)) ::ExitProcess(static_cast<UINT>(QuitRunningCopies(kQuitWaitMs)));
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);

@@ -112,6 +112,7 @@ void CMainFrame::OnCreate() {
     m_bTrayIconShown = 0;
     m_bHotkeyRegistered = 0;
     m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    m_uQuitRequest = ::RegisterWindowMessageW(kQuitRequestMessage);
     m_background.Reset(LoadPngBitmap(IDB_FRAME_BACKGROUND));
 
     const RECT none{0, 0, 0, 0};
@@ -430,6 +431,11 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     case WM_TIMER:
         if (wp != kUpdateTimerId) return false;
         ::PostThreadMessageW(g_Module.m_dwCheckThreadId, WM_CHECK_UPDATE, 0, 0);
+        result = 0;
+        return true;
+    }
+    if (m_uQuitRequest != 0 && msg == m_uQuitRequest) {  // the tray's Exit, without a confirmation
+        OnCommand(ID_TRAY_EXIT);
         result = 0;
         return true;
     }

@@ -40,6 +40,9 @@ class CMainFrame : public vp::CWindowImplBase,
                    public CSettingsOwner {
 public:
     static constexpr const wchar_t* kClassName = L"WTL_VeilpaneFrame";
+    // Registered message by which another process (Veilpane.exe /quit, run by the uninstaller) asks
+    // this copy to end as the tray menu's Exit does.
+    static constexpr const wchar_t* kQuitRequestMessage = L"Veilpane.QuitRequest";
     static constexpr UINT kTrayMenuId = IDR_MAINFRAME;
     static constexpr UINT kTrayIconId = IDR_MAINFRAME;
     static constexpr UINT_PTR kUpdateTimerId = 188;
@@ -115,6 +118,7 @@ private:
     vp::IconHandle m_smallIcon;
     HACCEL m_hAccel = nullptr;  // from the resources; freed with the module
     UINT m_uTaskbarCreated = 0;  // broadcast when the shell's taskbar (re)starts
+    UINT m_uQuitRequest = 0;     // kQuitRequestMessage
     CThemedTabBar m_tabBar;
     CNavPanelView m_navPanel;
     vp::BitmapHandle m_background;

@@ -1,0 +1,62 @@
+// "Veilpane.exe /quit", the uninstaller's way to end a running copy before its files go.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/QuitRunningCopy.h"
+#include "e2e/VeilpaneProcess.h"
+#include "settings/RegistryStore.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kKey[] = L"Software\\MORVEX\\Veilpane";
+
+DWORD RunQuit(const wchar_t* desktop) {
+    StartedProcess quit;
+    if (!StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\" /quit", quit, desktop)) return 99;
+    return WaitExit(quit, 40000);
+}
+
+TEST(QuitArgument, OnlyTheBareArgumentCounts) {
+    EXPECT_TRUE(IsQuitArgument(L"/quit"));
+    EXPECT_TRUE(IsQuitArgument(L"  /QUIT\t"));
+    EXPECT_FALSE(IsQuitArgument(nullptr));
+    EXPECT_FALSE(IsQuitArgument(L""));
+    EXPECT_FALSE(IsQuitArgument(L"/quitter"));
+    EXPECT_FALSE(IsQuitArgument(L"/quit now"));
+    EXPECT_FALSE(IsQuitArgument(L"x /quit"));
+}
+
+TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
+    DeleteKeyTree(kKey);
+    CRegistryStore settings;
+    settings.SetPath(kKey);
+    settings.WriteDword(L"SW_WHEEL", 1);
+    settings.WriteDword(L"QUIT_NOCONFIRM", 0);  // the Quit button would ask; "/quit" never does
+
+    VeilpaneProcess app;
+    ASSERT_TRUE(app.Start());
+    ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
+    ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(L"WTL_VeilpaneFrame", nullptr) != nullptr; }, 30000));
+
+    // Started on the other desktop, where the frame is not among the top-level windows.
+    DeleteKeyTree(kKey);
+    EXPECT_EQ(0u, RunQuit(L"vpdesk"));
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(5000, &code));
+    // The tray's Exit saved every setting on the way out.
+    DWORD wheel = 9;
+    settings.SetPath(kKey);
+    EXPECT_EQ(ERROR_SUCCESS, settings.ReadDword(L"SW_WHEEL", &wheel));
+    EXPECT_EQ(1u, wheel);
+    app.KillChildren(L"explorer.exe");
+
+    const ULONGLONG before = ::GetTickCount64();
+    EXPECT_EQ(0u, RunQuit(nullptr));
+    EXPECT_LT(::GetTickCount64() - before, 10000u);
+}
+
+}  // namespace
