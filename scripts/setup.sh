@@ -10,7 +10,7 @@ export DEBIAN_FRONTEND=noninteractive
 # (fonts-wine) and falls back on the Liberation and DejaVu faces; the X libraries are the ones its
 # display driver loads.
 PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils googletest dpkg-dev fp-utils python3
+          xdotool x11-utils googletest dpkg-dev fp-utils python3 wixl zip
           fonts-wine fonts-liberation fonts-dejavu-core fontconfig
           libxrender1 libxrandr2 libxinerama1 libxcursor1 libxi6 libxfixes3 libxcomposite1 libxxf86vm1)
 

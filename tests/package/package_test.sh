@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Builds the packages from the program in bin/ and puts the installer package through what a person
+# or a fleet tool does with it under Wine: a silent install, a run of what it installed, a repair,
+# silent removals with and without the settings. Usage: package_test.sh SOURCE_DIR BUILD_DIR
+set -euo pipefail
+ROOT="$1"
+BUILD="$2"
+WINE="${WINELOADER:-wine}"
+OUT="$BUILD/package_test"
+SETTINGS='HKCU\Software\MORVEX\Veilpane'
+RUN='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+
+LOG="$OUT/wine.log"
+rm -rf "$OUT"
+mkdir -p "$OUT"
+
+fail() { echo "FAILED: $*" >&2; tail -n 20 "$LOG" >&2; exit 1; }
+step() { echo "-- $*"; }
+# Every Windows program's output goes to the log: a process that outlives the test (the shell the
+# program starts on its desktop, Wine's own services) must not hold the test runner's output open.
+w() { "$WINE" "$@" </dev/null >>"$LOG" 2>&1; }
+win() { "$WINE" "$@" </dev/null 2>>"$LOG" | tr -d '\r'; }
+has_key() { w reg query "$1"; }
+has_value() { w reg query "$1" /v "$2"; }
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+    local deadline=$((SECONDS + $1)); shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.5
+    done
+}
+listed() { win uninstaller --list | grep -q '|||Veilpane$'; }
+msi() {  # msi ARGS...: msiexec with its exit code checked
+    local rc=0
+    w msiexec "$@" || rc=$?
+    [ $rc = 0 ] || fail "msiexec $* ended with $rc"
+}
+
+# The settings key of this prefix is put back as it was, whatever happens.
+BACKUP="$OUT/settings-before.reg"
+had_settings=0
+if has_key "$SETTINGS"; then
+    had_settings=1
+    w reg export "$SETTINGS" "$(win winepath -w "$BACKUP")" /y
+fi
+APP_PID=""
+# The shell the program started on its desktop stays when the program ends; it goes with the test.
+end_shells() {
+    local p
+    for p in $(pgrep -f '^C:\\windows\\explorer\.exe$'); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && kill "$p" 2>/dev/null
+    done
+    return 0
+}
+restore() {
+    [ -z "$APP_PID" ] || kill "$APP_PID" 2>/dev/null || true
+    end_shells
+    w reg delete "$RUN" /v Veilpane /f || true
+    w reg delete "$SETTINGS" /f || true
+    if [ $had_settings = 1 ]; then w reg import "$(win winepath -w "$BACKUP")" || true; fi
+}
+trap restore EXIT
+
+step "build the packages"
+VP_BUILD_DIR="$BUILD" bash "$ROOT/scripts/package.sh" --prebuilt "$OUT/dist"
+MSI="$(ls "$OUT"/dist/Veilpane-*.msi)"
+ZIP="$(ls "$OUT"/dist/Veilpane-*-portable.zip)"
+[ -f "$OUT/dist/Veilpane.exe.debug" ] || fail "no Veilpane.exe.debug"
+MSI_WIN="$(win winepath -w "$MSI")"
+[ "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "NOTICE.txt README.txt Veilpane.chm Veilpane.exe " ] ||
+    fail "portable zip holds: $(unzip -Z1 "$ZIP" | tr '\n' ' ')"
+unzip -p "$ZIP" NOTICE.txt | grep -q "PCRE2 LICENCE" || fail "NOTICE.txt lacks PCRE2's licence"
+unzip -q -o "$ZIP" Veilpane.exe -d "$OUT/portable"
+
+INSTALL_WIN="$(win cmd /c echo %LOCALAPPDATA%)\\Programs\\Veilpane"
+INSTALL="$(win winepath -u "$INSTALL_WIN")"
+SHORTCUT="$(win winepath -u "$(win cmd /c echo %APPDATA%)\\Microsoft\\Windows\\Start Menu\\Programs\\Veilpane.lnk")"
+listed && fail "Veilpane is installed before the test"
+w reg delete "$SETTINGS" /f || true
+
+step "silent install"
+msi /i "$MSI_WIN" /qn
+for f in Veilpane.exe Veilpane.chm NOTICE.txt; do [ -f "$INSTALL/$f" ] || fail "$f not installed"; done
+cmp -s "$INSTALL/Veilpane.exe" "$OUT/portable/Veilpane.exe" || fail "installed Veilpane.exe differs from the portable one"
+[ -f "$SHORTCUT" ] || fail "no Start-menu shortcut"
+strings -a "$SHORTCUT" | grep -qF 'AppData\Local\Programs\Veilpane\Veilpane.exe' || fail "the shortcut points elsewhere"
+listed || fail "not in the installed-programs list"
+
+# start_installed: runs the installed program and waits until its settings window has shown (on a
+# first start it marks that in the settings).
+start_installed() {
+    "$WINE" "$INSTALL_WIN\\Veilpane.exe" </dev/null >>"$LOG" 2>&1 &
+    APP_PID=$!
+    wait_for 60 has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the installed Veilpane.exe did not start"
+}
+ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
+
+step "the installed program starts and quits"
+w "$INSTALL_WIN\\Veilpane.exe" /quit || fail "/quit with no copy running did not succeed"
+start_installed
+w "$INSTALL_WIN\\Veilpane.exe" /quit || fail "/quit did not succeed"
+wait_for 10 ended || fail "Veilpane still runs after /quit"
+APP_PID=""
+
+step "install again: a repair"
+msi /i "$MSI_WIN" /qn
+[ -f "$INSTALL/Veilpane.exe" ] || fail "Veilpane.exe gone after the repair"
+
+step "silent uninstall while the program runs"
+w reg delete "$SETTINGS" /v SS_FIRST_SHOWN /f
+start_installed
+w reg add "$RUN" /v Veilpane /d "\"$INSTALL_WIN\\Veilpane.exe\"" /f
+msi /x "$MSI_WIN" /qn
+wait_for 10 ended || fail "Veilpane still runs after the uninstall"
+APP_PID=""
+[ ! -e "$INSTALL" ] || fail "left behind: $(ls -A "$INSTALL" | tr '\n' ' ')"
+[ ! -e "$SHORTCUT" ] || fail "the shortcut is left behind"
+listed && fail "still in the installed-programs list"
+has_value "$RUN" Veilpane && fail "the Run value is left behind"
+has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the settings went with the program"
+
+step "silent uninstall with REMOVESETTINGS=1"
+msi /i "$MSI_WIN" /qn
+msi /x "$MSI_WIN" /qn REMOVESETTINGS=1
+[ ! -e "$INSTALL" ] || fail "files left behind"
+has_key "$SETTINGS" && fail "the settings are left behind"
+listed && fail "still in the installed-programs list"
+echo "package test: ok"
