@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the packages from the program in bin/ and puts the installer package through what a person
-# or a fleet tool does with it under Wine: a silent install, a run of what it installed, a repair,
-# silent removals with and without the settings. Usage: package_test.sh SOURCE_DIR BUILD_DIR
+# or a fleet tool does with it under Wine: a silent install, a run of what it installed, a repair, a
+# silent removal while the program runs, an upgrade to a newer package, and a removal with the
+# settings. Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 ROOT="$1"
 BUILD="$2"
@@ -55,6 +56,10 @@ end_shells() {
 }
 restore() {
     [ -z "$APP_PID" ] || kill "$APP_PID" 2>/dev/null || true
+    local code
+    for code in $(win uninstaller --list | sed -n 's/^\({[^}]*}\)|||Veilpane$/\1/p'); do
+        w msiexec /x "$code" /qn || true
+    done
     end_shells
     w reg delete "$RUN" /v Veilpane /f || true
     w reg delete "$SETTINGS" /f || true
@@ -120,9 +125,23 @@ listed && fail "still in the installed-programs list"
 has_value "$RUN" Veilpane && fail "the Run value is left behind"
 has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the settings went with the program"
 
-step "silent uninstall with REMOVESETTINGS=1"
+step "a newer package replaces this one"
 msi /i "$MSI_WIN" /qn
-msi /x "$MSI_WIN" /qn REMOVESETTINGS=1
+first="$(win uninstaller --list | grep '|||Veilpane$')"
+mkdir -p "$OUT/newer"
+unzip -q -o "$ZIP" -d "$OUT/newer"
+cp "$ROOT/resources/art/veilpane.ico" "$OUT/newer/"
+version="$(basename "$MSI" .msi)"; version="${version#Veilpane-}"
+(cd "$OUT/newer" && wixl --arch x64 --define Version="${version%.*}.$((${version##*.} + 1))" \
+    --output newer.msi "$ROOT/packaging/Veilpane.wxs")
+NEWER_WIN="$(win winepath -w "$OUT/newer/newer.msi")"
+msi /i "$NEWER_WIN" /qn
+entries="$(win uninstaller --list | grep '|||Veilpane$')"
+[ "$(echo "$entries" | wc -l)" = 1 ] && [ "$entries" != "$first" ] || fail "after the upgrade the list holds: $entries"
+[ -f "$INSTALL/Veilpane.exe" ] || fail "Veilpane.exe gone after the upgrade"
+
+step "silent uninstall with REMOVESETTINGS=1"
+msi /x "$NEWER_WIN" /qn REMOVESETTINGS=1
 [ ! -e "$INSTALL" ] || fail "files left behind"
 has_key "$SETTINGS" && fail "the settings are left behind"
 listed && fail "still in the installed-programs list"
