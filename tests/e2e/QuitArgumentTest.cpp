@@ -40,7 +40,7 @@ TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
     VeilpaneProcess app;
     ASSERT_TRUE(app.Start());
     ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
-    ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(L"WTL_VeilpaneFrame", nullptr) != nullptr; }, 30000));
+    ASSERT_NE(nullptr, app.WaitFrameReady(30000));
 
     // Started on the other desktop, where the frame is not among the top-level windows.
     DeleteKeyTree(kKey);
