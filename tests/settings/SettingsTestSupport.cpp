@@ -149,7 +149,9 @@ void HintWatcher::Run() {
                 m_texts.emplace_back(text);
             }
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-            ::Sleep(200);  // let the box go before looking again
+            // The same box is read once: look again only once it is gone.
+            Poll([box] { return !::IsWindow(box); }, 10000);
+            box = nullptr;
         }
         ::Sleep(20);
     }
