@@ -121,43 +121,39 @@ void WaitAll(const std::vector<HANDLE>& handles, DWORD timeoutMs) noexcept {
 }
 
 // Waits until none of the windows exists any more, or timeoutMs passed. A window has nothing to
-// wait on, so this looks every millisecond; the processes of the windows are waited on meanwhile,
-// so a program that ends after WM_CLOSE ends the wait at once.
+// wait on, so this looks every millisecond, and asks only as far as the first window still there:
+// a stream of questions would slow the very programs that are closing. The processes of the
+// windows are waited on meanwhile, so a program that ends after WM_CLOSE ends the wait at once.
 void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
     FineTimer fine;
     std::vector<KernelHandle> owners;
     std::vector<HANDLE> waits;
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindow(w); }),
-                      windows.end());
-        const ULONGLONG now = ::GetTickCount64();
-        if (windows.empty() || now >= deadline) return;
-        if (owners.empty()) {
-            for (HWND w : windows) {
-                DWORD processId = 0;
-                ::GetWindowThreadProcessId(w, &processId);
-                KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-                if (owner && waits.size() < MAXIMUM_WAIT_OBJECTS) {
-                    waits.push_back(owner.Get());
-                    owners.push_back(std::move(owner));
-                }
-            }
-        }
-        // An owner that ended drops out, or the wait would return at once from then on.
-        for (size_t i = 0; i < waits.size();) {
-            if (::WaitForSingleObject(waits[i], 0) == WAIT_OBJECT_0) {
-                waits.erase(waits.begin() + static_cast<std::ptrdiff_t>(i));
-            } else {
-                ++i;
-            }
-        }
-        if (waits.empty()) {
-            ::Sleep(1);
-        } else {
-            ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, 1);
+    for (HWND w : windows) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(w, &processId);
+        if (waits.size() == MAXIMUM_WAIT_OBJECTS) break;
+        KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+        if (owner) {
+            waits.push_back(owner.Get());
+            owners.push_back(std::move(owner));
         }
     }
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    size_t gone = 0;  // windows[0, gone) are known to be gone
+    for (;;) {
+        while (gone < windows.size() && !::IsWindow(windows[gone])) ++gone;
+        if (gone == windows.size() || ::GetTickCount64() >= deadline) break;
+        if (waits.empty()) {
+            ::Sleep(1);
+            continue;
+        }
+        const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, 1);
+        // An owner that ended drops out, or the wait would return at once from then on.
+        if (r >= WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + waits.size()) waits.erase(waits.begin() + (r - WAIT_OBJECT_0));
+    }
+    windows.erase(windows.begin(), windows.begin() + static_cast<std::ptrdiff_t>(gone));
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindow(w); }),
+                  windows.end());
 }
 
 // Asks every top-level window of each open process to close, waits once for them all and ends
