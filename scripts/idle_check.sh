@@ -16,8 +16,9 @@ export VP_IDLE_SECONDS="${1:-60}" VP_WINE="$WINE" VP_BIN="$BUILD/bin"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     policy() { "$VP_WINE" reg query "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System" /v DisableTaskMgr 2>/dev/null | grep -o "0x[0-9]*"; }
     "$VP_WINE" "$VP_BIN/Veilpane.exe" &
+    pid=$!   # Wine becomes the program in the same process
     sleep 20
-    pid=$(pgrep -x Veilpane.exe | head -n1)
+    echo "Veilpane.exe: process $pid ($(cat /proc/$pid/comm)), $(ls /proc/$pid/task | wc -l) threads"
     for round in 1 2; do
         "$VP_WINE" "$VP_BIN/inject_input.exe" middle; sleep 4
         echo "switch to vpdesk: Task Manager policy $(policy)"
