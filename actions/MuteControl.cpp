@@ -2,41 +2,19 @@
 // volume of Core Audio on 6 and later. Nothing here ever unmutes.
 #include "actions/MuteControl.h"
 
-#include <endpointvolume.h>
-#include <mmdeviceapi.h>
-
 #include "actions/SystemActions.h"
 #include "framework/Notice.h"
+#include "actions/WarmActions.h"
 
 namespace {
 
-// Spelled out here so the program does not depend on which import library carries them.
-constexpr CLSID kClsidMMDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
-constexpr IID kIidMMDeviceEnumerator = {0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
-constexpr IID kIidAudioEndpointVolume = {0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
-
 constexpr DWORD kNoSourceLine = 0xFFFFFFFF;
-
-// Releases a COM interface when the scope ends.
-template <class T>
-struct ComPtr {
-    T* p = nullptr;
-    ~ComPtr() { if (p) p->Release(); }
-    void** Put() { return reinterpret_cast<void**>(&p); }
-};
 
 void MuteEndpoint(BOOL value) {
     if (FAILED(::CoInitialize(nullptr))) return;
     {
-        ComPtr<IMMDeviceEnumerator> enumerator;
-        ComPtr<IMMDevice> device;
-        ComPtr<IAudioEndpointVolume> volume;
-        if (SUCCEEDED(::CoCreateInstance(kClsidMMDeviceEnumerator, nullptr, CLSCTX_ALL, kIidMMDeviceEnumerator,
-                                         enumerator.Put())) &&
-            SUCCEEDED(enumerator.p->GetDefaultAudioEndpoint(eRender, eMultimedia, &device.p)) &&
-            SUCCEEDED(device.p->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.Put()))) {
-            volume.p->SetMute(value, nullptr);
-        }
+        CEndpointMute endpoint;
+        endpoint.SetMute(value);
     }  // every interface is released before the apartment is left
     ::CoUninitialize();
 }

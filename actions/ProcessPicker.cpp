@@ -9,8 +9,22 @@
 
 namespace vp {
 
+namespace {
+
+// Ending one of these ends or breaks the user's session: sign-in, services, the window manager,
+// fonts, the shell's host and text input.
+constexpr const wchar_t* kEssentialNames[] = {
+    L"csrss.exe",  L"smss.exe", L"wininit.exe",     L"winlogon.exe", L"services.exe", L"lsass.exe",
+    L"dwm.exe",    L"fontdrvhost.exe", L"sihost.exe", L"svchost.exe",  L"ctfmon.exe",
+};
+
+}  // namespace
+
 bool IsExemptProcessName(const wchar_t* exeName) noexcept {
     if (!exeName) return true;
+    for (const wchar_t* essential : kEssentialNames) {
+        if (_wcsicmp(exeName, essential) == 0) return true;
+    }
     return _wcsicmp(exeName, L"[System Process]") == 0 || _wcsicmp(exeName, L"system") == 0 ||
            _wcsicmp(exeName, g_Module.m_pszExeName) == 0;
 }

@@ -8,7 +8,8 @@
 namespace vp {
 
 // The executables no process action ever ends and the picker never offers: the system's own two
-// entries and this program. Compared without regard to case, whole name only.
+// entries, the processes a session cannot run without, and this program. Compared without regard
+// to case, whole name only.
 bool IsExemptProcessName(const wchar_t* exeName) noexcept;
 
 // Adds exeName to list unless it is exempt or an equal name (ignoring case) is there already, so

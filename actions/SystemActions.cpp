@@ -1,20 +1,14 @@
 #include "actions/SystemActions.h"
 
 #include <shlobj.h>
-#include <urlhist.h>
 
+#include "actions/WarmActions.h"
 #include "framework/Text.h"
 
 CSystemActions g_SystemActions;
 
 namespace {
-constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 constexpr wchar_t kJumpListFolder[] = L"Microsoft\\Windows\\Recent\\AutomaticDestinations";
-
-// Spelled out here so the program does not depend on which import library carries them.
-constexpr CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
-constexpr IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 }  // namespace
 
 void CSystemActions::GetOsMajorVersion() {
@@ -35,24 +29,18 @@ void CSystemActions::TurnMonitorOff() {
 
 void CSystemActions::ClearBrowsingHistory() {
     ::CoInitialize(nullptr);
-    IUrlHistoryStg2* history = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER, kIidUrlHistoryStg2,
-                                     reinterpret_cast<void**>(&history))) && history) {
-        history->ClearHistory();
-        history->Release();
-    }
+    {
+        CHistoryStore history;
+        history.Clear();
+    }  // released before the apartment is left
     ::CoUninitialize();
 }
 
 void CSystemActions::ClearTypedUrls() {
     vp::LockGuard lock(m_csStore);
-    m_store.SetPath(kTypedUrlsKey);
-    // Stops at the first number that has no value; the values are numbered without gaps.
-    for (unsigned n = 1;; ++n) {
-        wchar_t name[16];
-        vp::FormatText(name, L"url%u", n);
-        if (m_store.DeleteValue(name) != ERROR_SUCCESS) break;
-    }
+    m_store.SetPath(kTypedUrlsKeyPath);
+    vp::RegKeyHandle key;
+    if (m_store.OpenForWrite(key.Put()) == ERROR_SUCCESS) DeleteTypedUrls(key.Get());
 }
 
 void CSystemActions::ClearRecentDocuments() {
@@ -80,7 +68,7 @@ void CSystemActions::ClearRecentDocuments() {
 
 void CSystemActions::SetTaskManagerDisabled(DWORD value) {
     vp::LockGuard lock(m_csStore);
-    m_store.SetPath(kPolicyKey);
+    m_store.SetPath(kTaskManagerPolicyKeyPath);
     m_store.WriteDword(L"DisableTaskMgr", value);
 }
 

@@ -4,6 +4,7 @@
 // held for a whole set-path-then-operate or compile-then-extract unit.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,14 @@ public:
     void SetMute(BOOL value);
 
     // ---- windows and processes -----------------------------------------------------------------
+    // Only visible windows of other programs, never a desktop shell; the windows share one wait and
+    // the ones still open have their processes ended together.
     void CloseWindowsByTitle(const wchar_t* title);
+    // Only processes still the ones listed, never the session's essential ones nor our shell.
     void TerminateProcesses(std::vector<std::wstring> names);
+    // The shell this program started on the virtual desktop, which no action closes or ends.
+    void SetOwnShell(DWORD processId) noexcept { m_dwOwnShellId.store(processId); }
+    DWORD OwnShellId() const noexcept { return m_dwOwnShellId.load(); }
 
     // ---- open a file and a web page on a desktop -----------------------------------------------
     void OpenFileOnDesktop(const wchar_t* path, const wchar_t* desktopName);
@@ -53,6 +60,7 @@ private:
     CRegexMatcher m_matcher;
     XPMuteControl m_mute;
     DWORD m_dwMajorVersion = 0;
+    std::atomic<DWORD> m_dwOwnShellId{0};
 
     vp::CriticalSection m_csStore;
     vp::CriticalSection m_csMatcher;

@@ -1,14 +1,21 @@
 // Closing windows whose title holds a text, and ending processes by executable name. Both run on
-// the hook thread and block it, so every wait here is bounded.
+// the hook thread and block it (closing windows before the screen flips), so every wait here is
+// bounded, and all windows and all processes share one wait instead of one each.
 #include "actions/WindowActions.h"
 
+#include <dwmapi.h>
+#include <mmsystem.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string>
+#include <utility>
 
 #include "actions/ProcessPicker.h"
 #include "actions/SystemActions.h"
 #include "framework/Handles.h"
+#include "framework/Text.h"
 
 namespace vp {
 
@@ -16,25 +23,63 @@ namespace {
 
 constexpr int kTitleUnits = 260;
 
-BOOL CALLBACK CloseMatchingWindow(HWND window, LPARAM lParam) noexcept {
-    const auto* title = reinterpret_cast<const wchar_t*>(lParam);
-    if (!window || !::IsWindow(window)) return TRUE;
-    // Our own windows are never closed: a boss key that closes itself would leave the user with
-    // no way back and no way to hide the next time.
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId == ::GetCurrentProcessId()) return TRUE;
+struct FindRequest {
+    const wchar_t* title;
+    DWORD ownShellId;
+    std::vector<HWND>* found;
+    // Executable names asked for so far, by process: one program often has several such windows.
+    std::vector<std::pair<DWORD, std::wstring>> names;
+};
+
+// The file name part of a full image path.
+const wchar_t* FileNamePart(const wchar_t* path) noexcept {
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
+bool ReadExeName(DWORD processId, wchar_t (&out)[MAX_PATH]) noexcept {
+    KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!process || !::QueryFullProcessImageNameW(process.Get(), 0, image, &size)) return false;
+    return CopyTextWhole(out, FileNamePart(image));
+}
+
+bool IsCloaked(HWND window) noexcept {
+    DWORD cloaked = 0;
+    // Systems before 8 do not know the attribute and fail the call: nothing is cloaked there.
+    return SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked != 0;
+}
+
+BOOL CALLBACK CollectWindowToClose(HWND window, LPARAM lParam) noexcept {
+    auto* request = reinterpret_cast<FindRequest*>(lParam);
+    // Cheapest first: most windows are hidden, and most of the rest do not carry the title.
+    if ((::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) == 0) return TRUE;
     wchar_t text[kTitleUnits] = {};
-    if (::GetWindowTextW(window, text, kTitleUnits) <= 0) return TRUE;
-    if (TitleMatches(text, title)) CloseWindowThenProcess(window);
+    if (::GetWindowTextW(window, text, kTitleUnits) <= 0 || !TitleMatches(text, request->title)) return TRUE;
+    WindowFacts facts;
+    facts.visible = true;
+    facts.cloaked = IsCloaked(window);
+    ::GetWindowThreadProcessId(window, &facts.processId);
+    auto known = std::find_if(request->names.begin(), request->names.end(),
+                              [&](const auto& entry) { return entry.first == facts.processId; });
+    if (known == request->names.end()) {
+        wchar_t exeName[MAX_PATH] = {};
+        // An empty name stands for one that could not be read.
+        request->names.emplace_back(facts.processId, ReadExeName(facts.processId, exeName) ? exeName : L"");
+        known = request->names.end() - 1;
+    }
+    if (!known->second.empty()) facts.exeName = known->second.c_str();
+    if (MayCloseWindow(facts, ::GetCurrentProcessId(), request->ownShellId)) request->found->push_back(window);
     return TRUE;
 }
 
 BOOL CALLBACK PostCloseToProcessWindow(HWND window, LPARAM lParam) noexcept {
+    const auto* ids = reinterpret_cast<const std::vector<DWORD>*>(lParam);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     // Posted, never sent, so a hung window cannot stall the hook thread.
-    if (processId == static_cast<DWORD>(lParam)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (std::find(ids->begin(), ids->end(), processId) != ids->end()) ::PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
@@ -44,13 +89,89 @@ BOOL CALLBACK PostCloseOnDesktop(LPWSTR name, LPARAM lParam) noexcept {
     return TRUE;
 }
 
-// Every top-level window of the process, on whichever desktop of our window station it lives: the
-// process actions run after the switch, from the virtual desktop, while the programs to end
-// usually have their windows on the original one.
-void PostCloseToProcessWindows(DWORD processId) noexcept {
-    if (!::EnumDesktopsW(::GetProcessWindowStation(), PostCloseOnDesktop, static_cast<LPARAM>(processId))) {
-        ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(processId));
+// Every top-level window of the processes, on whichever desktop of our window station it lives:
+// the process actions run after the switch, from the virtual desktop, while the programs to end
+// usually have their windows on the original one. One pass over the windows for all of them.
+void PostCloseToProcessWindows(const std::vector<DWORD>& processIds) noexcept {
+    const LPARAM ids = reinterpret_cast<LPARAM>(&processIds);
+    if (!::EnumDesktopsW(::GetProcessWindowStation(), PostCloseOnDesktop, ids)) {
+        ::EnumWindows(PostCloseToProcessWindow, ids);
     }
+}
+
+// Waits in steps of one millisecond finer than the default timer gives, for the length of a wait.
+class FineTimer {
+public:
+    FineTimer() noexcept { ::timeBeginPeriod(1); }
+    ~FineTimer() { ::timeEndPeriod(1); }
+    FineTimer(const FineTimer&) = delete;
+    FineTimer& operator=(const FineTimer&) = delete;
+};
+
+// Waits until every handle is signalled or timeoutMs passed; WaitForMultipleObjects takes at most
+// MAXIMUM_WAIT_OBJECTS at a time, so larger sets are waited for in groups against one deadline.
+void WaitAll(const std::vector<HANDLE>& handles, DWORD timeoutMs) noexcept {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (size_t at = 0; at < handles.size(); at += MAXIMUM_WAIT_OBJECTS) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const DWORD count = static_cast<DWORD>(std::min<size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - at));
+        ::WaitForMultipleObjects(count, handles.data() + at, TRUE, left);
+    }
+}
+
+// Waits until none of the windows exists any more, or timeoutMs passed. A window has nothing to
+// wait on, so this looks every millisecond, and asks only as far as the first window still there:
+// a stream of questions would slow the very programs that are closing. The processes of the
+// windows are waited on meanwhile, so a program that ends after WM_CLOSE ends the wait at once.
+void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
+    FineTimer fine;
+    std::vector<KernelHandle> owners;
+    std::vector<HANDLE> waits;
+    for (HWND w : windows) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(w, &processId);
+        if (waits.size() == MAXIMUM_WAIT_OBJECTS) break;
+        KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+        if (owner) {
+            waits.push_back(owner.Get());
+            owners.push_back(std::move(owner));
+        }
+    }
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    size_t gone = 0;  // windows[0, gone) are known to be gone
+    for (;;) {
+        while (gone < windows.size() && !::IsWindow(windows[gone])) ++gone;
+        if (gone == windows.size() || ::GetTickCount64() >= deadline) break;
+        if (waits.empty()) {
+            ::Sleep(1);
+            continue;
+        }
+        const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE, 1);
+        // An owner that ended drops out, or the wait would return at once from then on.
+        if (r >= WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + waits.size()) waits.erase(waits.begin() + (r - WAIT_OBJECT_0));
+    }
+    windows.erase(windows.begin(), windows.begin() + static_cast<std::ptrdiff_t>(gone));
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindow(w); }),
+                  windows.end());
+}
+
+// Asks every top-level window of each open process to close, waits once for them all and ends
+// the ones still running. Returns how many were terminated.
+size_t EndTogether(std::vector<KernelHandle>& processes, const std::vector<DWORD>& ids, DWORD timeoutMs) noexcept {
+    if (processes.empty()) return 0;
+    PostCloseToProcessWindows(ids);
+    std::vector<HANDLE> handles;
+    for (const KernelHandle& p : processes) handles.push_back(p.Get());
+    {
+        FineTimer fine;
+        WaitAll(handles, timeoutMs);
+    }
+    size_t terminated = 0;
+    for (HANDLE h : handles) {
+        if (::WaitForSingleObject(h, 0) != WAIT_OBJECT_0 && ::TerminateProcess(h, 0)) ++terminated;
+    }
+    return terminated;
 }
 
 }  // namespace
@@ -60,50 +181,127 @@ bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept {
     return std::wcsstr(windowText, title) != nullptr;
 }
 
-int CloseWindowThenProcess(HWND window) noexcept {
-    // Posted, never sent, so a hung window cannot stall the switch.
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    ::Sleep(kWindowCloseWaitMs);
-    if (::IsWindow(window)) {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(window, &processId);
-        if (processId != 0) CloseOrTerminateProcess(processId, kProcessExitWaitMs);
-    }
-    return 1;
+bool IsDesktopShellName(const wchar_t* exeName) noexcept { return exeName && _wcsicmp(exeName, L"explorer.exe") == 0; }
+
+bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShellId) noexcept {
+    if (!window.visible || window.cloaked) return false;
+    // Our own windows are never closed: a boss key that closes itself would leave the user with no
+    // way back and no way to hide the next time.
+    if (window.processId == 0 || window.processId == ownProcessId) return false;
+    if (ownShellId != 0 && window.processId == ownShellId) return false;
+    return !IsDesktopShellName(window.exeName);
 }
 
-int CloseOrTerminateProcess(DWORD processId, DWORD timeoutMs) noexcept {
-    if (processId == ::GetCurrentProcessId()) return 0;
-    KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
-    if (!process) return 0;
-    PostCloseToProcessWindows(processId);
-    if (::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) return 1;
-    return ::TerminateProcess(process.Get(), 0) ? 2 : 0;
+std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId) {
+    std::vector<HWND> found;
+    if (!title || title[0] == L'\0') return found;
+    // Top-level windows only: message-only windows are not enumerated, and child windows are part
+    // of the window they sit in.
+    FindRequest request{title, ownShellId, &found, {}};
+    ::EnumWindows(CollectWindowToClose, reinterpret_cast<LPARAM>(&request));
+    return found;
+}
+
+size_t CloseWindowsTogether(const std::vector<HWND>& windows) {
+    if (windows.empty()) return 0;
+    // Posted, never sent, so a hung window cannot stall the switch.
+    for (HWND w : windows) ::PostMessageW(w, WM_CLOSE, 0, 0);
+    std::vector<HWND> open = windows;
+    WaitWindowsGone(open, kWindowCloseWaitMs);
+
+    std::vector<KernelHandle> processes;
+    std::vector<DWORD> ids;
+    for (HWND w : open) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(w, &processId);
+        if (processId == 0 || std::find(ids.begin(), ids.end(), processId) != ids.end()) continue;
+        KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+        // The window still there and still its own: the id names that process, and the handle
+        // keeps it named so until the end.
+        DWORD stillOwner = 0;
+        if (!process || !::IsWindow(w) || (::GetWindowThreadProcessId(w, &stillOwner), stillOwner != processId)) continue;
+        processes.push_back(std::move(process));
+        ids.push_back(processId);
+    }
+    EndTogether(processes, ids, kProcessExitWaitMs);
+    return processes.size();
+}
+
+bool SameProcess(const ProcessIdentity& listed, const ProcessIdentity& live) noexcept {
+    return listed.processId == live.processId && _wcsicmp(listed.exeName, live.exeName) == 0 &&
+           ::CompareFileTime(&listed.created, &live.created) == 0;
+}
+
+bool ReadProcessIdentity(HANDLE process, DWORD processId, ProcessIdentity& out) noexcept {
+    out = ProcessIdentity{};
+    out.processId = processId;
+    FILETIME exited, kernel, user;
+    wchar_t image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    return ::GetProcessTimes(process, &out.created, &exited, &kernel, &user) &&
+           ::QueryFullProcessImageNameW(process, 0, image, &size) && CopyTextWhole(out.exeName, FileNamePart(image));
+}
+
+size_t CloseOrTerminateProcesses(const std::vector<ProcessIdentity>& listed, DWORD ownShellId, DWORD timeoutMs) {
+    std::vector<KernelHandle> processes;
+    std::vector<DWORD> ids;
+    const DWORD self = ::GetCurrentProcessId();
+    for (const ProcessIdentity& entry : listed) {
+        const DWORD id = entry.processId;
+        if (id == 0 || id == self || (ownShellId != 0 && id == ownShellId) || IsExemptProcessName(entry.exeName) ||
+            std::find(ids.begin(), ids.end(), id) != ids.end()) {
+            continue;
+        }
+        KernelHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+        ProcessIdentity live;
+        // Checked on the open handle, which keeps the process from going and its id from being reused.
+        if (!process || !ReadProcessIdentity(process.Get(), id, live) || !SameProcess(entry, live)) continue;
+        processes.push_back(std::move(process));
+        ids.push_back(id);
+    }
+    return EndTogether(processes, ids, timeoutMs);
+}
+
+std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& names, DWORD ownShellId) {
+    std::vector<ProcessIdentity> listed;
+    if (names.empty()) return listed;
+    FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return listed;
+    FILETIME taken;  // every process in the snapshot was made before this
+    ::GetSystemTimeAsFileTime(&taken);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!::Process32FirstW(snapshot.Get(), &entry)) return listed;
+    const DWORD self = ::GetCurrentProcessId();
+    do {
+        // The exempt names, this process under whatever name it was started, and our shell.
+        if (IsExemptProcessName(entry.szExeFile) || entry.th32ProcessID == self || entry.th32ProcessID == ownShellId) {
+            continue;
+        }
+        const bool named = std::any_of(names.begin(), names.end(), [&](const std::wstring& name) {
+            return _wcsicmp(entry.szExeFile, name.c_str()) == 0;
+        });
+        if (!named) continue;
+        ProcessIdentity identity;
+        identity.processId = entry.th32ProcessID;
+        if (!CopyTextWhole(identity.exeName, entry.szExeFile)) continue;
+        KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        FILETIME exited, kernel, user;
+        if (!process || !::GetProcessTimes(process.Get(), &identity.created, &exited, &kernel, &user)) continue;
+        // Made after the snapshot: the id was freed and taken again in between.
+        if (::CompareFileTime(&identity.created, &taken) > 0) continue;
+        listed.push_back(identity);
+    } while (::Process32NextW(snapshot.Get(), &entry));
+    return listed;
 }
 
 }  // namespace vp
 
 void CSystemActions::CloseWindowsByTitle(const wchar_t* title) {
-    if (!title || title[0] == L'\0') return;
-    ::EnumWindows(vp::CloseMatchingWindow, reinterpret_cast<LPARAM>(title));
+    vp::CloseWindowsTogether(vp::FindWindowsToClose(title, OwnShellId()));
 }
 
 void CSystemActions::TerminateProcesses(std::vector<std::wstring> names) {
-    if (names.empty()) return;
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!::Process32FirstW(snapshot.Get(), &entry)) return;
-    const DWORD self = ::GetCurrentProcessId();
-    do {
-        // The exempt names, and this process under whatever name it was started.
-        if (vp::IsExemptProcessName(entry.szExeFile) || entry.th32ProcessID == self) continue;
-        // Every equal entry counts: a name listed twice handles the process twice.
-        for (const std::wstring& name : names) {
-            if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) {
-                vp::CloseOrTerminateProcess(entry.th32ProcessID, vp::kProcessExitWaitMs);
-            }
-        }
-    } while (::Process32NextW(snapshot.Get(), &entry));
+    vp::CloseOrTerminateProcesses(vp::ListProcesses(names, OwnShellId()), OwnShellId(), vp::kProcessExitWaitMs);
 }

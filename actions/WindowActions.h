@@ -3,22 +3,63 @@
 // tests and to the process picker's neighbours.
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace vp {
 
-constexpr DWORD kWindowCloseWaitMs = 300;   // a window gets this long to go after WM_CLOSE
-constexpr DWORD kProcessExitWaitMs = 500;   // a process gets this long after its windows were asked
+constexpr DWORD kWindowCloseWaitMs = 300;   // the windows together get this long to go after WM_CLOSE
+constexpr DWORD kProcessExitWaitMs = 500;   // the processes together get this long after their windows were asked
 
 // Whether a window text names a window to close: the configured text appears in it, exactly as
 // written (case-sensitive). An empty text matches nothing.
 bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept;
 
-// Asks the window to close, gives it kWindowCloseWaitMs and, if it is still there, closes or ends
-// its process. Always returns 1.
-int CloseWindowThenProcess(HWND window) noexcept;
+// A desktop shell, which no window or process action ever closes or ends: the user would lose the
+// taskbar and the way around their desktop.
+bool IsDesktopShellName(const wchar_t* exeName) noexcept;
 
-// Posts WM_CLOSE to every top-level window of the process on any desktop of the window station, waits up to timeoutMs for it to end and
-// terminates it with exit code 0 otherwise. Returns 0 when it could not be opened or terminated, 1
-// when it exited by itself, 2 when it was terminated. This program's own process is never touched.
-int CloseOrTerminateProcess(DWORD processId, DWORD timeoutMs) noexcept;
+// What the close action knows of a top-level window whose text matched.
+struct WindowFacts {
+    bool visible = false;        // WS_VISIBLE
+    bool cloaked = false;        // shown by the window manager as not there
+    DWORD processId = 0;
+    const wchar_t* exeName = nullptr;   // null when the process could not be asked
+};
+// Only what the user can see, of another program, and never a shell: a text that happens to be in
+// the title of some program's hidden helper window must not end that program.
+bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShellId) noexcept;
+
+// The visible top-level windows whose title holds title and that MayCloseWindow allows.
+std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId);
+
+// Posts WM_CLOSE to every window, waits once until all are gone or kWindowCloseWaitMs passed, then
+// escalates the processes of the windows still open together (as CloseOrTerminateProcesses with
+// kProcessExitWaitMs). Returns how many processes had to be escalated.
+size_t CloseWindowsTogether(const std::vector<HWND>& windows);
+
+// A process as it was listed: its id, executable name and creation time.
+struct ProcessIdentity {
+    DWORD processId = 0;
+    wchar_t exeName[MAX_PATH] = {};
+    FILETIME created{};
+};
+// Whether live names the same process as listed: same id, same executable name (ignoring case) and
+// the same creation time. An id freed by a process that ended can name a new one soon after.
+bool SameProcess(const ProcessIdentity& listed, const ProcessIdentity& live) noexcept;
+// The identity of an open process (it needs PROCESS_QUERY_LIMITED_INFORMATION); false when it
+// cannot be read.
+bool ReadProcessIdentity(HANDLE process, DWORD processId, ProcessIdentity& out) noexcept;
+
+// Opens each listed process that is still the same process, posts WM_CLOSE to its top-level
+// windows on every desktop of the window station, waits once up to timeoutMs for all of them to
+// end and terminates (exit code 0) the ones still running. This program's own process and the
+// shell it started are never touched. Returns how many were terminated.
+size_t CloseOrTerminateProcesses(const std::vector<ProcessIdentity>& listed, DWORD ownShellId, DWORD timeoutMs);
+
+// The running processes whose executable name equals one of names (ignoring case), except the
+// exempt names, this process and the shell it started; each with its creation time, read right
+// after the snapshot (a process made after the snapshot is not listed).
+std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& names, DWORD ownShellId);
 
 }  // namespace vp

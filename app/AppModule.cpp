@@ -1,6 +1,7 @@
 #include "app/AppModule.h"
 
 #include "app/Endpoints.h"
+#include "app/ThreadMessages.h"
 #include "framework/Text.h"
 
 // Constructed before the process entry runs, so every thread finds the constants in place.
@@ -63,6 +64,10 @@ std::vector<std::wstring> CMyAppModule::CopyProcessNames() const {
 void CMyAppModule::SetProcessNames(std::vector<std::wstring> names) {
     vp::LockGuard lock(m_csMirror);
     m_vecProcessNames = std::move(names);
+}
+
+void CMyAppModule::PostActionsChanged() const noexcept {
+    if (m_dwHookThreadId) ::PostThreadMessageW(m_dwHookThreadId, WM_ACTIONS_CHANGED, 0, 0);
 }
 
 void CMyAppModule::CopySwitchPassword(wchar_t (&out)[16]) const {

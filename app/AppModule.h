@@ -77,6 +77,8 @@ public:
     std::vector<std::wstring> CopyProcessNames() const;
     // Replaces the process list as a whole; earlier copies stay valid.
     void SetProcessNames(std::vector<std::wstring> names);
+    // Tells the hook thread that an action setting changed, so it gets the enabled actions ready.
+    void PostActionsChanged() const noexcept;
     void CopySwitchPassword(wchar_t (&out)[16]) const;
     void CopyRestorePassword(wchar_t (&out)[16]) const;
 

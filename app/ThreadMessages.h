@@ -12,3 +12,7 @@ constexpr UINT WM_CHECK_UPDATE = WM_USER + 4;
 // switcher's own record of the showing desktop decides.
 constexpr WPARAM kGivenOnOriginal = 1;
 constexpr WPARAM kGivenOnVirtual = 2;
+
+// To the hook thread: an action setting changed, or the default playback device did; it makes
+// ready what the enabled actions need, so the next switch only uses it.
+constexpr UINT WM_ACTIONS_CHANGED = WM_USER + 5;

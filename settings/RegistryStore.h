@@ -29,14 +29,14 @@ public:
     LONG WriteDword(const wchar_t* name, DWORD value) const noexcept;
     LONG WriteString(const wchar_t* name, const wchar_t* text) const noexcept;
     LONG DeleteValue(const wchar_t* name) const noexcept;
+    // Opens the key for writing, creating missing levels as a write does; the caller closes it.
+    LONG OpenForWrite(HKEY* key) const noexcept;
 
     const wchar_t* Path() const noexcept { return m_szPath; }
     int SegmentCount() const noexcept { return m_nSegments; }
     const wchar_t* Segment(int i) const noexcept { return i >= 0 && i < m_nSegments ? m_segments[i] : nullptr; }
 
 private:
-    LONG OpenForWrite(HKEY* key) const noexcept;
-
     wchar_t m_szPath[kPathUnits] = {};
     wchar_t m_szSegments[kPathUnits] = {};
     const wchar_t* m_segments[kMaxSegments] = {};

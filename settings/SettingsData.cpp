@@ -56,8 +56,11 @@ void MirrorText(wchar_t (&field)[N], const wchar_t* text) noexcept {
 }
 
 void MirrorFlag(BOOL& field, BOOL value) noexcept {
-    vp::LockGuard lock(g_Module.m_csMirror);
-    field = value;
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        field = value;
+    }
+    g_Module.PostActionsChanged();
 }
 
 // The setting of a hotkey from the values handed to a setter: the three cases of enabled and key.

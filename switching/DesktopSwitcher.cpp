@@ -21,6 +21,17 @@ const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop"
 
 }  // namespace
 
+namespace {
+
+DWORD OsMajorVersion() {
+    g_SystemActions.GetOsMajorVersion();
+    return g_SystemActions.OsMajorVersion();
+}
+
+}  // namespace
+
+CDesktopSwitcher::CDesktopSwitcher() : m_warm(OsMajorVersion()) {}
+
 SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
 }
@@ -53,6 +64,10 @@ bool CDesktopSwitcher::Start() {
     ArmTriggers(0);
     ArmTriggers(1);
 
+    // The queue exists: a setting written from now on reaches this thread as WM_ACTIONS_CHANGED.
+    m_warm.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
+    PrepareActions();
+
     m_startup = STARTUPINFOW{};
     m_startup.cb = sizeof(STARTUPINFOW);
     m_startup.lpDesktop = const_cast<wchar_t*>(g_Module.m_pszDesktopName);
@@ -67,6 +82,7 @@ bool CDesktopSwitcher::Start() {
     }
     m_shellProcess.Reset(m_shell.hProcess);
     m_shellThread.Reset(m_shell.hThread);
+    g_SystemActions.SetOwnShell(m_shell.dwProcessId);
     vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, g_Module.m_pszDesktopName);
     return true;
 }
@@ -76,6 +92,8 @@ DWORD CDesktopSwitcher::Run() {
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_DESKTOP_SWITCH) {
             OnSwitchRequest(msg.wParam, msg.lParam);
+        } else if (msg.message == WM_ACTIONS_CHANGED) {
+            PrepareActions();
         } else if (msg.message == WM_APP_QUIT) {
             OnQuit();
             break;
@@ -116,12 +134,12 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
         // The actions before the switch act on the user's desktop: windows closed by title are
         // looked for there.
         if (!PlaceThread(0)) return;
-        if (s.bMute) actions.SetMute(1);
+        if (s.bMute) m_warm.Mute();
         if (s.bMonitorOff) actions.TurnMonitorOff();
-        if (s.bClearIEHistory) actions.ClearBrowsingHistory();
-        if (s.bClearTypedUrls) actions.ClearTypedUrls();
+        if (s.bClearIEHistory) m_warm.ClearBrowsingHistory();
+        if (s.bClearTypedUrls) m_warm.ClearTypedUrls();
         if (s.bClearRecentDocs) actions.ClearRecentDocuments();
-        if (s.bDisableTaskMgr) actions.SetTaskManagerDisabled(1);
+        if (s.bDisableTaskMgr) m_warm.SetTaskManagerDisabled(1);
         if (s.szCloseWindowTitle[0]) actions.CloseWindowsByTitle(s.szCloseWindowTitle);
     }
 
@@ -134,12 +152,23 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
 
     if (newIndex == 0) {
         // Read again: a setting cleared while the virtual desktop showed leaves Task Manager as it is.
-        if (g_Module.SnapshotMirror().bDisableTaskMgr) actions.SetTaskManagerDisabled(0);
+        if (g_Module.SnapshotMirror().bDisableTaskMgr) m_warm.SetTaskManagerDisabled(0);
         return;
     }
     if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, g_Module.m_pszDesktopName);
     if (s.szOpenWebsite[0]) actions.OpenWebsiteOnDesktop(s.szOpenWebsite, g_Module.m_pszDesktopName);
     if (s.bTerminateProcesses) actions.TerminateProcesses(g_Module.CopyProcessNames());
+}
+
+void CDesktopSwitcher::PrepareActions() {
+    const MirrorSnapshot s = g_Module.SnapshotMirror();
+    FastActionSet enabled;
+    enabled.mute = s.bMute != 0;
+    enabled.clearHistory = s.bClearIEHistory != 0;
+    enabled.clearTypedUrls = s.bClearTypedUrls != 0;
+    enabled.clearRecentDocs = s.bClearRecentDocs != 0;
+    enabled.disableTaskMgr = s.bDisableTaskMgr != 0;
+    m_warm.Prepare(enabled);
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {

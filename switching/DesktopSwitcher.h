@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "actions/WarmActions.h"
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
 
@@ -16,7 +17,7 @@ int DesktopGivenOn(WPARAM givenOn, int index) noexcept;
 
 class CDesktopSwitcher {
 public:
-    CDesktopSwitcher() = default;
+    CDesktopSwitcher();
     CDesktopSwitcher(const CDesktopSwitcher&) = delete;
     CDesktopSwitcher& operator=(const CDesktopSwitcher&) = delete;
 
@@ -38,6 +39,7 @@ private:
     bool MoveTo(int index);
     // Makes sure the triggers of a desktop are heard, hooking it again when its hooks are gone.
     void ArmTriggers(int index);
+    void PrepareActions();
 
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
@@ -48,6 +50,7 @@ private:
     STARTUPINFOW m_startup{};
     PROCESS_INFORMATION m_shell{};
     vp::KernelHandle m_shellProcess, m_shellThread;
+    CWarmActions m_warm;   // in this thread's COM apartment for the thread's lifetime
 };
 
 // Performance-counter stamps of the last switch, for the benchmark and the trace.

@@ -79,7 +79,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     StartedProcess window, target;
     const std::wstring windowLog = dir.File(L"window.log"), targetLog = dir.File(L"target.log");
-    ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), L"Secret plan " + pid, L"exit", 6, window, windowLog));
+    ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), L"Secret plan " + pid, L"exit+shown", 6, window, windowLog));
     const std::wstring targetName = L"vpe2e" + pid + L".exe";
     ASSERT_TRUE(::CopyFileW(HelperPath(L"window_owner.exe").c_str(), dir.File(targetName.c_str()).c_str(), FALSE));
     ASSERT_TRUE(StartWindowOwner(dir.File(targetName.c_str()), L"e2e target " + pid, L"exit", 5, target, targetLog));

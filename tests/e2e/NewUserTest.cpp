@@ -117,7 +117,7 @@ void Check(HWND page, int id) {
 TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     DeleteKeyTree(kKey);
     StartedProcess target;
-    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"window_owner.exe") + L"\" \"" + kTargetTitle + L"\" exit 7", target));
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"window_owner.exe") + L"\" \"" + kTargetTitle + L"\" exit+shown 7", target));
 
     VeilpaneProcess app;
     ASSERT_TRUE(app.Start());
