@@ -2,7 +2,9 @@
 
 #include <shlobj.h>
 
+#include "actions/UndoRecord.h"
 #include "actions/WarmActions.h"
+#include "app/AppModule.h"
 #include "framework/Text.h"
 
 CSystemActions g_SystemActions;
@@ -68,8 +70,13 @@ void CSystemActions::ClearRecentDocuments() {
 
 void CSystemActions::SetTaskManagerDisabled(DWORD value) {
     vp::LockGuard lock(m_csStore);
-    m_store.SetPath(kTaskManagerPolicyKeyPath);
-    m_store.WriteDword(L"DisableTaskMgr", value);
+    // Recorded before it is changed, and given back exactly as it was rather than set to 0, which
+    // would also lift an administrator's own 1.
+    if (value != 0) {
+        undo_record::DisableTaskManager(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+    } else {
+        undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+    }
 }
 
 size_t CSystemActions::ExtractMatch(const char* subject, const char* pattern, char* out, size_t outSize) {

@@ -25,6 +25,7 @@ public:
     void ClearBrowsingHistory();
     void ClearTypedUrls();
     void ClearRecentDocuments();
+    // 1: records the policy as it is, then disables Task Manager; 0: undoes what the record holds.
     void SetTaskManagerDisabled(DWORD value);
 
     // ---- mute ----------------------------------------------------------------------------------

@@ -3,8 +3,10 @@
 #include <objbase.h>
 
 #include <string>
+#include <vector>
 
 #include "actions/SystemActions.h"
+#include "actions/UndoRecord.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -12,7 +14,7 @@ using namespace testing_support;
 namespace {
 
 constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+constexpr const wchar_t* kPolicyKey = undo_record::kPolicyKey;
 
 bool KeyExists(const wchar_t* path) {
     HKEY key = nullptr;
@@ -36,19 +38,106 @@ TEST(CleanupActions, TypedUrlsWithoutAKeyLeaveAnEmptyKey) {
     EXPECT_EQ(0u, values);
 }
 
-TEST(CleanupActions, TaskManagerValueIsWrittenNeverDeleted) {
-    DeleteKeyTree(kPolicyKey);
-    CSystemActions actions;
-    actions.SetTaskManagerDisabled(0);
-    CRegistryStore store;
-    store.SetPath(kPolicyKey);
-    DWORD v = 5;
-    ASSERT_EQ(ERROR_SUCCESS, store.ReadDword(L"DisableTaskMgr", &v));
-    EXPECT_EQ(0u, v);
-    actions.SetTaskManagerDisabled(1);
-    ASSERT_EQ(ERROR_SUCCESS, store.ReadDword(L"DisableTaskMgr", &v));
-    EXPECT_EQ(1u, v);
-    store.DeleteValue(L"DisableTaskMgr");
+// ---- the Task Manager policy and its undo record ---------------------------------------------------
+
+constexpr wchar_t kOwnKey[] = L"Software\\MORVEX\\VeilpaneUndoTest";
+
+// A registry value as raw type and bytes; type REG_NONE with no bytes when it is missing.
+struct Raw {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const Raw&) const = default;
+};
+
+Raw ReadRaw(const wchar_t* path, const wchar_t* name) {
+    Raw raw;
+    BYTE buffer[256];
+    DWORD bytes = sizeof(buffer);
+    if (::RegGetValueW(HKEY_CURRENT_USER, path, name, RRF_RT_ANY | RRF_NOEXPAND, &raw.type, buffer, &bytes) ==
+        ERROR_SUCCESS) {
+        raw.data.assign(buffer, buffer + bytes);
+    } else {
+        raw.type = REG_NONE;
+    }
+    return raw;
+}
+
+void WriteRaw(const wchar_t* path, const wchar_t* name, const Raw& raw) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    if (raw.type == REG_NONE) {
+        ::RegDeleteValueW(key, name);
+    } else {
+        ::RegSetValueExW(key, name, 0, raw.type, raw.data.data(), static_cast<DWORD>(raw.data.size()));
+    }
+    ::RegCloseKey(key);
+}
+
+Raw Dword(DWORD v) {
+    Raw raw{REG_DWORD, {}};
+    raw.data.assign(reinterpret_cast<BYTE*>(&v), reinterpret_cast<BYTE*>(&v) + sizeof(v));
+    return raw;
+}
+
+Raw Policy() { return ReadRaw(kPolicyKey, undo_record::kPolicyValue); }
+
+TEST(TaskManagerPolicy, IsGivenBackExactlyAsItWasBeforeTheFirstChange) {
+    DeleteKeyTree(kOwnKey);
+    const wchar_t text[] = L"1";
+    const Raw odd{REG_SZ, std::vector<BYTE>(reinterpret_cast<const BYTE*>(text), reinterpret_cast<const BYTE*>(text) + sizeof(text))};
+    // Missing, off, an administrator's own 1, and a value of an odd type.
+    for (const Raw& before : {Raw{}, Dword(0), Dword(1), odd}) {
+        WriteRaw(kPolicyKey, undo_record::kPolicyValue, before);
+        ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_EQ(Dword(1), Policy());
+        EXPECT_TRUE(undo_record::IsInForce(HKEY_CURRENT_USER, kOwnKey));
+        // A second change while the first is in force keeps the state from before the first.
+        ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+
+        EXPECT_TRUE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_EQ(before, Policy()) << before.type;
+        EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_EQ(REG_NONE, ReadRaw(kOwnKey, undo_record::kBeforeValue).type);
+        // Without a record there is nothing to undo, and nothing is touched.
+        EXPECT_FALSE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
+        EXPECT_EQ(before, Policy());
+    }
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Raw{});
+    DeleteKeyTree(kOwnKey);
+}
+
+TEST(TaskManagerPolicy, AValueSomeoneElseSetMeanwhileIsLeftAsTheySetIt) {
+    DeleteKeyTree(kOwnKey);
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Raw{});
+    ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Dword(2));
+    EXPECT_TRUE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
+    EXPECT_EQ(Dword(2), Policy());
+    EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, kOwnKey));
+
+    // A state written without its flag (the change never made) is cleared and changes nothing.
+    WriteRaw(kOwnKey, undo_record::kBeforeValue, Dword(0));
+    EXPECT_FALSE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
+    EXPECT_EQ(Dword(2), Policy());
+    EXPECT_EQ(REG_NONE, ReadRaw(kOwnKey, undo_record::kBeforeValue).type);
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Raw{});
+    DeleteKeyTree(kOwnKey);
+}
+
+TEST(TaskManagerPolicy, AValueTooLargeToKeepIsNeverReplaced) {
+    DeleteKeyTree(kOwnKey);
+    const Raw large{REG_BINARY, std::vector<BYTE>(4096, 0x5A)};
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, large);
+    EXPECT_FALSE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+    EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, kOwnKey));
+    Raw now;
+    DWORD bytes = 0;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegGetValueW(HKEY_CURRENT_USER, kPolicyKey, undo_record::kPolicyValue, RRF_RT_ANY,
+                                            &now.type, nullptr, &bytes));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), now.type);
+    EXPECT_EQ(4096u, bytes);
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Raw{});
+    DeleteKeyTree(kOwnKey);
 }
 
 // A private application-data folder with a jump-list folder holding files and a sub-folder, and a

@@ -1,0 +1,115 @@
+#include "actions/UndoRecord.h"
+
+#include "framework/Handles.h"
+
+namespace undo_record {
+
+namespace {
+
+// A registry value as it is: present or not, its type and its data. Policy values are a DWORD; a
+// value larger than this is not one the program can keep, so it is never replaced.
+struct RawValue {
+    bool present = false;
+    DWORD type = REG_NONE;
+    DWORD bytes = 0;
+    BYTE data[1024];
+};
+
+// False when the value exists but cannot be read whole.
+bool ReadRaw(HKEY key, const wchar_t* name, RawValue& out) noexcept {
+    out.present = false;
+    out.bytes = sizeof(out.data);
+    const LONG r = ::RegQueryValueExW(key, name, nullptr, &out.type, out.data, &out.bytes);
+    if (r == ERROR_FILE_NOT_FOUND) return true;
+    if (r != ERROR_SUCCESS) return false;
+    out.present = true;
+    return true;
+}
+
+bool WriteRaw(HKEY key, const wchar_t* name, const RawValue& value) noexcept {
+    if (!value.present) {
+        const LONG r = ::RegDeleteValueW(key, name);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    return ::RegSetValueExW(key, name, 0, value.type, value.data, value.bytes) == ERROR_SUCCESS;
+}
+
+bool ReadFlag(HKEY key) noexcept {
+    DWORD type = 0, value = 0, bytes = sizeof(value);
+    if (::RegQueryValueExW(key, kInForceValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    return type == REG_DWORD && bytes == sizeof(value) && value != 0;
+}
+
+bool IsProgramsValue(const RawValue& v) noexcept {
+    DWORD value = 0;
+    if (!v.present || v.type != REG_DWORD || v.bytes != sizeof(value)) return false;
+    memcpy(&value, v.data, sizeof(value));
+    return value == 1;
+}
+
+LONG CreateKey(HKEY root, const wchar_t* path, vp::RegKeyHandle& key) noexcept {
+    return ::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Put(), nullptr);
+}
+
+}  // namespace
+
+bool DisableTaskManager(HKEY root, const wchar_t* ownKey) noexcept {
+    vp::RegKeyHandle own;
+    if (CreateKey(root, ownKey, own) != ERROR_SUCCESS) return false;
+    vp::RegKeyHandle policy;
+    if (CreateKey(root, kPolicyKey, policy) != ERROR_SUCCESS) return false;
+
+    if (!ReadFlag(own.Get())) {
+        RawValue before;
+        if (!ReadRaw(policy.Get(), kPolicyValue, before)) return false;
+        // What was there first, then the flag: a flag is never found without its state.
+        if (!WriteRaw(own.Get(), kBeforeValue, before)) return false;
+        const DWORD inForce = 1;
+        if (::RegSetValueExW(own.Get(), kInForceValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&inForce),
+                             sizeof(inForce)) != ERROR_SUCCESS) {
+            return false;
+        }
+    }
+    const DWORD disabled = 1;
+    return ::RegSetValueExW(policy.Get(), kPolicyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disabled),
+                            sizeof(disabled)) == ERROR_SUCCESS;
+}
+
+bool Undo(HKEY root, const wchar_t* ownKey) noexcept {
+    vp::RegKeyHandle own;
+    if (::RegOpenKeyExW(root, ownKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, own.Put()) != ERROR_SUCCESS) return false;
+    if (!ReadFlag(own.Get())) {
+        // A state written without its flag belongs to a change that was never made.
+        ::RegDeleteValueW(own.Get(), kBeforeValue);
+        return false;
+    }
+
+    RawValue before;
+    // Only a record changed by hand cannot be read; Task Manager is given back rather than kept off.
+    if (!ReadRaw(own.Get(), kBeforeValue, before)) before.present = false;
+    vp::RegKeyHandle policy;
+    LONG r = ::RegOpenKeyExW(root, kPolicyKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, policy.Put());
+    if (r == ERROR_SUCCESS) {
+        RawValue now;
+        if (ReadRaw(policy.Get(), kPolicyValue, now) && IsProgramsValue(now) && !WriteRaw(policy.Get(), kPolicyValue, before)) {
+            return true;  // the record stays, so a later undo can try again
+        }
+    } else if (r != ERROR_FILE_NOT_FOUND) {
+        return true;
+    }
+    // The flag goes first: a state left without its flag is cleared by the next look.
+    ::RegDeleteValueW(own.Get(), kInForceValue);
+    ::RegDeleteValueW(own.Get(), kBeforeValue);
+    return true;
+}
+
+bool IsInForce(HKEY root, const wchar_t* ownKey) noexcept {
+    vp::RegKeyHandle own;
+    if (::RegOpenKeyExW(root, ownKey, 0, KEY_QUERY_VALUE, own.Put()) != ERROR_SUCCESS) return false;
+    return ReadFlag(own.Get());
+}
+
+}  // namespace undo_record
