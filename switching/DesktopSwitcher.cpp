@@ -7,6 +7,7 @@
 #include "framework/Clock.h"
 #include "framework/Notice.h"
 #include "framework/Text.h"
+#include "switching/ComeBack.h"
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
 
@@ -94,6 +95,9 @@ DWORD CDesktopSwitcher::Run() {
             OnSwitchRequest(msg.wParam, msg.lParam);
         } else if (msg.message == WM_ACTIONS_CHANGED) {
             PrepareActions();
+        } else if (msg.message == WM_COME_BACK) {
+            ComeBack();
+            AnswerComeBack(msg.lParam);
         } else if (msg.message == WM_APP_QUIT) {
             OnQuit();
             break;
@@ -143,16 +147,11 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
         if (s.szCloseWindowTitle[0]) actions.CloseWindowsByTitle(s.szCloseWindowTitle);
     }
 
-    if (!MoveTo(newIndex)) return;  // nothing changed: the next trigger tries again
-    m_index = newIndex;
-    ArmTriggers(newIndex);
-    g_ready.store(vp::PerformanceStamp());
-    g_switches.fetch_add(1);
-    vp::Trace(L"switched to %ls", DesktopTitle(newIndex));
+    if (!SwitchTo(newIndex)) return;  // nothing changed: the next trigger tries again
 
     if (newIndex == 0) {
-        // Read again: a setting cleared while the virtual desktop showed leaves Task Manager as it is.
-        if (g_Module.SnapshotMirror().bDisableTaskMgr) m_warm.SetTaskManagerDisabled(0);
+        // Whatever the setting says now: a change that is in force is given back on the way back.
+        m_warm.SetTaskManagerDisabled(0);
         return;
     }
     if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, g_Module.m_pszDesktopName);
@@ -169,6 +168,21 @@ void CDesktopSwitcher::PrepareActions() {
     enabled.clearRecentDocs = s.bClearRecentDocs != 0;
     enabled.disableTaskMgr = s.bDisableTaskMgr != 0;
     m_warm.Prepare(enabled);
+}
+
+bool CDesktopSwitcher::SwitchTo(int newIndex) {
+    if (!MoveTo(newIndex)) return false;
+    m_index = newIndex;
+    ArmTriggers(newIndex);
+    g_ready.store(vp::PerformanceStamp());
+    g_switches.fetch_add(1);
+    vp::Trace(L"switched to %ls", DesktopTitle(newIndex));
+    return true;
+}
+
+void CDesktopSwitcher::ComeBack() {
+    if (m_index == 1) SwitchTo(0);
+    m_warm.SetTaskManagerDisabled(0);
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {
@@ -211,6 +225,7 @@ void CDesktopSwitcher::ArmTriggers(int index) {
 }
 
 void CDesktopSwitcher::OnQuit() {
+    ComeBack();  // never leave the user on the virtual desktop without a trigger
     UnInstallInputHook(static_cast<int>(m_ownId));
     m_virtualDesktop.Reset();
     m_desktops[1] = nullptr;

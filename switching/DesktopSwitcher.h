@@ -28,6 +28,8 @@ public:
     DWORD Run();
     void OnSwitchRequest(WPARAM givenOn, LPARAM lParam);
     void OnQuit();
+    // Back to the original desktop when the virtual one shows, and the recorded changes undone.
+    void ComeBack();
 
     int CurrentIndex() const noexcept { return m_index; }
 
@@ -37,6 +39,9 @@ private:
     bool PlaceThread(int index);
     // Moves the thread and the screen to a desktop; false, with both where they were, on failure.
     bool MoveTo(int index);
+    // A whole switch once the actions before it have run: the move, the index, the triggers of the
+    // new desktop and the count; false when the move failed.
+    bool SwitchTo(int newIndex);
     // Makes sure the triggers of a desktop are heard, hooking it again when its hooks are gone.
     void ArmTriggers(int index);
     void PrepareActions();

@@ -9,6 +9,7 @@
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
 #include "framework/Text.h"
+#include "switching/ComeBack.h"
 #include "ui/Drawing.h"
 #include "ui/QuitDlg.h"
 #include "ui/ThemedDialog.h"
@@ -19,6 +20,9 @@ namespace {
 constexpr DWORD kResizeStyles = WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr int kNavBandHalfWidth = 170;
 constexpr double kApplySweepSeconds = 0.6;
+// How long Quit and the end of the session wait for the hook thread to come back: long enough for
+// an action in progress, short of the time the system gives a program to answer a session's end.
+constexpr DWORD kComeBackWaitMs = 3000;
 // Transparent over the panel's background, black fill otherwise, double-buffered.
 constexpr DWORD kNavButtonStyle = 7;
 
@@ -113,6 +117,7 @@ void CMainFrame::OnCreate() {
     m_bHotkeyRegistered = 0;
     m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     m_uQuitRequest = ::RegisterWindowMessageW(kQuitRequestMessage);
+    m_uShowSettings = ::RegisterWindowMessageW(kShowSettingsMessage);
     m_background.Reset(LoadPngBitmap(IDB_FRAME_BACKGROUND));
 
     const RECT none{0, 0, 0, 0};
@@ -311,7 +316,11 @@ void CMainFrame::ShowSettingHint(const wchar_t* text) {
     ::MessageBoxW(MessageOwner(), text, settings_text::kHintCaption, MB_ICONINFORMATION);
 }
 
-void CMainFrame::CloseSettingsWindow() { DestroyWindow(); }
+void CMainFrame::CloseSettingsWindow() {
+    // Before anything ends: the user is never left on the virtual desktop, nor Task Manager off.
+    ComeBackAndUndo(kComeBackWaitMs);
+    DestroyWindow();
+}
 
 void CMainFrame::OnQuit() {
     DWORD noConfirm = 0;
@@ -428,6 +437,14 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         ShowSettingsWindow();
         result = 0;
         return true;
+    case WM_QUERYENDSESSION:  // the session may end: back to the original desktop, policy given back
+        ComeBackAndUndo(kComeBackWaitMs);
+        result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wp) ComeBackAndUndo(kComeBackWaitMs);
+        result = 0;
+        return true;
     case WM_TIMER:
         if (wp != kUpdateTimerId) return false;
         ::PostThreadMessageW(g_Module.m_dwCheckThreadId, WM_CHECK_UPDATE, 0, 0);
@@ -436,6 +453,11 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     }
     if (m_uQuitRequest != 0 && msg == m_uQuitRequest) {  // the tray's Exit, without a confirmation
         OnCommand(ID_TRAY_EXIT);
+        result = 0;
+        return true;
+    }
+    if (m_uShowSettings != 0 && msg == m_uShowSettings) {  // a second start of the program asks
+        ShowSettingsWindow();
         result = 0;
         return true;
     }

@@ -49,6 +49,8 @@ public:
     static constexpr UINT kUpdateTimerPeriodMs = 3 * 60 * 60 * 1000;
     // DWORD 1 under the settings key once the window has been shown on the program's first start.
     static constexpr const wchar_t* kFirstStartShownValue = L"SS_FIRST_SHOWN";
+    // Registered window message with which a second start asks the running copy for its window.
+    static constexpr const wchar_t* kShowSettingsMessage = L"Veilpane.ShowSettings";
 
     CMainFrame() = default;
     ~CMainFrame() override;
@@ -119,6 +121,7 @@ private:
     HACCEL m_hAccel = nullptr;  // from the resources; freed with the module
     UINT m_uTaskbarCreated = 0;  // broadcast when the shell's taskbar (re)starts
     UINT m_uQuitRequest = 0;     // kQuitRequestMessage
+    UINT m_uShowSettings = 0;    // kShowSettingsMessage
     CThemedTabBar m_tabBar;
     CNavPanelView m_navPanel;
     vp::BitmapHandle m_background;

@@ -8,6 +8,7 @@
 #include "framework/Text.h"
 #include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
+#include "switching/ComeBack.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
@@ -90,7 +91,7 @@ TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktop) {
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
 }
 
-TEST_F(SwitcherTest, TaskManagerPolicyFollowsTheSwitchesAndTypedUrlsGo) {
+TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
     CRegistryStore typed;
     typed.SetPath(kTypedUrlsKey);
     typed.WriteString(L"url1", L"http://a.example/");
@@ -110,7 +111,7 @@ TEST_F(SwitcherTest, TaskManagerPolicyFollowsTheSwitchesAndTypedUrlsGo) {
         EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
         h.PostSwitch(1);
         ASSERT_TRUE(h.WaitSwitches(2 * round + 2));
-        ASSERT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0; }, 5000));
+        ASSERT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 7; }, 5000));
     }
     wchar_t text[64];
     EXPECT_NE(ERROR_SUCCESS, typed.ReadString(L"url1", text));
@@ -120,7 +121,10 @@ TEST_F(SwitcherTest, TaskManagerPolicyFollowsTheSwitchesAndTypedUrlsGo) {
     policy.DeleteValue(L"DisableTaskMgr");
 }
 
-TEST_F(SwitcherTest, TaskManagerStaysDisabledWhenTheSettingIsClearedOnTheVirtualDesktop) {
+TEST_F(SwitcherTest, TaskManagerComesBackEvenWhenTheSettingIsClearedOnTheVirtualDesktop) {
+    CRegistryStore policy;
+    policy.SetPath(kPolicyKey);
+    policy.DeleteValue(L"DisableTaskMgr");
     {
         vp::LockGuard lock(g_Module.m_csMirror);
         g_Module.m_bDisableTaskMgr = 1;
@@ -133,11 +137,39 @@ TEST_F(SwitcherTest, TaskManagerStaysDisabledWhenTheSettingIsClearedOnTheVirtual
     }
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2));
-    ::Sleep(200);
-    EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+    EXPECT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0xFFFFFFFF; }, 5000));
+}
+
+TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTriggerWorking) {
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
+    {
+        vp::LockGuard lock(g_Module.m_csMirror);
+        g_Module.m_bDisableTaskMgr = 1;
+        vp::CopyText(g_Module.m_szRestorePassword, L"Back");  // asked by a trigger, never by coming back
+    }
+    // On the original desktop already: nothing moves.
+    EXPECT_TRUE(ComeBackAndUndo(5000));
+    EXPECT_EQ(0, h.Switches());
+
+    h.PostSwitch(1);
+    ASSERT_TRUE(h.WaitSwitches(1));
+    ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+    EXPECT_TRUE(ComeBackAndUndo(5000));
+    EXPECT_EQ(2, h.Switches());
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
+    EXPECT_EQ(0, h.PasswordAsks(2));
+
+    // The next trigger goes to the virtual desktop, not back to where the screen already is.
+    h.PostSwitch(1);
+    ASSERT_TRUE(h.WaitSwitches(3));
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
+    // Quitting from there comes back too.
+    h.Stop();
+    EXPECT_EQ(4, h.Switches());
+    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
 }
 
 TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
