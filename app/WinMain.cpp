@@ -1,28 +1,54 @@
 // The process entry: the uninstaller's "/quit"; otherwise COM, common controls, the module, then the
-// main thread's run step.
+// main thread's run step. The same executable also serves as the program's guard process (a private
+// argument).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "actions/UndoRecord.h"
 #include "app/AppModule.h"
+#include "app/Guard.h"
 #include "app/QuitRunningCopy.h"
+#include "app/SingleCopy.h"
+#include "app/StartArguments.h"
 #include "app/Threads.h"
+
+namespace {
+// How long a second start waits for a copy that is starting (its window not there yet) or quitting.
+constexpr DWORD kSecondStartWaitMs = 5000;
+constexpr DWORD kGuardEndWaitMs = 2000;
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // "/quit" only asks a running copy to end; it starts nothing of its own.
     if (IsQuitArgument(commandLine)) ::ExitProcess(static_cast<UINT>(QuitRunningCopies(kQuitWaitMs)));
+    const StartArguments args = ParseStartArguments(commandLine);
+    if (args.role == StartRole::Guard) return RunGuard(args.watched, args.quitEvent);
+
+    CSingleCopy single;
+    if (!single.Claim(kSecondStartWaitMs)) return 0;
+
+    // A record left by a run that could not undo (its guard ended too, or the power went).
+    undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+    InstallCrashUndo(::GetThreadDesktop(::GetCurrentThreadId()));
+    CGuardKeeper guard;
+    guard.Start();
+
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
     g_Module.Init(instance);
     // The show state handed to the entry never decides how the settings window starts.
     const int result = RunMainThread(commandLine, SW_SHOWNORMAL);
-    // Give the hook thread a bounded moment for its quit step (unhook, close the desktop); then end
-    // the process at once, so no worker still inside an action meets destroyed shared objects.
+    // Give the hook thread a bounded moment for its quit step (back to the original desktop, unhook,
+    // close the desktop); then end the process at once, so no worker still inside an action meets
+    // destroyed shared objects.
     if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, g_Module.m_dwHookThreadId)) {
         ::WaitForSingleObject(hook, 2000);
         ::CloseHandle(hook);
     }
+    // The Quit ends the guard before this process ends, so it does not take the end for a kill.
+    guard.End(kGuardEndWaitMs);
     g_Module.Term();
     ::CoUninitialize();
     ::ExitProcess(static_cast<UINT>(result));
