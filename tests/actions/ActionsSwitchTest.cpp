@@ -126,7 +126,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_LE(file.created, web.created);
     EXPECT_LE(web.created, LogValue(ReadFileText(targetLog), L"time="));
 
-    // Back again: only Task Manager comes back, as it was; what the file action started stays on vpdesk.
+    // Back again: only Task Manager comes back; what the file action started stays on vpdesk.
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2, 30000));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());

@@ -2,15 +2,21 @@
 
 #include <tlhelp32.h>
 
+#include <gtest/gtest.h>
+
 #include "support/TestSupport.h"
 
 VeilpaneProcess::VeilpaneProcess() {
     m_started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_exited = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_job = ::CreateJobObjectW(nullptr, nullptr);
 }
 
 VeilpaneProcess::~VeilpaneProcess() {
-    if (m_pid) KillChildren(L"explorer.exe");
+    if (m_pid) {
+        KillChildren(L"explorer.exe");
+        KillChildren(L"Veilpane.exe");
+    }
     if (m_debugger.joinable()) {
         if (::WaitForSingleObject(m_exited, 0) != WAIT_OBJECT_0) Kill();
         ::WaitForSingleObject(m_exited, 10000);
@@ -18,6 +24,7 @@ VeilpaneProcess::~VeilpaneProcess() {
     }
     ::CloseHandle(m_started);
     ::CloseHandle(m_exited);
+    if (m_job) ::CloseHandle(m_job);
 }
 
 bool VeilpaneProcess::Start(const wchar_t* desktop, bool trace) {
@@ -41,6 +48,8 @@ void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
         ::SetEvent(m_exited);
         return;
     }
+    // Held at its first debug event, the program has started nothing yet: all it starts joins the job.
+    if (m_job) ::AssignProcessToJobObject(m_job, pi.hProcess);
     m_pid = pi.dwProcessId;
     m_mainTid = pi.dwThreadId;
     m_process = pi.hProcess;
@@ -127,6 +136,10 @@ void VeilpaneProcess::Kill() {
     }
 }
 
+void VeilpaneProcess::KillAll() {
+    if (m_job) ::TerminateJobObject(m_job, 99);
+}
+
 std::vector<DWORD> VeilpaneProcess::Children(const wchar_t* exeName) const {
     std::vector<DWORD> found;
     vp::FileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -156,4 +169,11 @@ HWND VeilpaneProcess::WaitFrameReady(DWORD timeoutMs) const {
     }
     DWORD_PTR ignored = 0;
     return ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) ? frame : nullptr;
+}
+
+void Inject(const wchar_t* desktop, const wchar_t* steps) {
+    using namespace testing_support;
+    StartedProcess p;
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + desktop + L" " + steps, p));
+    ASSERT_EQ(0u, WaitExit(p, 10000));
 }

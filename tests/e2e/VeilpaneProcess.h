@@ -21,6 +21,11 @@ public:
     // Waits for the process to end; true when it ended, with its exit code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     void Kill();
+    // Ends the program and every process it started (its guard, its shell) at one stroke, as a
+    // power loss would: none of them gets to run another instruction.
+    void KillAll();
+    // The guard processes the program started (children of the same executable).
+    std::vector<DWORD> Guards() const { return Children(L"Veilpane.exe"); }
     // The program's own child processes of that executable name (the shell it started, say).
     std::vector<DWORD> Children(const wchar_t* exeName) const;
     // Ends them: the shell outlives the program, and under Wine it would hold the test runner's
@@ -43,6 +48,10 @@ private:
     DWORD m_pid = 0, m_mainTid = 0, m_exitCode = STILL_ACTIVE;
     bool m_startOk = false;
     HANDLE m_process = nullptr;
+    HANDLE m_job = nullptr;       // holds the program and everything it starts
     std::mutex m_lock;
     std::vector<std::wstring> m_trace;
 };
+
+// Sends input on a desktop through the injector helper (steps as it reads them: "middle", "key:0x78+ctrl").
+void Inject(const wchar_t* desktop, const wchar_t* steps);

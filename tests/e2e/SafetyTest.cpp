@@ -1,0 +1,206 @@
+// The real Veilpane.exe never strands its user: ended from outside on the virtual desktop, its guard
+// gives the Task Manager policy back; a record no one could undo is undone at the next start; Quit
+// and the end of the session come back first; and a second start only brings up the first copy.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "actions/UndoRecord.h"
+#include "e2e/VeilpaneProcess.h"
+#include "ids_menus.h"
+#include "settings/RegistryStore.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr wchar_t kKey[] = L"Software\\MORVEX\\Veilpane";
+constexpr DWORD kAbsent = 0xFFFFFFFF;
+
+DWORD Policy() {
+    CRegistryStore policy;
+    policy.SetPath(undo_record::kPolicyKey);
+    DWORD v = kAbsent;
+    policy.ReadDword(undo_record::kPolicyValue, &v);
+    return v;
+}
+
+void SetPolicy(DWORD v) {
+    CRegistryStore policy;
+    policy.SetPath(undo_record::kPolicyKey);
+    if (v == kAbsent) {
+        policy.DeleteValue(undo_record::kPolicyValue);
+    } else {
+        policy.WriteDword(undo_record::kPolicyValue, v);
+    }
+}
+
+bool RecordInForce() { return undo_record::IsInForce(HKEY_CURRENT_USER, kKey); }
+
+std::set<DWORD> ProcessesNamed(const wchar_t* exeName) {
+    std::set<DWORD> found;
+    vp::FileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    for (BOOL ok = ::Process32FirstW(snap.Get(), &e); ok; ok = ::Process32NextW(snap.Get(), &e)) {
+        if (_wcsicmp(e.szExeFile, exeName) == 0) found.insert(e.th32ProcessID);
+    }
+    return found;
+}
+
+void EndProcess(DWORD pid) {
+    vp::KernelHandle p(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    if (p) ::TerminateProcess(p.Get(), 9);
+}
+
+// A user who flips with the middle button and has Task Manager disabled on the way; not a first
+// start, so the settings window starts hidden.
+class SafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteKeyTree(kKey);
+        CRegistryStore settings;
+        settings.SetPath(kKey);
+        settings.WriteDword(L"SW_WHEEL", 1);
+        settings.WriteDword(L"AC_TASKMGR", 1);
+        settings.WriteDword(L"SS_FIRST_SHOWN", 1);
+    }
+    void TearDown() override { SetPolicy(kAbsent); }
+
+    // Starts the program and waits until a trigger would be served: the hook armed, the settings in
+    // force and a guard running.
+    void StartReady(VeilpaneProcess& app) {
+        ASSERT_TRUE(app.Start());
+        ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
+        m_frame = app.WaitFrameReady(30000);
+        ASSERT_NE(nullptr, m_frame);
+        ASSERT_TRUE(WaitUntil([&] { return app.Guards().size() == 1; }, 10000));
+        m_at = static_cast<int>(app.Trace().size());
+    }
+
+    void SwitchToVirtual(VeilpaneProcess& app) {
+        Inject(L"Default", L"middle");
+        m_at = app.WaitForTrace(L"switched to vpdesk", 10000, m_at);
+        ASSERT_GE(m_at, 0);
+        EXPECT_EQ(1u, Policy());
+        EXPECT_TRUE(RecordInForce());
+    }
+
+    void ExpectBackAndUndone(VeilpaneProcess& app, DWORD policyBefore) {
+        m_at = app.WaitForTrace(L"switched to original desktop", 10000, m_at);
+        EXPECT_GE(m_at, 0);
+        EXPECT_TRUE(WaitUntil([&] { return Policy() == policyBefore; }, 5000));
+        EXPECT_FALSE(RecordInForce());
+    }
+
+    HWND m_frame = nullptr;
+    int m_at = 0;
+};
+
+TEST_F(SafetyTest, KilledOnTheVirtualDesktopTheGuardGivesThePolicyBack) {
+    struct Case {
+        DWORD before;        // absent before stays absent; an administrator's 1 stays 1
+        bool guardRestarted; // the first guard was ended and the program started another
+    };
+    for (const Case c : {Case{kAbsent, false}, Case{1, false}, Case{kAbsent, true}}) {
+        SetPolicy(c.before);
+        VeilpaneProcess app;
+        StartReady(app);
+        if (c.guardRestarted) {
+            const DWORD first = app.Guards()[0];
+            EndProcess(first);
+            ASSERT_TRUE(WaitUntil([&] {
+                const auto guards = app.Guards();
+                return guards.size() == 1 && guards[0] != first;
+            }, 10000));
+        }
+        SwitchToVirtual(app);
+
+        const ULONGLONG killed = ::GetTickCount64();
+        app.Kill();
+        // A guard that is itself still starting (Wine takes a while to load a program) gets longer.
+        EXPECT_TRUE(WaitUntil([&] { return Policy() == c.before && !RecordInForce(); }, c.guardRestarted ? 10000 : 2000))
+            << c.before << " restarted " << c.guardRestarted;
+        std::printf("policy back %llu ms after the kill%s\n", ::GetTickCount64() - killed,
+                    c.guardRestarted ? " (restarted guard)" : "");
+        EXPECT_TRUE(app.WaitExit(10000));
+        EXPECT_TRUE(WaitUntil([&] { return app.Guards().empty(); }, 5000));
+    }
+}
+
+TEST_F(SafetyTest, ARecordNoOneCouldUndoIsUndoneAtTheNextStartAndQuitEndsTheGuard) {
+    SetPolicy(kAbsent);
+    {
+        VeilpaneProcess app;
+        StartReady(app);
+        SwitchToVirtual(app);
+        app.KillAll();  // the program and its guard at once, as a power loss would
+        ASSERT_TRUE(app.WaitExit(10000));
+    }
+    ASSERT_EQ(1u, Policy());
+    ASSERT_TRUE(RecordInForce());
+
+    VeilpaneProcess app;
+    StartReady(app);
+    EXPECT_EQ(kAbsent, Policy());
+    EXPECT_FALSE(RecordInForce());
+
+    // The tray's Exit ends the guard before the program ends, so the guard finds nothing to do.
+    ::PostMessageW(m_frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(20000, &code));
+    EXPECT_EQ(1u, code);
+    EXPECT_TRUE(app.Guards().empty());
+}
+
+TEST_F(SafetyTest, QuitAndTheEndOfTheSessionComeBackFirst) {
+    SetPolicy(kAbsent);
+    VeilpaneProcess app;
+    StartReady(app);
+
+    SwitchToVirtual(app);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    ExpectBackAndUndone(app, kAbsent);
+
+    // The trigger still serves: the next one goes to the virtual desktop.
+    SwitchToVirtual(app);
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
+    ExpectBackAndUndone(app, kAbsent);
+
+    SwitchToVirtual(app);
+    ::PostMessageW(m_frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ExpectBackAndUndone(app, kAbsent);
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(20000, &code));
+    EXPECT_EQ(1u, code);
+}
+
+TEST_F(SafetyTest, ASecondStartBringsUpTheFirstCopysWindowAndEnds) {
+    VeilpaneProcess app;
+    StartReady(app);
+    const auto programs = ProcessesNamed(L"Veilpane.exe");  // the program and its guard
+    const auto shells = app.Children(L"explorer.exe");
+    ASSERT_EQ(1u, shells.size());
+
+    // From the user's desktop (a shortcut) and from the shell on the virtual desktop.
+    for (const wchar_t* desktop : {L"Default", L"vpdesk"}) {
+        ::ShowWindow(m_frame, SW_HIDE);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(m_frame); }, 5000));
+        StartedProcess second;
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\"", second, desktop));
+        EXPECT_EQ(0u, WaitExit(second, 20000)) << desktop;
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(m_frame) != FALSE; }, 5000)) << desktop;
+        EXPECT_EQ(programs, ProcessesNamed(L"Veilpane.exe")) << desktop;
+        EXPECT_EQ(shells, app.Children(L"explorer.exe")) << desktop;
+    }
+}
+
+}  // namespace
