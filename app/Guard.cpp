@@ -10,9 +10,11 @@
 
 namespace {
 
-// A guard that keeps ending at once is started again at most this often; one that cannot be started
-// at all is tried again after the longer pause.
+// A guard that ends is started again at once, but one that keeps ending soon after its start is
+// started ever more slowly (a second, doubled each time, at most a minute), so a guard that cannot
+// run does not become a stream of processes. One that cannot be started at all is tried again later.
 constexpr DWORD kRelaunchSpacingMs = 1000;
+constexpr DWORD kMaxRelaunchSpacingMs = 60 * 1000;
 constexpr DWORD kRetryLaunchMs = 5000;
 
 HDESK g_crashDesktop = nullptr;
@@ -31,6 +33,11 @@ void OnTerminate() {
 }
 
 }  // namespace
+
+DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
+    if (spacingMs == 0) return kRelaunchSpacingMs;
+    return spacingMs >= kMaxRelaunchSpacingMs / 2 ? kMaxRelaunchSpacingMs : spacingMs * 2;
+}
 
 void ComeBackFromOutside(HDESK original) noexcept {
     if (original) ::SwitchDesktop(original);
@@ -119,9 +126,10 @@ void CGuardKeeper::Keep() {
             const HANDLE waits[2] = {m_quit.Get(), m_guard.Get()};
             if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
             vp::Trace(L"guard ended; starting it again");
-            const ULONGLONG since = ::GetTickCount64() - m_lastLaunch;
-            if (since < kRelaunchSpacingMs &&
-                ::WaitForSingleObject(m_quit.Get(), static_cast<DWORD>(kRelaunchSpacingMs - since)) != WAIT_TIMEOUT) {
+            const ULONGLONG lived = ::GetTickCount64() - m_lastLaunch;
+            m_spacingMs = lived < kMaxRelaunchSpacingMs ? NextRelaunchSpacing(m_spacingMs) : 0;
+            if (lived < m_spacingMs &&
+                ::WaitForSingleObject(m_quit.Get(), static_cast<DWORD>(m_spacingMs - lived)) != WAIT_TIMEOUT) {
                 return;
             }
         } else if (::WaitForSingleObject(m_quit.Get(), kRetryLaunchMs) != WAIT_TIMEOUT) {

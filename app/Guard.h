@@ -17,6 +17,10 @@ int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept;
 // record undone. No locks and no allocation, so a dying process can call it.
 void ComeBackFromOutside(HDESK original) noexcept;
 
+// The least time between two starts of a guard that ended soon after the previous start: the first
+// such end allows a new start after a second, each further one doubles the time, up to a minute.
+DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept;
+
 // The main process's side: starts the guard and starts it again whenever it ends before the Quit.
 class CGuardKeeper {
 public:
@@ -46,6 +50,7 @@ private:
     vp::KernelHandle m_keeper;
     std::atomic<DWORD> m_guardPid{0};
     ULONGLONG m_lastLaunch = 0;
+    DWORD m_spacingMs = 0;         // least time between two starts of the guard; 0 after a long life
 };
 
 // Installs an unhandled-exception filter and a terminate handler that come back from outside (above)
