@@ -62,9 +62,11 @@ bool DisableTaskManager(HKEY root, const wchar_t* ownKey) noexcept {
     vp::RegKeyHandle policy;
     if (CreateKey(root, kPolicyKey, policy) != ERROR_SUCCESS) return false;
 
-    if (!ReadFlag(own.Get())) {
-        RawValue before;
-        if (!ReadRaw(policy.Get(), kPolicyValue, before)) return false;
+    RawValue before;
+    if (!ReadRaw(policy.Get(), kPolicyValue, before)) return false;
+    // A record in force whose change is still there keeps the state from before it; a value someone
+    // else set since is the state to give back now.
+    if (!ReadFlag(own.Get()) || !IsProgramsValue(before)) {
         // What was there first, then the flag: a flag is never found without its state.
         if (!WriteRaw(own.Get(), kBeforeValue, before)) return false;
         const DWORD inForce = 1;

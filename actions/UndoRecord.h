@@ -20,9 +20,10 @@ constexpr const wchar_t* kBeforeValue = L"AC_TASKMGR_BEFORE";
 constexpr const wchar_t* kPolicyKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 constexpr const wchar_t* kPolicyValue = L"DisableTaskMgr";
 
-// Records the policy as it is now, then sets it to DWORD 1. A record already in force is kept as it
-// is: it holds the state before the program's first change. False, with the policy untouched, when
-// the record cannot be written (or the present value cannot be kept whole).
+// Records the policy as it is now, then sets it to DWORD 1. A record already in force whose DWORD 1
+// is still there is kept as it is: it holds the state before the program's first change; a value
+// someone else set since replaces it. False, with the policy untouched, when the record cannot be
+// written (or the present value cannot be kept whole).
 bool DisableTaskManager(HKEY root, const wchar_t* ownKey) noexcept;
 
 // Puts back what the record holds and clears the record; without a record nothing is touched. A

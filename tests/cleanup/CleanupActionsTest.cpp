@@ -115,6 +115,14 @@ TEST(TaskManagerPolicy, AValueSomeoneElseSetMeanwhileIsLeftAsTheySetIt) {
     EXPECT_EQ(Dword(2), Policy());
     EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, kOwnKey));
 
+    // Set by someone else between two changes of the program: theirs is what comes back.
+    ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Dword(0));
+    ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, kOwnKey));
+    EXPECT_TRUE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
+    EXPECT_EQ(Dword(0), Policy());
+    WriteRaw(kPolicyKey, undo_record::kPolicyValue, Dword(2));
+
     // A state written without its flag (the change never made) is cleared and changes nothing.
     WriteRaw(kOwnKey, undo_record::kBeforeValue, Dword(0));
     EXPECT_FALSE(undo_record::Undo(HKEY_CURRENT_USER, kOwnKey));
