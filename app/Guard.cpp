@@ -1,12 +1,12 @@
 #include "app/Guard.h"
 
+#include <cstdlib>
 #include <exception>
 
 #include "actions/UndoRecord.h"
 #include "app/AppModule.h"
 #include "app/StartArguments.h"
 #include "app/Trace.h"
-#include "framework/Text.h"
 
 namespace {
 
@@ -68,12 +68,12 @@ int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept {
 
 CGuardKeeper::~CGuardKeeper() { End(0); }
 
-bool CGuardKeeper::Start() {
+bool CGuardKeeper::Start(HDESK original) {
     const DWORD n = ::GetModuleFileNameW(nullptr, m_szExePath, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
     DWORD needed = 0;
-    if (!::GetUserObjectInformationW(::GetThreadDesktop(::GetCurrentThreadId()), UOI_NAME, m_szDesktop,
-                                     sizeof(m_szDesktop) - sizeof(wchar_t), &needed)) {
+    if (!::GetUserObjectInformationW(original, UOI_NAME, m_szDesktop, sizeof(m_szDesktop) - sizeof(wchar_t),
+                                     &needed)) {
         return false;
     }
     // The only inheritable handles of the process: the guard needs nothing else from it.

@@ -29,9 +29,9 @@ public:
     CGuardKeeper(const CGuardKeeper&) = delete;
     CGuardKeeper& operator=(const CGuardKeeper&) = delete;
 
-    // Starts the guard on the calling thread's desktop (the original one). False when no guard could
-    // be started now; the keeper keeps trying.
-    bool Start();
+    // Starts the guard on the user's own desktop. False when no guard could be started now; the
+    // keeper keeps trying.
+    bool Start(HDESK original);
     // The normal Quit: tells the guard to end and waits for it, bounded.
     void End(DWORD timeoutMs);
 

@@ -12,6 +12,7 @@
 #include "app/SingleCopy.h"
 #include "app/StartArguments.h"
 #include "app/Threads.h"
+#include "switching/OriginalDesktop.h"
 
 namespace {
 // How long a second start waits for a copy that is starting (its window not there yet) or quitting.
@@ -30,9 +31,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
     // A record left by a run that could not undo (its guard ended too, or the power went).
     undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
-    InstallCrashUndo(::GetThreadDesktop(::GetCurrentThreadId()));
+    // Decided here, on the desktop the process started on and before any thread has moved.
+    const HDESK original = OriginalDesktop();
+    InstallCrashUndo(original);
     CGuardKeeper guard;
-    guard.Start();
+    guard.Start(original);
 
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
