@@ -1,33 +1,10 @@
 #include "app/QuitRunningCopy.h"
 
 #include <cwchar>
-#include <iterator>
 
+#include "app/SingleCopy.h"
 #include "framework/Handles.h"
 #include "ui/MainFrame.h"
-
-namespace {
-
-BOOL CALLBACK MatchFrame(HWND window, LPARAM found) noexcept {
-    wchar_t name[64];
-    if (::GetClassNameW(window, name, static_cast<int>(std::size(name))) > 0 &&
-        std::wcscmp(name, CMainFrame::kClassName) == 0) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The frame lives on the user's own desktop; "/quit" may have been started on the other one.
-HWND FindFrame() noexcept {
-    if (HWND frame = ::FindWindowW(CMainFrame::kClassName, nullptr)) return frame;
-    HWND found = nullptr;
-    vp::DesktopHandle desktop(::OpenDesktopW(L"Default", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
-    if (desktop) ::EnumDesktopWindows(desktop.Get(), MatchFrame, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-}  // namespace
 
 bool IsQuitArgument(const wchar_t* commandLine) noexcept {
     if (!commandLine) return false;
@@ -43,7 +20,7 @@ int QuitRunningCopies(DWORD timeoutMs) noexcept {
     const UINT request = ::RegisterWindowMessageW(CMainFrame::kQuitRequestMessage);
     if (request == 0) return 1;
     // One copy after the other: each is asked, then waited for, until no frame is left.
-    while (HWND frame = FindFrame()) {
+    while (HWND frame = FindRunningCopyWindow()) {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(frame, &pid);
         vp::KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
