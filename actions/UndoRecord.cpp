@@ -57,27 +57,38 @@ LONG CreateKey(HKEY root, const wchar_t* path, vp::RegKeyHandle& key) noexcept {
 }  // namespace
 
 bool DisableTaskManager(HKEY root, const wchar_t* ownKey) noexcept {
-    vp::RegKeyHandle own;
-    if (CreateKey(root, ownKey, own) != ERROR_SUCCESS) return false;
     vp::RegKeyHandle policy;
     if (CreateKey(root, kPolicyKey, policy) != ERROR_SUCCESS) return false;
+    return DisableTaskManagerIn(policy.Get(), root, ownKey) == ERROR_SUCCESS;
+}
+
+LONG DisableTaskManagerIn(HKEY policyForWrite, HKEY root, const wchar_t* ownKey) noexcept {
+    vp::RegKeyHandle own;
+    if (const LONG r = CreateKey(root, ownKey, own); r != ERROR_SUCCESS) return r;
 
     RawValue before;
-    if (!ReadRaw(policy.Get(), kPolicyValue, before)) return false;
+    vp::RegKeyHandle query;
+    const LONG opened = ::RegOpenKeyExW(root, kPolicyKey, 0, KEY_QUERY_VALUE, query.Put());
+    if (opened == ERROR_SUCCESS) {
+        if (!ReadRaw(query.Get(), kPolicyValue, before)) return ERROR_INVALID_DATA;
+    } else if (opened != ERROR_FILE_NOT_FOUND) {
+        return opened;
+    }
     // A record in force whose change is still there keeps the state from before it; a value someone
     // else set since is the state to give back now.
     if (!ReadFlag(own.Get()) || !IsProgramsValue(before)) {
         // What was there first, then the flag: a flag is never found without its state.
-        if (!WriteRaw(own.Get(), kBeforeValue, before)) return false;
+        if (!WriteRaw(own.Get(), kBeforeValue, before)) return ERROR_WRITE_FAULT;
         const DWORD inForce = 1;
-        if (::RegSetValueExW(own.Get(), kInForceValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&inForce),
-                             sizeof(inForce)) != ERROR_SUCCESS) {
-            return false;
+        if (const LONG r = ::RegSetValueExW(own.Get(), kInForceValue, 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&inForce), sizeof(inForce));
+            r != ERROR_SUCCESS) {
+            return r;
         }
     }
     const DWORD disabled = 1;
-    return ::RegSetValueExW(policy.Get(), kPolicyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disabled),
-                            sizeof(disabled)) == ERROR_SUCCESS;
+    return ::RegSetValueExW(policyForWrite, kPolicyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disabled),
+                            sizeof(disabled));
 }
 
 bool Undo(HKEY root, const wchar_t* ownKey) noexcept {

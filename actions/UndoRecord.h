@@ -25,6 +25,9 @@ constexpr const wchar_t* kPolicyValue = L"DisableTaskMgr";
 // someone else set since replaces it. False, with the policy untouched, when the record cannot be
 // written (or the present value cannot be kept whole).
 bool DisableTaskManager(HKEY root, const wchar_t* ownKey) noexcept;
+// The same, writing the policy through a key the caller holds open for writing; ERROR_SUCCESS or
+// the error that stopped it.
+LONG DisableTaskManagerIn(HKEY policyForWrite, HKEY root, const wchar_t* ownKey) noexcept;
 
 // Puts back what the record holds and clears the record; without a record nothing is touched. A
 // policy that is no longer the program's DWORD 1 was changed by someone else since, and is left as

@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "actions/UndoRecord.h"
+#include "app/AppModule.h"
 #include "framework/Text.h"
 #include "settings/RegistryStore.h"
 
@@ -170,8 +172,13 @@ void CWarmActions::ClearBrowsingHistory() {
 void CWarmActions::ClearTypedUrls() { m_typedUrls.Use(DeleteTypedUrls); }
 
 void CWarmActions::SetTaskManagerDisabled(DWORD value) {
-    m_policy.Use([value](HKEY key) {
-        return ::RegSetValueExW(key, L"DisableTaskMgr", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                sizeof(value));
+    // Recorded in the program's key before it is changed, and given back exactly as it was rather
+    // than set to 0, which would also lift an administrator's own 1.
+    if (value == 0) {
+        undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+        return;
+    }
+    m_policy.Use([](HKEY key) {
+        return undo_record::DisableTaskManagerIn(key, HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
     });
 }
