@@ -70,12 +70,12 @@ void CMyAppModule::PostActionsChanged() const noexcept {
     if (m_dwHookThreadId) ::PostThreadMessageW(m_dwHookThreadId, WM_ACTIONS_CHANGED, 0, 0);
 }
 
-void CMyAppModule::CopySwitchPassword(wchar_t (&out)[16]) const {
+void CMyAppModule::CopySwitchPassword(wchar_t (&out)[vp::kPasswordRecordUnits]) const {
     vp::LockGuard lock(m_csMirror);
     vp::CopyText(out, m_szSwitchPassword);
 }
 
-void CMyAppModule::CopyRestorePassword(wchar_t (&out)[16]) const {
+void CMyAppModule::CopyRestorePassword(wchar_t (&out)[vp::kPasswordRecordUnits]) const {
     vp::LockGuard lock(m_csMirror);
     vp::CopyText(out, m_szRestorePassword);
 }

@@ -8,12 +8,14 @@
 
 #include "framework/Handles.h"
 #include "framework/MessageLoop.h"
+#include "framework/PasswordHash.h"
 #include "version.h"
 
 // The mirror's texts, flags and process list as one value, copied out under the mirror lock.
+// The passwords are hash records (vp::VerifyPasswordRecord); empty when the direction is not guarded.
 struct MirrorSnapshot {
-    wchar_t szSwitchPassword[16] = {};
-    wchar_t szRestorePassword[16] = {};
+    wchar_t szSwitchPassword[vp::kPasswordRecordUnits] = {};
+    wchar_t szRestorePassword[vp::kPasswordRecordUnits] = {};
     BOOL bAutoUpdate = 0;
     BOOL bMute = 0;
     BOOL bMonitorOff = 0;
@@ -33,8 +35,9 @@ public:
     ~CMyAppModule() override;
 
     // ---- run-time mirror of the settings: written by the ui thread under m_csMirror -------------
-    wchar_t m_szSwitchPassword[16] = {};
-    wchar_t m_szRestorePassword[16] = {};
+    // The guarding passwords as hash records, never as typed; empty when off.
+    wchar_t m_szSwitchPassword[vp::kPasswordRecordUnits] = {};
+    wchar_t m_szRestorePassword[vp::kPasswordRecordUnits] = {};
     BOOL m_bAutoUpdate = 0;
     BOOL m_bMute = 0;
     BOOL m_bMonitorOff = 0;
@@ -79,8 +82,8 @@ public:
     void SetProcessNames(std::vector<std::wstring> names);
     // Tells the hook thread that an action setting changed, so it gets the enabled actions ready.
     void PostActionsChanged() const noexcept;
-    void CopySwitchPassword(wchar_t (&out)[16]) const;
-    void CopyRestorePassword(wchar_t (&out)[16]) const;
+    void CopySwitchPassword(wchar_t (&out)[vp::kPasswordRecordUnits]) const;
+    void CopyRestorePassword(wchar_t (&out)[vp::kPasswordRecordUnits]) const;
 
     // Copies the "SystemRoot" value when it fits the field; a longer value is treated as missing,
     // since a cut directory would name another one.

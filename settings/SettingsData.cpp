@@ -2,6 +2,7 @@
 
 #include "app/AppModule.h"
 #include "framework/Text.h"
+#include "settings/StoredPassword.h"
 #include "switching/HookLib.h"
 
 namespace settings_rules {
@@ -20,6 +21,12 @@ bool ProcessListChanged(BOOL recordOn, const std::vector<std::wstring>& record, 
 }
 
 }  // namespace settings_rules
+
+BasicPageValues::~BasicPageValues() {
+    for (wchar_t* text : {szRestorePwd, szRestorePwdConfirm, szSwitchPwd, szSwitchPwdConfirm}) {
+        ::SecureZeroMemory(text, sizeof(szSwitchPwd));
+    }
+}
 
 namespace {
 
@@ -167,20 +174,25 @@ void CSettingsOwner::ReleaseSettingsHotkey() noexcept {
     m_hotkeyAtom = 0;
 }
 
-void CSettingsOwner::SetSwitchPassword(BOOL on, const wchar_t* text) {
-    if (!text) text = L"";
-    m_settings.m_bSwitchPwdEnabled = on && text[0] != L'\0' ? 1 : 0;
-    vp::CopyText(m_settings.m_szSwitchPwd, text);
+void CSettingsOwner::SetSwitchPassword(BOOL on, const wchar_t* record) {
+    if (!record) record = L"";
+    m_settings.m_bSwitchPwdEnabled = on && record[0] != L'\0' ? 1 : 0;
+    vp::CopyTextWhole(m_settings.m_szSwitchPwd, record);
     MirrorText(g_Module.m_szSwitchPassword, m_settings.m_bSwitchPwdEnabled ? m_settings.m_szSwitchPwd : L"");
-    if (m_pBasicPage) m_pBasicPage->WriteSwitchPassword(m_settings.m_bSwitchPwdEnabled, m_settings.m_szSwitchPwd);
+    if (m_pBasicPage) {
+        m_pBasicPage->WriteSwitchPassword(m_settings.m_bSwitchPwdEnabled, stored_password::PageText(m_settings.m_szSwitchPwd));
+    }
 }
 
-void CSettingsOwner::SetRestorePassword(BOOL on, const wchar_t* text) {
-    if (!text) text = L"";
-    m_settings.m_bRestorePwdEnabled = on && text[0] != L'\0' ? 1 : 0;
-    vp::CopyText(m_settings.m_szRestorePwd, text);
+void CSettingsOwner::SetRestorePassword(BOOL on, const wchar_t* record) {
+    if (!record) record = L"";
+    m_settings.m_bRestorePwdEnabled = on && record[0] != L'\0' ? 1 : 0;
+    vp::CopyTextWhole(m_settings.m_szRestorePwd, record);
     MirrorText(g_Module.m_szRestorePassword, m_settings.m_bRestorePwdEnabled ? m_settings.m_szRestorePwd : L"");
-    if (m_pBasicPage) m_pBasicPage->WriteRestorePassword(m_settings.m_bRestorePwdEnabled, m_settings.m_szRestorePwd);
+    if (m_pBasicPage) {
+        m_pBasicPage->WriteRestorePassword(m_settings.m_bRestorePwdEnabled,
+                                           stored_password::PageText(m_settings.m_szRestorePwd));
+    }
 }
 
 void CSettingsOwner::SetMuteAction(BOOL on) {
@@ -264,8 +276,8 @@ void CSettingsOwner::WriteBasicPage(IBasicPageView& page) const {
     page.WriteTrayIcon(s.m_bTrayIcon);
     page.WriteUpdate(s.m_bUpdate);
     page.WriteSettingsHotkey(s.m_settingsHotkey);
-    page.WriteSwitchPassword(s.m_bSwitchPwdEnabled, s.m_szSwitchPwd);
-    page.WriteRestorePassword(s.m_bRestorePwdEnabled, s.m_szRestorePwd);
+    page.WriteSwitchPassword(s.m_bSwitchPwdEnabled, stored_password::PageText(s.m_szSwitchPwd));
+    page.WriteRestorePassword(s.m_bRestorePwdEnabled, stored_password::PageText(s.m_szRestorePwd));
 }
 
 void CSettingsOwner::WriteAdvancedPage(IAdvancedPageView& page) const {
@@ -318,9 +330,9 @@ void CSettingsOwner::LoadSettings() {
     s.m_settingsHotkey.bShift = ReadDwordOr(st, L"SS_SHIFT", 0);
     s.m_settingsHotkey.bAlt = ReadDwordOr(st, L"SS_ALT", 1);
     s.m_bSwitchPwdEnabled = ReadDwordOr(st, L"PWD_VIRT_ENABLED", 0);
-    ReadTextOrEmpty(st, L"PWD_VIRT", s.m_szSwitchPwd, 15);
+    stored_password::LoadRecord(st, L"PWD_VIRT", s.m_szSwitchPwd);
     s.m_bRestorePwdEnabled = ReadDwordOr(st, L"PWD_ORIG_ENABLED", 0);
-    ReadTextOrEmpty(st, L"PWD_ORIG", s.m_szRestorePwd, 15);
+    stored_password::LoadRecord(st, L"PWD_ORIG", s.m_szRestorePwd);
     s.m_bMute = ReadDwordOr(st, L"AC_MUTE", 0);
     s.m_bMonitor = ReadDwordOr(st, L"AC_MONITOR", 0);
     s.m_bTaskMgr = ReadDwordOr(st, L"AC_TASKMGR", 0);
@@ -461,9 +473,11 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
         }
         // Compared with case, as the prompt compares: a password changed only in letter case is a new
         // password, and keeping the old one would lock its owner out with the one they typed.
-        if (switchOn != s.m_bSwitchPwdEnabled || ::wcscmp(p.szSwitchPwd, s.m_szSwitchPwd) != 0) {
-            SetSwitchPassword(switchOn, p.szSwitchPwd);
-            wchar_t stored[16];
+        if (switchOn != s.m_bSwitchPwdEnabled || stored_password::PageChangesRecord(p.szSwitchPwd, s.m_szSwitchPwd)) {
+            wchar_t record[vp::kPasswordRecordUnits];
+            stored_password::RecordFromPage(p.szSwitchPwd, s.m_szSwitchPwd, record);
+            SetSwitchPassword(switchOn, record);
+            wchar_t stored[vp::kPasswordRecordUnits];
             g_Module.CopySwitchPassword(stored);
             st.WriteDword(L"PWD_VIRT_ENABLED", s.m_bSwitchPwdEnabled);
             st.WriteString(L"PWD_VIRT", stored);
@@ -476,9 +490,11 @@ ApplyResult CSettingsOwner::OnApply(const BasicPageValues* basic, const Advanced
             ShowSettingHint(settings_text::kRestorePwdMismatch);
             return ApplyResult::RestorePasswordMismatch;
         }
-        if (restoreOn != s.m_bRestorePwdEnabled || ::wcscmp(p.szRestorePwd, s.m_szRestorePwd) != 0) {
-            SetRestorePassword(restoreOn, p.szRestorePwd);
-            wchar_t stored[16];
+        if (restoreOn != s.m_bRestorePwdEnabled || stored_password::PageChangesRecord(p.szRestorePwd, s.m_szRestorePwd)) {
+            wchar_t record[vp::kPasswordRecordUnits];
+            stored_password::RecordFromPage(p.szRestorePwd, s.m_szRestorePwd, record);
+            SetRestorePassword(restoreOn, record);
+            wchar_t stored[vp::kPasswordRecordUnits];
             g_Module.CopyRestorePassword(stored);
             st.WriteDword(L"PWD_ORIG_ENABLED", s.m_bRestorePwdEnabled);
             st.WriteString(L"PWD_ORIG", stored);
@@ -567,7 +583,7 @@ void CSettingsOwner::SaveSettings() {
     st.WriteDword(L"SS_CTRL", s.m_settingsHotkey.bCtrl);
     st.WriteDword(L"SS_SHIFT", s.m_settingsHotkey.bShift);
     st.WriteDword(L"SS_ALT", s.m_settingsHotkey.bAlt);
-    wchar_t password[16];
+    wchar_t password[vp::kPasswordRecordUnits];
     st.WriteDword(L"PWD_VIRT_ENABLED", s.m_bSwitchPwdEnabled);
     g_Module.CopySwitchPassword(password);
     st.WriteString(L"PWD_VIRT", password);

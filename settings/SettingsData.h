@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PasswordHash.h"
 #include "settings/RegistryStore.h"
 
 // A hotkey as it is stored: five 32-bit fields; only the low 8 bits of the key are used.
@@ -28,9 +29,9 @@ struct CSettingsData {
     BOOL m_bUpdate = 0;                   // SS_UPDATE
     HotkeySetting m_settingsHotkey;       // SS_HOTKEY_ENABLED, SS_HOTKEY, SS_CTRL, SS_SHIFT, SS_ALT
     BOOL m_bSwitchPwdEnabled = 0;         // PWD_VIRT_ENABLED
-    wchar_t m_szSwitchPwd[16] = {};       // PWD_VIRT
+    wchar_t m_szSwitchPwd[vp::kPasswordRecordUnits] = {};   // PWD_VIRT, a hash record
     BOOL m_bRestorePwdEnabled = 0;        // PWD_ORIG_ENABLED
-    wchar_t m_szRestorePwd[16] = {};      // PWD_ORIG
+    wchar_t m_szRestorePwd[vp::kPasswordRecordUnits] = {};  // PWD_ORIG, a hash record
     BOOL m_bMute = 0;                     // AC_MUTE
     BOOL m_bMonitor = 0;                  // AC_MONITOR
     BOOL m_bTaskMgr = 0;                  // AC_TASKMGR
@@ -49,8 +50,9 @@ struct CSettingsData {
 };
 
 // What the basic page's controls show, read on Apply. A hotkey that is not a complete combination
-// reads as key 0 with no modifiers; passwords hold at most 14 characters.
+// reads as key 0 with no modifiers; passwords hold at most 14 characters and are wiped with the value.
 struct BasicPageValues {
+    ~BasicPageValues();
     BOOL bWheel = 0;
     BOOL bDouble = 0;
     HotkeySetting switchHotkey;
@@ -96,7 +98,8 @@ public:
     virtual void WriteTrayIcon(BOOL checked) = 0;
     virtual void WriteUpdate(BOOL checked) = 0;
     virtual void WriteSettingsHotkey(const HotkeySetting& hotkey) = 0;
-    virtual void WriteRestorePassword(BOOL on, const wchar_t* password) = 0;  // into both edits
+    // Into both edits: the fixed mask of a set password, or nothing.
+    virtual void WriteRestorePassword(BOOL on, const wchar_t* password) = 0;
     virtual void WriteSwitchPassword(BOOL on, const wchar_t* password) = 0;
     virtual void Read(BasicPageValues& values) const = 0;
 };
@@ -147,8 +150,9 @@ public:
     void SetTrayIcon(BOOL on);
     void SetUpdateCheck(BOOL on);
     void SetSettingsHotkey(BOOL enabled, DWORD key, BOOL shift, BOOL ctrl, BOOL alt);
-    void SetSwitchPassword(BOOL on, const wchar_t* text);
-    void SetRestorePassword(BOOL on, const wchar_t* text);
+    // record: a hash record (stored_password), never the password itself.
+    void SetSwitchPassword(BOOL on, const wchar_t* record);
+    void SetRestorePassword(BOOL on, const wchar_t* record);
     void SetMuteAction(BOOL on);
     void SetMonitorAction(BOOL on);
     void SetTaskMgrAction(BOOL on);

@@ -1,0 +1,45 @@
+#include "settings/StoredPassword.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "framework/Text.h"
+#include "settings/RegistryStore.h"
+
+namespace stored_password {
+
+namespace {
+// The longest password the pages and the prompt read.
+constexpr size_t kLongestPassword = 14;
+}  // namespace
+
+const wchar_t* PageText(const wchar_t* record) noexcept { return record && *record ? kPageMask : L""; }
+
+bool PageChangesRecord(const wchar_t* pageText, const wchar_t* record) noexcept {
+    return std::wcscmp(pageText ? pageText : L"", PageText(record)) != 0;
+}
+
+void RecordFromPage(const wchar_t* pageText, const wchar_t* current, wchar_t (&record)[vp::kPasswordRecordUnits]) {
+    if (!pageText || !*pageText) {
+        record[0] = L'\0';
+        return;
+    }
+    if (std::wcscmp(pageText, kPageMask) == 0 || !vp::MakePasswordRecord(pageText, record)) {
+        vp::CopyTextWhole(record, current ? current : L"");
+    }
+}
+
+void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&record)[vp::kPasswordRecordUnits]) {
+    wchar_t stored[vp::kPasswordRecordUnits];
+    record[0] = L'\0';
+    if (store.ReadString(name, stored) != ERROR_SUCCESS) return;
+    if (vp::LooksLikePasswordRecord(stored)) {
+        vp::CopyText(record, stored);
+    } else if (std::wcslen(stored) <= kLongestPassword && stored[0] != L'\0' && vp::MakePasswordRecord(stored, record)) {
+        store.WriteString(name, record);
+    }
+    ::SecureZeroMemory(stored, sizeof(stored));
+}
+
+}  // namespace stored_password
