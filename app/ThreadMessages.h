@@ -16,6 +16,9 @@ constexpr WPARAM kGivenOnVirtual = 2;
 // To the hook thread: an action setting changed, or the default playback device did; it makes
 // ready what the enabled actions need, so the next switch only uses it.
 constexpr UINT WM_ACTIONS_CHANGED = WM_USER + 5;
+// To the ui thread: wrong passwords were typed before the last correct one; the notice is pending
+// (failed_attempts::TakePendingNotice).
+constexpr UINT WM_PASSWORD_NOTICE = WM_USER + 6;
 // To the hook thread: come back to the original desktop and undo the recorded changes, now. lParam:
 // an event handle that the hook thread sets and closes when done (0 for none).
 constexpr UINT WM_COME_BACK = WM_USER + 8;

@@ -12,7 +12,9 @@ HFONT CreatePromptFont(HWND dialog) noexcept {
     return ::CreateFontIndirectW(&lf);
 }
 
-CPasswordDlg::CPasswordDlg(const wchar_t* prompt) noexcept { vp::FormatText(m_szPrompt, L"%ls", prompt ? prompt : L""); }
+CPasswordDlg::CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds) noexcept : m_nWaitLeft(waitSeconds) {
+    vp::FormatText(m_szPrompt, L"%ls", prompt ? prompt : L"");
+}
 
 CPasswordDlg::~CPasswordDlg() { ::SecureZeroMemory(m_szPassword, sizeof(m_szPassword)); }
 
@@ -32,6 +34,26 @@ void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
         button->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
     }
     Present(hwnd);
+    if (m_nWaitLeft > 0) {
+        m_field.EnableWindow(FALSE);
+        m_ok.EnableWindow(FALSE);
+        ShowWait();
+        ::SetTimer(hwnd, kWaitTimerId, 1000, nullptr);
+    }
+}
+
+void CPasswordDlg::ShowWait() noexcept {
+    if (m_nWaitLeft > 0) {
+        wchar_t text[100];
+        vp::FormatText(text, L"Wrong passwords: wait %u s...", m_nWaitLeft);
+        m_label.SetWindowText(text);
+        return;
+    }
+    ::KillTimer(m_hWnd, kWaitTimerId);
+    m_label.SetWindowText(m_szPrompt);
+    m_field.EnableWindow(TRUE);
+    m_ok.EnableWindow(TRUE);
+    ::SetFocus(m_field);
 }
 
 bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -44,7 +66,12 @@ bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, 
         // The notification code is not looked at, so Enter and Esc act like the buttons.
         switch (LOWORD(wp)) {
         case IDOK:
+            if (m_nWaitLeft > 0) {  // Enter while the prompt still waits
+                result = 0;
+                return true;
+            }
             ::GetWindowTextW(m_field, m_szPassword, CPasswordEditCtrl::kReadUnits);
+            m_field.SetWindowText(L"");  // the edit's copy goes with the dialog's
             EndDialog(IDOK);
             result = 0;
             return true;
@@ -55,13 +82,19 @@ bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, 
             return true;
         }
         break;
+    case WM_TIMER:
+        if (wp != kWaitTimerId) break;
+        if (m_nWaitLeft > 0) --m_nWaitLeft;
+        ShowWait();
+        result = 0;
+        return true;
     }
     return false;
 }
 
-INT_PTR RunPasswordPrompt(const wchar_t* prompt, wchar_t (&entered)[16]) {
+INT_PTR RunPasswordPrompt(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds) {
     entered[0] = L'\0';
-    CPasswordDlg dialog(prompt);
+    CPasswordDlg dialog(prompt, waitSeconds);
     // The password thread normally has no active window, so the prompt is owned by nobody and centres
     // on the screen of its desktop.
     const INT_PTR result = dialog.DoModal(::GetActiveWindow());

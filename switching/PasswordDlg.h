@@ -1,6 +1,7 @@
 #pragma once
 // The password prompt: a small modal dialog on the desktop that is showing, with the prompt of the
-// direction it guards, a masked field and OK / Cancel. Enter and Esc act like the buttons.
+// direction it guards, a masked field and OK / Cancel. Enter and Esc act like the buttons. After
+// wrong passwords it may make the user wait before it takes input.
 #include <windows.h>
 
 #include "framework/Handles.h"
@@ -19,7 +20,11 @@ public:
     // DT_WORDBREAK | DT_SINGLELINE | DT_NOPREFIX
     static constexpr UINT kPromptFormat = 0x830;
 
-    explicit CPasswordDlg(const wchar_t* prompt) noexcept;
+    static constexpr UINT_PTR kWaitTimerId = 1;
+
+    // waitSeconds: how long the prompt keeps its field and OK closed after it opens, counting down in
+    // its prompt line (the back-off after wrong passwords). Cancel is always open.
+    explicit CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds = 0) noexcept;
     ~CPasswordDlg() override;
 
     // After IDOK: what was typed, at most 14 characters. Empty after Cancel.
@@ -29,6 +34,8 @@ public:
 
 private:
     void OnInitDialog(HWND hwnd) noexcept;
+    // Shows the seconds left, or opens the field once they are over.
+    void ShowWait() noexcept;
 
     // Destroyed in reverse order: the buttons, the field, the label, then the font; the face and the
     // background go with the base afterwards.
@@ -39,4 +46,5 @@ private:
     CThemedButtonCtrl m_cancel;
     wchar_t m_szPassword[16] = {};
     wchar_t m_szPrompt[100] = {};
+    unsigned m_nWaitLeft = 0;
 };

@@ -1,42 +1,56 @@
 #include "switching/PasswordThreads.h"
 
-#include <cwchar>
-
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
 #include "app/Trace.h"
 #include "framework/Handles.h"
+#include "framework/PasswordHash.h"
 #include "framework/ThreadDesktop.h"
 #include "switching/OriginalDesktop.h"
 
+bool AskForPassword(const wchar_t* prompt, failed_attempts::Prompt kind, failed_attempts::Summary& before) {
+    before = failed_attempts::Summary{};
+    const failed_attempts::CFailedAttempts attempts(g_Module.m_pszRegistryKey);
+    wchar_t entered[16] = {};
+    if (RunPasswordPrompt(prompt, entered, failed_attempts::WaitSeconds(attempts.FailedInARow())) != IDOK) return false;
+    // The guarding password is read now, after the prompt has closed.
+    wchar_t record[vp::kPasswordRecordUnits];
+    if (kind == failed_attempts::Prompt::Restore) {
+        g_Module.CopyRestorePassword(record);
+    } else {
+        g_Module.CopySwitchPassword(record);
+    }
+    const bool correct = vp::VerifyPasswordRecord(entered, record);
+    ::SecureZeroMemory(entered, sizeof(entered));
+    if (!correct) {
+        SYSTEMTIME now;
+        ::GetSystemTime(&now);
+        attempts.Record(kind, now);
+        return false;
+    }
+    before = attempts.TakeSummary();
+    return true;
+}
+
 namespace {
 
-enum class Guard { Switch, Restore };
-
-DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, Guard guard) {
+DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::Prompt kind) {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_ASK_PASSWORD, WM_ASK_PASSWORD, PM_NOREMOVE);
     // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
     vp::CThreadDesktop place;
     if (!place.Enter(desktop)) vp::Trace(L"password thread not placed (error %lu)", ::GetLastError());
     // The authorisation was given on this thread's desktop: the switch goes away from it.
-    const WPARAM givenOn = guard == Guard::Switch ? kGivenOnOriginal : kGivenOnVirtual;
+    const WPARAM givenOn = kind == failed_attempts::Prompt::Switch ? kGivenOnOriginal : kGivenOnVirtual;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_ASK_PASSWORD) {
-            wchar_t entered[16] = {};
-            if (RunPasswordPrompt(prompt, entered) != IDOK) continue;
-            // The guarding password is read now, after the prompt has closed.
-            wchar_t expected[16];
-            if (guard == Guard::Switch) {
-                g_Module.CopySwitchPassword(expected);
-            } else {
-                g_Module.CopyRestorePassword(expected);
+            failed_attempts::Summary before;
+            if (!AskForPassword(prompt, kind, before)) continue;
+            ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, givenOn, 0);
+            if (before.count > 0) {
+                failed_attempts::SetPendingNotice(failed_attempts::NoticeText(before.count, before.since));
+                ::PostThreadMessageW(g_Module.m_dwUiThreadId, WM_PASSWORD_NOTICE, 0, 0);
             }
-            if (std::wcscmp(entered, expected) == 0) {
-                ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, givenOn, 0);
-            }
-            ::SecureZeroMemory(entered, sizeof(entered));
-            ::SecureZeroMemory(expected, sizeof(expected));
         } else if (msg.message == WM_APP_QUIT) {
             break;
         }
@@ -47,7 +61,7 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, Guard guard) {
 }  // namespace
 
 DWORD WINAPI Pwd1ThreadProc(void*) {
-    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", Guard::Switch);
+    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", failed_attempts::Prompt::Switch);
 }
 
 DWORD WINAPI Pwd2ThreadProc(void*) {
@@ -55,5 +69,5 @@ DWORD WINAPI Pwd2ThreadProc(void*) {
     // the life of the thread.
     vp::DesktopHandle desktop(::CreateDesktopW(g_Module.m_pszDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                                GENERIC_ALL, nullptr));
-    return RunPasswordThread(desktop.Get(), L"Please Enter Restore Password:", Guard::Restore);
+    return RunPasswordThread(desktop.Get(), L"Please Enter Restore Password:", failed_attempts::Prompt::Restore);
 }

@@ -3,9 +3,19 @@
 // Pwd2 on the virtual desktop guards the switch back.
 #include <windows.h>
 
+#include "settings/FailedAttempts.h"
+
 DWORD WINAPI Pwd1ThreadProc(void*);
 DWORD WINAPI Pwd2ThreadProc(void*);
 
 // Shows the prompt on the calling thread's desktop; returns the dialog's result (IDOK, IDCANCEL or
-// the platform's failure value) and, after IDOK, the entered text.
-INT_PTR RunPasswordPrompt(const wchar_t* prompt, wchar_t (&entered)[16]);
+// the platform's failure value) and, after IDOK, the entered text. waitSeconds keeps the field closed
+// for that long after the prompt opens.
+INT_PTR RunPasswordPrompt(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds = 0);
+
+// One guarded prompt on the calling thread's desktop: waits as the wrong passwords so far ask, checks
+// the entry against the hash record of the password that guards kind (the switch password guards the
+// settings window too), read after the prompt has closed; records a wrong one, and after a correct one takes the record of
+// earlier wrong ones into before (count 0 when there were none). True only for the correct password;
+// Cancel is neither right nor wrong. The typed text is wiped before this returns.
+bool AskForPassword(const wchar_t* prompt, failed_attempts::Prompt kind, failed_attempts::Summary& before);
