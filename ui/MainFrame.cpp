@@ -9,7 +9,9 @@
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
 #include "framework/Text.h"
+#include "settings/FailedAttempts.h"
 #include "switching/ComeBack.h"
+#include "switching/PasswordThreads.h"
 #include "ui/Drawing.h"
 #include "ui/QuitDlg.h"
 #include "ui/ThemedDialog.h"
@@ -272,7 +274,35 @@ void CMainFrame::ShowPage(int n) {
     LayoutPanes(false);
 }
 
+bool CMainFrame::SwitchPasswordAllows() {
+    wchar_t record[vp::kPasswordRecordUnits];
+    g_Module.CopySwitchPassword(record);
+    if (record[0] == L'\0') return true;
+    if (m_bAskingPassword) return false;
+    m_bAskingPassword = true;
+    failed_attempts::Summary before;
+    const bool allowed = AskForPassword(L"Please Enter Switch Password:", failed_attempts::Prompt::Settings, before);
+    m_bAskingPassword = false;
+    if (allowed && before.count > 0) TellPasswordNotice(failed_attempts::NoticeText(before.count, before.since));
+    return allowed;
+}
+
+void CMainFrame::TellPasswordNotice(const std::wstring& text) {
+    if (text.empty()) return;
+    m_lastPasswordNotice = text;
+    if (m_bTrayIconShown && ShowTrayBalloon(g_Module.m_pszProductName, text.c_str())) return;
+    ::MessageBoxW(MessageOwner(), text.c_str(), g_Module.m_pszProductName, MB_ICONWARNING);
+}
+
+void CMainFrame::ExitFromTray() {
+    if (SwitchPasswordAllows()) SaveSettingsAndClose();
+}
+
 void CMainFrame::ShowSettingsWindow() {
+    // A window that shows already is in the hands of whoever sits there.
+    if (!IsWindowVisible() && !SwitchPasswordAllows()) return;
+    // A notice whose message was lost on the way is told now.
+    TellPasswordNotice(failed_attempts::TakePendingNotice());
     if (!IsWindowVisible()) ShowWindow(SW_SHOW);
     if (::IsIconic(m_hWnd)) {
         ShowWindow(SW_RESTORE);
@@ -341,6 +371,10 @@ void CMainFrame::OpenHelp() noexcept {
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    if (msg->hwnd == nullptr && msg->message == WM_PASSWORD_NOTICE) {
+        TellPasswordNotice(failed_attempts::TakePendingNotice());
+        return TRUE;
+    }
     // The editing keys of the accelerator table never reach the pages' edits.
     if (m_hAccel && m_hWnd && ::TranslateAcceleratorW(m_hWnd, m_hAccel, msg)) return TRUE;
     if (m_hWndClient && ::IsWindow(m_hWndClient)) {
@@ -373,7 +407,7 @@ bool CMainFrame::OnCommand(WPARAM wp) {
     case ID_TRAY_HELP: OpenHelp(); return true;
     case ID_TRAY_WEBSITE: Open(g_Module.m_pszHomePage); return true;
     case ID_TRAY_PRODUCTS: Open(g_Module.m_pszProductsPage); return true;
-    case ID_TRAY_EXIT: SaveSettingsAndClose(); return true;
+    case ID_TRAY_EXIT: ExitFromTray(); return true;
     case kBasicPage:
     case kAdvancedPage:
     case kAboutPage: ShowPage(static_cast<int>(id)); return true;

@@ -9,6 +9,8 @@
 // AttachAdvancedPage push the settings into it, Apply reads it back).
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Handles.h"
 #include "framework/MessageLoop.h"
 #include "framework/Window.h"
@@ -62,8 +64,15 @@ public:
     // the window shown on the very first start only.
     void AfterCreate();
 
-    // Shows, raises and centres the window, then offers a recorded update.
+    // Shows, raises and centres the window, then offers a recorded update. While a switch password is
+    // set, a hidden window asks for it first and stays hidden on Cancel or a wrong password.
     void ShowSettingsWindow();
+    // Exit from the tray menu: asks for the switch password as showing the window does, then saves
+    // and ends the program.
+    void ExitFromTray();
+    // What the owner was last told about wrong passwords (a tray balloon, or a message without the
+    // tray icon); empty until then.
+    const std::wstring& LastPasswordNotice() const noexcept { return m_lastPasswordNotice; }
     void ShowUpdatePrompt();
 
     // Hides the current page and makes page n (1 basic, 2 advanced, 3 about) the current one, creating
@@ -115,6 +124,11 @@ private:
     void FitPage(HWND page) noexcept;
     void SetClientSize(int width, int height) noexcept;
     HWND MessageOwner() const noexcept { return m_hWndClient ? m_hWndClient : m_hWnd; }
+    // True when no switch password is set, or it was typed correctly at the prompt (on this thread's
+    // desktop, the original one). One prompt at a time: a request while it is open is refused.
+    bool SwitchPasswordAllows();
+    // Tells the owner of wrong passwords typed before the last correct one; nothing for empty text.
+    void TellPasswordNotice(const std::wstring& text);
 
     vp::IconHandle m_bigIcon;
     vp::IconHandle m_smallIcon;
@@ -138,4 +152,6 @@ private:
     CAboutDlg m_aboutPage;
     HWND m_hWndAboutPage = nullptr;
     HWND m_hWndClient = nullptr;  // the current page's window; owner of the validation messages
+    bool m_bAskingPassword = false;
+    std::wstring m_lastPasswordNotice;
 };

@@ -36,6 +36,17 @@ public:
         return ::Shell_NotifyIconW(NIM_DELETE, &m_nid) != FALSE;
     }
 
+    // A balloon over the installed icon; false when there is no icon to show it on.
+    bool ShowTrayBalloon(const wchar_t* title, const wchar_t* text, DWORD icon = NIIF_WARNING) noexcept {
+        if (!m_bInstalled) return false;
+        NOTIFYICONDATAW balloon = m_nid;
+        balloon.uFlags = NIF_INFO;
+        balloon.dwInfoFlags = icon;
+        vp::CopyText(balloon.szInfoTitle, title);  // cut texts are only less to read, not wrong
+        vp::CopyText(balloon.szInfo, text);
+        return ::Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
+    }
+
     UINT TrayMessage() const noexcept { return m_uTrayMessage; }
 
 protected:
