@@ -12,6 +12,7 @@
 #include "actions/RegexMatcher.h"
 #include "framework/Handles.h"
 #include "settings/RegistryStore.h"
+#include "update/HttpGet.h"
 
 class CSystemActions {
 public:
@@ -46,7 +47,9 @@ public:
     void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
     // ---- update check --------------------------------------------------------------------------
-    void CheckForUpdate(const char* host, const char* path, BOOL evaluate);
+    // Asks host for path and records a newer build. With evaluate (the "Detect Update" setting) off
+    // nothing is sent. deadlineMs bounds the whole exchange.
+    void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs = kHttpDeadlineMs);
 
     DWORD OsMajorVersion() const noexcept { return m_dwMajorVersion; }
     // Tests pin the version to reach either road.

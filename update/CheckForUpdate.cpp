@@ -17,13 +17,13 @@ bool Utf8ToWide(const char* text, wchar_t (&out)[N]) noexcept {
 
 }  // namespace
 
-void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate) {
+void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs) {
+    // Switched off means switched off: the request carries a machine identifier, so none goes out.
+    if (!evaluate) return;
     char reply[kHttpReplyBytes];
-    const int received = HttpGet(host, path, reply);
+    const int received = HttpGet(host, path, reply, deadlineMs);
     if (received <= 0) return;
     update_reply::BlankLineBreaks(reply, static_cast<size_t>(received));
-    // With checks switched off the server still hears from us; its answer is not acted on.
-    if (!evaluate) return;
 
     update_reply::Fields fields;
     {
@@ -35,7 +35,9 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     vp::LockGuard lock(m_csStore);
     m_store.SetPath(g_Module.m_pszRegistryKey);
     DWORD recorded = 0;
-    if (m_store.ReadDword(L"UPDATE_REVISION", &recorded) != ERROR_SUCCESS) recorded = 0;
+    // A revision above the signed range was written from a negative one by an older build; it stands
+    // for no genuine build and must not hide the ones that come.
+    if (m_store.ReadDword(L"UPDATE_REVISION", &recorded) != ERROR_SUCCESS || recorded > 0x7FFFFFFF) recorded = 0;
     if (fields.revision <= recorded) return;
 
     wchar_t version[update_reply::kVersionBytes];

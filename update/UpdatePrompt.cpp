@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "framework/Text.h"
 #include "settings/RegistryStore.h"
 #include "update/UpdateReply.h"
@@ -10,19 +12,30 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"New Veilpane version available";
 constexpr wchar_t kOfferFormat[] =
-    L"A new version of Veilpane, Veilpane %ls, is available. Would you like to download and upgrade now?";
+    L"A new version of Veilpane, Veilpane %ls, is available. Would you like to download and upgrade now?"
+    L"\n\nThe download comes from %ls.";
 
 // The address is checked again where it is used: the value may have been written by an older build,
-// or by anything else that can write to the user's registry.
-bool IsSafeAddress(const wchar_t* url) noexcept {
+// or by anything else that can write to the user's registry. Gives the host the download comes from.
+bool IsSafeAddress(const wchar_t* url, wchar_t (&host)[update_reply::kHostBytes]) noexcept {
+    host[0] = L'\0';
     char utf8[260 * 3 + 1];
     if (::WideCharToMultiByte(CP_UTF8, 0, url, -1, utf8, sizeof(utf8), nullptr, nullptr) <= 0) return false;
-    return update_reply::IsSafeUpdateUrl(utf8);
+    if (!update_reply::IsSafeUpdateUrl(utf8)) return false;
+    char narrow[update_reply::kHostBytes];
+    update_reply::UrlHost(utf8, narrow);
+    // A safe address is plain ASCII, so its host converts unit for unit.
+    return ::MultiByteToWideChar(CP_UTF8, 0, narrow, -1, host, static_cast<int>(std::size(host))) > 0 && host[0];
 }
+
+// The box is modal on the ui thread, whose loop keeps running under it: a second request to show
+// the window must not open a second box over the first.
+bool g_offerOpen = false;
 
 }  // namespace
 
 void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
+    if (g_offerOpen) return;
     DWORD showed = 0;
     if (store.ReadDword(L"UPDATE_SHOWED", &showed) != ERROR_SUCCESS) showed = 0;
     if (showed != 0) return;
@@ -32,13 +45,16 @@ void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     if (store.ReadString(L"UPDATE_VERSION", version) != ERROR_SUCCESS) return;
     wchar_t url[260];
     if (store.ReadString(L"UPDATE_URL", url) != ERROR_SUCCESS) return;
-    if (!IsSafeAddress(url)) return;
+    wchar_t host[update_reply::kHostBytes];
+    if (!IsSafeAddress(url, host)) return;
 
-    wchar_t text[160];
-    vp::FormatText(text, kOfferFormat, version);
-    if (::MessageBoxW(owner, text, kCaption, MB_ICONINFORMATION | MB_YESNO) == IDYES) {
-        ::ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
-    }
-    // Whatever the answer: offered once per run.
+    // Offered once, whatever the answer; marked before the box opens, so a newer build that the check
+    // records while the box is open re-arms the offer instead of being marked as shown.
     store.WriteDword(L"UPDATE_SHOWED", 1);
+    wchar_t text[480];
+    if (!vp::FormatText(text, kOfferFormat, version, host)) return;
+    g_offerOpen = true;
+    const int answer = ::MessageBoxW(owner, text, kCaption, MB_ICONINFORMATION | MB_YESNO);
+    g_offerOpen = false;
+    if (answer == IDYES) ::ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
 }

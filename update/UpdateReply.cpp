@@ -65,14 +65,61 @@ uint32_t ReadNumber(const char* text, uint32_t fallback) noexcept {
     return negative ? 0u - magnitude : magnitude;
 }
 
+namespace {
+
+bool IsUrlCharacter(unsigned char c) noexcept {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+    // The unreserved and reserved marks of a URI and the escape sign; not the single quote, which
+    // the shell could take as the end of a quoted text.
+    return c != 0 && std::strchr("-._~:/?#[]@!$&()*+,;=%", c) != nullptr;
+}
+
+// Where the authority starts, after "http://" or "https://"; null for another scheme.
+const char* AfterScheme(const char* url) noexcept {
+    if (StartsWithNoCase(url, "http://")) return url + 7;
+    if (StartsWithNoCase(url, "https://")) return url + 8;
+    return nullptr;
+}
+
+}  // namespace
+
 bool IsSafeUpdateUrl(const char* url) noexcept {
-    if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://")) return false;
+    if (!url) return false;
+    const char* authority = AfterScheme(url);
+    if (!authority) return false;
     for (const auto* p = reinterpret_cast<const unsigned char*>(url); *p; ++p) {
-        if (*p < 0x20 || *p == 0x7F) return false;
-        // C1 control characters, U+0080 to U+009F, in their UTF-8 form.
-        if (*p == 0xC2 && p[1] >= 0x80 && p[1] <= 0x9F) return false;
+        if (!IsUrlCharacter(*p)) return false;
     }
-    return true;
+    char host[kHostBytes];
+    UrlHost(url, host);
+    return host[0] != '\0';
+}
+
+void UrlHost(const char* url, char (&host)[kHostBytes]) noexcept {
+    host[0] = '\0';
+    const char* authority = url ? AfterScheme(url) : nullptr;
+    if (!authority) return;
+    size_t end = std::strcspn(authority, "/?#");
+    // User information goes before the last '@' of the authority; the offer names the host only.
+    const char* start = authority;
+    for (size_t i = 0; i < end; ++i) {
+        if (authority[i] == '@') start = authority + i + 1;
+    }
+    end -= static_cast<size_t>(start - authority);
+    size_t length = end;
+    if (start[0] != '[') {  // a port follows the last colon, except inside an IPv6 literal
+        for (size_t i = 0; i < end; ++i) {
+            if (start[i] == ':') length = i;
+        }
+    } else if (const char* close = static_cast<const char*>(std::memchr(start, ']', end))) {
+        length = static_cast<size_t>(close - start) + 1;
+    }
+    if (length == 0 || length >= kHostBytes) return;
+    for (size_t i = 0; i < length; ++i) {
+        if (!IsUrlCharacter(static_cast<unsigned char>(start[i]))) return;
+    }
+    std::memcpy(host, start, length);
+    host[length] = '\0';
 }
 
 Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fields& out) noexcept {
@@ -86,9 +133,11 @@ Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fiel
     out.minimum = matcher.ExtractMatch(reply, kMinimumPattern, number) ? ReadNumber(number, kMissingMinimum)
                                                                          : kMissingMinimum;
 
-    if (out.minimum > build) return Verdict::NotForThisBuild;
-    if (build >= out.revision) return Verdict::NotNewer;
-    if (!versionFits || !urlFits) return Verdict::FieldTooLong;
+    // Both numbers are signed on the wire: a negative revision would read as a huge one and bury every
+    // genuine update behind it; a negative lowest build names no build at all.
+    if (static_cast<int32_t>(out.minimum) < 0 || out.minimum > build) return Verdict::NotForThisBuild;
+    if (static_cast<int32_t>(out.revision) <= 0 || build >= out.revision) return Verdict::NotNewer;
+    if (!versionFits || !urlFits || std::strlen(out.url) > kOfferableUrlChars) return Verdict::FieldTooLong;
     if (!IsSafeUpdateUrl(out.url)) return Verdict::UnsafeUrl;
     return Verdict::Offer;
 }

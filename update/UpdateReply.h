@@ -10,6 +10,10 @@ namespace update_reply {
 
 constexpr size_t kVersionBytes = 20;  // 19 bytes of text and the terminator
 constexpr size_t kUrlBytes = 264;     // 263 bytes of text and the terminator
+// The longest address the offer can hold whole (its field is 260 units with the terminator): a
+// longer one would be recorded and never offered.
+constexpr size_t kOfferableUrlChars = 259;
+constexpr size_t kHostBytes = kOfferableUrlChars + 1;
 constexpr uint32_t kMissingRevision = 0;
 constexpr uint32_t kMissingMinimum = 0x9999;
 
@@ -23,9 +27,10 @@ struct Fields {
 
 enum class Verdict {
     Offer,            // a newer build that this build may take: record it
-    NotForThisBuild,  // the lowest build allowed is above this one, or the reply names none
-    NotNewer,         // the offered revision is not above this build
-    FieldTooLong,     // the version or the address does not fit its field: a cut text means something else
+    NotForThisBuild,  // the lowest build allowed is above this one or negative, or the reply names none
+    NotNewer,         // the offered revision is not a positive number above this build
+    FieldTooLong,     // the version or the address does not fit its field or the offer: a cut text means
+                      // something else
     UnsafeUrl,        // the address is not a plain web address
 };
 
@@ -37,9 +42,15 @@ void BlankLineBreaks(char* text, size_t bytes) noexcept;
 // A negative number comes back as its 32-bit two's complement.
 uint32_t ReadNumber(const char* text, uint32_t fallback) noexcept;
 
-// True for an http:// or https:// address (the scheme in any case) without control characters: the
-// address is handed to the shell, and anything else could start a program or a protocol handler.
+// True for an http:// or https:// address (the scheme in any case) with a host, made only of the
+// characters a web address may carry unencoded (letters, digits and - . _ ~ : / ? # [ ] @ ! $ & ( ) *
+// + , ; = %): the address is handed to the shell, and a blank, a quote, < >, a backslash, a control
+// character or anything outside ASCII could make it run something else.
 bool IsSafeUpdateUrl(const char* url) noexcept;
+
+// The host part of a safe address (without user information or port), for the offer to name where
+// the download comes from. Empty for an address that is not safe or does not fit.
+void UrlHost(const char* url, char (&host)[kHostBytes]) noexcept;
 
 // Picks the four fields out of the (already blanked, NUL-terminated) reply with the matcher and
 // decides whether it offers a build for this one. out holds what was read whatever the verdict.
