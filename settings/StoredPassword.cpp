@@ -38,6 +38,9 @@ void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&reco
         vp::CopyText(record, stored);
     } else if (std::wcslen(stored) <= kLongestPassword && stored[0] != L'\0' && vp::MakePasswordRecord(stored, record)) {
         store.WriteString(name, record);
+    } else if (stored[0] != L'\0') {
+        // Too long to have been a working password, but still someone's text in clear.
+        store.WriteString(name, L"");
     }
     ::SecureZeroMemory(stored, sizeof(stored));
 }

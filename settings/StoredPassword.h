@@ -24,7 +24,8 @@ void RecordFromPage(const wchar_t* pageText, const wchar_t* current, wchar_t (&r
 // Reads a stored password value into record. A password that an older build kept in clear (1 to 14
 // characters) is hashed and its value overwritten with the record, so the clear text is gone from the
 // key and the password keeps working. Anything else that is not a record (missing, wrong type,
-// overlong) reads as no password; a damaged record is kept as it is and accepts nothing.
+// overlong) reads as no password, and an overlong text is emptied; a damaged record is kept as it is
+// and accepts nothing.
 void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&record)[vp::kPasswordRecordUnits]);
 
 }  // namespace stored_password

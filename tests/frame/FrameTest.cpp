@@ -11,7 +11,9 @@
 #include "app/Threads.h"
 #include "ids_dialogs.h"
 #include "resource.h"
+#include "settings/FailedAttempts.h"
 #include "settings/SettingsTestSupport.h"
+#include "settings/StoredPassword.h"
 #include "support/TestSupport.h"
 #include "ui/MainFrame.h"
 
@@ -20,6 +22,7 @@ using namespace settings_test;
 namespace {
 
 constexpr wchar_t kQuitTitle[] = L"Confirm Quit ";
+constexpr wchar_t kPromptTitle[] = L"Enter Password";
 
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[128] = {};
@@ -142,8 +145,10 @@ TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreA
     Click(ID_NAV_APPLY);
     EXPECT_EQ(1u, hints.Texts().size());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
-    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
-    EXPECT_STREQ(L"Secret", g_Module.SnapshotMirror().szSwitchPassword);
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
+    EXPECT_TRUE(IsRecordOf(g_Module.SnapshotMirror().szSwitchPassword, L"Secret"));
+    // The edits hold the mask now, not what was typed.
+    EXPECT_EQ(stored_password::kPageMask, TextOf(Control(IDC_SW_WHEEL, IDC_PWD_VIRT)));
     EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(0));
     EXPECT_EQ(1, g_Module.SnapshotMirror().bMute);
 
@@ -201,6 +206,72 @@ TEST_F(FrameTest, TrayExitNeverAsks) {
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_TRUE(UiEnded());
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
+}
+
+// The settings window's own password prompt, on the ui thread: waits for it, types text and presses
+// OK (or Cancel with text null).
+HWND WaitOwnPrompt() {
+    HWND prompt = nullptr;
+    Poll([&] { return (prompt = FindOwnWindow(L"#32770", kPromptTitle, Visibility::VisibleOnly)) != nullptr; }, 10000);
+    return prompt;
+}
+
+bool Answer(HWND prompt, const wchar_t* text) {
+    if (!prompt) return false;
+    if (text) {
+        HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+        for (const wchar_t* c = text; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+    }
+    ::PostMessageW(::GetDlgItem(prompt, text ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+    return Poll([&] { return !::IsWindow(prompt); }, 10000);
+}
+
+TEST_F(FrameTest, WithoutASwitchPasswordTheHiddenWindowShowsAtOnce) {
+    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    StartUi();
+    ASSERT_FALSE(::IsWindowVisible(frame));
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+    EXPECT_EQ(nullptr, FindOwnWindow(L"#32770", kPromptTitle, Visibility::VisibleOnly));
+}
+
+TEST_F(FrameTest, WithASwitchPasswordTheWindowAndTheTrayExitAskForItFirst) {
+    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    WriteDword(L"PWD_VIRT_ENABLED", 1);
+    WriteText(L"PWD_VIRT", L"secret1");  // as an older build kept it
+    StartUi();
+    ASSERT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"secret1"));
+
+    // Cancel, then a wrong password (letter case counts): the window stays hidden.
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    HWND prompt = WaitOwnPrompt();
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    EXPECT_EQ(L"Default", testing_support::DesktopName(::GetThreadDesktop(uiId)));
+    ASSERT_TRUE(Answer(prompt, nullptr));
+    ::PostMessageW(frame, WM_HOTKEY, 0, 0);
+    ASSERT_TRUE(Answer(WaitOwnPrompt(), L"Secret1"));
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    // Recorded once checked, just after the prompt has gone.
+    EXPECT_TRUE(Poll([&] { return ReadDword(failed_attempts::kCountValue).value_or(0) == 1; }, 5000));
+    EXPECT_NE(std::wstring::npos, ReadText(failed_attempts::kLogValue).value_or(L"").find(L" S"));
+
+    // The right one shows the window, and the owner hears of the wrong one.
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    ASSERT_TRUE(Answer(WaitOwnPrompt(), L"secret1"));
+    ASSERT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+    auto* owner = static_cast<CMainFrame*>(vp::CWindowImplBase::FromHandle(frame));
+    ASSERT_NE(nullptr, owner);
+    EXPECT_EQ(0u, owner->LastPasswordNotice().find(L"1 wrong password attempt since "));
+    EXPECT_FALSE(ReadDword(failed_attempts::kCountValue).has_value());
+
+    // Exit from the tray: Cancel keeps the program; the password ends it.
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(Answer(WaitOwnPrompt(), nullptr));
+    EXPECT_FALSE(UiEnded(300));
+    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(Answer(WaitOwnPrompt(), L"secret1"));
+    EXPECT_TRUE(UiEnded());
 }
 
 TEST_F(FrameTest, EditingKeysTypedIntoAPageEditDoNothing) {

@@ -3,12 +3,18 @@
 // window handles and the keys its dialog manager reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppModule.h"
 #include "app/ThreadMessages.h"
+#include "framework/PasswordHash.h"
 #include "framework/Text.h"
+#include "settings/FailedAttempts.h"
+#include "settings/RegistryStore.h"
 #include "ids_dialogs.h"
 #include "support/TestSupport.h"
 #include "switching/PasswordThreads.h"
@@ -20,10 +26,18 @@ namespace {
 
 constexpr wchar_t kPromptTitle[] = L"Enter Password";
 
+// The mirror holds hash records, as the settings window puts them there.
 void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword) {
+    wchar_t switchRecord[vp::kPasswordRecordUnits] = {}, restoreRecord[vp::kPasswordRecordUnits] = {};
+    if (*switchPassword) {
+        ASSERT_TRUE(vp::MakePasswordRecord(switchPassword, switchRecord));
+    }
+    if (*restorePassword) {
+        ASSERT_TRUE(vp::MakePasswordRecord(restorePassword, restoreRecord));
+    }
     vp::LockGuard lock(g_Module.m_csMirror);
-    vp::CopyText(g_Module.m_szSwitchPassword, switchPassword);
-    vp::CopyText(g_Module.m_szRestorePassword, restorePassword);
+    vp::CopyText(g_Module.m_szSwitchPassword, switchRecord);
+    vp::CopyText(g_Module.m_szRestorePassword, restoreRecord);
 }
 
 struct PromptSearch {
@@ -67,6 +81,13 @@ bool WaitPromptGone(DWORD threadId) {
     return WaitUntil([&] { return PromptsOf(threadId).empty(); }, 5000);
 }
 
+std::wstring ReadText(const wchar_t* name) {
+    CRegistryStore store;
+    store.SetPath(g_Module.m_pszRegistryKey);
+    wchar_t text[1024];
+    return store.ReadString(name, text) == ERROR_SUCCESS ? text : L"";
+}
+
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[128] = {};
     ::GetWindowTextW(hwnd, text, 128);
@@ -107,6 +128,20 @@ protected:
                                            ::PostThreadMessageW(pwd2Id, WM_NULL, 0, 0); }, 5000));
         g_Module.m_dwPwd1ThreadId = pwd1Id;
         g_Module.m_dwPwd2ThreadId = pwd2Id;
+        // A thread of the test's stands in for the ui thread, which hears of wrong passwords.
+        std::atomic<DWORD> listener{0};
+        uiStandIn = std::thread([this, &listener] {
+            MSG msg;
+            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+            listener = ::GetCurrentThreadId();
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (msg.message == WM_PASSWORD_NOTICE) ++notices;
+            }
+        });
+        ASSERT_TRUE(WaitUntil([&] { return listener != 0; }, 5000));
+        g_Module.m_dwUiThreadId = listener;
+        attempts.TakeSummary();
+        failed_attempts::TakePendingNotice();
     }
     void TearDown() override {
         for (DWORD id : {pwd1Id, pwd2Id}) {
@@ -119,7 +154,12 @@ protected:
                 EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(t->Get(), 5000));
             }
         }
-        g_Module.m_dwPwd1ThreadId = g_Module.m_dwPwd2ThreadId = 0;
+        if (uiStandIn.joinable()) {
+            ::PostThreadMessageW(g_Module.m_dwUiThreadId, WM_QUIT, 0, 0);
+            uiStandIn.join();
+        }
+        g_Module.m_dwPwd1ThreadId = g_Module.m_dwPwd2ThreadId = g_Module.m_dwUiThreadId = 0;
+        attempts.TakeSummary();
         h.Stop();
     }
 
@@ -132,6 +172,9 @@ protected:
     SwitcherHarness h;
     vp::KernelHandle pwd1, pwd2;
     DWORD pwd1Id = 0, pwd2Id = 0;
+    failed_attempts::CFailedAttempts attempts{g_Module.m_pszRegistryKey};
+    std::thread uiStandIn;
+    std::atomic<int> notices{0};
 };
 
 TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPasswordThrough) {
@@ -179,14 +222,34 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     ASSERT_TRUE(WaitPromptGone(pwd1Id));
     EXPECT_EQ(0, h.Switches());
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    // Three wrong ones, each recorded with the prompt it was typed at (once checked, just after the
+    // prompt has gone); Cancel and Esc are not.
+    ASSERT_TRUE(WaitUntil([&] { return attempts.FailedInARow() == 3; }, 5000));
+    const std::wstring log = ReadText(L"PWD_FAILED_LOG");
+    EXPECT_EQ(3, std::count(log.begin(), log.end(), L';') + 1) << log;
+    EXPECT_EQ(std::wstring::npos, log.find(L" O")) << log;
 
-    // The right one switches, once.
+    // The fourth prompt waits before it takes input and says so; Enter meanwhile does nothing.
     prompt = Trigger(pwd1Id);
     ASSERT_NE(nullptr, prompt);
+    field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+    EXPECT_FALSE(::IsWindowEnabled(field));
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(prompt, IDOK)));
+    EXPECT_EQ(0u, TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)).find(L"Wrong passwords: wait 1 s"));
+    ::PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(field) != FALSE; }, 5000));
+    EXPECT_TRUE(::IsWindow(prompt));
+    EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+
+    // The right one switches, once, and the owner is told of the three before it.
     Type(prompt, L"Secret");
     PressKey(prompt, VK_RETURN);
     ASSERT_TRUE(h.WaitSwitches(1));
     EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"vpdesk"; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return notices == 1; }, 5000));
+    EXPECT_EQ(0u, failed_attempts::TakePendingNotice().find(L"3 wrong password attempts since "));
+    EXPECT_EQ(0u, attempts.FailedInARow());
+    EXPECT_EQ(L"", ReadText(L"PWD_FAILED_LOG"));
     ::Sleep(200);
     EXPECT_EQ(1, h.Switches());
 }
@@ -225,6 +288,11 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
     ASSERT_TRUE(WaitPromptGone(pwd2Id));
     EXPECT_EQ(1, h.Switches());
 
+    prompt = Trigger(pwd2Id);
+    ASSERT_NE(nullptr, prompt);
+    Type(prompt, L"back");
+    Click(prompt, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(L"PWD_FAILED_LOG").find(L" O") != std::wstring::npos; }, 5000));
     prompt = Trigger(pwd2Id);
     ASSERT_NE(nullptr, prompt);
     Type(prompt, L"Back");

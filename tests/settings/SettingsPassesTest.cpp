@@ -8,6 +8,7 @@
 #include "app/AppModule.h"
 #include "switching/HookLib.h"
 #include "framework/Text.h"
+#include "settings/StoredPassword.h"
 #include "support/TestSupport.h"
 #include "ui/MainFrame.h"
 
@@ -101,9 +102,9 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     WriteDword(L"SW_HOTKEY", 0x100 + 'K');                               // low 8 bits only
     WriteDword(L"SW_CTRL", 1);
     WriteDword(L"PWD_VIRT_ENABLED", 1);
-    WriteText(L"PWD_VIRT", L"fifteen-chars!!");                          // 15 characters: too long
+    WriteText(L"PWD_VIRT", L"fifteen-chars!!");                          // 15 characters: too long, emptied
     WriteDword(L"PWD_ORIG_ENABLED", 1);
-    WriteText(L"PWD_ORIG", L"fourteen-chars");                           // 14 characters: fits
+    WriteText(L"PWD_ORIG", L"fourteen-chars");                           // 14 characters: hashed
     WriteDword(L"AC_TASKMGR", 5);
     WriteDword(L"AC_PROCESSES_ENABLED", 1);
     WriteDword(L"AC_PROCESSES_COUNT", 3);
@@ -143,7 +144,9 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
 
     const MirrorSnapshot m = g_Module.SnapshotMirror();
     EXPECT_STREQ(L"", m.szSwitchPassword);
-    EXPECT_STREQ(L"fourteen-chars", m.szRestorePassword);
+    EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"fourteen-chars"));
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"fourteen-chars"));
+    EXPECT_EQ(L"", ReadText(L"PWD_VIRT").value_or(L"<none>"));
     EXPECT_EQ(1, m.bDisableTaskMgr);
     EXPECT_EQ(1, m.bTerminateProcesses);
     EXPECT_STREQ(L"", m.szOpenFile);  // the path stays in the record only
@@ -178,20 +181,54 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     page.SetSwitchPassword(1, L"Secret", L"Secret");
     page.SetRestorePassword(1, L"Back", L"BACK");
     EXPECT_EQ(ApplyResult::RestorePasswordMismatch, f.ApplyPages());
-    EXPECT_EQ(L"Secret", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
     EXPECT_FALSE(ReadText(L"PWD_ORIG").has_value());
 
     page.SetRestorePassword(1, L"Back", L"Back");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
-    EXPECT_EQ(L"Back", ReadText(L"PWD_ORIG").value_or(L""));
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"Back"));
     const MirrorSnapshot m = g_Module.SnapshotMirror();
-    EXPECT_STREQ(L"Secret", m.szSwitchPassword);
-    EXPECT_STREQ(L"Back", m.szRestorePassword);
+    EXPECT_TRUE(IsRecordOf(m.szSwitchPassword, L"Secret"));
+    EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"Back"));
 
     EXPECT_TRUE(testing_support::WaitUntil([&] { return hints.Texts().size() >= 2; }, 5000));
     EXPECT_EQ((std::vector<std::wstring>{settings_text::kSwitchPwdMismatch, settings_text::kRestorePwdMismatch}),
               hints.Texts());
+}
+
+TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOnlyEverSeesTheMask) {
+    WriteDword(L"PWD_VIRT_ENABLED", 1);
+    WriteText(L"PWD_VIRT", L"secret1");
+    CMainFrame& f = Start();
+    EXPECT_FALSE(AnyValueHolds(L"secret1"));
+    const std::wstring record = ReadText(L"PWD_VIRT").value_or(L"");
+    EXPECT_TRUE(IsRecordOf(record, L"secret1"));
+    EXPECT_FALSE(IsRecordOf(record, L"Secret1"));
+    EXPECT_EQ(record, std::wstring(g_Module.SnapshotMirror().szSwitchPassword));
+
+    // The page gets the mask, never the record; left as it is, Apply keeps the record and writes nothing.
+    ValueBasicPage& page = OpenBasicPage();
+    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwd);
+    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwdConfirm);
+    EXPECT_STREQ(L"", page.v.szRestorePwd);
+    testing_support::DeleteKeyTree(kSettingsKey);
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_EQ(0u, ValueCount(kSettingsKey));
+    EXPECT_EQ(record, std::wstring(f.Settings().m_szSwitchPwd));
+
+    // Typing into one box only breaks the confirmation; into both replaces the password.
+    page.SetSwitchPassword(1, L"tulip", stored_password::kPageMask);
+    HintWatcher hints;
+    EXPECT_EQ(ApplyResult::SwitchPasswordMismatch, f.ApplyPages());
+    page.SetSwitchPassword(1, L"tulip", L"tulip");
+    EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
+    EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"secret1"));
+    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwd);  // the typed text is gone from the page
+    f.SaveSettings();
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
+    EXPECT_FALSE(AnyValueHolds(L"tulip"));
 }
 
 TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProcessNames) {
@@ -220,9 +257,10 @@ TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProce
     page.SetSwitchPassword(1, L"SECRET", L"SECRET");
     vp::CopyText(adv.v.szWindowsTitle, L"Notepad");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
-    EXPECT_EQ(L"SECRET", ReadText(L"PWD_VIRT").value_or(L""));
+    EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"SECRET"));
+    EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
     EXPECT_EQ(L"Notepad", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    EXPECT_STREQ(L"SECRET", g_Module.SnapshotMirror().szSwitchPassword);
+    EXPECT_TRUE(IsRecordOf(g_Module.SnapshotMirror().szSwitchPassword, L"SECRET"));
     EXPECT_STREQ(L"Notepad", g_Module.SnapshotMirror().szCloseWindowTitle);
 }
 

@@ -4,7 +4,9 @@
 
 #include "app/AppModule.h"
 #include "app/Threads.h"
+#include "framework/PasswordHash.h"
 #include "resource.h"
+#include "settings/FailedAttempts.h"
 #include "ui/MainFrame.h"
 #include "framework/Text.h"
 #include "support/TestSupport.h"
@@ -25,6 +27,7 @@ void UiThreadTest::SetUp() {
     ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
     g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
+    failed_attempts::CFailedAttempts(kSettingsKey).TakeSummary();
 }
 
 void UiThreadTest::TearDown() {
@@ -32,6 +35,14 @@ void UiThreadTest::TearDown() {
         // A quit confirmation left open would hold the Exit below.
         if (HWND quit = FindOwnWindow(L"#32770", L"Confirm Quit ", Visibility::VisibleOnly)) {
             ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
+        }
+        // Nor may a password prompt, or the password the Exit would ask for.
+        if (HWND prompt = FindOwnWindow(L"#32770", L"Enter Password", Visibility::VisibleOnly)) {
+            ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+        }
+        {
+            vp::LockGuard lock(g_Module.m_csMirror);
+            g_Module.m_szSwitchPassword[0] = L'\0';
         }
         ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
         ::WaitForSingleObject(ui.Get(), 10000);
@@ -99,6 +110,76 @@ void WriteDword(const wchar_t* name, DWORD value, const wchar_t* key) { WriteRaw
 
 void WriteText(const wchar_t* name, const wchar_t* text, const wchar_t* key) {
     WriteRaw(name, REG_SZ, text, static_cast<DWORD>((::wcslen(text) + 1) * sizeof(wchar_t)), key);
+}
+
+bool IsRecordOf(const std::optional<std::wstring>& record, const wchar_t* password) {
+    return record.has_value() && vp::VerifyPasswordRecord(password, record->c_str());
+}
+
+namespace {
+
+std::string HexOf(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 0xF];
+    }
+    return out;
+}
+
+std::string Base64Of(const std::string& bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3) {  // whole groups: enough to be found inside a value
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift : {18, 12, 6, 0}) out += kDigits[(v >> shift) & 63];
+    }
+    return out;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+bool AnyValueHolds(const std::wstring& text, const wchar_t* key) {
+    std::string narrow, wide;
+    for (wchar_t c : text) {
+        narrow += static_cast<char>(c);
+        wide += static_cast<char>(c & 0xFF);
+        wide += static_cast<char>(c >> 8);
+    }
+    // Each form is looked for in the raw bytes, and as text (either width) in any case.
+    std::vector<std::string> forms = {narrow, wide};
+    for (const std::string& f : {narrow, wide}) {
+        forms.push_back(HexOf(f));
+        forms.push_back(Base64Of(f));
+    }
+    HKEY k = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    bool found = false;
+    for (DWORD i = 0; !found; ++i) {
+        wchar_t name[256];
+        DWORD nameUnits = 256;
+        BYTE data[8192];
+        DWORD bytes = sizeof(data);
+        if (::RegEnumValueW(k, i, name, &nameUnits, nullptr, nullptr, data, &bytes) != ERROR_SUCCESS) break;
+        const std::string raw(reinterpret_cast<const char*>(data), bytes);
+        std::string asNarrow;  // UTF-16 text with its high bytes dropped
+        for (size_t j = 0; j + 1 < raw.size(); j += 2) asNarrow += raw[j];
+        for (const std::string& form : forms) {
+            if (raw.find(form) != std::string::npos || Lower(raw).find(Lower(form)) != std::string::npos ||
+                Lower(asNarrow).find(Lower(form)) != std::string::npos) {
+                found = true;
+            }
+        }
+    }
+    ::RegCloseKey(k);
+    return found;
 }
 
 void ValueBasicPage::WriteRestorePassword(BOOL on, const wchar_t* pwd) { SetRestorePassword(on, pwd, pwd); }

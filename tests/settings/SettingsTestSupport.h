@@ -61,6 +61,12 @@ void WriteDword(const wchar_t* name, DWORD value, const wchar_t* key = kSettings
 void WriteText(const wchar_t* name, const wchar_t* text, const wchar_t* key = kSettingsKey);
 void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes, const wchar_t* key = kSettingsKey);
 
+// Whether a stored value is a hash record of password.
+bool IsRecordOf(const std::optional<std::wstring>& record, const wchar_t* password);
+// Whether any value under the key holds the text in a form that gives it away: UTF-16, 8-bit, or
+// the hex or base64 of either.
+bool AnyValueHolds(const std::wstring& text, const wchar_t* key = kSettingsKey);
+
 // A basic page whose controls are plain values: writes set them, Read returns them.
 class ValueBasicPage : public IBasicPageView {
 public:
