@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <iterator>
 
 #include "framework/Text.h"
@@ -30,12 +31,11 @@ bool IsSafeAddress(const wchar_t* url, wchar_t (&host)[update_reply::kHostBytes]
 
 // The box is modal on the ui thread, whose loop keeps running under it: a second request to show
 // the window must not open a second box over the first.
-bool g_offerOpen = false;
+std::atomic<bool> g_offerOpen{false};
 
 }  // namespace
 
 void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
-    if (g_offerOpen) return;
     DWORD showed = 0;
     if (store.ReadDword(L"UPDATE_SHOWED", &showed) != ERROR_SUCCESS) showed = 0;
     if (showed != 0) return;
@@ -48,12 +48,12 @@ void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     wchar_t host[update_reply::kHostBytes];
     if (!IsSafeAddress(url, host)) return;
 
+    wchar_t text[480];
+    if (!vp::FormatText(text, kOfferFormat, version, host)) return;
+    if (g_offerOpen.exchange(true)) return;
     // Offered once, whatever the answer; marked before the box opens, so a newer build that the check
     // records while the box is open re-arms the offer instead of being marked as shown.
     store.WriteDword(L"UPDATE_SHOWED", 1);
-    wchar_t text[480];
-    if (!vp::FormatText(text, kOfferFormat, version, host)) return;
-    g_offerOpen = true;
     const int answer = ::MessageBoxW(owner, text, kCaption, MB_ICONINFORMATION | MB_YESNO);
     g_offerOpen = false;
     if (answer == IDYES) ::ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);

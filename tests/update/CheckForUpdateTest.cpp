@@ -78,11 +78,11 @@ TEST_F(CheckForUpdateTest, NewerBuildIsRecordedOnceAndAgainOnlyWhenHigher) {
     server.SetReply(Offer("280"));
     Check();
     EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
-    server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://www.example.com/\xC3\xA9</br>"
+    server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://www.example.com/%C3%A9</br>"
                           "requiredMiniRevision:100</br>"));
     Check();
     EXPECT_EQ(L"3.3 \x03B2", Text(L"UPDATE_VERSION"));
-    EXPECT_EQ(L"https://www.example.com/\x00E9", Text(L"UPDATE_URL"));
+    EXPECT_EQ(L"https://www.example.com/%C3%A9", Text(L"UPDATE_URL"));
     EXPECT_EQ(292u, Dword(L"UPDATE_REVISION"));
     EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
     ASSERT_TRUE(server.WaitForServed(4, 5000));
@@ -104,13 +104,28 @@ TEST_F(CheckForUpdateTest, RepliesThatOfferNothingForThisBuildRecordNothing) {
     EXPECT_EQ(4u, server.Requests().size());
 }
 
-TEST_F(CheckForUpdateTest, WithChecksSwitchedOffTheRequestIsSentAndTheReplyDiscarded) {
+TEST_F(CheckForUpdateTest, WithChecksSwitchedOffNothingIsSent) {
     server.SetReply(Offer("291"));
     Check(FALSE);
-    ASSERT_TRUE(server.WaitForServed(1, 5000));
-    ASSERT_EQ(1u, server.Requests().size());
-    EXPECT_EQ(0u, server.Requests()[0].find("GET  /Veilpane/checkup?a=1&b=2 HTTP/1.1\r\n"));
+    // The check is synchronous: had it connected, the server would have counted the connection.
+    EXPECT_EQ(0u, server.Connections());
     EXPECT_TRUE(NothingRecorded());
+    Check(TRUE);
+    EXPECT_EQ(1u, server.Connections());
+}
+
+TEST_F(CheckForUpdateTest, RevisionsThatAreNotAPositiveNumberAboveThisBuildRecordNothing) {
+    for (const char* revision : {"-1", "0", "290", "2147483648"}) {
+        server.SetReply(Offer(revision));
+        Check();
+        EXPECT_TRUE(NothingRecorded()) << revision;
+    }
+    // A revision that an older build recorded from "-1" no longer hides a genuine update.
+    store.WriteDword(L"UPDATE_REVISION", 0xFFFFFFFF);
+    server.SetReply(Offer("291"));
+    Check();
+    EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
+    EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
 }
 
 TEST_F(CheckForUpdateTest, HostileRepliesRecordNothing) {
@@ -136,6 +151,12 @@ TEST_F(CheckForUpdateTest, HostileRepliesRecordNothing) {
         {"UNC path", Offer("291", "\\\\attacker.example\\share\\setup.exe"), mode},
         {"executable path", Offer("291", "C:\\Windows\\System32\\cmd.exe"), mode},
         {"control character in url", Offer("291", "http://a/\x1b[2J"), mode},
+        {"blank in url", Offer("291", "http://a/ --run"), mode},
+        {"quote in url", Offer("291", "http://a/\"x"), mode},
+        {"angle brackets in url", Offer("291", "http://a/<script>"), mode},
+        {"backslash in url", Offer("291", "http://a\\b/"), mode},
+        {"url of 260 characters", Offer("291", "http://a/" + std::string(251, 'u')), mode},
+        {"negative minimum", Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-5</br>"), mode},
     };
     size_t served = 0;
     for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -152,6 +154,31 @@ TEST(HttpGetTimeoutTest, SilentAndKeptAliveConnectionsEndByTheTimeout) {
     EXPECT_EQ(static_cast<int>(reply.size()), keptResult.load());
     EXPECT_EQ(reply, std::string(keptBuffer.get()));
     EXPECT_EQ(1u, silent.Requests().size());
+}
+
+// A server that sends a byte now and then, each well inside the idle time-out, is given up on at the
+// deadline of the whole exchange: the program's is 30 seconds, this one 2.
+TEST(HttpGetTimeoutTest, ASlowDripEndsAtTheDeadlineOfTheWholeExchange) {
+    LocalHttpServer drip;
+    ASSERT_TRUE(drip.Start()) << drip.Error();
+    drip.SetDripInterval(100);
+    drip.SetReply("HTTP/1.1 200 OK\r\n\r\nrevision:291</br>", LocalHttpServer::Mode::Drip);
+    auto buffer = std::make_unique<char[]>(kHttpReplyBytes);
+    std::atomic<int> result{-1};
+    const ULONGLONG start = GetTickCount64();
+    std::thread t([&] { result = HttpGet(drip.Host(), "/", *reinterpret_cast<char(*)[kHttpReplyBytes]>(buffer.get()), 2000); });
+    const ULONGLONG end = start + 15000;
+    while (result < 0 && GetTickCount64() < end) Sleep(20);
+    const bool ended = result >= 0;
+    const ULONGLONG took = GetTickCount64() - start;
+    drip.Stop();
+    t.join();
+    ASSERT_TRUE(ended);
+    EXPECT_GE(took, 1900u);
+    // What dripped in before the deadline is what the check looks at; the bytes came one by one.
+    EXPECT_GT(result.load(), 0);
+    EXPECT_LT(result.load(), 40);
+    EXPECT_EQ(0, strncmp(buffer.get(), "HTTP/1.1 200", std::min<size_t>(12, static_cast<size_t>(result.load()))));
 }
 
 }  // namespace

@@ -131,7 +131,14 @@ void LocalHttpServer::Serve(SOCKET client) {
         m_requests.push_back(request);
     }
 
-    if (mode != Mode::Silent) {
+    if (mode == Mode::Drip) {
+        // Each byte comes well within any wait for the next one; only a deadline for the whole
+        // exchange ends the client's reading.
+        for (size_t i = 0; !m_stop && !reply.empty(); i = (i + 1) % reply.size()) {
+            if (::send(client, reply.data() + i, 1, 0) != 1) break;
+            for (DWORD waited = 0; waited < m_dripMs && !m_stop; waited += kPollMs) ::Sleep(kPollMs);
+        }
+    } else if (mode != Mode::Silent) {
         size_t sent = 0;
         while (sent < reply.size()) {
             const int n = ::send(client, reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
@@ -141,7 +148,7 @@ void LocalHttpServer::Serve(SOCKET client) {
     }
     if (mode == Mode::ReplyAndClose) {
         ::shutdown(client, SD_SEND);
-    } else {
+    } else if (mode != Mode::Drip) {
         while (!m_stop) ::Sleep(kPollMs);
     }
     ::closesocket(client);

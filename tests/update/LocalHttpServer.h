@@ -17,6 +17,8 @@ public:
         ReplyAndHold,   // read the request, send the reply, keep the connection open until Stop
         Silent,         // read the request, never answer, keep the connection open until Stop
         CloseAtOnce,    // close as soon as the connection is accepted, without reading
+        Drip,           // read the request, then send the reply one byte per drip interval, for ever
+                        // (round and round) until Stop or the client goes
     };
 
     LocalHttpServer();
@@ -33,6 +35,7 @@ public:
     const std::string& Error() const { return m_error; }
 
     void SetReply(std::string bytes, Mode mode = Mode::ReplyAndClose);
+    void SetDripInterval(DWORD ms) { m_dripMs = ms; }
     std::vector<std::string> Requests() const;
     size_t Connections() const { return m_connections.load(); }
     // Waits (bounded) until this many connections have been served completely.
@@ -51,6 +54,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<size_t> m_connections{0};
     std::atomic<size_t> m_served{0};
+    std::atomic<DWORD> m_dripMs{200};
 
     mutable std::mutex m_mutex;  // guards the reply, the mode and the requests
     std::string m_reply;

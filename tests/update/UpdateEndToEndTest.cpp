@@ -156,10 +156,14 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", kOfferCaption)) != nullptr; }, 10000));
     ::GetDlgItemTextW(box, 0xFFFF, text, 300);
-    EXPECT_STREQ(L"A new version of Veilpane, Veilpane 3.2, is available. Would you like to download and upgrade now?", text);
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    EXPECT_STREQ(L"A new version of Veilpane, Veilpane 3.2, is available. Would you like to download and upgrade now?"
+                 L"\n\nThe download comes from www.example.com.",
+                 text);
+    // Marked as shown while the box is still open.
     DWORD showed = 0;
-    EXPECT_TRUE(WaitUntil([&] { return store.ReadDword(L"UPDATE_SHOWED", &showed) == 0 && showed == 1; }, 10000));
+    EXPECT_TRUE(store.ReadDword(L"UPDATE_SHOWED", &showed) == 0 && showed == 1);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 10000));
 
     // Brought up again in the same run: no second offer.
     ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -20,6 +21,7 @@ struct OfferSeen {
     std::wstring text;
     HWND owner = nullptr;
     bool yesNo = false;
+    DWORD showedWhileOpen = 0xDEAD;
 };
 
 class UpdatePromptTest : public ::testing::Test {
@@ -50,7 +52,8 @@ protected:
 
     // Runs the offer on a thread of its own (the box is modal there), finds the box from here and
     // answers No. Every wait is bounded.
-    OfferSeen RunOffer() {
+    // whileOpen runs while the box is open, before it is answered.
+    OfferSeen RunOffer(const std::function<void()>& whileOpen = nullptr) {
         OfferSeen seen;
         std::atomic<bool> done{false};
         std::thread t([&] {
@@ -68,6 +71,8 @@ protected:
             seen.text = text;
             seen.owner = ::GetWindow(box, GW_OWNER);
             seen.yesNo = ::GetDlgItem(box, IDYES) && ::GetDlgItem(box, IDNO) && !::GetDlgItem(box, IDOK);
+            seen.showedWhileOpen = Showed();
+            if (whileOpen) whileOpen();
             ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
         }
         seen.returned = testing_support::WaitUntil([&] { return done.load(); }, 10000);
@@ -89,8 +94,10 @@ TEST_F(UpdatePromptTest, RecordedBuildIsOfferedOncePerRun) {
     OfferSeen seen = RunOffer();
     ASSERT_TRUE(seen.shown);
     EXPECT_TRUE(seen.returned);
-    EXPECT_EQ(L"A new version of Veilpane, Veilpane 3.2 beta, is available. Would you like to download and upgrade now?",
+    EXPECT_EQ(L"A new version of Veilpane, Veilpane 3.2 beta, is available. Would you like to download and upgrade now?"
+              L"\n\nThe download comes from www.example.com.",
               seen.text);
+    EXPECT_EQ(1u, seen.showedWhileOpen);  // marked before the box opened
     EXPECT_EQ(owner, seen.owner);
     EXPECT_TRUE(seen.yesNo);
     EXPECT_EQ(1u, Showed());  // declined, and still counted as offered
@@ -108,6 +115,35 @@ TEST_F(UpdatePromptTest, RecordedBuildIsOfferedOncePerRun) {
     EXPECT_EQ(1u, Showed());
 }
 
+TEST_F(UpdatePromptTest, ABuildRecordedWhileTheBoxIsOpenOpensNoSecondBoxAndIsOfferedNextTime) {
+    Record(L"3.2", L"http://user@downloads.example.com:8080/get?x=1", 0);
+    int boxesMeanwhile = -1;
+    const OfferSeen seen = RunOffer([&] {
+        // The check records a newer build and re-arms the offer; the window is asked for again.
+        Record(L"3.3", L"https://www.example.com/get", 0);
+        std::atomic<bool> done{false};
+        std::thread second([&] {
+            CRegistryStore own;
+            own.SetPath(kKey);
+            ShowUpdateOffer(owner, own);
+            done = true;
+        });
+        EXPECT_TRUE(testing_support::WaitUntil([&] { return done.load(); }, 5000));
+        boxesMeanwhile = 0;
+        for (HWND box = ::FindWindowW(L"#32770", kCaption); box; box = ::FindWindowExW(nullptr, box, L"#32770", kCaption)) {
+            ++boxesMeanwhile;
+        }
+        done ? second.join() : second.detach();
+    });
+    ASSERT_TRUE(seen.shown);
+    EXPECT_NE(std::wstring::npos, seen.text.find(L"The download comes from downloads.example.com."));
+    EXPECT_EQ(1, boxesMeanwhile);
+    EXPECT_EQ(0u, Showed());  // the newer build is still to be offered
+    const OfferSeen next = RunOffer();
+    ASSERT_TRUE(next.shown);
+    EXPECT_NE(std::wstring::npos, next.text.find(L"Veilpane 3.3"));
+}
+
 TEST_F(UpdatePromptTest, NothingIsOfferedWithoutAUsableRecord) {
     struct Case {
         const char* what;
@@ -121,6 +157,8 @@ TEST_F(UpdatePromptTest, NothingIsOfferedWithoutAUsableRecord) {
         {"address of 260 characters", L"3.2", url260.c_str()},
         {"file address", L"3.2", L"file:///C:/Windows/System32/calc.exe"},
         {"executable path", L"3.2", L"C:\\Windows\\System32\\cmd.exe"},
+        {"address with a blank", L"3.2", L"http://a/ -x"},
+        {"address with a quote", L"3.2", L"http://a/\"x"},
     };
     for (const auto& c : cases) {
         Record(c.version, c.url, 0);

@@ -55,10 +55,24 @@ TEST(UpdateReplyTest, StopRulesAgainstThisBuild) {
     r = Evaluate(Reply("version:3.2</br>revision:next</br>url:http://a/</br>requiredMiniRevision:1</br>"));
     EXPECT_EQ(Verdict::NotNewer, r.verdict);
     EXPECT_EQ(0u, r.fields.revision);
-    // Compared unsigned: a negative minimum is a huge number.
+    // A negative minimum names no build.
     r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-1</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
-    EXPECT_EQ(0xFFFFFFFFu, r.fields.minimum);
+    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-2147483648</br>"));
+    EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
+}
+
+TEST(UpdateReplyTest, OnlyAPositiveRevisionAboveThisBuildIsNewer) {
+    auto revision = [](const std::string& text) {
+        return Evaluate(Reply("version:3.2</br>revision:" + text + "</br>url:http://a/</br>requiredMiniRevision:0</br>"))
+            .verdict;
+    };
+    // -1 would read as 4294967295 and bury every later build; 2147483648 does not fit the field.
+    for (const char* text : {"-1", "-2147483648", "0", "290", "2147483648", "99999999999"}) {
+        EXPECT_EQ(Verdict::NotNewer, revision(text)) << text;
+    }
+    EXPECT_EQ(Verdict::Offer, revision("291"));
+    EXPECT_EQ(Verdict::Offer, revision("2147483647"));
 }
 
 TEST(UpdateReplyTest, KeysMatchInAnyCaseAndTheFirstOccurrenceWins) {
@@ -106,7 +120,8 @@ TEST(UpdateReplyTest, NumbersReadLikeDecimalConversion) {
 }
 
 TEST(UpdateReplyTest, OnlyPlainWebAddressesAreOffered) {
-    const char* safe[] = {"http://www.example.com/", "https://example.com/x?y=1&z=2", "HTTP://A/", "hTtPs://a b/"};
+    const char* safe[] = {"http://www.example.com/", "https://example.com/x?y=1&z=2", "HTTP://A/",
+                          "hTtPs://a/b%20c", "http://u:p@[::1]:8080/a-b_c.~d/!$&()*+,;=@#f[g]"};
     for (const char* url : safe) {
         const Result r = Evaluate(Reply(std::string("version:3.2</br>revision:291</br>url:") + url +
                                         "</br>requiredMiniRevision:1</br>"));
@@ -116,14 +131,35 @@ TEST(UpdateReplyTest, OnlyPlainWebAddressesAreOffered) {
         "file:///C:/Windows/System32/calc.exe", "javascript:alert(1)", "\\\\attacker\\share\\setup.exe",
         "C:\\Windows\\System32\\cmd.exe", "setup.exe", "ms-settings:", "mailto:a@b", " http://a/",
         "http:/a/", "httpx://a/", "http://a/\x01x", "http://a/\x7Fx", "http://a/\xC2\x85x", "",
+        "http:///a", "http://?a", "http://u@/a",
     };
     for (const char* url : unsafe) {
         const Result r = Evaluate(Reply(std::string("version:3.2</br>revision:291</br>url:") + url +
                                         "</br>requiredMiniRevision:1</br>"));
         EXPECT_EQ(Verdict::UnsafeUrl, r.verdict) << url;
     }
-    // Non-ASCII text in UTF-8 is fine; so is a C2 lead byte that is not a C1 control.
-    EXPECT_TRUE(update_reply::IsSafeUpdateUrl("http://a/\xC3\xA9t\xC3\xA9/\xC2\xA0"));
+    // Each character that a web address may not carry unencoded is refused, wherever it stands.
+    for (const char c : std::string(" \"'<>\\{}|^`\t\x1b\x7f\x80\xC3\xFF")) {
+        for (const std::string& url : {"http://a/x" + std::string(1, c) + "y", "http://a" + std::string(1, c) + "b/"}) {
+            EXPECT_FALSE(update_reply::IsSafeUpdateUrl(url.c_str())) << static_cast<int>(static_cast<unsigned char>(c));
+        }
+    }
+    EXPECT_FALSE(update_reply::IsSafeUpdateUrl(nullptr));
+}
+
+TEST(UpdateReplyTest, TheHostOfAnAddressIsWhatTheOfferNames) {
+    auto host = [](const char* url) {
+        char out[update_reply::kHostBytes];
+        update_reply::UrlHost(url, out);
+        return std::string(out);
+    };
+    EXPECT_EQ("www.example.com", host("http://www.example.com/get"));
+    EXPECT_EQ("example.com", host("HTTPS://example.com"));
+    EXPECT_EQ("downloads.example.com", host("https://user:pw@downloads.example.com:8080/x?y#z"));
+    EXPECT_EQ("evil.example", host("http://www.example.com@evil.example/"));
+    EXPECT_EQ("[::1]", host("http://[::1]:80/"));
+    EXPECT_EQ("", host("ftp://a/"));
+    EXPECT_EQ("", host("http:///a"));
 }
 
 TEST(UpdateReplyTest, TextsLongerThanTheirFieldsRecordNothing) {
@@ -131,13 +167,14 @@ TEST(UpdateReplyTest, TextsLongerThanTheirFieldsRecordNothing) {
         return Evaluate(Reply("version:" + version + "</br>revision:291</br>url:" + url +
                               "</br>requiredMiniRevision:1</br>"));
     };
-    const std::string url263 = "http://a/" + std::string(263 - 9, 'u');
-    Result r = with(std::string(19, 'v'), url263);
+    // The offer holds 259 characters of address: a longer one would be recorded and never offered.
+    const std::string url259 = "http://a/" + std::string(259 - 9, 'u');
+    Result r = with(std::string(19, 'v'), url259);
     EXPECT_EQ(Verdict::Offer, r.verdict);
     EXPECT_EQ(19u, strlen(r.fields.version));
-    EXPECT_EQ(263u, strlen(r.fields.url));
+    EXPECT_EQ(259u, strlen(r.fields.url));
     EXPECT_EQ(Verdict::FieldTooLong, with(std::string(20, 'v'), "http://a/").verdict);
-    EXPECT_EQ(Verdict::FieldTooLong, with("3.2", url263 + "u").verdict);
+    for (size_t extra : {1, 4, 5}) EXPECT_EQ(Verdict::FieldTooLong, with("3.2", url259 + std::string(extra, 'u')).verdict);
     EXPECT_EQ(Verdict::FieldTooLong, with(std::string(5000, 'v'), "http://a/").verdict);
     EXPECT_EQ(Verdict::FieldTooLong, with("3.2", "http://a/" + std::string(5000, 'u')).verdict);
     // A 5,000-character revision is still read from its start.

@@ -31,11 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(strlen(fields.version) < sizeof(fields.version));
     Require(strlen(fields.url) < sizeof(fields.url));
     if (verdict == update_reply::Verdict::Offer) {
-        Require(fields.minimum <= kBuild && fields.revision > kBuild);
+        Require(fields.minimum <= kBuild && fields.revision > kBuild && fields.revision <= 0x7FFFFFFFu);
+        Require(strlen(fields.url) <= update_reply::kOfferableUrlChars);
+        char host[update_reply::kHostBytes];
+        update_reply::UrlHost(fields.url, host);
+        Require(host[0] != '\0');
         char scheme[9] = {};
         for (size_t i = 0; i < 8 && fields.url[i]; ++i) scheme[i] = static_cast<char>(tolower(fields.url[i]));
         Require(strncmp(scheme, "http://", 7) == 0 || strncmp(scheme, "https://", 8) == 0);
-        for (const char* p = fields.url; *p; ++p) Require(static_cast<unsigned char>(*p) >= 0x20 && *p != 0x7F);
+        for (const char* p = fields.url; *p; ++p) {
+            Require(static_cast<unsigned char>(*p) > 0x20 && static_cast<unsigned char>(*p) < 0x7F &&
+                    !strchr("\"'<>\\{}|^`", *p));
+        }
     }
     return 0;
 }
