@@ -12,6 +12,7 @@
 #include "e2e/VeilpaneProcess.h"
 #include "ids_dialogs.h"
 #include "ids_menus.h"
+#include "framework/PasswordHash.h"
 #include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "ui/UiWindowSupport.h"
@@ -167,7 +168,7 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     settings.SetPath(kKey);
     wchar_t text[262] = {};
     ASSERT_EQ(ERROR_SUCCESS, settings.ReadString(L"PWD_VIRT", text));
-    EXPECT_STREQ(L"Tulip42", text);
+    EXPECT_TRUE(vp::VerifyPasswordRecord(L"Tulip42", text)) << "stored in clear or not at all";
     ASSERT_EQ(ERROR_SUCCESS, settings.ReadString(L"AC_WINDOWS_TITLE", text));
     EXPECT_STREQ(L"Quarterly Figures", text);
 
@@ -201,6 +202,12 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowOf(app.ProcessId(), L"#32768", nullptr)) != nullptr; }, 10000));
     ::PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
     ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    // With a switch password set, Exit asks for it first.
+    ASSERT_TRUE(WaitUntil([&] { return (prompt = FindWindowOf(app.ProcessId(), L"#32770", L"Enter Password")) != nullptr; },
+                          10000));
+    field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+    for (const wchar_t* c = L"Tulip42"; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+    ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(15000, &code));
     EXPECT_EQ(1u, code);
@@ -219,7 +226,7 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
             << "missing " << name;
     }
     ASSERT_EQ(ERROR_SUCCESS, settings.ReadString(L"PWD_VIRT", text));
-    EXPECT_STREQ(L"Tulip42", text);
+    EXPECT_TRUE(vp::VerifyPasswordRecord(L"Tulip42", text));
     DWORD dw = 0;
     EXPECT_EQ(ERROR_SUCCESS, settings.ReadDword(L"AC_WINDOWS_ENABLED", &dw));
     EXPECT_EQ(1u, dw);
