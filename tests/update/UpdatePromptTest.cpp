@@ -52,14 +52,19 @@ protected:
 
     // Runs the offer on a thread of its own (the box is modal there), finds the box from here and
     // answers No. Every wait is bounded.
+    // The offer as the frame makes it, with a store of the calling thread's own.
+    void OfferFromOwnStore() {
+        CRegistryStore own;
+        own.SetPath(kKey);
+        ShowUpdateOffer(owner, own);
+    }
+
     // whileOpen runs while the box is open, before it is answered.
     OfferSeen RunOffer(const std::function<void()>& whileOpen = nullptr) {
         OfferSeen seen;
         std::atomic<bool> done{false};
         std::thread t([&] {
-            CRegistryStore own;
-            own.SetPath(kKey);
-            ShowUpdateOffer(owner, own);
+            OfferFromOwnStore();
             done = true;
         });
         HWND box = nullptr;
@@ -123,9 +128,7 @@ TEST_F(UpdatePromptTest, ABuildRecordedWhileTheBoxIsOpenOpensNoSecondBoxAndIsOff
         Record(L"3.3", L"https://www.example.com/get", 0);
         std::atomic<bool> done{false};
         std::thread second([&] {
-            CRegistryStore own;
-            own.SetPath(kKey);
-            ShowUpdateOffer(owner, own);
+            OfferFromOwnStore();
             done = true;
         });
         EXPECT_TRUE(testing_support::WaitUntil([&] { return done.load(); }, 5000));
