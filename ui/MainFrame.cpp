@@ -485,8 +485,10 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         result = 0;
         return true;
     }
-    if (m_uQuitRequest != 0 && msg == m_uQuitRequest) {  // the tray's Exit, without a confirmation
-        OnCommand(ID_TRAY_EXIT);
+    if (m_uQuitRequest != 0 && msg == m_uQuitRequest) {
+        // The tray's Exit without its confirmation or its password prompt: the uninstaller asks,
+        // often with nobody at the screen, and whoever can run it can end the process anyway.
+        SaveSettingsAndClose();
         result = 0;
         return true;
     }

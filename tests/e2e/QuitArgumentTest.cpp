@@ -36,6 +36,8 @@ TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
     settings.SetPath(kKey);
     settings.WriteDword(L"SW_WHEEL", 1);
     settings.WriteDword(L"QUIT_NOCONFIRM", 0);  // the Quit button would ask; "/quit" never does
+    settings.WriteDword(L"PWD_VIRT_ENABLED", 1);  // nor does it ask for the switch password
+    settings.WriteString(L"PWD_VIRT", L"guarded");
 
     VeilpaneProcess app;
     ASSERT_TRUE(app.Start());
