@@ -55,6 +55,7 @@ TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
     EXPECT_EQ(ERROR_SUCCESS, settings.ReadDword(L"SW_WHEEL", &wheel));
     EXPECT_EQ(1u, wheel);
     app.KillChildren(L"explorer.exe");
+    DeleteKeyTree(kKey);  // the saved switch password must not guard the next test's run
 
     const ULONGLONG before = ::GetTickCount64();
     EXPECT_EQ(0u, RunQuit(nullptr));
