@@ -8,13 +8,13 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "actions/RegexMatcher.h"
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
-#include "app/Trace.h"
 #include "framework/Notice.h"
+#include "framework/Product.h"
+#include "framework/RegexMatcher.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
+#include "framework/Trace.h"
 
 namespace vp {
 
@@ -184,14 +184,14 @@ void CSystemActions::OpenFileOnDesktop(const wchar_t* path, const wchar_t* deskt
         return;
     }
     if (!StartOnDesktop(commandLine, desktopName)) {
-        vp::PostNotice(commandLine, g_Module.m_pszProductName, MB_OK);
+        vp::PostNotice(commandLine, product::kName, MB_OK);
     }
 }
 
 void CSystemActions::OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
     wchar_t commandLine[vp::kCommandUnits];
-    if (!vp::BuildWebsiteCommandLine(g_Module.m_szSystemRoot, address, commandLine) ||
+    if (!vp::BuildWebsiteCommandLine(m_szSystemRoot, address, commandLine) ||
         !StartOnDesktop(commandLine, desktopName)) {
-        vp::PostNotice(L"CreateProcess for OpenWebsite failed", g_Module.m_pszProductName, MB_OK);
+        vp::PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
     }
 }

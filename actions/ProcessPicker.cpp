@@ -4,8 +4,8 @@
 
 #include <cwchar>
 
-#include "app/AppModule.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
 
 namespace vp {
 
@@ -26,7 +26,7 @@ bool IsExemptProcessName(const wchar_t* exeName) noexcept {
         if (_wcsicmp(exeName, essential) == 0) return true;
     }
     return _wcsicmp(exeName, L"[System Process]") == 0 || _wcsicmp(exeName, L"system") == 0 ||
-           _wcsicmp(exeName, g_Module.m_pszExeName) == 0;
+           _wcsicmp(exeName, product::kExeName) == 0;
 }
 
 bool AddPickerName(std::vector<std::wstring>& list, const wchar_t* exeName) {

@@ -4,14 +4,25 @@
 
 #include "actions/UndoRecord.h"
 #include "actions/WarmActions.h"
-#include "app/AppModule.h"
+#include "framework/Product.h"
 #include "framework/Text.h"
+#include "settings/ProgramKeys.h"
 
 CSystemActions g_SystemActions;
 
 namespace {
 constexpr wchar_t kJumpListFolder[] = L"Microsoft\\Windows\\Recent\\AutomaticDestinations";
 }  // namespace
+
+void CSystemActions::ReadSystemRoot(wchar_t (&out)[50]) noexcept {
+    out[0] = L'\0';
+    wchar_t value[50];
+    const DWORD n = ::GetEnvironmentVariableW(L"SystemRoot", value, 50);
+    // n >= 50 is the size needed for a value that does not fit; 0 means unset.
+    if (n > 0 && n < 50) vp::CopyText(out, value);
+}
+
+void CSystemActions::SetSystemRootForTest(const wchar_t* root) noexcept { vp::CopyText(m_szSystemRoot, root); }
 
 void CSystemActions::GetOsMajorVersion() {
     if (m_dwMajorVersion != 0) return;
@@ -73,9 +84,9 @@ void CSystemActions::SetTaskManagerDisabled(DWORD value) {
     // Recorded before it is changed, and given back exactly as it was rather than set to 0, which
     // would also lift an administrator's own 1.
     if (value != 0) {
-        undo_record::DisableTaskManager(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+        undo_record::DisableTaskManager(HKEY_CURRENT_USER, g_ProgramKeys.settings);
     } else {
-        undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+        undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
     }
 }
 

@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "actions/MuteControl.h"
-#include "actions/RegexMatcher.h"
 #include "framework/Handles.h"
-#include "settings/RegistryStore.h"
-#include "update/HttpGet.h"
+#include "framework/RegexMatcher.h"
+#include "framework/RegistryStore.h"
 
 class CSystemActions {
 public:
-    CSystemActions() noexcept = default;
+    CSystemActions() noexcept { ReadSystemRoot(m_szSystemRoot); }
     CSystemActions(const CSystemActions&) = delete;
     CSystemActions& operator=(const CSystemActions&) = delete;
 
@@ -48,8 +47,18 @@ public:
 
     // ---- update check --------------------------------------------------------------------------
     // Asks host for path and records a newer build. With evaluate (the "Detect Update" setting) off
-    // nothing is sent. deadlineMs bounds the whole exchange.
-    void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs = kHttpDeadlineMs);
+    // nothing is sent. deadlineMs bounds the whole exchange; without it, the update channel's own
+    // deadline does. Both live with the update channel (update/CheckForUpdate.cpp).
+    void CheckForUpdate(const char* host, const char* path, BOOL evaluate);
+    void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs);
+
+    // The Windows directory the shell and the browser are started from; empty when unknown.
+    const wchar_t* SystemRoot() const noexcept { return m_szSystemRoot; }
+    // Tests point it at a private folder of stand-in programs.
+    void SetSystemRootForTest(const wchar_t* root) noexcept;
+    // Copies the "SystemRoot" value when it fits the field; a longer value is treated as missing,
+    // since a cut directory would name another one.
+    static void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
 
     DWORD OsMajorVersion() const noexcept { return m_dwMajorVersion; }
     // Tests pin the version to reach either road.
@@ -65,6 +74,7 @@ private:
     XPMuteControl m_mute;
     DWORD m_dwMajorVersion = 0;
     std::atomic<DWORD> m_dwOwnShellId{0};
+    wchar_t m_szSystemRoot[50] = {};
 
     vp::CriticalSection m_csStore;
     vp::CriticalSection m_csMatcher;

@@ -9,12 +9,14 @@
 // threads hold. Inside the running program the system actions object serialises its own calls.
 #include <windows.h>
 
+#include "framework/Product.h"
+
 namespace undo_record {
 
 // Value names under the program's key. The flag is a DWORD 1 while the change is in force; the
 // policy value as it was is kept with its own type and data, and is missing when there was none.
-constexpr const wchar_t* kInForceValue = L"AC_TASKMGR_UNDO";
-constexpr const wchar_t* kBeforeValue = L"AC_TASKMGR_BEFORE";
+constexpr const wchar_t* kInForceValue = product::kTaskMgrUndoValue;
+constexpr const wchar_t* kBeforeValue = product::kTaskMgrBeforeValue;
 
 // The policy, under the same root as the program's key.
 constexpr const wchar_t* kPolicyKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";

@@ -5,9 +5,9 @@
 #include <cwchar>
 
 #include "actions/UndoRecord.h"
-#include "app/AppModule.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
+#include "settings/ProgramKeys.h"
 
 namespace {
 
@@ -175,10 +175,10 @@ void CWarmActions::SetTaskManagerDisabled(DWORD value) {
     // Recorded in the program's key before it is changed, and given back exactly as it was rather
     // than set to 0, which would also lift an administrator's own 1.
     if (value == 0) {
-        undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+        undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
         return;
     }
     m_policy.Use([](HKEY key) {
-        return undo_record::DisableTaskManagerIn(key, HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+        return undo_record::DisableTaskManagerIn(key, HKEY_CURRENT_USER, g_ProgramKeys.settings);
     });
 }

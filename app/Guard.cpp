@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "actions/UndoRecord.h"
-#include "app/AppModule.h"
 #include "app/StartArguments.h"
-#include "app/Trace.h"
+#include "framework/Trace.h"
+#include "settings/ProgramKeys.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
 
 void ComeBackFromOutside(HDESK original) noexcept {
     if (original) ::SwitchDesktop(original);
-    undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+    undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
 }
 
 int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept {

@@ -4,6 +4,7 @@
 
 #include "app/SingleCopy.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
 #include "ui/MainFrame.h"
 
 bool IsQuitArgument(const wchar_t* commandLine) noexcept {
@@ -17,7 +18,7 @@ bool IsQuitArgument(const wchar_t* commandLine) noexcept {
 
 int QuitRunningCopies(DWORD timeoutMs) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    const UINT request = ::RegisterWindowMessageW(CMainFrame::kQuitRequestMessage);
+    const UINT request = ::RegisterWindowMessageW(product::kQuitRequestMessage);
     if (request == 0) return 1;
     // One copy after the other: each is asked, then waited for, until no frame is left.
     while (HWND frame = FindRunningCopyWindow()) {

@@ -1,6 +1,7 @@
 #include "app/SingleCopy.h"
 
-#include "app/Trace.h"
+#include "framework/Product.h"
+#include "framework/Trace.h"
 #include "ui/MainFrame.h"
 
 namespace {
@@ -31,11 +32,11 @@ HWND FindRunningCopyWindow() noexcept {
 }
 
 bool CSingleCopy::Claim(DWORD waitMs) {
-    m_mutex.Reset(::CreateMutexW(nullptr, TRUE, kSingleCopyMutexName));
+    m_mutex.Reset(::CreateMutexW(nullptr, TRUE, product::kSingleCopyMutexName));
     if (!m_mutex) return true;  // no way to tell: better a second copy than none
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return true;
 
-    const UINT showSettings = ::RegisterWindowMessageW(CMainFrame::kShowSettingsMessage);
+    const UINT showSettings = ::RegisterWindowMessageW(product::kShowSettingsMessage);
     const ULONGLONG deadline = ::GetTickCount64() + waitMs;
     for (;;) {
         // The copy that holds the mutex may be starting (no window yet) or quitting (mutex soon free).

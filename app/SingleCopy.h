@@ -5,8 +5,6 @@
 
 #include "framework/Handles.h"
 
-constexpr const wchar_t* kSingleCopyMutexName = L"Local\\Veilpane.SingleCopy";
-
 class CSingleCopy {
 public:
     // True when this process is now the session's copy. Otherwise the running copy has been asked

@@ -1,15 +1,17 @@
 #include "app/Threads.h"
 
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
-#include "app/Trace.h"
 #include "app/UiMessageLoop.h"
 #include "framework/Notice.h"
+#include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
+#include "framework/Trace.h"
+#include "settings/SettingsMirror.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/PasswordThreads.h"
+#include "ui/PasswordDlg.h"
+#include "update/UpdatePath.h"
 
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
     return {UiThreadProc, HookThreadProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};
@@ -17,10 +19,18 @@ WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
 
 namespace {
 
+// Closed while the main thread starts the workers, so that none runs its body before every thread
+// id is known; open at all other times. Lives for the whole run.
+HANDLE WorkersGate() noexcept {
+    static const HANDLE gate = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    return gate;
+}
+
 struct WorkerStart {
     LPTHREAD_START_ROUTINE body;
     void* arg;
     HANDLE queueReady;  // owned by the creator, which waits on it before it goes on
+    HANDLE gate;
 };
 
 DWORD WINAPI WorkerEntry(void* p) noexcept {
@@ -28,6 +38,7 @@ DWORD WINAPI WorkerEntry(void* p) noexcept {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     ::SetEvent(start.queueReady);
+    ::WaitForSingleObject(start.gate, INFINITE);
     return start.body(start.arg);
 }
 
@@ -36,7 +47,7 @@ DWORD WINAPI WorkerEntry(void* p) noexcept {
 HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept {
     vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready) return nullptr;
-    WorkerStart start{body, arg, ready.Get()};
+    WorkerStart start{body, arg, ready.Get(), WorkersGate()};
     HANDLE thread = ::CreateThread(nullptr, 0, WorkerEntry, &start, 0, id);
     if (!thread) return nullptr;
     // The start block lives on this stack: wait until the thread has copied it, or has ended.
@@ -47,13 +58,16 @@ HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noe
 
 namespace {
 
+// The password threads' prompt and start argument: the same for both, and for the whole run.
+CPasswordPrompt g_passwordPrompt;
+
 // Creates one worker; on failure says so, leaves the id 0 and lets start-up go on.
 void StartWorker(ThreadCreator create, LPTHREAD_START_ROUTINE body, void* arg, DWORD& id, const wchar_t* failure) {
     DWORD newId = 0;
     HANDLE h = create(body, arg, &newId);
     if (!h) {
         id = 0;
-        ::MessageBoxW(nullptr, failure, g_Module.m_pszProductName, MB_OK);
+        ::MessageBoxW(nullptr, failure, product::kName, MB_OK);
         return;
     }
     id = newId;
@@ -62,28 +76,32 @@ void StartWorker(ThreadCreator create, LPTHREAD_START_ROUTINE body, void* arg, D
 
 }  // namespace
 
-int RunMainThread(const wchar_t* commandLine, int showState, const WorkerThreadBodies& bodies, ThreadCreator create) {
+int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads, const WorkerThreadBodies& bodies,
+                  ThreadCreator create) {
     MSG msg;
     // Creates the queue now, so that nothing posted to the main thread from here on is lost.
     ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
+    threads.main = ::GetCurrentThreadId();
+    static PasswordThreadStart passwordStart;
+    passwordStart = PasswordThreadStart{&threads, &g_passwordPrompt};
 
-    auto* uiStart = new UiThreadStart{commandLine, showState};
-    DWORD uiId = 0;
-    StartWorker(create, bodies.ui, uiStart, uiId, L"Cannot create ui thread!!!");
-    if (!uiId) delete uiStart;  // no thread will free it
-    g_Module.m_dwUiThreadId = uiId;
-    StartWorker(create, bodies.hook, nullptr, g_Module.m_dwHookThreadId, L"Cannot create hook thread!!!");
-    StartWorker(create, bodies.pwd1, nullptr, g_Module.m_dwPwd1ThreadId, L"Cannot create Pwd1 thread!!!");
-    StartWorker(create, bodies.pwd2, nullptr, g_Module.m_dwPwd2ThreadId, L"Cannot create Pwd2 thread!!!");
-    StartWorker(create, bodies.check, nullptr, g_Module.m_dwCheckThreadId, L"Cannot create check thread!!!");
+    ::ResetEvent(WorkersGate());
+    auto* uiStart = new UiThreadStart{commandLine, showState, &threads};
+    StartWorker(create, bodies.ui, uiStart, threads.ui, L"Cannot create ui thread!!!");
+    if (!threads.ui) delete uiStart;  // no thread will free it
+    StartWorker(create, bodies.hook, &threads, threads.hook, L"Cannot create hook thread!!!");
+    StartWorker(create, bodies.pwd1, &passwordStart, threads.pwd1, L"Cannot create Pwd1 thread!!!");
+    StartWorker(create, bodies.pwd2, &passwordStart, threads.pwd2, L"Cannot create Pwd2 thread!!!");
+    StartWorker(create, bodies.check, &threads, threads.check, L"Cannot create check thread!!!");
+    // Every id is known now: the workers may run their bodies.
+    ::SetEvent(WorkersGate());
 
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_DESKTOP_SWITCH) {
             // Whatever it carried, a request that reaches the main thread still needs its password check.
-            ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, 0, 1);
+            ::PostThreadMessageW(threads.hook, WM_DESKTOP_SWITCH, 0, 1);
         } else if (msg.message == WM_APP_QUIT) {
-            for (DWORD id : {g_Module.m_dwHookThreadId, g_Module.m_dwUiThreadId, g_Module.m_dwPwd1ThreadId,
-                             g_Module.m_dwPwd2ThreadId, g_Module.m_dwCheckThreadId}) {
+            for (DWORD id : {threads.hook, threads.ui, threads.pwd1, threads.pwd2, threads.check}) {
                 ::PostThreadMessageW(id, WM_APP_QUIT, 0, 0);
             }
             break;
@@ -92,7 +110,8 @@ int RunMainThread(const wchar_t* commandLine, int showState, const WorkerThreadB
     return 1;
 }
 
-int CUiMessageLoop::Run(int) {
+int CUiMessageLoop::Run(int, const ThreadIds* threads) {
+    if (threads) m_frame.UseThreads(*threads);
     if (!m_frame.CreateFrame()) return 0;
     m_frame.AfterCreate();
     return vp::CMessageLoop::Run();
@@ -110,10 +129,8 @@ DWORD WINAPI UiThreadProc(void* arg) {
     int result = 0;
     {
         CUiMessageLoop loop;
-        g_Module.AddMessageLoop(&loop);
-        result = loop.Run(start ? start->showState : SW_SHOWNORMAL);
+        result = loop.Run(start ? start->showState : SW_SHOWNORMAL, start ? start->threads : nullptr);
         delete start;
-        g_Module.RemoveMessageLoop();
     }
     return static_cast<DWORD>(result);
 }
@@ -123,8 +140,8 @@ DWORD WINAPI CheckThreadProc(void*) {
     ::PeekMessageW(&msg, nullptr, WM_CHECK_UPDATE, WM_CHECK_UPDATE, PM_NOREMOVE);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_CHECK_UPDATE) {
-            g_SystemActions.CheckForUpdate(g_Module.m_pszUpdateHost, g_Module.m_szUpdatePath,
-                                           g_Module.SnapshotMirror().bAutoUpdate);
+            g_SystemActions.CheckForUpdate(product::kUpdateHost, UpdateRequestPath(),
+                                           g_SettingsMirror.Snapshot().bAutoUpdate);
         } else if (msg.message == WM_APP_QUIT) {
             break;
         }

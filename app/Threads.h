@@ -2,6 +2,8 @@
 // The thread spine: the main thread's run step and the bodies of the ui and check threads.
 #include <windows.h>
 
+#include "switching/ThreadIds.h"
+
 // The bodies of the five worker threads, in the order the main thread starts them.
 struct WorkerThreadBodies {
     LPTHREAD_START_ROUTINE ui;
@@ -24,13 +26,17 @@ HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noe
 struct UiThreadStart {
     const wchar_t* commandLine;
     int showState;
+    const ThreadIds* threads;
 };
 
 // Starts the workers, relays switch requests to the hook thread and broadcasts the quit message.
-// Returns 1 after the quit message.
-int RunMainThread(const wchar_t* commandLine, int showState,
+// Every id is filled in before any worker runs its body (the workers wait at a gate the main thread
+// opens once all exist) and is read by the workers for as long as they run, so the caller keeps the
+// ids until the process ends. Returns 1 after the quit message.
+int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
                   const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
                   ThreadCreator create = CreateWorkerThread);
 
 DWORD WINAPI UiThreadProc(void* start);
-DWORD WINAPI CheckThreadProc(void*);
+// Its argument is the program's ThreadIds.
+DWORD WINAPI CheckThreadProc(void* threads);

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/MessageLoop.h"
+#include "switching/ThreadIds.h"
 #include "ui/MainFrame.h"
 
 // The ui thread's loop. It holds the settings window, so the frame lives exactly as long as the loop.
@@ -8,9 +9,9 @@ public:
     BOOL PreTranslateMessage(MSG* msg) override { return m_frame.PreTranslateMessage(msg); }
     BOOL OnIdle(int) override { return m_frame.OnIdle(); }
 
-    // Creates the settings window and runs the loop; returns the exit code of WM_QUIT (0 when the
-    // window could not be created).
-    int Run(int showState);
+    // Creates the settings window, which posts to the given threads, and runs the loop; returns the
+    // exit code of WM_QUIT (0 when the window could not be created).
+    int Run(int showState, const ThreadIds* threads);
 
     CMainFrame m_frame;
 };

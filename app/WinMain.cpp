@@ -1,17 +1,17 @@
-// The process entry: the uninstaller's "/quit"; otherwise COM, common controls, the module, then the
-// main thread's run step. The same executable also serves as the program's guard process (a private
+// The process entry: the uninstaller's "/quit"; otherwise COM, common controls, then the main
+// thread's run step. The same executable also serves as the program's guard process (a private
 // argument).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
 #include "actions/UndoRecord.h"
-#include "app/AppModule.h"
 #include "app/Guard.h"
 #include "app/QuitRunningCopy.h"
 #include "app/SingleCopy.h"
 #include "app/StartArguments.h"
 #include "app/Threads.h"
+#include "settings/ProgramKeys.h"
 #include "switching/OriginalDesktop.h"
 
 namespace {
@@ -20,7 +20,7 @@ constexpr DWORD kSecondStartWaitMs = 5000;
 constexpr DWORD kGuardEndWaitMs = 2000;
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // "/quit" only asks a running copy to end; it starts nothing of its own.
     if (IsQuitArgument(commandLine)) ::ExitProcess(static_cast<UINT>(QuitRunningCopies(kQuitWaitMs)));
     const StartArguments args = ParseStartArguments(commandLine);
@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!single.Claim(kSecondStartWaitMs)) return 0;
 
     // A record left by a run that could not undo (its guard ended too, or the power went).
-    undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+    undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
     // Decided here, on the desktop the process started on and before any thread has moved.
     const HDESK original = OriginalDesktop();
     InstallCrashUndo(original);
@@ -40,19 +40,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
-    g_Module.Init(instance);
+    // Read by the workers until the process ends, which happens before this frame is left.
+    static ThreadIds threads;
     // The show state handed to the entry never decides how the settings window starts.
-    const int result = RunMainThread(commandLine, SW_SHOWNORMAL);
+    const int result = RunMainThread(commandLine, SW_SHOWNORMAL, threads);
     // Give the hook thread a bounded moment for its quit step (back to the original desktop, unhook,
     // close the desktop); then end the process at once, so no worker still inside an action meets
     // destroyed shared objects.
-    if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, g_Module.m_dwHookThreadId)) {
+    if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, threads.hook)) {
         ::WaitForSingleObject(hook, 2000);
         ::CloseHandle(hook);
     }
     // The Quit ends the guard before this process ends, so it does not take the end for a kill.
     guard.End(kGuardEndWaitMs);
-    g_Module.Term();
     ::CoUninitialize();
     ::ExitProcess(static_cast<UINT>(result));
 }

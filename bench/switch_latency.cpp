@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "actions/ActionsTestSupport.h"
-#include "app/AppModule.h"
 #include "framework/Clock.h"
+#include "framework/Product.h"
 #include "framework/Text.h"
+#include "settings/SettingsMirror.h"
+#include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/SwitcherHarness.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -150,16 +151,15 @@ void PrintFlipLine(const char* what, Stats& s) {
 
 // Sets the fast actions' flags of the mirror as the settings window does (nothing matches the
 // window and process actions).
-void SetFastActions(BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bMute = mute;
-        g_Module.m_bClearIEHistory = history;
-        g_Module.m_bClearTypedUrls = typed;
-        g_Module.m_bClearRecentDocs = recent;
-        g_Module.m_bDisableTaskMgr = taskMgr;
-    }
-    g_Module.PostActionsChanged();
+void SetFastActions(const SwitcherHarness& h, BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bMute = mute;
+        m.bClearIEHistory = history;
+        m.bClearTypedUrls = typed;
+        m.bClearRecentDocs = recent;
+        m.bDisableTaskMgr = taskMgr;
+    });
+    ::PostThreadMessageW(h.HookThreadId(), WM_ACTIONS_CHANGED, 0, 0);
 }
 
 // Each fast action alone, then all of them, measured on the switches to the virtual desktop (the
@@ -178,7 +178,7 @@ void PrintActionCosts(SwitcherHarness& h, Injector& inj, int trips, double bareM
     double allMedian = 0, allP99 = 0;
     for (const Setting& setting : settings) {
         if (h.Switches() % 2) inj.Click(1), WaitCount(h, h.Switches() + 1, 5000);
-        SetFastActions(setting.flags[0], setting.flags[1], setting.flags[2], setting.flags[3], setting.flags[4]);
+        SetFastActions(h, setting.flags[0], setting.flags[1], setting.flags[2], setting.flags[3], setting.flags[4]);
         RunTrips(h, inj, 4, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
         Stats s;
         RunTrips(h, inj, switches, true, nullptr, nullptr, nullptr, nullptr, nullptr, &s);
@@ -229,10 +229,9 @@ void PrintCloseWindowCosts(SwitcherHarness& h, Injector& inj) {
                     for (auto& p : windows) actions_test::EndProcess(p);
                     return;
                 }
-                {
-                    vp::LockGuard lock(g_Module.m_csMirror);
-                    vp::CopyText(g_Module.m_szCloseWindowTitle, title.c_str());
-                }
+                g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+                    vp::CopyText(m.szCloseWindowTitle, title.c_str());
+                });
                 const long before = h.Switches();
                 const LONGLONG t0 = inj.Click(0);
                 if (WaitCount(h, before + 1, 60000)) s.Add(Ms(LastSwitchStamps().switched - t0));

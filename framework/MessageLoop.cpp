@@ -58,31 +58,4 @@ int CMessageLoop::Run() {
     return static_cast<int>(m_msg.wParam);
 }
 
-HRESULT CAppModule::Init(HINSTANCE instance) noexcept {
-    m_hInst = instance;
-    m_dwMainThreadID = ::GetCurrentThreadId();
-    return S_OK;
-}
-
-void CAppModule::Term() noexcept {
-    LockGuard lock(m_csLoops);
-    m_loops.clear();
-}
-
-bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
-    LockGuard lock(m_csLoops);
-    return m_loops.emplace(::GetCurrentThreadId(), loop).second;
-}
-
-bool CAppModule::RemoveMessageLoop() {
-    LockGuard lock(m_csLoops);
-    return m_loops.erase(::GetCurrentThreadId()) != 0;
-}
-
-CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) {
-    LockGuard lock(m_csLoops);
-    auto it = m_loops.find(threadId);
-    return it == m_loops.end() ? nullptr : it->second;
-}
-
 }  // namespace vp

@@ -1,9 +1,7 @@
 #pragma once
-// Message loop with message filters and idle handlers, and the application module that keeps one
-// loop per thread.
+// Message loop with message filters and idle handlers.
 #include <windows.h>
 
-#include <map>
 #include <vector>
 
 #include "framework/Handles.h"
@@ -46,26 +44,6 @@ protected:
     std::vector<CMessageFilter*> m_filters;
     std::vector<CIdleHandler*> m_idleHandlers;
     MSG m_msg{};
-};
-
-class CAppModule {
-public:
-    virtual ~CAppModule() = default;
-
-    // Records the instance and the id of the calling (main) thread.
-    HRESULT Init(HINSTANCE instance) noexcept;
-    void Term() noexcept;
-
-    bool AddMessageLoop(CMessageLoop* loop);  // for the calling thread; false if it has one
-    bool RemoveMessageLoop();
-    CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId());
-
-    HINSTANCE m_hInst = nullptr;
-    DWORD m_dwMainThreadID = 0;
-
-private:
-    CriticalSection m_csLoops;
-    std::map<DWORD, CMessageLoop*> m_loops;
 };
 
 }  // namespace vp

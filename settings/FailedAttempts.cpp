@@ -5,7 +5,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 
 namespace failed_attempts {
 

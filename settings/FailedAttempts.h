@@ -11,11 +11,13 @@
 
 #include <string>
 
+#include "framework/Product.h"
+
 namespace failed_attempts {
 
-constexpr const wchar_t* kCountValue = L"PWD_FAILED_COUNT";
-constexpr const wchar_t* kSinceValue = L"PWD_FAILED_SINCE";
-constexpr const wchar_t* kLogValue = L"PWD_FAILED_LOG";
+constexpr const wchar_t* kCountValue = product::kFailedCountValue;
+constexpr const wchar_t* kSinceValue = product::kFailedSinceValue;
+constexpr const wchar_t* kLogValue = product::kFailedLogValue;
 constexpr size_t kKeptEntries = 20;
 constexpr unsigned kFreeAttempts = 3;
 constexpr unsigned kLongestWaitSeconds = 30;

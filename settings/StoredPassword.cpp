@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 
 namespace stored_password {
 

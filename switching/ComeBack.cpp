@@ -1,13 +1,12 @@
 #include "switching/ComeBack.h"
 
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
-#include "app/Trace.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
+#include "framework/Trace.h"
 #include "switching/OriginalDesktop.h"
 
-bool ComeBackAndUndo(DWORD timeoutMs) {
+bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs) {
     vp::KernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     // The hook thread gets a handle of its own, so an answer that comes after the wait has given up
     // never touches a closed (or reused) handle.
@@ -15,7 +14,7 @@ bool ComeBackAndUndo(DWORD timeoutMs) {
     bool answered = false;
     if (done && ::DuplicateHandle(::GetCurrentProcess(), done.Get(), ::GetCurrentProcess(), &forHook, 0, FALSE,
                                   DUPLICATE_SAME_ACCESS)) {
-        if (::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_COME_BACK, 0, reinterpret_cast<LPARAM>(forHook))) {
+        if (::PostThreadMessageW(hookThreadId, WM_COME_BACK, 0, reinterpret_cast<LPARAM>(forHook))) {
             answered = ::WaitForSingleObject(done.Get(), timeoutMs) == WAIT_OBJECT_0;
         } else {
             ::CloseHandle(forHook);

@@ -7,7 +7,7 @@
 // Asks the hook thread and waits for it. A hook thread that does not answer in time (busy in a long
 // action, or gone) is not waited for: the calling thread then shows the original desktop and undoes
 // the record itself. Returns whether the hook thread answered.
-bool ComeBackAndUndo(DWORD timeoutMs);
+bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs);
 
 // The hook thread's answer to WM_COME_BACK: sets and closes the event the request carried.
 void AnswerComeBack(LPARAM lParam) noexcept;

@@ -1,12 +1,12 @@
 #include "switching/DesktopSwitcher.h"
 
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
-#include "app/Trace.h"
 #include "framework/Clock.h"
 #include "framework/Notice.h"
+#include "framework/Product.h"
 #include "framework/Text.h"
+#include "framework/Trace.h"
+#include "settings/SettingsMirror.h"
 #include "switching/ComeBack.h"
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
@@ -18,7 +18,7 @@ std::atomic<long> g_switches{0}, g_requests{0};
 std::atomic<DesktopCall> g_switchDesktop{::SwitchDesktop}, g_setThreadDesktop{::SetThreadDesktop};
 
 // How the trace names a desktop of the table.
-const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : g_Module.m_pszDesktopName; }
+const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : product::kDesktopName; }
 
 }  // namespace
 
@@ -31,7 +31,7 @@ DWORD OsMajorVersion() {
 
 }  // namespace
 
-CDesktopSwitcher::CDesktopSwitcher() : m_warm(OsMajorVersion()) {}
+CDesktopSwitcher::CDesktopSwitcher(const ThreadIds& threads) : m_threads(threads), m_warm(OsMajorVersion()) {}
 
 SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
@@ -56,7 +56,7 @@ bool CDesktopSwitcher::Start() {
 
     m_desktops[0] = OriginalDesktop();
     // Opens the desktop when it exists already (left from an earlier run, or made by the Pwd2 thread).
-    m_virtualDesktop.Reset(::CreateDesktopW(g_Module.m_pszDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
+    m_virtualDesktop.Reset(::CreateDesktopW(product::kDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                             GENERIC_ALL, nullptr));
     if (!m_virtualDesktop) vp::Trace(L"virtual desktop not created (error %lu)", ::GetLastError());
     m_desktops[1] = m_virtualDesktop.Get();
@@ -71,20 +71,20 @@ bool CDesktopSwitcher::Start() {
 
     m_startup = STARTUPINFOW{};
     m_startup.cb = sizeof(STARTUPINFOW);
-    m_startup.lpDesktop = const_cast<wchar_t*>(g_Module.m_pszDesktopName);
+    m_startup.lpDesktop = const_cast<wchar_t*>(product::kDesktopName);
     m_shell = PROCESS_INFORMATION{};
     wchar_t commandLine[MAX_PATH + 16];
-    vp::FormatText(commandLine, L"\"%ls\\%ls\"", g_Module.m_szSystemRoot, L"explorer.exe");
+    vp::FormatText(commandLine, L"\"%ls\\%ls\"", g_SystemActions.SystemRoot(), L"explorer.exe");
     if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell)) {
         vp::Trace(L"shell launch failed (error %lu)", ::GetLastError());
-        vp::PostNotice(L"Prepare for virtaul desktop failed", g_Module.m_pszProductName, MB_OK);
+        vp::PostNotice(L"Prepare for virtaul desktop failed", product::kName, MB_OK);
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
         return false;
     }
     m_shellProcess.Reset(m_shell.hProcess);
     m_shellThread.Reset(m_shell.hThread);
     g_SystemActions.SetOwnShell(m_shell.dwProcessId);
-    vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, g_Module.m_pszDesktopName);
+    vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, product::kDesktopName);
     return true;
 }
 
@@ -109,7 +109,7 @@ DWORD CDesktopSwitcher::Run() {
 void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     g_requestTaken.store(vp::PerformanceStamp());
     g_requests.fetch_add(1);
-    const MirrorSnapshot s = g_Module.SnapshotMirror();
+    const MirrorSnapshot s = g_SettingsMirror.Snapshot();
 
     // A trigger given on a desktop means that desktop shows, whatever moved the screen there.
     const int from = DesktopGivenOn(givenOn, m_index);
@@ -120,12 +120,12 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
 
     if (lParam != 0) {
         if (m_index == 1 && s.szRestorePassword[0]) {
-            ::PostThreadMessageW(g_Module.m_dwPwd2ThreadId, WM_ASK_PASSWORD, 0, 0);
+            ::PostThreadMessageW(m_threads.pwd2, WM_ASK_PASSWORD, 0, 0);
             vp::Trace(L"restore password asked");
             return;
         }
         if (m_index == 0 && s.szSwitchPassword[0]) {
-            ::PostThreadMessageW(g_Module.m_dwPwd1ThreadId, WM_ASK_PASSWORD, 0, 0);
+            ::PostThreadMessageW(m_threads.pwd1, WM_ASK_PASSWORD, 0, 0);
             vp::Trace(L"switch password asked");
             return;
         }
@@ -154,13 +154,13 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
         m_warm.SetTaskManagerDisabled(0);
         return;
     }
-    if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, g_Module.m_pszDesktopName);
-    if (s.szOpenWebsite[0]) actions.OpenWebsiteOnDesktop(s.szOpenWebsite, g_Module.m_pszDesktopName);
-    if (s.bTerminateProcesses) actions.TerminateProcesses(g_Module.CopyProcessNames());
+    if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, product::kDesktopName);
+    if (s.szOpenWebsite[0]) actions.OpenWebsiteOnDesktop(s.szOpenWebsite, product::kDesktopName);
+    if (s.bTerminateProcesses) actions.TerminateProcesses(g_SettingsMirror.CopyProcessNames());
 }
 
 void CDesktopSwitcher::PrepareActions() {
-    const MirrorSnapshot s = g_Module.SnapshotMirror();
+    const MirrorSnapshot s = g_SettingsMirror.Snapshot();
     FastActionSet enabled;
     enabled.mute = s.bMute != 0;
     enabled.clearHistory = s.bClearIEHistory != 0;
@@ -232,8 +232,8 @@ void CDesktopSwitcher::OnQuit() {
     vp::Trace(L"hook thread quit");
 }
 
-DWORD WINAPI HookThreadProc(void*) {
-    CDesktopSwitcher switcher;
+DWORD WINAPI HookThreadProc(void* threads) {
+    CDesktopSwitcher switcher(*static_cast<const ThreadIds*>(threads));
     if (!switcher.Start()) return 1;  // the hooks stay installed and the desktops open, as they are
     return switcher.Run();
 }

@@ -8,8 +8,10 @@
 #include "actions/WarmActions.h"
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
+#include "switching/ThreadIds.h"
 
-DWORD WINAPI HookThreadProc(void*);
+// The hook thread's body; its argument is the program's ThreadIds.
+DWORD WINAPI HookThreadProc(void* threads);
 
 // The desktop a switch request was given on (0 original, 1 virtual): the one its wParam names, or,
 // when it names none, the one the switcher's index says is showing. The switch goes away from it.
@@ -17,7 +19,8 @@ int DesktopGivenOn(WPARAM givenOn, int index) noexcept;
 
 class CDesktopSwitcher {
 public:
-    CDesktopSwitcher();
+    // The ids are read at each request, so they must outlive the switcher.
+    explicit CDesktopSwitcher(const ThreadIds& threads);
     CDesktopSwitcher(const CDesktopSwitcher&) = delete;
     CDesktopSwitcher& operator=(const CDesktopSwitcher&) = delete;
 
@@ -47,6 +50,7 @@ private:
     void PrepareActions();
 
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
+    const ThreadIds& m_threads;
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
     vp::DesktopHandle m_virtualDesktop;
     int m_index = 0;

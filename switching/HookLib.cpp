@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "app/ThreadMessages.h"
 #include "framework/Clock.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
 
 namespace hooklib {

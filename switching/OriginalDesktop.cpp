@@ -1,8 +1,8 @@
 #include "switching/OriginalDesktop.h"
 
-#include "app/AppModule.h"
-#include "app/Trace.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
+#include "framework/Trace.h"
 
 const wchar_t* OriginalDesktopInstead(const wchar_t* showingName, const wchar_t* virtualName) noexcept {
     // Desktop names are matched without regard to case, as the system does.
@@ -18,7 +18,7 @@ HDESK DecideOriginalDesktop() noexcept {
     wchar_t name[64] = L"";
     DWORD needed = 0;
     ::GetUserObjectInformationW(showing, UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed);
-    const wchar_t* instead = OriginalDesktopInstead(name, g_Module.m_pszDesktopName);
+    const wchar_t* instead = OriginalDesktopInstead(name, product::kDesktopName);
     if (!instead) {
         input.Release();  // kept open for the whole run
         return showing;

@@ -1,24 +1,26 @@
 #include "switching/PasswordThreads.h"
 
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
-#include "app/Trace.h"
 #include "framework/Handles.h"
 #include "framework/PasswordHash.h"
+#include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
+#include "framework/Trace.h"
+#include "settings/ProgramKeys.h"
+#include "settings/SettingsMirror.h"
 #include "switching/OriginalDesktop.h"
 
-bool AskForPassword(const wchar_t* prompt, failed_attempts::Prompt kind, failed_attempts::Summary& before) {
+bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_attempts::Prompt kind,
+                    failed_attempts::Summary& before) {
     before = failed_attempts::Summary{};
-    const failed_attempts::CFailedAttempts attempts(g_Module.m_pszRegistryKey);
+    const failed_attempts::CFailedAttempts attempts(g_ProgramKeys.settings);
     wchar_t entered[16] = {};
-    if (RunPasswordPrompt(prompt, entered, failed_attempts::WaitSeconds(attempts.FailedInARow())) != IDOK) return false;
+    if (prompter.Ask(prompt, entered, failed_attempts::WaitSeconds(attempts.FailedInARow())) != IDOK) return false;
     // The guarding password is read now, after the prompt has closed.
     wchar_t record[vp::kPasswordRecordUnits];
     if (kind == failed_attempts::Prompt::Restore) {
-        g_Module.CopyRestorePassword(record);
+        g_SettingsMirror.CopyRestorePassword(record);
     } else {
-        g_Module.CopySwitchPassword(record);
+        g_SettingsMirror.CopySwitchPassword(record);
     }
     const bool correct = vp::VerifyPasswordRecord(entered, record);
     ::SecureZeroMemory(entered, sizeof(entered));
@@ -34,7 +36,8 @@ bool AskForPassword(const wchar_t* prompt, failed_attempts::Prompt kind, failed_
 
 namespace {
 
-DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::Prompt kind) {
+DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::Prompt kind,
+                        const PasswordThreadStart& start) {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_ASK_PASSWORD, WM_ASK_PASSWORD, PM_NOREMOVE);
     // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
@@ -45,11 +48,11 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_ASK_PASSWORD) {
             failed_attempts::Summary before;
-            if (!AskForPassword(prompt, kind, before)) continue;
-            ::PostThreadMessageW(g_Module.m_dwHookThreadId, WM_DESKTOP_SWITCH, givenOn, 0);
+            if (!AskForPassword(*start.prompt, prompt, kind, before)) continue;
+            ::PostThreadMessageW(start.threads->hook, WM_DESKTOP_SWITCH, givenOn, 0);
             if (before.count > 0) {
                 failed_attempts::SetPendingNotice(failed_attempts::NoticeText(before.count, before.since));
-                ::PostThreadMessageW(g_Module.m_dwUiThreadId, WM_PASSWORD_NOTICE, 0, 0);
+                ::PostThreadMessageW(start.threads->ui, WM_PASSWORD_NOTICE, 0, 0);
             }
         } else if (msg.message == WM_APP_QUIT) {
             break;
@@ -60,14 +63,16 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
 
 }  // namespace
 
-DWORD WINAPI Pwd1ThreadProc(void*) {
-    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", failed_attempts::Prompt::Switch);
+DWORD WINAPI Pwd1ThreadProc(void* arg) {
+    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", failed_attempts::Prompt::Switch,
+                             *static_cast<const PasswordThreadStart*>(arg));
 }
 
-DWORD WINAPI Pwd2ThreadProc(void*) {
+DWORD WINAPI Pwd2ThreadProc(void* arg) {
+    const auto& start = *static_cast<const PasswordThreadStart*>(arg);
     // Opens the desktop the hook thread creates, or creates it if this thread comes first; kept for
     // the life of the thread.
-    vp::DesktopHandle desktop(::CreateDesktopW(g_Module.m_pszDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
+    vp::DesktopHandle desktop(::CreateDesktopW(product::kDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                                GENERIC_ALL, nullptr));
-    return RunPasswordThread(desktop.Get(), L"Please Enter Restore Password:", failed_attempts::Prompt::Restore);
+    return RunPasswordThread(desktop.Get(), L"Please Enter Restore Password:", failed_attempts::Prompt::Restore, start);
 }

@@ -186,3 +186,19 @@ bool GetMessageFont(LOGFONTW& font) noexcept {
     return true;
 }
 
+void PaintStretchedBackground(HWND window, HDC dc, HBITMAP background) noexcept {
+    RECT rc{};
+    ::GetClientRect(window, &rc);
+    if (!background) {
+        FillSolidRect(dc, rc, ::GetSysColor(COLOR_BTNFACE));
+        return;
+    }
+    const SIZE size = BitmapSize(background);
+    vp::MemoryDcHandle mem(::CreateCompatibleDC(dc));
+    if (!mem) return;
+    vp::SelectGuard select(mem.Get(), background);
+    // Smooth scaling: the artwork is a soft gradient that blocky stretching would band.
+    const int oldMode = ::SetStretchBltMode(dc, HALFTONE);
+    ::StretchBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem.Get(), 0, 0, size.cx, size.cy, SRCCOPY);
+    ::SetStretchBltMode(dc, oldMode);
+}

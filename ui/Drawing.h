@@ -36,6 +36,10 @@ void AlphaBlendBitmap(HDC dstDc, const RECT& dst, HBITMAP bitmap, const RECT& sr
 
 SIZE BitmapSize(HBITMAP bitmap) noexcept;
 
+// Paints a window's whole client area with the background artwork stretched to fit, smoothly; with
+// no artwork, in the button face colour.
+void PaintStretchedBackground(HWND window, HDC dc, HBITMAP background) noexcept;
+
 // The windows the transparent controls show behind themselves.
 // The top-level window above the control: GetParent climbed until there is none.
 HWND TopLevelBackgroundWindow(HWND control) noexcept;

@@ -1,9 +1,9 @@
 #include "ui/QuitDlg.h"
 
-#include "app/AppModule.h"
+#include "framework/RegistryStore.h"
 #include "ids_artwork.h"
-#include "settings/RegistryStore.h"
-#include "switching/PasswordDlg.h"
+#include "settings/ProgramKeys.h"
+#include "ui/PasswordDlg.h"
 
 void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook();
@@ -31,8 +31,8 @@ void CQuitDlg::OnQuit() noexcept {
     // Only a confirmed Quit remembers the choice: with Cancel the question stays.
     if (::SendMessageW(m_noAsk, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         CRegistryStore store(HKEY_CURRENT_USER);
-        store.SetPath(g_Module.m_pszRegistryKey);
-        store.WriteDword(kNoConfirmValue, 1);
+        store.SetPath(g_ProgramKeys.settings);
+        store.WriteDword(product::kQuitNoConfirmValue, 1);
     }
     EndDialog(kQuit);
 }

@@ -15,7 +15,6 @@ public:
     static constexpr int IDD = IDD_QUIT;
     static constexpr INT_PTR kQuit = 1;
     static constexpr INT_PTR kCancel = 2;
-    static constexpr const wchar_t* kNoConfirmValue = L"QUIT_NOCONFIRM";
 
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 

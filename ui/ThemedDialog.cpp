@@ -54,19 +54,7 @@ void CModalDialogLook::LoadLook() noexcept {
 
 bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM, LRESULT& result) noexcept {
     if (msg != WM_ERASEBKGND || !m_background) return false;
-    HDC dc = reinterpret_cast<HDC>(wp);
-    RECT rc{};
-    ::GetClientRect(dialog, &rc);
-    const SIZE size = BitmapSize(m_background.Get());
-    vp::MemoryDcHandle mem(::CreateCompatibleDC(dc));
-    if (mem) {
-        vp::SelectGuard select(mem.Get(), m_background.Get());
-        // Smooth scaling: the artwork is a soft gradient that blocky stretching would band.
-        const int oldMode = ::SetStretchBltMode(dc, HALFTONE);
-        ::StretchBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem.Get(), 0, 0, size.cx, size.cy,
-                     SRCCOPY);
-        ::SetStretchBltMode(dc, oldMode);
-    }
+    PaintStretchedBackground(dialog, reinterpret_cast<HDC>(wp), m_background.Get());
     result = 1;
     return true;
 }

@@ -2,7 +2,8 @@
 #include <windows.h>
 
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
+#include "framework/Product.h"
+#include "settings/ProgramKeys.h"
 #include "update/HttpGet.h"
 #include "update/UpdateReply.h"
 
@@ -17,6 +18,10 @@ bool Utf8ToWide(const char* text, wchar_t (&out)[N]) noexcept {
 
 }  // namespace
 
+void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate) {
+    CheckForUpdate(host, path, evaluate, kHttpDeadlineMs);
+}
+
 void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs) {
     // Switched off means switched off: the request carries a machine identifier, so none goes out.
     if (!evaluate) return;
@@ -28,16 +33,16 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     update_reply::Fields fields;
     {
         vp::LockGuard lock(m_csMatcher);
-        const auto verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(g_Module.m_nBuild), fields);
+        const auto verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
         if (verdict != update_reply::Verdict::Offer) return;
     }
 
     vp::LockGuard lock(m_csStore);
-    m_store.SetPath(g_Module.m_pszRegistryKey);
+    m_store.SetPath(g_ProgramKeys.settings);
     DWORD recorded = 0;
     // A revision above the signed range was written from a negative one by an older build; it stands
     // for no genuine build and must not hide the ones that come.
-    if (m_store.ReadDword(L"UPDATE_REVISION", &recorded) != ERROR_SUCCESS || recorded > 0x7FFFFFFF) recorded = 0;
+    if (m_store.ReadDword(product::kUpdateRevisionValue, &recorded) != ERROR_SUCCESS || recorded > 0x7FFFFFFF) recorded = 0;
     if (fields.revision <= recorded) return;
 
     wchar_t version[update_reply::kVersionBytes];
@@ -45,8 +50,8 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     if (!Utf8ToWide(fields.version, version) || !Utf8ToWide(fields.url, url)) return;
 
     // The revision goes in after the texts it stands for, and the offer is re-armed last.
-    m_store.WriteString(L"UPDATE_VERSION", version);
-    m_store.WriteString(L"UPDATE_URL", url);
-    m_store.WriteDword(L"UPDATE_REVISION", fields.revision);
-    m_store.WriteDword(L"UPDATE_SHOWED", 0);
+    m_store.WriteString(product::kUpdateVersionValue, version);
+    m_store.WriteString(product::kUpdateUrlValue, url);
+    m_store.WriteDword(product::kUpdateRevisionValue, fields.revision);
+    m_store.WriteDword(product::kUpdateShowedValue, 0);
 }

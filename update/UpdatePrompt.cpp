@@ -5,8 +5,9 @@
 #include <atomic>
 #include <iterator>
 
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
 #include "update/UpdateReply.h"
 
 namespace {
@@ -37,14 +38,14 @@ std::atomic<bool> g_offerOpen{false};
 
 void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     DWORD showed = 0;
-    if (store.ReadDword(L"UPDATE_SHOWED", &showed) != ERROR_SUCCESS) showed = 0;
+    if (store.ReadDword(product::kUpdateShowedValue, &showed) != ERROR_SUCCESS) showed = 0;
     if (showed != 0) return;
 
     // A version longer than 19 characters does not fit and is not offered.
     wchar_t version[20];
-    if (store.ReadString(L"UPDATE_VERSION", version) != ERROR_SUCCESS) return;
+    if (store.ReadString(product::kUpdateVersionValue, version) != ERROR_SUCCESS) return;
     wchar_t url[260];
-    if (store.ReadString(L"UPDATE_URL", url) != ERROR_SUCCESS) return;
+    if (store.ReadString(product::kUpdateUrlValue, url) != ERROR_SUCCESS) return;
     wchar_t host[update_reply::kHostBytes];
     if (!IsSafeAddress(url, host)) return;
 
@@ -53,7 +54,7 @@ void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     if (g_offerOpen.exchange(true)) return;
     // Offered once, whatever the answer; marked before the box opens, so a newer build that the check
     // records while the box is open re-arms the offer instead of being marked as shown.
-    store.WriteDword(L"UPDATE_SHOWED", 1);
+    store.WriteDword(product::kUpdateShowedValue, 1);
     const int answer = ::MessageBoxW(owner, text, kCaption, MB_ICONINFORMATION | MB_YESNO);
     g_offerOpen = false;
     if (answer == IDYES) ::ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "actions/RegexMatcher.h"
+#include "framework/RegexMatcher.h"
 
 namespace update_reply {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "ActionsTestSupport.h"
-#include "app/AppModule.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
+#include "settings/SettingsMirror.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/SwitcherHarness.h"
 
@@ -87,16 +87,15 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     CRegistryStore urls;
     urls.SetPath(kTypedUrlsKey);
     urls.WriteString(L"url1", L"http://seen.test/");
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bMute = g_Module.m_bMonitorOff = g_Module.m_bClearIEHistory = 1;
-        g_Module.m_bClearTypedUrls = g_Module.m_bClearRecentDocs = g_Module.m_bDisableTaskMgr = 1;
-        vp::CopyText(g_Module.m_szCloseWindowTitle, L"Secret plan");
-        vp::CopyText(g_Module.m_szOpenFile, document.c_str());
-        vp::CopyText(g_Module.m_szOpenWebsite, L"example.test");
-        g_Module.m_bTerminateProcesses = 1;
-    }
-    g_Module.SetProcessNames({L"VPE2E" + pid + L".EXE"});
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bMute = m.bMonitorOff = m.bClearIEHistory = 1;
+        m.bClearTypedUrls = m.bClearRecentDocs = m.bDisableTaskMgr = 1;
+        vp::CopyText(m.szCloseWindowTitle, L"Secret plan");
+        vp::CopyText(m.szOpenFile, document.c_str());
+        vp::CopyText(m.szOpenWebsite, L"example.test");
+        m.bTerminateProcesses = 1;
+    });
+    g_SettingsMirror.SetProcessNames({L"VPE2E" + pid + L".EXE"});
 
     const DWORD policyBefore = SwitcherHarness::ReadTaskManagerPolicy();
     h.PostSwitch(1);

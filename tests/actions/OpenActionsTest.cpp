@@ -4,9 +4,8 @@
 
 #include "ActionsTestSupport.h"
 #include "actions/OpenActions.h"
-#include "actions/RegexMatcher.h"
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
+#include "framework/RegexMatcher.h"
 #include "framework/Text.h"
 
 using namespace actions_test;
@@ -195,11 +194,12 @@ protected:
         m_explorer = m_root + L"\\explorer.exe";
         ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_explorer.c_str(), FALSE));
         ::DeleteFileW((m_explorer + L".log").c_str());
-        vp::CopyText(m_savedRoot, g_Module.m_szSystemRoot);
-        ASSERT_TRUE(vp::CopyText(g_Module.m_szSystemRoot, m_root.c_str()));
+        vp::CopyText(m_savedRoot, g_SystemActions.SystemRoot());
+        ASSERT_LT(m_root.size(), 50u);
+        g_SystemActions.SetSystemRootForTest(m_root.c_str());
     }
     void TearDown() override {
-        vp::CopyText(g_Module.m_szSystemRoot, m_savedRoot);
+        g_SystemActions.SetSystemRootForTest(m_savedRoot);
         ::DeleteFileW((m_explorer + L".log").c_str());
         ::DeleteFileW(m_explorer.c_str());
         ::RemoveDirectoryW(m_root.c_str());

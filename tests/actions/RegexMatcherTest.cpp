@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "actions/RegexMatcher.h"
 #include "actions/SystemActions.h"
+#include "framework/RegexMatcher.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "actions/WarmActions.h"
 #include "framework/Handles.h"
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "actions/UndoRecord.h"
-#include "app/AppModule.h"
 #include "app/Guard.h"
 #include "app/StartArguments.h"
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
+#include "settings/ProgramKeys.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -59,7 +59,7 @@ void DisableWithRecord() {
     CRegistryStore policy;
     policy.SetPath(undo_record::kPolicyKey);
     policy.DeleteValue(undo_record::kPolicyValue);
-    ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey));
+    ASSERT_TRUE(undo_record::DisableTaskManager(HKEY_CURRENT_USER, g_ProgramKeys.settings));
 }
 
 bool PolicyAbsent() {
@@ -82,13 +82,13 @@ TEST(Guard, UndoesWhenTheWatchedProcessEndsAndNotAfterQuit) {
             ::SetEvent(quitEvent.Get());
             ASSERT_EQ(std::future_status::ready, guard.wait_for(std::chrono::seconds(10)));
             ::TerminateProcess(watched.process.Get(), 0);
-            EXPECT_TRUE(undo_record::IsInForce(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey));
-            undo_record::Undo(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey);
+            EXPECT_TRUE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
+            undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
         } else {
             EXPECT_EQ(std::future_status::timeout, guard.wait_for(std::chrono::milliseconds(200)));
             ::TerminateProcess(watched.process.Get(), 7);
             ASSERT_EQ(std::future_status::ready, guard.wait_for(std::chrono::seconds(10)));
-            EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey));
+            EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
         }
         EXPECT_EQ(0, guard.get());
         EXPECT_TRUE(PolicyAbsent());
@@ -109,7 +109,7 @@ TEST(Guard, TheDyingProcessUndoesBeforeHandingOnTheException) {
     CONTEXT context{};
     EXCEPTION_POINTERS pointers{&record, &context};
     EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, installed(&pointers));
-    EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_Module.m_pszRegistryKey));
+    EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
     EXPECT_TRUE(PolicyAbsent());
 }
 

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
+#include "actions/SystemActions.h"
 #include "app/Threads.h"
+#include "framework/Product.h"
+#include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
+#include "update/UpdatePath.h"
 
 using namespace testing_support;
 
@@ -49,14 +51,14 @@ struct MainRun {
     std::atomic<int> result{0};
     std::atomic<bool> done{false};
     DWORD id = 0;
+    ThreadIds ids;
     vp::KernelHandle thread;
     ThreadCreator create = CreateWorkerThread;
 };
 MainRun* g_run = nullptr;
 
 DWORD WINAPI MainThread(void*) {
-    g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
-    g_run->result = RunMainThread(L"ignored", SW_HIDE, kBodies, g_run->create);
+    g_run->result = RunMainThread(L"ignored", SW_HIDE, g_run->ids, kBodies, g_run->create);
     g_run->done = true;
     return 0;
 }
@@ -74,22 +76,20 @@ protected:
     }
     void StartMain() {
         run.thread.Reset(::CreateThread(nullptr, 0, MainThread, nullptr, 0, &run.id));
-        ASSERT_TRUE(WaitUntil([] { return g_Module.m_dwCheckThreadId != 0 || g_run->done; }, 10000));
+        ASSERT_TRUE(WaitUntil([] { return g_run->ids.check != 0 || g_run->done; }, 10000));
+        // The workers run once every id is known; each has its queue once it takes a message.
+        ASSERT_TRUE(WaitUntil([this] { return ::PostThreadMessageW(run.ids.hook, WM_NULL, 0, 0) != FALSE; }, 10000));
     }
     void TearDown() override {
         if (run.thread) ::WaitForSingleObject(run.thread.Get(), 5000);
-        g_Module.m_dwUiThreadId = g_Module.m_dwHookThreadId = g_Module.m_dwPwd1ThreadId = 0;
-        g_Module.m_dwPwd2ThreadId = g_Module.m_dwCheckThreadId = 0;
         g_run = nullptr;
     }
     MainRun run;
 };
 
 TEST_F(ThreadSpineTest, RelaysSwitchRequestsAsUncheckedAndBroadcastsQuitOnce) {
-    g_Module.m_dwCheckThreadId = 0;
     StartMain();
-    const DWORD ids[5] = {g_Module.m_dwUiThreadId, g_Module.m_dwHookThreadId, g_Module.m_dwPwd1ThreadId,
-                          g_Module.m_dwPwd2ThreadId, g_Module.m_dwCheckThreadId};
+    const DWORD ids[5] = {run.ids.ui, run.ids.hook, run.ids.pwd1, run.ids.pwd2, run.ids.check};
     for (DWORD id : ids) EXPECT_NE(0u, id);
 
     // Whatever lParam it carried, a request that reaches the main thread needs the password check.
@@ -128,20 +128,20 @@ TEST_F(ThreadSpineTest, AWorkerThatCannotStartIsReportedAndTheRestStart) {
     ::GetDlgItemTextW(box, 0xFFFF, text, 64);
     EXPECT_STREQ(L"Cannot create hook thread!!!", text);
     // The box holds start-up until it is dismissed: the Pwd1 thread does not exist yet.
-    EXPECT_EQ(0u, g_Module.m_dwPwd1ThreadId);
+    EXPECT_EQ(0u, run.ids.pwd1);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([] { return g_Module.m_dwCheckThreadId != 0; }, 10000));
-    EXPECT_EQ(0u, g_Module.m_dwHookThreadId);
-    EXPECT_NE(0u, g_Module.m_dwUiThreadId);
-    EXPECT_NE(0u, g_Module.m_dwPwd2ThreadId);
+    ASSERT_TRUE(WaitUntil([&] { return run.ids.check != 0; }, 10000));
+    EXPECT_EQ(0u, run.ids.hook);
+    EXPECT_NE(0u, run.ids.ui);
+    EXPECT_NE(0u, run.ids.pwd2);
     ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
 }
 
 TEST(AppModule, ConstantsAndBoundedEnvironmentCopies) {
-    EXPECT_STREQ(L"vpdesk", g_Module.m_pszDesktopName);
-    EXPECT_STREQ(L"Software\\MORVEX\\Veilpane", g_Module.m_pszRegistryKey);
-    EXPECT_EQ(290, g_Module.m_nBuild);
+    EXPECT_STREQ(L"vpdesk", product::kDesktopName);
+    EXPECT_STREQ(L"Software\\MORVEX\\Veilpane", product::kRegistryKey);
+    EXPECT_EQ(290, product::kBuild);
 
     // 49 characters fit the Windows directory field; 50 would not and are treated as missing.
     const std::wstring fits(49, L'w'), tooLong(50, L'w');
@@ -149,29 +149,29 @@ TEST(AppModule, ConstantsAndBoundedEnvironmentCopies) {
     ::GetEnvironmentVariableW(L"SystemRoot", saved, MAX_PATH);
     wchar_t out[50];
     ::SetEnvironmentVariableW(L"SystemRoot", fits.c_str());
-    CMyAppModule::ReadSystemRoot(out);
+    CSystemActions::ReadSystemRoot(out);
     EXPECT_EQ(fits, out);
     ::SetEnvironmentVariableW(L"SystemRoot", tooLong.c_str());
-    CMyAppModule::ReadSystemRoot(out);
+    CSystemActions::ReadSystemRoot(out);
     EXPECT_STREQ(L"", out);
     ::SetEnvironmentVariableW(L"SystemRoot", saved);
 
     char path[264];
-    CMyAppModule::FormatUpdatePath(path, 0);
+    FormatUpdatePath(path, 0);
     EXPECT_STREQ("/Veilpane/checkup?a=5A17C3E9&b=0000000000", path);
-    CMyAppModule::FormatUpdatePath(path, 0x5A17C3E9);
+    FormatUpdatePath(path, 0x5A17C3E9);
     EXPECT_STREQ("/Veilpane/checkup?a=00000000&b=0000000000", path);
-    CMyAppModule::FormatUpdatePath(path, 0x0000000F);
+    FormatUpdatePath(path, 0x0000000F);
     EXPECT_STREQ("/Veilpane/checkup?a=5A17C3E6&b=0000000000", path);
 }
 
 TEST(AppModule, ProcessListCopiesOutliveReplacement) {
-    g_Module.SetProcessNames({L"a.exe", L"b.exe"});
-    const auto copy = g_Module.CopyProcessNames();
-    g_Module.SetProcessNames({});
+    g_SettingsMirror.SetProcessNames({L"a.exe", L"b.exe"});
+    const auto copy = g_SettingsMirror.CopyProcessNames();
+    g_SettingsMirror.SetProcessNames({});
     ASSERT_EQ(2u, copy.size());
     EXPECT_EQ(L"b.exe", copy[1]);
-    EXPECT_TRUE(g_Module.CopyProcessNames().empty());
+    EXPECT_TRUE(g_SettingsMirror.CopyProcessNames().empty());
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/ThreadMessages.h"
 #include "e2e/VeilpaneProcess.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "framework/ThreadDesktop.h"
-#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

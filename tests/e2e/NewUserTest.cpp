@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "e2e/VeilpaneProcess.h"
+#include "framework/PasswordHash.h"
+#include "framework/RegistryStore.h"
 #include "ids_dialogs.h"
 #include "ids_menus.h"
-#include "framework/PasswordHash.h"
-#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "ui/UiWindowSupport.h"
 

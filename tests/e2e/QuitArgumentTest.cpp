@@ -5,7 +5,7 @@
 
 #include "app/QuitRunningCopy.h"
 #include "e2e/VeilpaneProcess.h"
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

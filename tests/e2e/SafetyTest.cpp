@@ -12,8 +12,8 @@
 
 #include "actions/UndoRecord.h"
 #include "e2e/VeilpaneProcess.h"
+#include "framework/RegistryStore.h"
 #include "ids_menus.h"
-#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;

@@ -6,12 +6,12 @@
 #include <functional>
 #include <string>
 
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
 #include "app/Threads.h"
+#include "framework/Product.h"
 #include "ids_dialogs.h"
 #include "resource.h"
 #include "settings/FailedAttempts.h"
+#include "settings/SettingsMirror.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/StoredPassword.h"
 #include "support/TestSupport.h"
@@ -146,11 +146,11 @@ TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreA
     EXPECT_EQ(1u, hints.Texts().size());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
-    EXPECT_TRUE(IsRecordOf(g_Module.SnapshotMirror().szSwitchPassword, L"Secret"));
+    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot().szSwitchPassword, L"Secret"));
     // The edits hold the mask now, not what was typed.
     EXPECT_EQ(stored_password::kPageMask, TextOf(Control(IDC_SW_WHEEL, IDC_PWD_VIRT)));
     EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(0));
-    EXPECT_EQ(1, g_Module.SnapshotMirror().bMute);
+    EXPECT_EQ(1, g_SettingsMirror.Snapshot().bMute);
 
     // Tray icon and settings hotkey both off: the other hint, and the icon stays.
     Click(ID_NAV_PREVIOUS);
@@ -227,7 +227,7 @@ bool Answer(HWND prompt, const wchar_t* text) {
 }
 
 TEST_F(FrameTest, WithoutASwitchPasswordTheHiddenWindowShowsAtOnce) {
-    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    WriteDword(product::kFirstStartShownValue, 1);
     StartUi();
     ASSERT_FALSE(::IsWindowVisible(frame));
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
@@ -236,7 +236,7 @@ TEST_F(FrameTest, WithoutASwitchPasswordTheHiddenWindowShowsAtOnce) {
 }
 
 TEST_F(FrameTest, WithASwitchPasswordTheWindowAndTheTrayExitAskForItFirst) {
-    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    WriteDword(product::kFirstStartShownValue, 1);
     WriteDword(L"PWD_VIRT_ENABLED", 1);
     WriteText(L"PWD_VIRT", L"secret1");  // as an older build kept it
     StartUi();

@@ -9,16 +9,18 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
 #include "framework/PasswordHash.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/FailedAttempts.h"
-#include "settings/RegistryStore.h"
 #include "ids_dialogs.h"
+#include "settings/FailedAttempts.h"
+#include "settings/ProgramKeys.h"
+#include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "switching/PasswordThreads.h"
 #include "switching/SwitcherHarness.h"
+#include "ui/PasswordDlg.h"
 
 using namespace testing_support;
 
@@ -35,9 +37,10 @@ void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword)
     if (*restorePassword) {
         ASSERT_TRUE(vp::MakePasswordRecord(restorePassword, restoreRecord));
     }
-    vp::LockGuard lock(g_Module.m_csMirror);
-    vp::CopyText(g_Module.m_szSwitchPassword, switchRecord);
-    vp::CopyText(g_Module.m_szRestorePassword, restoreRecord);
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        vp::CopyText(m.szSwitchPassword, switchRecord);
+        vp::CopyText(m.szRestorePassword, restoreRecord);
+    });
 }
 
 struct PromptSearch {
@@ -83,7 +86,7 @@ bool WaitPromptGone(DWORD threadId) {
 
 std::wstring ReadText(const wchar_t* name) {
     CRegistryStore store;
-    store.SetPath(g_Module.m_pszRegistryKey);
+    store.SetPath(g_ProgramKeys.settings);
     wchar_t text[1024];
     return store.ReadString(name, text) == ERROR_SUCCESS ? text : L"";
 }
@@ -121,13 +124,14 @@ protected:
         SwitcherHarness::ClearMirror();
         ASSERT_TRUE(h.Start());
         // The real password threads take the places of the harness's recorders.
-        pwd1.Reset(::CreateThread(nullptr, 0, Pwd1ThreadProc, nullptr, 0, &pwd1Id));
-        pwd2.Reset(::CreateThread(nullptr, 0, Pwd2ThreadProc, nullptr, 0, &pwd2Id));
+        start = PasswordThreadStart{&h.Threads(), &dialogPrompt};
+        pwd1.Reset(::CreateThread(nullptr, 0, Pwd1ThreadProc, &start, 0, &pwd1Id));
+        pwd2.Reset(::CreateThread(nullptr, 0, Pwd2ThreadProc, &start, 0, &pwd2Id));
         ASSERT_TRUE(pwd1 && pwd2);
         ASSERT_TRUE(WaitUntil([&] { return ::PostThreadMessageW(pwd1Id, WM_NULL, 0, 0) &&
                                            ::PostThreadMessageW(pwd2Id, WM_NULL, 0, 0); }, 5000));
-        g_Module.m_dwPwd1ThreadId = pwd1Id;
-        g_Module.m_dwPwd2ThreadId = pwd2Id;
+        h.Threads().pwd1 = pwd1Id;
+        h.Threads().pwd2 = pwd2Id;
         // A thread of the test's stands in for the ui thread, which hears of wrong passwords.
         std::atomic<DWORD> listener{0};
         uiStandIn = std::thread([this, &listener] {
@@ -139,7 +143,7 @@ protected:
             }
         });
         ASSERT_TRUE(WaitUntil([&] { return listener != 0; }, 5000));
-        g_Module.m_dwUiThreadId = listener;
+        h.Threads().ui = listener;
         attempts.TakeSummary();
         failed_attempts::TakePendingNotice();
     }
@@ -155,10 +159,10 @@ protected:
             }
         }
         if (uiStandIn.joinable()) {
-            ::PostThreadMessageW(g_Module.m_dwUiThreadId, WM_QUIT, 0, 0);
+            ::PostThreadMessageW(h.Threads().ui, WM_QUIT, 0, 0);
             uiStandIn.join();
         }
-        g_Module.m_dwPwd1ThreadId = g_Module.m_dwPwd2ThreadId = g_Module.m_dwUiThreadId = 0;
+        h.Threads().ui = 0;
         attempts.TakeSummary();
         h.Stop();
     }
@@ -170,9 +174,11 @@ protected:
     }
 
     SwitcherHarness h;
+    CPasswordPrompt dialogPrompt;
+    PasswordThreadStart start{};
     vp::KernelHandle pwd1, pwd2;
     DWORD pwd1Id = 0, pwd2Id = 0;
-    failed_attempts::CFailedAttempts attempts{g_Module.m_pszRegistryKey};
+    failed_attempts::CFailedAttempts attempts{g_ProgramKeys.settings};
     std::thread uiStandIn;
     std::atomic<int> notices{0};
 };

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace failed_attempts;

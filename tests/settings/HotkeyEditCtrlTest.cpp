@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "framework/Window.h"
-#include "settings/HotkeyEditCtrl.h"
 #include "support/TestSupport.h"
+#include "ui/controls/HotkeyEditCtrl.h"
 
 namespace {
 

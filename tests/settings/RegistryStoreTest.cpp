@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "SettingsTestSupport.h"
-#include "app/AppModule.h"
-#include "app/ThreadMessages.h"
 #include "app/Threads.h"
+#include "framework/Product.h"
 #include "resource.h"
+#include "settings/SettingsMirror.h"
 #include "switching/HookLib.h"
 #include "ui/MainFrame.h"
 
@@ -41,12 +41,12 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ('J', trig.key);
     EXPECT_TRUE(trig.ctrl);
-    EXPECT_EQ(1, g_Module.SnapshotMirror().bDisableTaskMgr);
+    EXPECT_EQ(1, g_SettingsMirror.Snapshot().bDisableTaskMgr);
     EXPECT_EQ(0u, ReadDword(L"UPDATE_SHOWED").value_or(9));
 
     // The very first start shows the window (a moment after it has its title) and remembers that it did.
     EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
-    EXPECT_EQ(1u, ReadDword(CMainFrame::kFirstStartShownValue).value_or(0));
+    EXPECT_EQ(1u, ReadDword(product::kFirstStartShownValue).value_or(0));
 
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(0u, WaitUiEnd());
@@ -65,7 +65,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
 }
 
 TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
-    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    WriteDword(product::kFirstStartShownValue, 1);
     StartUi();
     ASSERT_FALSE(::IsWindowVisible(frame));
 
@@ -101,7 +101,7 @@ TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
 }
 
 TEST_F(UiThreadTest, DoubleClickAndSettingsHotkeyBringTheWindowCloseHidesAndTheTimerAsksForAnUpdate) {
-    WriteDword(CMainFrame::kFirstStartShownValue, 1);
+    WriteDword(product::kFirstStartShownValue, 1);
     StartUi();
     ASSERT_FALSE(::IsWindowVisible(frame));
 

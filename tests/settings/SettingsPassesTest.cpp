@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "SettingsTestSupport.h"
-#include "app/AppModule.h"
-#include "switching/HookLib.h"
 #include "framework/Text.h"
+#include "settings/SettingsMirror.h"
 #include "settings/StoredPassword.h"
 #include "support/TestSupport.h"
+#include "switching/HookLib.h"
 #include "ui/MainFrame.h"
 
 using namespace settings_test;
@@ -56,7 +56,7 @@ protected:
 
 TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunValue) {
     CMainFrame& f = Start();
-    const CSettingsData& s = f.Settings();
+    const CSettingsData& s = f.Owner().Settings();
     EXPECT_EQ(1, s.m_bWheel);
     EXPECT_EQ(1, s.m_bDouble);
     EXPECT_EQ(0, s.m_switchHotkey.bEnabled);
@@ -78,20 +78,20 @@ TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunVal
     EXPECT_TRUE(trig.middle);
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ(0, trig.key);
-    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
     EXPECT_EQ(1, m.bAutoUpdate);
     EXPECT_STREQ(L"", m.szSwitchPassword);
     EXPECT_STREQ(L"", m.szOpenFile);
-    EXPECT_TRUE(f.TrayIconShown());
+    EXPECT_TRUE(f.Owner().TrayIconShown());
     EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
-    EXPECT_TRUE(f.SettingsHotkeyRegistered());
+    EXPECT_TRUE(f.Owner().SettingsHotkeyRegistered());
     // Alt+F2 is taken by the frame now.
     EXPECT_FALSE(::RegisterHotKey(nullptr, 0x7001, MOD_ALT, VK_F2));
 
     // Nothing of the table is written; the program starts with Windows from its own path.
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_EQ(std::wstring(f.ExecutablePath()), ReadText(L"Veilpane", kRunKey).value_or(L"<none>"));
-    EXPECT_NE(std::wstring::npos, std::wstring(f.ExecutablePath()).find(L"settings_gui_tests.exe"));
+    EXPECT_EQ(std::wstring(f.Owner().ExecutablePath()), ReadText(L"Veilpane", kRunKey).value_or(L"<none>"));
+    EXPECT_NE(std::wstring::npos, std::wstring(f.Owner().ExecutablePath()).find(L"settings_gui_tests.exe"));
 }
 
 TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProcessCountTrue) {
@@ -119,7 +119,7 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     WriteText(L"AC_WINDOWS_TITLE", std::wstring(261, L'w').c_str());      // needs 262 units: empty
 
     CMainFrame& f = Start();
-    const CSettingsData& s = f.Settings();
+    const CSettingsData& s = f.Owner().Settings();
     EXPECT_EQ(1, s.m_bWheel);
     EXPECT_EQ(0, s.m_bDouble);
     EXPECT_EQ(1, s.m_switchHotkey.bEnabled);
@@ -142,7 +142,7 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     EXPECT_TRUE(trig.ctrl);
     EXPECT_FALSE(trig.alt);
 
-    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
     EXPECT_STREQ(L"", m.szSwitchPassword);
     EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"fourteen-chars"));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"fourteen-chars"));
@@ -151,7 +151,7 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     EXPECT_EQ(1, m.bTerminateProcesses);
     EXPECT_STREQ(L"", m.szOpenFile);  // the path stays in the record only
     EXPECT_STREQ(L"", m.szOpenWebsite);
-    EXPECT_EQ((std::vector<std::wstring>{L"notepad.exe", L"calc.exe"}), g_Module.CopyProcessNames());
+    EXPECT_EQ((std::vector<std::wstring>{L"notepad.exe", L"calc.exe"}), g_SettingsMirror.CopyProcessNames());
 }
 
 TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
@@ -161,7 +161,7 @@ TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
     const ULONGLONG start = ::GetTickCount64();
     CMainFrame& f = Start();
     EXPECT_LT(::GetTickCount64() - start, 20000u);
-    EXPECT_EQ(2u, f.Settings().m_nProcessesCount);
+    EXPECT_EQ(2u, f.Owner().Settings().m_nProcessesCount);
 }
 
 TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
@@ -175,7 +175,7 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     EXPECT_EQ(ApplyResult::SwitchPasswordMismatch, f.ApplyPages());
     EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
     EXPECT_FALSE(ReadDword(L"PWD_ORIG_ENABLED"));
-    EXPECT_STREQ(L"", g_Module.SnapshotMirror().szRestorePassword);
+    EXPECT_STREQ(L"", g_SettingsMirror.Snapshot().szRestorePassword);
 
     // Restore boxes that differ only in case are refused as well: the prompt compares with case.
     page.SetSwitchPassword(1, L"Secret", L"Secret");
@@ -188,7 +188,7 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"Back"));
-    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
     EXPECT_TRUE(IsRecordOf(m.szSwitchPassword, L"Secret"));
     EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"Back"));
 
@@ -205,7 +205,7 @@ TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOn
     const std::wstring record = ReadText(L"PWD_VIRT").value_or(L"");
     EXPECT_TRUE(IsRecordOf(record, L"secret1"));
     EXPECT_FALSE(IsRecordOf(record, L"Secret1"));
-    EXPECT_EQ(record, std::wstring(g_Module.SnapshotMirror().szSwitchPassword));
+    EXPECT_EQ(record, std::wstring(g_SettingsMirror.Snapshot().szSwitchPassword));
 
     // The page gets the mask, never the record; left as it is, Apply keeps the record and writes nothing.
     ValueBasicPage& page = OpenBasicPage();
@@ -215,7 +215,7 @@ TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOn
     testing_support::DeleteKeyTree(kSettingsKey);
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_EQ(record, std::wstring(f.Settings().m_szSwitchPwd));
+    EXPECT_EQ(record, std::wstring(f.Owner().Settings().m_szSwitchPwd));
 
     // Typing into one box only breaks the confirmation; into both replaces the password.
     page.SetSwitchPassword(1, L"tulip", stored_password::kPageMask);
@@ -226,7 +226,7 @@ TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOn
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
     EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"secret1"));
     EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwd);  // the typed text is gone from the page
-    f.SaveSettings();
+    f.Owner().SaveSettings();
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
     EXPECT_FALSE(AnyValueHolds(L"tulip"));
 }
@@ -251,7 +251,7 @@ TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProce
     adv.v.processNames = {L"NOTEPAD.EXE"};
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_STREQ(L"C:\\Notes.txt", g_Module.SnapshotMirror().szOpenFile);
+    EXPECT_STREQ(L"C:\\Notes.txt", g_SettingsMirror.Snapshot().szOpenFile);
 
     // A password or a window title in another case is another password or title.
     page.SetSwitchPassword(1, L"SECRET", L"SECRET");
@@ -260,8 +260,8 @@ TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProce
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"SECRET"));
     EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
     EXPECT_EQ(L"Notepad", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    EXPECT_TRUE(IsRecordOf(g_Module.SnapshotMirror().szSwitchPassword, L"SECRET"));
-    EXPECT_STREQ(L"Notepad", g_Module.SnapshotMirror().szCloseWindowTitle);
+    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot().szSwitchPassword, L"SECRET"));
+    EXPECT_STREQ(L"Notepad", g_SettingsMirror.Snapshot().szCloseWindowTitle);
 }
 
 TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheIconBack) {
@@ -281,22 +281,22 @@ TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheI
     EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
     EXPECT_FALSE(hooklib::CurrentTriggerSettings().middle);
     EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(9));
-    EXPECT_EQ(1, f.Settings().m_bTrayIcon);
+    EXPECT_EQ(1, f.Owner().Settings().m_bTrayIcon);
     EXPECT_EQ(1, page.v.bTrayIcon);    // the check box is set again
-    EXPECT_TRUE(f.TrayIconShown());
+    EXPECT_TRUE(f.Owner().TrayIconShown());
     EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
-    EXPECT_TRUE(f.SettingsHotkeyRegistered());  // the hotkey was not touched
+    EXPECT_TRUE(f.Owner().SettingsHotkeyRegistered());  // the hotkey was not touched
     EXPECT_FALSE(ReadDword(L"SS_HOTKEY_ENABLED"));
     EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
     EXPECT_FALSE(ReadDword(L"AC_MUTE"));
-    EXPECT_EQ(0, g_Module.SnapshotMirror().bMute);
+    EXPECT_EQ(0, g_SettingsMirror.Snapshot().bMute);
 
     // The tray icon alone may go while the settings hotkey stays.
     page.v.bTrayIcon = 0;
     page.v.settingsHotkey.bEnabled = 1;
     page.SetSwitchPassword(0, L"", L"");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
-    EXPECT_FALSE(f.TrayIconShown());
+    EXPECT_FALSE(f.Owner().TrayIconShown());
     EXPECT_FALSE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
     EXPECT_EQ(0u, ReadDword(L"SS_TRAYICON").value_or(9));
     EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(9));
@@ -305,7 +305,7 @@ TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheI
 TEST_F(SettingsPassesTest, OnlyPagesThatExistAreReadAndWritten) {
     CMainFrame& f = Start();
     // No page: nothing written, and Apply still runs to its end.
-    EXPECT_EQ(ApplyResult::Applied, f.OnApply(nullptr, nullptr));
+    EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(nullptr, nullptr));
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
 
     // The advanced page alone: only its values.
@@ -313,14 +313,14 @@ TEST_F(SettingsPassesTest, OnlyPagesThatExistAreReadAndWritten) {
     adv.bMonitor = 1;
     adv.bWebsiteOn = 1;
     vp::CopyText(adv.szWebsiteUrl, L"http://example.invalid/");
-    EXPECT_EQ(ApplyResult::Applied, f.OnApply(nullptr, &adv));
+    EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(nullptr, &adv));
     EXPECT_EQ(1u, ReadDword(L"AC_MONITOR").value_or(9));
     EXPECT_EQ(1u, ReadDword(L"AC_WEBSITE_ENABLED").value_or(9));
     EXPECT_EQ(L"http://example.invalid/", ReadText(L"AC_WEBSITE_URL").value_or(L""));
     EXPECT_EQ(3u, ValueCount(kSettingsKey));  // monitor, the website's flag and address; nothing basic
     EXPECT_EQ(0u, ReadDword(L"AC_PROCESSES_ENABLED").value_or(0));
     EXPECT_FALSE(ReadDword(L"SW_WHEEL"));
-    EXPECT_STREQ(L"http://example.invalid/", g_Module.SnapshotMirror().szOpenWebsite);
+    EXPECT_STREQ(L"http://example.invalid/", g_SettingsMirror.Snapshot().szOpenWebsite);
 }
 
 TEST_F(SettingsPassesTest, DisabledPasswordIsStoredEmptyWhileDisabledTextsKeepTheirText) {
@@ -342,7 +342,7 @@ TEST_F(SettingsPassesTest, DisabledPasswordIsStoredEmptyWhileDisabledTextsKeepTh
     EXPECT_EQ(0u, ReadDword(L"AC_FILE_ENABLED").value_or(9));
     EXPECT_EQ(L"C:\\a.txt", ReadText(L"AC_FILE_PATH").value_or(L""));
     EXPECT_EQ(L"Budget", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    const MirrorSnapshot m = g_Module.SnapshotMirror();
+    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
     EXPECT_STREQ(L"", m.szSwitchPassword);
     EXPECT_STREQ(L"", m.szOpenFile);
     EXPECT_STREQ(L"", m.szCloseWindowTitle);
@@ -382,7 +382,7 @@ TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
     EXPECT_EQ(1u, ReadDword(L"AC_PROCESSES_COUNT").value_or(0));
     EXPECT_EQ(L"one.exe", ReadText(L"AC_PROCESS0").value_or(L""));
     EXPECT_EQ(L"old.exe", ReadText(L"AC_PROCESS2").value_or(L""));  // stale values stay
-    EXPECT_EQ((std::vector<std::wstring>{L"one.exe"}), g_Module.CopyProcessNames());
+    EXPECT_EQ((std::vector<std::wstring>{L"one.exe"}), g_SettingsMirror.CopyProcessNames());
 
     // Switching the hotkey off keeps its combination but tells the hook component no key.
     page.v.switchHotkey.bEnabled = 0;
@@ -408,7 +408,7 @@ TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPa
 
     page.v.bWheel = 0;   // typed, never applied
     adv.v.bMute = 0;
-    f.SaveSettings();
+    f.Owner().SaveSettings();
 
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));
     EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(9));
@@ -430,15 +430,15 @@ TEST_F(SettingsPassesTest, RunValueIsLeftAloneWhenItDiffersOnlyInCaseAndDeletedW
     EXPECT_EQ(upper, ReadText(L"Veilpane", kRunKey).value_or(L""));
 
     WriteText(L"Veilpane", L"C:\\elsewhere\\Veilpane.exe", kRunKey);
-    f.SetAutoStartup(1);
+    f.Owner().SetFlag(Setting::Startup, 1);
     EXPECT_EQ(std::wstring(exe), ReadText(L"Veilpane", kRunKey).value_or(L""));
 
     BasicPageValues page;
     ValueBasicPage shown;
-    f.WriteBasicPage(shown);
+    f.Owner().WriteBasicPage(shown);
     page = shown.v;
     page.bStartup = 0;
-    EXPECT_EQ(ApplyResult::Applied, f.OnApply(&page, nullptr));
+    EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(&page, nullptr));
     EXPECT_FALSE(ReadText(L"Veilpane", kRunKey));
     EXPECT_EQ(0u, ReadDword(L"SS_STARTUP").value_or(9));
 }

@@ -2,21 +2,22 @@
 
 #include <shellapi.h>
 
-#include "app/AppModule.h"
 #include "app/Threads.h"
 #include "framework/PasswordHash.h"
+#include "framework/Text.h"
 #include "resource.h"
 #include "settings/FailedAttempts.h"
-#include "ui/MainFrame.h"
-#include "framework/Text.h"
+#include "settings/ProgramKeys.h"
+#include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
+#include "ui/MainFrame.h"
 
 namespace settings_test {
 
 void SettingsKeyTest::SetUp() {
     testing_support::DeleteKeyTree(kTestRoot);
-    g_Module.m_pszRegistryKey = kSettingsKey;
-    g_Module.m_pszRunKey = kRunKey;
+    g_ProgramKeys.settings = kSettingsKey;
+    g_ProgramKeys.run = kRunKey;
 }
 
 void SettingsKeyTest::TearDown() { testing_support::DeleteKeyTree(kTestRoot); }
@@ -25,8 +26,7 @@ void UiThreadTest::SetUp() {
     SettingsKeyTest::SetUp();
     MSG msg;
     ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
-    g_Module.m_dwCheckThreadId = ::GetCurrentThreadId();
+    threads.main = threads.check = ::GetCurrentThreadId();
     failed_attempts::CFailedAttempts(kSettingsKey).TakeSummary();
 }
 
@@ -40,23 +40,18 @@ void UiThreadTest::TearDown() {
         if (HWND prompt = FindOwnWindow(L"#32770", L"Enter Password", Visibility::VisibleOnly)) {
             ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
         }
-        {
-            vp::LockGuard lock(g_Module.m_csMirror);
-            g_Module.m_szSwitchPassword[0] = L'\0';
-        }
+        g_SettingsMirror.Update([](MirrorSnapshot& m) { m.szSwitchPassword[0] = L'\0'; });
         ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
         ::WaitForSingleObject(ui.Get(), 10000);
     }
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-    g_Module.m_dwMainThreadID = 0;
-    g_Module.m_dwCheckThreadId = 0;
     SettingsKeyTest::TearDown();
 }
 
 void UiThreadTest::StartUi() {
     frame = nullptr;
-    ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL}, 0, &uiId));
+    ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL, &threads}, 0, &uiId));
     ASSERT_TRUE(ui);
     ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
                      10000));

@@ -16,6 +16,7 @@
 
 #include "framework/Handles.h"
 #include "settings/SettingsData.h"
+#include "switching/ThreadIds.h"
 
 namespace settings_test {
 
@@ -42,6 +43,7 @@ protected:
     // The ui thread's exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitUiEnd(DWORD timeoutMs = 10000);
 
+    ThreadIds threads;
     vp::KernelHandle ui;
     DWORD uiId = 0;
     HWND frame = nullptr;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ThreadMessages.h"
+#include "framework/Product.h"
 #include "support/TestSupport.h"
 #include "switching/HookLib.h"
 

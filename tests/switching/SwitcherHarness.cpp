@@ -1,8 +1,9 @@
 #include "switching/SwitcherHarness.h"
 
-#include "app/ThreadMessages.h"
+#include "actions/SystemActions.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
@@ -36,13 +37,7 @@ SwitcherHarness::~SwitcherHarness() {
 }
 
 void SwitcherHarness::ClearMirror() {
-    vp::LockGuard lock(g_Module.m_csMirror);
-    g_Module.m_szSwitchPassword[0] = g_Module.m_szRestorePassword[0] = L'\0';
-    g_Module.m_bAutoUpdate = g_Module.m_bMute = g_Module.m_bMonitorOff = g_Module.m_bDisableTaskMgr = 0;
-    g_Module.m_bClearIEHistory = g_Module.m_bClearTypedUrls = g_Module.m_bClearRecentDocs = 0;
-    g_Module.m_szOpenFile[0] = g_Module.m_szOpenWebsite[0] = g_Module.m_szCloseWindowTitle[0] = L'\0';
-    g_Module.m_bTerminateProcesses = 0;
-    g_Module.m_vecProcessNames.clear();
+    g_SettingsMirror.Clear();
 }
 
 DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
@@ -57,23 +52,23 @@ DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
 }
 
 bool SwitcherHarness::Start() {
-    g_Module.m_dwMainThreadID = ::GetCurrentThreadId();
-    vp::CopyText(g_Module.m_szSystemRoot, m_systemRoot.c_str());
+    m_threads.main = ::GetCurrentThreadId();
+    g_SystemActions.SetSystemRootForTest(m_systemRoot.c_str());
     for (int i = 0; i < 2; ++i) {
         m_recorders[i].Reset(::CreateThread(nullptr, 0, RecorderProc, &m_asks[i], 0, &m_recorderIds[i]));
     }
     // The recorders' queues exist once they answer a posted message; give them a moment.
     WaitUntil([&] { return ::PostThreadMessageW(m_recorderIds[0], WM_NULL, 0, 0) &&
                            ::PostThreadMessageW(m_recorderIds[1], WM_NULL, 0, 0); }, 2000);
-    g_Module.m_dwPwd1ThreadId = m_recorderIds[0];
-    g_Module.m_dwPwd2ThreadId = m_recorderIds[1];
+    m_threads.pwd1 = m_recorderIds[0];
+    m_threads.pwd2 = m_recorderIds[1];
 
     const SwitchStamps at = LastSwitchStamps();
     m_switchesAtStart = at.switches;
     m_requestsAtStart = at.requests;
     m_triggersAtStart = hooklib::TriggersPosted();
-    m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, nullptr, 0, &m_hookId));
-    g_Module.m_dwHookThreadId = m_hookId;
+    m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, &m_threads, 0, &m_hookId));
+    m_threads.hook = m_hookId;
     // The hooks are in place before the shell is started; a thread that could not start it ends.
     WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0; },
               10000);

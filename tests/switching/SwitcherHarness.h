@@ -8,9 +8,10 @@
 #include <atomic>
 #include <string>
 
-#include "app/AppModule.h"
 #include "framework/Handles.h"
 #include "support/TestSupport.h"
+#include "settings/SettingsMirror.h"
+#include "switching/ThreadIds.h"
 
 class SwitcherHarness {
 public:
@@ -41,6 +42,8 @@ public:
     const std::wstring& SystemRoot() const { return m_systemRoot; }
 
     DWORD HookThreadId() const { return m_hookId; }
+    // The ids the hook thread was started with; a test may put other password threads in.
+    ThreadIds& Threads() { return m_threads; }
 
     // Resets every mirror field to its initial value.
     static void ClearMirror();
@@ -56,6 +59,7 @@ private:
 
     testing_support::NoticeThread m_notices;
     std::wstring m_systemRoot;
+    ThreadIds m_threads;
     vp::KernelHandle m_hookThread;
     DWORD m_hookId = 0;
     long m_switchesAtStart = 0, m_requestsAtStart = 0, m_triggersAtStart = 0;

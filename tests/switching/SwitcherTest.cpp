@@ -4,9 +4,9 @@
 
 #include "actions/ActionsTestSupport.h"
 #include "actions/SystemActions.h"
-#include "app/ThreadMessages.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "switching/ComeBack.h"
 #include "switching/DesktopSwitcher.h"
@@ -22,9 +22,10 @@ constexpr const wchar_t* kPolicyKey = SwitcherHarness::kPolicyKey;
 constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 
 void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword) {
-    vp::LockGuard lock(g_Module.m_csMirror);
-    vp::CopyText(g_Module.m_szSwitchPassword, switchPassword);
-    vp::CopyText(g_Module.m_szRestorePassword, restorePassword);
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        vp::CopyText(m.szSwitchPassword, switchPassword);
+        vp::CopyText(m.szRestorePassword, restorePassword);
+    });
 }
 
 class SwitcherTest : public ::testing::Test {
@@ -100,11 +101,10 @@ TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.WriteDword(L"DisableTaskMgr", 7);
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bDisableTaskMgr = 1;
-        g_Module.m_bClearTypedUrls = 1;
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bDisableTaskMgr = 1;
+        m.bClearTypedUrls = 1;
+    });
     for (long round = 0; round < 2; ++round) {
         h.PostSwitch(1);
         ASSERT_TRUE(h.WaitSwitches(2 * round + 1));
@@ -125,16 +125,14 @@ TEST_F(SwitcherTest, TaskManagerComesBackEvenWhenTheSettingIsClearedOnTheVirtual
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bDisableTaskMgr = 1;
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bDisableTaskMgr = 1;
+    });
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(1));
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bDisableTaskMgr = 0;
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bDisableTaskMgr = 0;
+    });
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2));
     EXPECT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0xFFFFFFFF; }, 5000));
@@ -144,19 +142,18 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bDisableTaskMgr = 1;
-        vp::CopyText(g_Module.m_szRestorePassword, L"Back");  // asked by a trigger, never by coming back
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bDisableTaskMgr = 1;
+        vp::CopyText(m.szRestorePassword, L"Back");  // asked by a trigger, never by coming back
+    });
     // On the original desktop already: nothing moves.
-    EXPECT_TRUE(ComeBackAndUndo(5000));
+    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
     EXPECT_EQ(0, h.Switches());
 
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(1));
     ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
-    EXPECT_TRUE(ComeBackAndUndo(5000));
+    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
     EXPECT_EQ(2, h.Switches());
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
@@ -176,10 +173,9 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
     StartedProcess hung;
     ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"hung_window.exe") + L"\" \"Hung for the switch\"", hung));
     ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(nullptr, L"Hung for the switch") != nullptr; }, 10000));
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bMonitorOff = 1;
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bMonitorOff = 1;
+    });
     h.PostSwitch(1);
     // A broadcast that waited for every window would never come back from the hung one.
     EXPECT_TRUE(h.WaitSwitches(1, 10000));
@@ -189,10 +185,9 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
 TEST_F(SwitcherTest, ATriggerGoesAwayFromTheDesktopItWasGivenOnWhateverTheIndexSays) {
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        g_Module.m_bDisableTaskMgr = 1;
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        m.bDisableTaskMgr = 1;
+    });
     SetMiddleButton(1);
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     ASSERT_TRUE(h.WaitSwitches(1));
@@ -276,10 +271,9 @@ TEST_F(SwitcherTest, ARefusedThreadMoveKeepsTheStateAndTheTriggerAlive) {
 TEST_F(SwitcherTest, AnOpenFileFailureIsShownByTheUiThreadWhileTriggersGoOn) {
     actions_test::ScratchFileType type;
     type.SetCommand(L"\"C:\\vp-nowhere\\missing.exe\" \"%1\"");
-    {
-        vp::LockGuard lock(g_Module.m_csMirror);
-        vp::CopyText(g_Module.m_szOpenFile, (L"C:\\vp-nowhere\\report" + type.Extension()).c_str());
-    }
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
+        vp::CopyText(m.szOpenFile, (L"C:\\vp-nowhere\\report" + type.Extension()).c_str());
+    });
     SetMiddleButton(1);
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     ASSERT_TRUE(h.WaitSwitches(1));

@@ -4,8 +4,8 @@
 
 #include "LocalHttpServer.h"
 #include "actions/SystemActions.h"
-#include "app/AppModule.h"
-#include "settings/RegistryStore.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ class CheckForUpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start()) << server.Error();
-        store.SetPath(g_Module.m_pszRegistryKey);
+        store.SetPath(product::kRegistryKey);
         ClearUpdateValues();
     }
     void TearDown() override { ClearUpdateValues(); }

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "LocalHttpServer.h"
-#include "app/AppModule.h"
 #include "update/HttpGet.h"
+#include "update/UpdatePath.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ TEST_F(HttpGetTest, SendsTheRequestByteForByteAndReturnsTheReply) {
     };
     for (const auto& c : cases) {
         char path[264];
-        CMyAppModule::FormatUpdatePath(path, c.serial);
+        FormatUpdatePath(path, c.serial);
         ASSERT_STREQ(c.path, path);
         memset(buffer, 'x', sizeof(buffer));
         EXPECT_EQ(static_cast<int>(reply.size()), HttpGet(server.Host(), path, buffer));
@@ -61,8 +61,8 @@ TEST_F(HttpGetTest, SendsTheRequestByteForByteAndReturnsTheReply) {
     if (!::GetVolumeInformationW(nullptr, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) serial = 0;
     char expected[64];
     snprintf(expected, sizeof(expected), "/Veilpane/checkup?a=%08X&b=0000000000", static_cast<unsigned>(serial ^ 0x5A17C3E9u));
-    ASSERT_STREQ(expected, g_Module.m_szUpdatePath);
-    EXPECT_GT(HttpGet(server.Host(), g_Module.m_szUpdatePath, buffer), 0);
+    ASSERT_STREQ(expected, UpdateRequestPath());
+    EXPECT_GT(HttpGet(server.Host(), UpdateRequestPath(), buffer), 0);
     ASSERT_TRUE(server.WaitForServed(4, 5000));
     EXPECT_EQ(ExpectedRequest(expected, server.Host()), server.Requests().back());
 }

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "LocalHttpServer.h"
-#include "app/Endpoints.h"
-#include "app/ThreadMessages.h"
-#include "settings/RegistryStore.h"
+#include "framework/Product.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 #include <tlhelp32.h>  // after <windows.h>
@@ -117,7 +117,7 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     ASSERT_TRUE(server.Start()) << server.Error();
     server.SetReply("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\nprogName:Veilpane</br>version:3.2</br>"
                     "revision:291</br>url:https://www.example.com/veilpane-3.2</br>requiredMiniRevision:290</br>");
-    HostsEntry hosts(server.Host(), endpoints::kUpdateHost);
+    HostsEntry hosts(server.Host(), product::kUpdateHost);
     ASSERT_TRUE(hosts.Ok());
 
     RunningVeilpane app;
@@ -139,7 +139,7 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     if (!::GetVolumeInformationW(nullptr, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) serial = 0;
     char firstLine[96];
     snprintf(firstLine, sizeof(firstLine), "GET  /Veilpane/checkup?a=%08X&b=0000000000 HTTP/1.1\r\nHost:%s\r\n",
-             static_cast<unsigned>(serial ^ 0x5A17C3E9u), endpoints::kUpdateHost);
+             static_cast<unsigned>(serial ^ 0x5A17C3E9u), product::kUpdateHost);
     const std::string request = server.Requests().at(0);
     EXPECT_EQ(0u, request.find(firstLine)) << request;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "update/UpdatePrompt.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "actions/RegexMatcher.h"
+#include "framework/RegexMatcher.h"
 #include "update/UpdateReply.h"
 
 namespace {

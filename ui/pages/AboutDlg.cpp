@@ -4,8 +4,8 @@
 
 #include <iterator>
 
-#include "app/Endpoints.h"
 #include "framework/Handles.h"
+#include "framework/Product.h"
 #include "framework/Text.h"
 #include "ids_artwork.h"
 
@@ -31,12 +31,12 @@ bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_ABOUT_MAKER:
-            ::ShellExecuteW(hwnd, L"open", endpoints::kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
+            ::ShellExecuteW(hwnd, L"open", product::kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
             result = 0;
             return true;
         case IDC_ABOUT_SUPPORT: {
             wchar_t mailto[128];
-            vp::FormatText(mailto, L"mailto:%ls", endpoints::kSupportEmail);
+            vp::FormatText(mailto, L"mailto:%ls", product::kSupportEmail);
             ::ShellExecuteW(hwnd, L"open", mailto, nullptr, nullptr, SW_SHOWNORMAL);
             result = 0;
             return true;

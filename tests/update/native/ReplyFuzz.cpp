@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "actions/RegexMatcher.h"
+#include "framework/RegexMatcher.h"
 #include "update/UpdateReply.h"
 
 namespace {

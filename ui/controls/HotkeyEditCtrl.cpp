@@ -1,4 +1,4 @@
-#include "settings/HotkeyEditCtrl.h"
+#include "ui/controls/HotkeyEditCtrl.h"
 
 #include "framework/Text.h"
 

@@ -1,7 +1,6 @@
-#include "switching/PasswordDlg.h"
+#include "ui/PasswordDlg.h"
 
 #include "framework/Text.h"
-#include "switching/PasswordThreads.h"
 #include "ui/Drawing.h"
 
 HFONT CreatePromptFont(HWND dialog) noexcept {
@@ -92,7 +91,7 @@ bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, 
     return false;
 }
 
-INT_PTR RunPasswordPrompt(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds) {
+INT_PTR CPasswordPrompt::Ask(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds) {
     entered[0] = L'\0';
     CPasswordDlg dialog(prompt, waitSeconds);
     // The password thread normally has no active window, so the prompt is owned by nobody and centres

@@ -6,8 +6,9 @@
 
 #include "framework/Handles.h"
 #include "ids_dialogs.h"
-#include "switching/PasswordEditCtrl.h"
+#include "switching/PasswordThreads.h"
 #include "ui/ThemedDialog.h"
+#include "ui/controls/PasswordEditCtrl.h"
 #include "ui/controls/ThemedButtonCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
 
@@ -47,4 +48,10 @@ private:
     wchar_t m_szPassword[16] = {};
     wchar_t m_szPrompt[100] = {};
     unsigned m_nWaitLeft = 0;
+};
+
+// The password threads' prompt: the dialog above, modal on the calling thread.
+class CPasswordPrompt : public IPasswordPrompt {
+public:
+    INT_PTR Ask(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds) override;
 };

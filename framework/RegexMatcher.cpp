@@ -1,6 +1,6 @@
 // The narrow side of the matcher. It stays free of <windows.h>: the update check evaluates the
 // server's reply through it, and that evaluation is also built natively and fuzzed.
-#include "actions/RegexMatcher.h"
+#include "framework/RegexMatcher.h"
 
 #include <pcre2.h>
 

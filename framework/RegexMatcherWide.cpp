@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "actions/RegexMatcher.h"
+#include "framework/RegexMatcher.h"
 
 namespace {
 

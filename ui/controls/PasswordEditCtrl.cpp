@@ -1,4 +1,4 @@
-#include "switching/PasswordEditCtrl.h"
+#include "ui/controls/PasswordEditCtrl.h"
 
 bool CPasswordEditCtrl::SubclassWindow(HWND edit) noexcept {
     if (!vp::CWindowImplBase::SubclassWindow(edit)) return false;

@@ -1,4 +1,4 @@
-#include "settings/RegistryStore.h"
+#include "framework/RegistryStore.h"
 
 #include "framework/Handles.h"
 #include "framework/Text.h"

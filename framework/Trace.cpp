@@ -1,4 +1,4 @@
-#include "app/Trace.h"
+#include "framework/Trace.h"
 
 #include <windows.h>
 

@@ -1,0 +1,76 @@
+#pragma once
+// The product's constants in one place: names, registry keys, version and build, the maker's
+// endpoints, the thread messages and the registry values kept outside the settings table.
+#include <windows.h>
+
+#include "version.h"
+
+namespace product {
+
+constexpr wchar_t kName[] = L"Veilpane";
+constexpr wchar_t kExeName[] = L"Veilpane.exe";
+constexpr wchar_t kHelpFile[] = L"Veilpane.chm";
+constexpr wchar_t kVersion[] = VP_WIDEN(VP_VERSION_TEXT);
+constexpr int kBuild = VP_VERSION_BUILD;
+// The second desktop the program keeps.
+constexpr wchar_t kDesktopName[] = L"vpdesk";
+
+// Under HKEY_CURRENT_USER.
+constexpr wchar_t kRegistryKey[] = L"Software\\MORVEX\\Veilpane";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The maker's own endpoints.
+constexpr char kUpdateHost[] = "update.morvex.net";
+constexpr wchar_t kHomePage[] = L"https://www.morvex.net/veilpane/";
+constexpr wchar_t kProductsPage[] = L"https://www.morvex.net/products/";
+constexpr wchar_t kSupportEmail[] = L"support@morvex.net";
+
+// Values under the settings key that are not settings: the update record, the quit question's
+// answer and the first-start mark.
+constexpr wchar_t kUpdateVersionValue[] = L"UPDATE_VERSION";
+constexpr wchar_t kUpdateUrlValue[] = L"UPDATE_URL";
+constexpr wchar_t kUpdateRevisionValue[] = L"UPDATE_REVISION";
+constexpr wchar_t kUpdateShowedValue[] = L"UPDATE_SHOWED";
+constexpr wchar_t kQuitNoConfirmValue[] = L"QUIT_NOCONFIRM";
+// DWORD 1 once the settings window has been shown on the program's first start.
+constexpr wchar_t kFirstStartShownValue[] = L"SS_FIRST_SHOWN";
+// The undo record of the Task Manager policy: DWORD 1 while the program's change is in force, and
+// the policy value as it was before, with its own type and data (missing when there was none).
+constexpr wchar_t kTaskMgrUndoValue[] = L"AC_TASKMGR_UNDO";
+constexpr wchar_t kTaskMgrBeforeValue[] = L"AC_TASKMGR_BEFORE";
+// The record of wrong passwords (settings/FailedAttempts.h describes the values).
+constexpr wchar_t kFailedCountValue[] = L"PWD_FAILED_COUNT";
+constexpr wchar_t kFailedSinceValue[] = L"PWD_FAILED_SINCE";
+constexpr wchar_t kFailedLogValue[] = L"PWD_FAILED_LOG";
+
+// Registered message by which another process (Veilpane.exe /quit, run by the uninstaller) asks the
+// running copy to end as the tray menu's Exit does.
+constexpr wchar_t kQuitRequestMessage[] = L"Veilpane.QuitRequest";
+// Registered message with which a second start asks the running copy for its settings window.
+constexpr wchar_t kShowSettingsMessage[] = L"Veilpane.ShowSettings";
+// The named mutex, in the session's namespace, held by the session's one copy of the program.
+constexpr wchar_t kSingleCopyMutexName[] = L"Local\\Veilpane.SingleCopy";
+
+}  // namespace product
+
+// Thread messages between the program's threads.
+constexpr UINT WM_DESKTOP_SWITCH = WM_USER;      // lParam 1: password still to check, 0: authorised
+constexpr UINT WM_APP_QUIT = WM_USER + 1;
+constexpr UINT WM_ASK_PASSWORD = WM_USER + 2;
+constexpr UINT WM_CHECK_UPDATE = WM_USER + 4;
+
+// wParam of WM_DESKTOP_SWITCH: the desktop on which the request was given, so the switch goes away
+// from it whatever the switcher last knew. 0 (every other message's wParam) says nothing: the
+// switcher's own record of the showing desktop decides.
+constexpr WPARAM kGivenOnOriginal = 1;
+constexpr WPARAM kGivenOnVirtual = 2;
+
+// To the hook thread: an action setting changed, or the default playback device did; it makes
+// ready what the enabled actions need, so the next switch only uses it.
+constexpr UINT WM_ACTIONS_CHANGED = WM_USER + 5;
+// To the ui thread: wrong passwords were typed before the last correct one; the notice is pending
+// (failed_attempts::TakePendingNotice).
+constexpr UINT WM_PASSWORD_NOTICE = WM_USER + 6;
+// To the hook thread: come back to the original desktop and undo the recorded changes, now. lParam:
+// an event handle that the hook thread sets and closes when done (0 for none).
+constexpr UINT WM_COME_BACK = WM_USER + 8;

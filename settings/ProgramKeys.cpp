@@ -1,0 +1,3 @@
+#include "settings/ProgramKeys.h"
+
+constinit ProgramKeys g_ProgramKeys;
