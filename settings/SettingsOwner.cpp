@@ -1,3 +1,4 @@
+// The settings owner: the setters and their effects, the pages, and the rules shared with Apply.
 #include "settings/SettingsOwner.h"
 
 #include "framework/Product.h"
@@ -46,7 +47,6 @@ HotkeySetting MakeHotkey(BOOL enabled, DWORD key, BOOL shift, BOOL ctrl, BOOL al
     if (vk == 0) return HotkeySetting{};
     return HotkeySetting{Flag(enabled), vk, Flag(ctrl), Flag(shift), Flag(alt)};
 }
-
 
 }  // namespace
 
