@@ -59,6 +59,10 @@ Verdict TriggerRecogniser::OnMouse(UINT message, int desk, const Settings& s) no
 
 Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noexcept {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+    // A keyboard repeats only the key pressed last: once another key goes down, the held key sends
+    // no more repeats, and a key-down of it can only be a fresh press whose release never reached
+    // the hooks (a hook that answered too late is passed over by the system).
+    if (down && m_heldKey != 0 && vk != m_heldKey) m_heldKeyRepeats = false;
     switch (vk) {
     case VK_LSHIFT: m_shift[0] = down; return Verdict::PassOn;
     case VK_RSHIFT: m_shift[1] = down; return Verdict::PassOn;
@@ -67,7 +71,7 @@ Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noex
     case VK_LMENU: m_alt[0] = down; return Verdict::PassOn;
     case VK_RMENU: m_alt[1] = down; return Verdict::PassOn;
     }
-    if (m_heldKey != 0 && vk == m_heldKey) {
+    if (m_heldKey != 0 && vk == m_heldKey && (!down || m_heldKeyRepeats)) {
         // An auto-repeat or the release of the key held: it goes where its press went.
         const bool swallowed = m_heldKeySwallowed;
         if (!down) {
@@ -78,6 +82,7 @@ Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noex
     }
     if (!down || s.key == 0 || vk != static_cast<DWORD>(s.key)) return Verdict::PassOn;
     m_heldKey = vk;
+    m_heldKeyRepeats = true;
     const bool shift = m_shift[0] || m_shift[1], ctrl = m_ctrl[0] || m_ctrl[1], alt = m_alt[0] || m_alt[1];
     m_heldKeySwallowed = shift == s.shift && ctrl == s.ctrl && alt == s.alt;
     return m_heldKeySwallowed ? Verdict::Trigger : Verdict::PassOn;
@@ -94,6 +99,7 @@ void TriggerRecogniser::Arrive(const HeldInput& held, const Settings& s) noexcep
     if (held.key && s.key != 0 && m_heldKey != static_cast<DWORD>(s.key)) {
         m_heldKey = static_cast<DWORD>(s.key);
         m_heldKeySwallowed = true;
+        m_heldKeyRepeats = true;
     }
     if (held.left) Held(m_left);
     if (held.right) Held(m_right);

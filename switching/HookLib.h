@@ -73,6 +73,7 @@ private:
     bool m_shift[2] = {}, m_ctrl[2] = {}, m_alt[2] = {};   // [0] left hand, [1] right hand
     DWORD m_heldKey = 0;          // the trigger key while it is down, 0 when it is up
     bool m_heldKeySwallowed = false;
+    bool m_heldKeyRepeats = false;  // no other key went down since it did, so it may still repeat
 };
 
 // Figures for the benchmark: performance-counter stamps of the last callback that posted a trigger.

@@ -13,6 +13,17 @@ VeilpaneProcess::VeilpaneProcess() {
 }
 
 VeilpaneProcess::~VeilpaneProcess() {
+    // A failed test shows what the program said: the trace holds events and numbers, never a name.
+    if (::testing::Test::HasFailure()) {
+        std::string text;
+        for (const std::wstring& line : Trace()) {
+            text += "  trace: ";
+            for (wchar_t c : line) text += c >= 32 && c < 127 ? static_cast<char>(c) : ' ';
+            text += '\n';
+        }
+        fputs(text.c_str(), stdout);
+        fflush(stdout);
+    }
     if (m_pid) {
         KillChildren(L"explorer.exe");
         KillChildren(L"Veilpane.exe");

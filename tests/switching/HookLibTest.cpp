@@ -94,12 +94,32 @@ TEST(TriggerRecogniser, AHeldKeyTriggersOnceWhereverItsRepeatsArrive) {
     EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, f8));  // the next fresh press
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, f8));
 
-    // Held with the wrong modifiers, the key stays a key when they come right during its repeats.
+    // Held with the wrong modifiers, the key stays a key while it repeats.
     const auto ctrlF8 = Key(VK_F8, false, true, false);
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF8));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+}
+
+TEST(TriggerRecogniser, AReleaseThatNeverArrivedCostsNoPress) {
+    // A hook that answers too late is passed over, so a release can go unseen. Another key going
+    // down ends the held key's repeats: its next key-down is a fresh press.
+    TriggerRecogniser r;
+    const auto ctrlF9 = Key(VK_F9, false, true, false);
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    // F9's release is lost; Ctrl is let go and pressed again on the other desktop.
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));  // its own repeats
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
+
+    // Held with the wrong modifiers, the key becomes the trigger when pressed afresh after them.
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
 }
 
 TEST(TriggerRecogniser, WhatIsHeldWhenHooksArriveCountsAsSeen) {
