@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "actions/MuteControl.h"
+#include "actions/WindowActions.h"
 #include "framework/Handles.h"
 #include "framework/RegexMatcher.h"
 #include "framework/RegistryStore.h"
@@ -33,8 +34,9 @@ public:
 
     // ---- windows and processes -----------------------------------------------------------------
     // Only visible windows of other programs, never a desktop shell; the windows share one wait and
-    // the ones still open have their processes ended together.
-    void CloseWindowsByTitle(const wchar_t* title);
+    // the ones still open have their processes asked together. The processes that are still running
+    // then are returned, to be ended at once or right after the screen has flipped.
+    vp::ProcessesToEnd CloseWindowsByTitle(const wchar_t* title);
     // Only processes still the ones listed, never the session's essential ones nor our shell.
     void TerminateProcesses(std::vector<std::wstring> names);
     // The shell this program started on the virtual desktop, which no action closes or ends.

@@ -156,10 +156,11 @@ void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
                   windows.end());
 }
 
-// Asks every top-level window of each open process to close, waits once for them all and ends
-// the ones still running. Returns how many were terminated.
-size_t EndTogether(std::vector<KernelHandle>& processes, const std::vector<DWORD>& ids, DWORD timeoutMs) noexcept {
-    if (processes.empty()) return 0;
+// Asks every top-level window of each open process to close and waits once for them all; the ones
+// still running are left to the returned object to end.
+ProcessesToEnd AskTogether(std::vector<KernelHandle>& processes, const std::vector<DWORD>& ids,
+                           DWORD timeoutMs) noexcept {
+    if (processes.empty()) return {};
     PostCloseToProcessWindows(ids);
     std::vector<HANDLE> handles;
     for (const KernelHandle& p : processes) handles.push_back(p.Get());
@@ -167,11 +168,7 @@ size_t EndTogether(std::vector<KernelHandle>& processes, const std::vector<DWORD
         FineTimer fine;
         WaitAll(handles, timeoutMs);
     }
-    size_t terminated = 0;
-    for (HANDLE h : handles) {
-        if (::WaitForSingleObject(h, 0) != WAIT_OBJECT_0 && ::TerminateProcess(h, 0)) ++terminated;
-    }
-    return terminated;
+    return ProcessesToEnd(std::move(processes));
 }
 
 }  // namespace
@@ -202,8 +199,29 @@ std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId) {
     return found;
 }
 
-size_t CloseWindowsTogether(const std::vector<HWND>& windows) {
-    if (windows.empty()) return 0;
+ProcessesToEnd::ProcessesToEnd(std::vector<KernelHandle> processes) noexcept : m_processes(std::move(processes)) {}
+
+ProcessesToEnd& ProcessesToEnd::operator=(ProcessesToEnd&& other) noexcept {
+    if (this != &other) {
+        EndNow();
+        m_processes = std::move(other.m_processes);
+        other.m_processes.clear();
+    }
+    return *this;
+}
+
+size_t ProcessesToEnd::EndNow() noexcept {
+    size_t terminated = 0;
+    for (const KernelHandle& p : m_processes) {
+        if (::WaitForSingleObject(p.Get(), 0) != WAIT_OBJECT_0 && ::TerminateProcess(p.Get(), 0)) ++terminated;
+    }
+    m_processes.clear();
+    return terminated;
+}
+
+ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows, size_t* escalated) {
+    if (escalated) *escalated = 0;
+    if (windows.empty()) return {};
     // Posted, never sent, so a hung window cannot stall the switch.
     for (HWND w : windows) ::PostMessageW(w, WM_CLOSE, 0, 0);
     std::vector<HWND> open = windows;
@@ -223,8 +241,8 @@ size_t CloseWindowsTogether(const std::vector<HWND>& windows) {
         processes.push_back(std::move(process));
         ids.push_back(processId);
     }
-    EndTogether(processes, ids, kProcessExitWaitMs);
-    return processes.size();
+    if (escalated) *escalated = processes.size();
+    return AskTogether(processes, ids, kProcessExitWaitMs);
 }
 
 bool SameProcess(const ProcessIdentity& listed, const ProcessIdentity& live) noexcept {
@@ -260,7 +278,7 @@ size_t CloseOrTerminateProcesses(const std::vector<ProcessIdentity>& listed, DWO
         processes.push_back(std::move(process));
         ids.push_back(id);
     }
-    return EndTogether(processes, ids, timeoutMs);
+    return AskTogether(processes, ids, timeoutMs).EndNow();
 }
 
 std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& names, DWORD ownShellId) {
@@ -298,8 +316,8 @@ std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& name
 
 }  // namespace vp
 
-void CSystemActions::CloseWindowsByTitle(const wchar_t* title) {
-    vp::CloseWindowsTogether(vp::FindWindowsToClose(title, OwnShellId()));
+vp::ProcessesToEnd CSystemActions::CloseWindowsByTitle(const wchar_t* title) {
+    return vp::CloseWindowsTogether(vp::FindWindowsToClose(title, OwnShellId()));
 }
 
 void CSystemActions::TerminateProcesses(std::vector<std::wstring> names) {

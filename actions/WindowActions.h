@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
+
 namespace vp {
 
 constexpr DWORD kWindowCloseWaitMs = 300;   // the windows together get this long to go after WM_CLOSE
@@ -33,10 +35,29 @@ bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShel
 // The visible top-level windows whose title holds title and that MayCloseWindow allows.
 std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId);
 
+// Processes whose time to end by themselves is up. Terminating one is left to the last moment: a
+// switch flips the screen first, as the end of twenty programs at once keeps the system busy for a
+// while. EndNow terminates (exit code 0) the ones still running; going away does the same.
+class ProcessesToEnd {
+public:
+    ProcessesToEnd() = default;
+    explicit ProcessesToEnd(std::vector<KernelHandle> processes) noexcept;
+    ProcessesToEnd(ProcessesToEnd&& other) noexcept = default;
+    ProcessesToEnd& operator=(ProcessesToEnd&& other) noexcept;
+    ~ProcessesToEnd() { EndNow(); }
+
+    // Returns how many were terminated.
+    size_t EndNow() noexcept;
+
+private:
+    std::vector<KernelHandle> m_processes;
+};
+
 // Posts WM_CLOSE to every window, waits once until all are gone or kWindowCloseWaitMs passed, then
-// escalates the processes of the windows still open together (as CloseOrTerminateProcesses with
-// kProcessExitWaitMs). Returns how many processes had to be escalated.
-size_t CloseWindowsTogether(const std::vector<HWND>& windows);
+// escalates the processes of the windows still open together: WM_CLOSE to all their windows and one
+// shared wait of kProcessExitWaitMs. Returns the ones that are still running, to be ended; escalated,
+// when given, gets how many processes had to be escalated.
+ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows, size_t* escalated = nullptr);
 
 // A process as it was listed: its id, executable name and creation time.
 struct ProcessIdentity {

@@ -133,6 +133,9 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
 
     const int newIndex = 1 - m_index;
     CSystemActions& actions = g_SystemActions;
+    // The programs whose windows would not close end once the screen shows the other desktop, or
+    // here on the way out when it does not.
+    vp::ProcessesToEnd stubborn;
 
     if (newIndex == 1) {
         // The actions before the switch act on the user's desktop: windows closed by title are
@@ -144,10 +147,11 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
         if (s.bClearTypedUrls) m_warm.ClearTypedUrls();
         if (s.bClearRecentDocs) actions.ClearRecentDocuments();
         if (s.bDisableTaskMgr) m_warm.SetTaskManagerDisabled(1);
-        if (s.szCloseWindowTitle[0]) actions.CloseWindowsByTitle(s.szCloseWindowTitle);
+        if (s.szCloseWindowTitle[0]) stubborn = actions.CloseWindowsByTitle(s.szCloseWindowTitle);
     }
 
     if (!SwitchTo(newIndex)) return;  // nothing changed: the next trigger tries again
+    stubborn.EndNow();
 
     if (newIndex == 0) {
         // Whatever the setting says now: a change that is in force is given back on the way back.
