@@ -128,10 +128,13 @@ void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
     FineTimer fine;
     std::vector<KernelHandle> owners;
     std::vector<HANDLE> waits;
+    std::vector<DWORD> ownerIds;  // one program often has several of the windows: one wait each
     for (HWND w : windows) {
         DWORD processId = 0;
         ::GetWindowThreadProcessId(w, &processId);
         if (waits.size() == MAXIMUM_WAIT_OBJECTS) break;
+        if (std::find(ownerIds.begin(), ownerIds.end(), processId) != ownerIds.end()) continue;
+        ownerIds.push_back(processId);
         KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, processId));
         if (owner) {
             waits.push_back(owner.Get());

@@ -140,4 +140,35 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     WaitUntil([&] { return !ProcessRunning(recorder) && !ProcessRunning(explorer); }, 5000);
 }
 
+// The screen flip, watched: whether the stubborn program was still running when it came.
+HANDLE g_stubborn = nullptr;
+int g_stubbornRunningAtFlip = -1;
+BOOL WINAPI WatchedSwitchDesktop(HDESK desktop) {
+    g_stubbornRunningAtFlip = ::WaitForSingleObject(g_stubborn, 0) == WAIT_TIMEOUT ? 1 : 0;
+    return ::SwitchDesktop(desktop);
+}
+
+TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFlip) {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness h;
+    ASSERT_TRUE(h.Start());
+    const std::wstring title = L"Stubborn plan " + std::to_wstring(::GetCurrentProcessId());
+    StartedProcess stubborn;
+    ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title, L"refuse+shown", 7, stubborn));
+    g_stubborn = stubborn.process.Get();
+    SetDesktopCallsForTest(WatchedSwitchDesktop, nullptr);
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) { vp::CopyText(m.szCloseWindowTitle, title.c_str()); });
+
+    h.PostSwitch(1);
+    ASSERT_TRUE(h.WaitSwitches(1, 30000));
+    // Asked twice, it outlived both waits; the screen flipped first, then it was ended.
+    EXPECT_EQ(1, g_stubbornRunningAtFlip);
+    EXPECT_EQ(0u, WaitExit(stubborn, 10000));
+
+    SetDesktopCallsForTest(nullptr, nullptr);
+    SwitcherHarness::ClearMirror();
+    h.Stop();
+    EndProcess(stubborn);
+}
+
 }  // namespace
