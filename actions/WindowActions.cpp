@@ -222,8 +222,7 @@ size_t ProcessesToEnd::EndNow() noexcept {
     return terminated;
 }
 
-ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows, size_t* escalated) {
-    if (escalated) *escalated = 0;
+ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows) {
     if (windows.empty()) return {};
     // Posted, never sent, so a hung window cannot stall the switch.
     for (HWND w : windows) ::PostMessageW(w, WM_CLOSE, 0, 0);
@@ -244,7 +243,6 @@ ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows, size_t* es
         processes.push_back(std::move(process));
         ids.push_back(processId);
     }
-    if (escalated) *escalated = processes.size();
     return AskTogether(processes, ids, kProcessExitWaitMs);
 }
 

@@ -55,9 +55,8 @@ private:
 
 // Posts WM_CLOSE to every window, waits once until all are gone or kWindowCloseWaitMs passed, then
 // escalates the processes of the windows still open together: WM_CLOSE to all their windows and one
-// shared wait of kProcessExitWaitMs. Returns the ones that are still running, to be ended; escalated,
-// when given, gets how many processes had to be escalated.
-ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows, size_t* escalated = nullptr);
+// shared wait of kProcessExitWaitMs. Returns the ones that are still running, to be ended.
+ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows);
 
 // A process as it was listed: its id, executable name and creation time.
 struct ProcessIdentity {
