@@ -140,10 +140,11 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     WaitUntil([&] { return !ProcessRunning(recorder) && !ProcessRunning(explorer); }, 5000);
 }
 
-// The screen flip, watched: whether the stubborn program was still running when it came.
+// The screen flip, watched once: whether the stubborn program was still running when it came.
 HANDLE g_stubborn = nullptr;
 int g_stubbornRunningAtFlip = -1;
 BOOL WINAPI WatchedSwitchDesktop(HDESK desktop) {
+    SetDesktopCallsForTest(nullptr, nullptr);
     g_stubbornRunningAtFlip = ::WaitForSingleObject(g_stubborn, 0) == WAIT_TIMEOUT ? 1 : 0;
     return ::SwitchDesktop(desktop);
 }
@@ -165,7 +166,6 @@ TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFli
     EXPECT_EQ(1, g_stubbornRunningAtFlip);
     EXPECT_EQ(0u, WaitExit(stubborn, 10000));
 
-    SetDesktopCallsForTest(nullptr, nullptr);
     SwitcherHarness::ClearMirror();
     h.Stop();
     EndProcess(stubborn);
