@@ -23,10 +23,16 @@ namespace {
 
 constexpr int kTitleUnits = 260;
 
+// A window asked to close, with the process that owned it then.
+struct AskedWindow {
+    HWND window;
+    DWORD processId;
+};
+
 struct FindRequest {
     const wchar_t* title;
     DWORD ownShellId;
-    std::vector<HWND>* found;
+    std::vector<AskedWindow>* asked;
     // Executable names asked for so far, by process: one program often has several such windows.
     std::vector<std::pair<DWORD, std::wstring>> names;
 };
@@ -51,7 +57,10 @@ bool IsCloaked(HWND window) noexcept {
     return SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked != 0;
 }
 
-BOOL CALLBACK CollectWindowToClose(HWND window, LPARAM lParam) noexcept {
+// Posts WM_CLOSE to a window the moment it is found to be one to close, so its program is at work
+// while the rest of the windows are looked through. Posted, never sent, so a hung window cannot
+// stall the switch.
+BOOL CALLBACK AskWindowToClose(HWND window, LPARAM lParam) noexcept {
     auto* request = reinterpret_cast<FindRequest*>(lParam);
     // Cheapest first: most windows are hidden, and most of the rest do not carry the title.
     if ((::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) == 0) return TRUE;
@@ -70,7 +79,10 @@ BOOL CALLBACK CollectWindowToClose(HWND window, LPARAM lParam) noexcept {
         known = request->names.end() - 1;
     }
     if (!known->second.empty()) facts.exeName = known->second.c_str();
-    if (MayCloseWindow(facts, ::GetCurrentProcessId(), request->ownShellId)) request->found->push_back(window);
+    if (MayCloseWindow(facts, ::GetCurrentProcessId(), request->ownShellId) &&
+        ::PostMessageW(window, WM_CLOSE, 0, 0)) {
+        request->asked->push_back({window, facts.processId});
+    }
     return TRUE;
 }
 
@@ -124,18 +136,16 @@ void WaitAll(const std::vector<HANDLE>& handles, DWORD timeoutMs) noexcept {
 // wait on, so this looks every millisecond, and asks only as far as the first window still there:
 // a stream of questions would slow the very programs that are closing. The processes of the
 // windows are waited on meanwhile, so a program that ends after WM_CLOSE ends the wait at once.
-void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
+void WaitWindowsGone(std::vector<AskedWindow>& windows, DWORD timeoutMs) noexcept {
     FineTimer fine;
     std::vector<KernelHandle> owners;
     std::vector<HANDLE> waits;
     std::vector<DWORD> ownerIds;  // one program often has several of the windows: one wait each
-    for (HWND w : windows) {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(w, &processId);
+    for (const AskedWindow& w : windows) {
         if (waits.size() == MAXIMUM_WAIT_OBJECTS) break;
-        if (std::find(ownerIds.begin(), ownerIds.end(), processId) != ownerIds.end()) continue;
-        ownerIds.push_back(processId);
-        KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+        if (std::find(ownerIds.begin(), ownerIds.end(), w.processId) != ownerIds.end()) continue;
+        ownerIds.push_back(w.processId);
+        KernelHandle owner(::OpenProcess(SYNCHRONIZE, FALSE, w.processId));
         if (owner) {
             waits.push_back(owner.Get());
             owners.push_back(std::move(owner));
@@ -144,7 +154,7 @@ void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     size_t gone = 0;  // windows[0, gone) are known to be gone
     for (;;) {
-        while (gone < windows.size() && !::IsWindow(windows[gone])) ++gone;
+        while (gone < windows.size() && !::IsWindow(windows[gone].window)) ++gone;
         if (gone == windows.size() || ::GetTickCount64() >= deadline) break;
         if (waits.empty()) {
             ::Sleep(1);
@@ -155,7 +165,8 @@ void WaitWindowsGone(std::vector<HWND>& windows, DWORD timeoutMs) noexcept {
         if (r >= WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + waits.size()) waits.erase(waits.begin() + (r - WAIT_OBJECT_0));
     }
     windows.erase(windows.begin(), windows.begin() + static_cast<std::ptrdiff_t>(gone));
-    windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindow(w); }),
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [](const AskedWindow& w) { return !::IsWindow(w.window); }),
                   windows.end());
 }
 
@@ -192,16 +203,6 @@ bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShel
     return !IsDesktopShellName(window.exeName);
 }
 
-std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId) {
-    std::vector<HWND> found;
-    if (!title || title[0] == L'\0') return found;
-    // Top-level windows only: message-only windows are not enumerated, and child windows are part
-    // of the window they sit in.
-    FindRequest request{title, ownShellId, &found, {}};
-    ::EnumWindows(CollectWindowToClose, reinterpret_cast<LPARAM>(&request));
-    return found;
-}
-
 ProcessesToEnd::ProcessesToEnd(std::vector<KernelHandle> processes) noexcept : m_processes(std::move(processes)) {}
 
 ProcessesToEnd& ProcessesToEnd::operator=(ProcessesToEnd&& other) noexcept {
@@ -222,26 +223,30 @@ size_t ProcessesToEnd::EndNow() noexcept {
     return terminated;
 }
 
-ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows) {
-    if (windows.empty()) return {};
-    // Posted, never sent, so a hung window cannot stall the switch.
-    for (HWND w : windows) ::PostMessageW(w, WM_CLOSE, 0, 0);
-    std::vector<HWND> open = windows;
+ProcessesToEnd CloseWindowsWithTitle(const wchar_t* title, DWORD ownShellId) {
+    if (!title || title[0] == L'\0') return {};
+    // Top-level windows only: message-only windows are not enumerated, and child windows are part
+    // of the window they sit in.
+    std::vector<AskedWindow> open;
+    FindRequest request{title, ownShellId, &open, {}};
+    ::EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
+    if (open.empty()) return {};
     WaitWindowsGone(open, kWindowCloseWaitMs);
 
     std::vector<KernelHandle> processes;
     std::vector<DWORD> ids;
-    for (HWND w : open) {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(w, &processId);
-        if (processId == 0 || std::find(ids.begin(), ids.end(), processId) != ids.end()) continue;
-        KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    for (const AskedWindow& w : open) {
+        if (std::find(ids.begin(), ids.end(), w.processId) != ids.end()) continue;
+        KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, w.processId));
         // The window still there and still its own: the id names that process, and the handle
         // keeps it named so until the end.
         DWORD stillOwner = 0;
-        if (!process || !::IsWindow(w) || (::GetWindowThreadProcessId(w, &stillOwner), stillOwner != processId)) continue;
+        if (!process || !::IsWindow(w.window) ||
+            (::GetWindowThreadProcessId(w.window, &stillOwner), stillOwner != w.processId)) {
+            continue;
+        }
         processes.push_back(std::move(process));
-        ids.push_back(processId);
+        ids.push_back(w.processId);
     }
     return AskTogether(processes, ids, kProcessExitWaitMs);
 }
@@ -318,7 +323,7 @@ std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& name
 }  // namespace vp
 
 vp::ProcessesToEnd CSystemActions::CloseWindowsByTitle(const wchar_t* title) {
-    return vp::CloseWindowsTogether(vp::FindWindowsToClose(title, OwnShellId()));
+    return vp::CloseWindowsWithTitle(title, OwnShellId());
 }
 
 void CSystemActions::TerminateProcesses(std::vector<std::wstring> names) {

@@ -32,9 +32,6 @@ struct WindowFacts {
 // the title of some program's hidden helper window must not end that program.
 bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShellId) noexcept;
 
-// The visible top-level windows whose title holds title and that MayCloseWindow allows.
-std::vector<HWND> FindWindowsToClose(const wchar_t* title, DWORD ownShellId);
-
 // Processes whose time to end by themselves is up. Terminating one is left to the last moment: a
 // switch flips the screen first, as the end of twenty programs at once keeps the system busy for a
 // while. EndNow terminates (exit code 0) the ones still running; going away does the same.
@@ -53,10 +50,11 @@ private:
     std::vector<KernelHandle> m_processes;
 };
 
-// Posts WM_CLOSE to every window, waits once until all are gone or kWindowCloseWaitMs passed, then
-// escalates the processes of the windows still open together: WM_CLOSE to all their windows and one
-// shared wait of kProcessExitWaitMs. Returns the ones that are still running, to be ended.
-ProcessesToEnd CloseWindowsTogether(const std::vector<HWND>& windows);
+// Posts WM_CLOSE to every visible top-level window whose title holds title and that MayCloseWindow
+// allows, each as soon as it is found; waits once until all are gone or kWindowCloseWaitMs passed;
+// then escalates the processes of the windows still open together: WM_CLOSE to all their windows
+// and one shared wait of kProcessExitWaitMs. Returns the ones that are still running, to be ended.
+ProcessesToEnd CloseWindowsWithTitle(const wchar_t* title, DWORD ownShellId);
 
 // A process as it was listed: its id, executable name and creation time.
 struct ProcessIdentity {
