@@ -73,8 +73,16 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && wcscmp(argv[1], L"--serve") == 0) return Serve();
     int i = 1;
     if (argc > 2 && wcscmp(argv[1], L"--desktop") == 0) {
+        // Exit codes 2 and 3 tell the two failures apart; the error code goes to standard error.
         HDESK desk = OpenDesktopW(argv[2], 0, FALSE, GENERIC_ALL);
-        if (!desk || !SetThreadDesktop(desk)) return 2;
+        if (!desk) {
+            fprintf(stderr, "inject_input: desktop not opened (error %lu)\n", GetLastError());
+            return 2;
+        }
+        if (!SetThreadDesktop(desk)) {
+            fprintf(stderr, "inject_input: thread not moved to the desktop (error %lu)\n", GetLastError());
+            return 3;
+        }
         i = 3;
     }
     for (; i < argc; ++i) {

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "framework/Notice.h"
@@ -44,7 +45,10 @@ bool InjectInput(const std::wstring& steps, const wchar_t* desktop) {
     std::wstring cmd = L"\"" + HelperPath(L"inject_input.exe") + L"\" ";
     if (desktop) cmd += L"--desktop " + std::wstring(desktop) + L" ";
     StartedProcess p;
-    return StartProcess(cmd + steps, p) && WaitExit(p, 20000) == 0;
+    if (!StartProcess(cmd + steps, p)) return false;
+    const DWORD code = WaitExit(p, 20000);
+    if (code != 0) std::fprintf(stderr, "inject_input %ls: exit code %lu\n", steps.c_str(), code);
+    return code == 0;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
