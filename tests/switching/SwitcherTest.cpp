@@ -169,6 +169,18 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
 }
 
+TEST(ComeBack, WithNoHookThreadItIsDoneHereWithoutWaiting) {
+    // The program quits after its hook thread failed to start: no wait (an endless one here), and
+    // Task Manager is given back all the same.
+    CRegistryStore policy;
+    policy.SetPath(SwitcherHarness::kPolicyKey);
+    policy.DeleteValue(L"DisableTaskMgr");
+    g_SystemActions.SetTaskManagerDisabled(1);
+    ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+    EXPECT_FALSE(ComeBackAndUndo(0, INFINITE));
+    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
+}
+
 TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
     StartedProcess hung;
     ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"hung_window.exe") + L"\" \"Hung for the switch\"", hung));
