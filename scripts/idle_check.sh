@@ -7,7 +7,7 @@ set -u
 source "$(dirname "$0")/common.sh"
 export WINEPREFIX="$BUILD/wineprefix-idle"
 [ -f "$BUILD/tests/actions/asound-null.conf" ] && export ALSA_CONFIG_PATH="$BUILD/tests/actions/asound-null.conf"
-bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
+bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX" --no-window-manager
 for v in AC_MUTE AC_IEHISTORY AC_IEURLS AC_RECENTDOC AC_TASKMGR SW_WHEEL SS_FIRST_SHOWN; do
     "$WINE" reg add 'HKCU\Software\MORVEX\Veilpane' /v "$v" /t REG_DWORD /d 1 /f >/dev/null 2>&1
 done

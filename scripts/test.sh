@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$ROOT/scripts/setup.sh"
 vp_build
-bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
+bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX" --no-window-manager
 cd "$BUILD"
 set +e
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '

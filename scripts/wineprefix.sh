@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Creates the build folder's private Wine prefix once; later calls return at once.
+#   wineprefix.sh PREFIX [--no-window-manager]
+# --no-window-manager: for the virtual X screen, where no window manager runs. Wine then places and
+# activates the windows itself; otherwise every hidden window waits 2 s for a window manager's answer
+# that never comes. Without it (a real display) the window manager looks after the windows again.
 set -euo pipefail
 export WINEPREFIX="$1"
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -12,3 +16,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.veilpane-ready" ]; 
     touch "$WINEPREFIX/.veilpane-ready"
 fi
 test -f "$WINEPREFIX/system.reg"
+key='HKCU\Software\Wine\X11 Driver'
+unmanaged=0
+grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && unmanaged=1
+if [ "${2:-}" = --no-window-manager ] && [ $unmanaged = 0 ]; then
+    "${WINELOADER:-wine}" reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w || true
+elif [ "${2:-}" != --no-window-manager ] && [ $unmanaged = 1 ]; then
+    "${WINELOADER:-wine}" reg delete "$key" /v Managed /f >/dev/null 2>&1
+    wineserver -w || true
+fi

@@ -22,6 +22,14 @@ protected:
         ::SetForegroundWindow(host);
         ::SetFocus(edit);
         ASSERT_TRUE(testing_support::WaitUntil([&] { return ::GetFocus() == edit; }, 3000));
+        // Taking the focus makes Wine set the X input focus, and the X server's answer re-reads the
+        // modifier keys from the real keyboard, where no injected key is down. Asking the X server
+        // something (where the cursor is) brings that answer in; handling it now keeps it from
+        // releasing a Ctrl the test holds later.
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
     }
     void TearDown() override {
         // Leave no key down behind for the next test.
