@@ -5,9 +5,9 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$ROOT/scripts/setup.sh"
 vp_build Veilpane
-bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
 EXE="$BUILD/bin/Veilpane.exe"
 if [ -n "${DISPLAY:-}" ]; then
+    bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
     exec "$WINE" "$EXE"
 fi
 # Headless: a prefix of its own, so the demonstration never touches the tests' settings, and the
