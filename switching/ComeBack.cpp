@@ -14,8 +14,9 @@ bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs) {
     bool answered = false;
     // No hook thread (it never started) has nothing to answer; Wine takes a post to thread 0 without
     // complaint, and the wait would only run out.
-    if (hookThreadId != 0 && done && ::DuplicateHandle(::GetCurrentProcess(), done.Get(), ::GetCurrentProcess(), &forHook, 0, FALSE,
-                                  DUPLICATE_SAME_ACCESS)) {
+    if (hookThreadId != 0 && done &&
+        ::DuplicateHandle(::GetCurrentProcess(), done.Get(), ::GetCurrentProcess(), &forHook, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS)) {
         if (::PostThreadMessageW(hookThreadId, WM_COME_BACK, 0, reinterpret_cast<LPARAM>(forHook))) {
             answered = ::WaitForSingleObject(done.Get(), timeoutMs) == WAIT_OBJECT_0;
         } else {

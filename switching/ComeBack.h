@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // Asks the hook thread and waits for it. A hook thread that does not answer in time (busy in a long
-// action, or gone) or does not exist (id 0) is not waited for: the calling thread then shows the original desktop and undoes
-// the record itself. Returns whether the hook thread answered.
+// action, or gone) or does not exist (id 0) is not waited for: the calling thread then shows the
+// original desktop and undoes the record itself. Returns whether the hook thread answered.
 bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs);
 
 // The hook thread's answer to WM_COME_BACK: sets and closes the event the request carried.
