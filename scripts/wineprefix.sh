@@ -16,13 +16,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.veilpane-ready" ]; 
     touch "$WINEPREFIX/.veilpane-ready"
 fi
 test -f "$WINEPREFIX/system.reg"
-key='HKCU\Software\Wine\X11 Driver'
-unmanaged=0
-grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && unmanaged=1
-if [ "${2:-}" = --no-window-manager ] && [ $unmanaged = 0 ]; then
-    "${WINELOADER:-wine}" reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    wineserver -w || true
-elif [ "${2:-}" != --no-window-manager ] && [ $unmanaged = 1 ]; then
-    "${WINELOADER:-wine}" reg delete "$key" /v Managed /f >/dev/null 2>&1
+# Whether Wine looks after the windows itself ("Managed"="N"), as wanted and as it is now.
+want=0
+[ "${2:-}" = --no-window-manager ] && want=1
+have=0
+grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && have=1
+if [ $want != $have ]; then
+    key='HKCU\Software\Wine\X11 Driver'
+    if [ $want = 1 ]; then
+        "${WINELOADER:-wine}" reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    else
+        "${WINELOADER:-wine}" reg delete "$key" /v Managed /f >/dev/null 2>&1
+    fi
     wineserver -w || true
 fi
