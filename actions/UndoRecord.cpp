@@ -34,9 +34,9 @@ bool WriteRaw(HKEY key, const wchar_t* name, const RawValue& value) noexcept {
     return ::RegSetValueExW(key, name, 0, value.type, value.data, value.bytes) == ERROR_SUCCESS;
 }
 
-bool ReadFlag(HKEY key) noexcept {
+bool ReadFlag(HKEY key, const wchar_t* name = kInForceValue) noexcept {
     DWORD type = 0, value = 0, bytes = sizeof(value);
-    if (::RegQueryValueExW(key, kInForceValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
         ERROR_SUCCESS) {
         return false;
     }
@@ -123,6 +123,24 @@ bool IsInForce(HKEY root, const wchar_t* ownKey) noexcept {
     vp::RegKeyHandle own;
     if (::RegOpenKeyExW(root, ownKey, 0, KEY_QUERY_VALUE, own.Put()) != ERROR_SUCCESS) return false;
     return ReadFlag(own.Get());
+}
+
+bool SetVirtualShowing(HKEY root, const wchar_t* ownKey, bool showing) noexcept {
+    vp::RegKeyHandle own;
+    if (CreateKey(root, ownKey, own) != ERROR_SUCCESS) return false;
+    if (!showing) {
+        const LONG r = ::RegDeleteValueW(own.Get(), product::kVirtualShowingValue);
+        return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+    }
+    const DWORD one = 1;
+    return ::RegSetValueExW(own.Get(), product::kVirtualShowingValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                            sizeof(one)) == ERROR_SUCCESS;
+}
+
+bool IsVirtualShowing(HKEY root, const wchar_t* ownKey) noexcept {
+    vp::RegKeyHandle own;
+    if (::RegOpenKeyExW(root, ownKey, 0, KEY_QUERY_VALUE, own.Put()) != ERROR_SUCCESS) return false;
+    return ReadFlag(own.Get(), product::kVirtualShowingValue);
 }
 
 }  // namespace undo_record

@@ -38,4 +38,10 @@ bool Undo(HKEY root, const wchar_t* ownKey) noexcept;
 
 bool IsInForce(HKEY root, const wchar_t* ownKey) noexcept;
 
+// The mark that the virtual desktop may be showing (product::kVirtualShowingValue): set before the
+// screen moves there, cleared once it is back, so it is never missing while the virtual desktop
+// shows. False when it could not be written.
+bool SetVirtualShowing(HKEY root, const wchar_t* ownKey, bool showing) noexcept;
+bool IsVirtualShowing(HKEY root, const wchar_t* ownKey) noexcept;
+
 }  // namespace undo_record

@@ -4,9 +4,15 @@
 #include <exception>
 
 #include "actions/UndoRecord.h"
+#include "app/RestartLog.h"
 #include "app/StartArguments.h"
+#include "framework/Product.h"
+#include "framework/RegistryStore.h"
+#include "framework/Text.h"
 #include "framework/Trace.h"
 #include "settings/ProgramKeys.h"
+#include "settings/StoredPassword.h"
+#include "switching/WayBack.h"
 
 namespace {
 
@@ -20,36 +26,78 @@ constexpr DWORD kRetryLaunchMs = 5000;
 HDESK g_crashDesktop = nullptr;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
+std::atomic<CGuardKeeper*> g_keeper{nullptr};
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* info) {
-    ComeBackFromOutside(g_crashDesktop);
+    ComeBackFromOutside(g_crashDesktop, true);
     return g_previousFilter ? g_previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
 }
 
 void OnTerminate() {
-    ComeBackFromOutside(g_crashDesktop);
+    ComeBackFromOutside(g_crashDesktop, true);
     if (g_previousTerminate) g_previousTerminate();
     std::abort();
 }
 
+// The way back after the program ended, and the mark cleared once the original desktop shows.
+WayBackTaken TakeWayBackAfterEnd(HDESK original, bool takenOver) noexcept {
+    HKEY root = HKEY_CURRENT_USER;
+    const wchar_t* key = g_ProgramKeys.settings;
+    CRegistryStore store;
+    store.SetPath(key);
+    const WayBack way =
+        ChooseWayBack(undo_record::IsVirtualShowing(root, key), stored_password::RestorePasswordStored(store), takenOver);
+    const WayBackTaken taken = TakeWayBack(way, original);
+    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
+        undo_record::SetVirtualShowing(root, key, false);
+    }
+    return taken;
+}
+
 }  // namespace
+
+bool StartProgramAgain(const wchar_t* program, wchar_t* desktop) noexcept {
+    wchar_t own[MAX_PATH];
+    if (!program) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, own, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
+        program = own;
+    }
+    wchar_t commandLine[MAX_PATH + 2];
+    if (!vp::FormatText(commandLine, L"\"%ls\"", program)) return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktop;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return true;
+}
 
 DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
     if (spacingMs == 0) return kRelaunchSpacingMs;
     return spacingMs >= kMaxRelaunchSpacingMs / 2 ? kMaxRelaunchSpacingMs : spacingMs * 2;
 }
 
-void ComeBackFromOutside(HDESK original) noexcept {
-    if (original) ::SwitchDesktop(original);
+void ComeBackFromOutside(HDESK original, bool takenOver) noexcept {
     undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
+    TakeWayBackAfterEnd(original, takenOver);
 }
 
-int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept {
+void KeepGuardFromRestarting() noexcept {
+    if (CGuardKeeper* keeper = g_keeper.load()) keeper->End();
+}
+
+int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept {
     // A handle that names no process (a malformed argument) gives nothing to wait on.
     if (!watched || !quitEvent || ::GetProcessId(watched) == 0) return 2;
-    // The quit event first: when both are signalled, the Quit came first.
-    const HANDLE both[2] = {quitEvent, watched};
-    if (::WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return 0;
+    // Even after Quit the guard waits for the end: what the program's threads did not finish by then
+    // is finished here, when none of them can still move the screen.
+    if (::WaitForSingleObject(watched, INFINITE) != WAIT_OBJECT_0) return 2;
+    const bool quit = ::WaitForSingleObject(quitEvent, 0) == WAIT_OBJECT_0;
 
     // The guard lives on the original desktop; open it by name for the right to show it.
     HDESK own = ::GetThreadDesktop(::GetCurrentThreadId());
@@ -59,14 +107,43 @@ int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept {
     if (::GetUserObjectInformationW(own, UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed)) {
         original.Reset(::OpenDesktopW(name, 0, FALSE, DESKTOP_SWITCHDESKTOP));
     }
-    ComeBackFromOutside(original ? original.Get() : own);
-    vp::Trace(L"guard: the program ended without Quit; came back and undid its changes");
+    const HDESK shown = original ? original.Get() : own;
+    HKEY root = HKEY_CURRENT_USER;
+    const wchar_t* key = g_ProgramKeys.settings;
+    undo_record::Undo(root, key);
+    if (quit) {
+        vp::Trace(L"guard: the program quit; %ls", WayBackText(TakeWayBackAfterEnd(shown, false)));
+        return 0;
+    }
+
+    ULONGLONG stamps[restart_log::kMostRestarts];
+    const ULONGLONG now = restart_log::Now();
+    const restart_log::Plan plan = restart_log::PlanRestart(stamps, restart_log::Read(root, key, stamps), now);
+    if (!plan.allowed) {
+        restart_log::MarkGaveUp(root, key);
+        vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(TakeWayBackAfterEnd(shown, false)));
+        return 0;
+    }
+    vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(TakeWayBackAfterEnd(shown, true)));
+    ::Sleep(plan.delayMs);
+    restart_log::Append(root, key, now);
+    if (StartProgramAgain(program, name[0] ? name : nullptr)) {
+        vp::Trace(L"guard: restarted the program after %lu ms", plan.delayMs);
+    } else {
+        vp::Trace(L"guard: the program could not be restarted (error %lu)", ::GetLastError());
+    }
     return 0;
 }
 
 // ---- the main process's side --------------------------------------------------------------------
 
-CGuardKeeper::~CGuardKeeper() { End(0); }
+CGuardKeeper::~CGuardKeeper() {
+    CGuardKeeper* self = this;
+    g_keeper.compare_exchange_strong(self, nullptr);
+    End();
+    // Never long: the keeper waits on the quit event, or is inside one CreateProcessW.
+    if (m_keeper) ::WaitForSingleObject(m_keeper.Get(), INFINITE);
+}
 
 bool CGuardKeeper::Start(HDESK original) {
     const DWORD n = ::GetModuleFileNameW(nullptr, m_szExePath, MAX_PATH);
@@ -86,7 +163,11 @@ bool CGuardKeeper::Start(HDESK original) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     m_quit.Reset(::CreateEventW(&inherit, TRUE, FALSE, nullptr));
     if (!m_quit) return false;
+    // Inherited by every guard from its first instruction, so the named object lives as long as any
+    // guard does, however early this process ends.
+    m_alive.Reset(::CreateEventW(&inherit, TRUE, FALSE, product::kGuardAliveEventName));
 
+    g_keeper.store(this);
     const bool started = Launch();
     m_keeper.Reset(::CreateThread(nullptr, 0, KeeperProc, this, 0, nullptr));
     return started;
@@ -139,15 +220,8 @@ void CGuardKeeper::Keep() {
     }
 }
 
-void CGuardKeeper::End(DWORD timeoutMs) {
-    if (!m_quit) return;
-    ::SetEvent(m_quit.Get());
-    if (m_keeper) {
-        // Never long: the keeper waits on the quit event, or is inside one CreateProcessW.
-        ::WaitForSingleObject(m_keeper.Get(), INFINITE);
-        m_keeper.Reset();
-    }
-    if (m_guard) ::WaitForSingleObject(m_guard.Get(), timeoutMs);
+void CGuardKeeper::End() {
+    if (m_quit) ::SetEvent(m_quit.Get());
 }
 
 void InstallCrashUndo(HDESK original) noexcept {

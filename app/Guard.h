@@ -1,21 +1,31 @@
 #pragma once
 // The guard: a second process of the same executable that lives on the original desktop and waits on
-// the main process. When the main process ends without the user's Quit (ended from outside, crashed,
-// any exit code), the guard brings the screen back to the original desktop and undoes the program's
-// recorded changes, then ends. A normal Quit ends the guard first.
+// the main process. When the main process ends without Quit (ended from outside, crashed, any exit
+// code), the guard undoes the program's recorded changes, takes the way back (switching/WayBack.h:
+// while a restore password is set and the virtual desktop shows, it does not switch at all), starts
+// the program again on the original desktop and ends; the new copy starts its own guard and serves the
+// next trigger. After Quit, the session's end or "/quit" it only finishes what the program left
+// undone, and never restarts it.
 #include <windows.h>
 
 #include <atomic>
 
 #include "framework/Handles.h"
 
-// The guard process's body. Returns its exit code: 0 after Quit or after coming back, 2 when it was
-// given nothing it can wait on.
-int RunGuard(HANDLE watched, HANDLE quitEvent) noexcept;
+// The guard process's body. program: what to start again (null: this executable), with no argument.
+// Returns its exit code: 0 once it has done its part, 2 when it was given nothing it can wait on.
+int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program = nullptr) noexcept;
 
-// What is done for a process that can no longer do it itself: the original desktop shown, and the
-// record undone. No locks and no allocation, so a dying process can call it.
-void ComeBackFromOutside(HDESK original) noexcept;
+// What is done for a process that can no longer do it itself, read from the program's key alone:
+// the record undone, and the way back taken; takenOver: a new copy of the program is about to serve
+// the virtual desktop. No locks and no allocation, so a dying process can call it.
+void ComeBackFromOutside(HDESK original, bool takenOver) noexcept;
+
+// Starts program (null: this executable) with no argument, on the named desktop (null: this one).
+bool StartProgramAgain(const wchar_t* program = nullptr, wchar_t* desktop = nullptr) noexcept;
+
+// Asks the running guard not to start the program again: the session is ending.
+void KeepGuardFromRestarting() noexcept;
 
 // The least time between two starts of a guard that ended soon after the previous start: the first
 // such end allows a new start after a second, each further one doubles the time, up to a minute.
@@ -32,8 +42,10 @@ public:
     // Starts the guard on the user's own desktop. False when no guard could be started now; the
     // keeper keeps trying.
     bool Start(HDESK original);
-    // The normal Quit: tells the guard to end and waits for it, bounded.
-    void End(DWORD timeoutMs);
+    // The normal Quit (and the session's end): tells the guard that the program's end is no crash, and
+    // stops starting new guards. The guard itself waits for this process to end, then finishes what
+    // the program may have left undone.
+    void End();
 
     DWORD GuardProcessId() const noexcept { return m_guardPid.load(); }
 
@@ -46,6 +58,7 @@ private:
     wchar_t m_szDesktop[64] = {};
     vp::KernelHandle m_watched;    // this process, inheritable, for the guard to wait on
     vp::KernelHandle m_quit;       // inheritable; set at the normal Quit
+    vp::KernelHandle m_alive;      // inheritable; product::kGuardAliveEventName
     vp::KernelHandle m_guard;      // the guard now running; the keeper thread's once it runs
     vp::KernelHandle m_keeper;
     std::atomic<DWORD> m_guardPid{0};

@@ -1,34 +1,150 @@
 #include "app/QuitRunningCopy.h"
 
 #include <cwchar>
+#include <vector>
 
+#include <tlhelp32.h>
+
+#include "app/RestartLog.h"
 #include "app/SingleCopy.h"
 #include "framework/Handles.h"
 #include "framework/Product.h"
+#include "settings/ProgramKeys.h"
 #include "ui/MainFrame.h"
 
-bool IsQuitArgument(const wchar_t* commandLine) noexcept {
-    if (!commandLine) return false;
-    while (*commandLine == L' ' || *commandLine == L'\t') ++commandLine;
-    if (::_wcsnicmp(commandLine, L"/quit", 5) != 0) return false;
-    for (commandLine += 5; *commandLine == L' ' || *commandLine == L'\t'; ++commandLine) {
-    }
-    return *commandLine == L'\0';
+namespace {
+
+constexpr DWORD kPollMs = 100;
+// An upgrade removes the older package and installs the newer one in one go: seconds apart.
+constexpr ULONGLONG kQuitForInstallWindow = 2ull * 60 * 1000 * 10000;  // FILETIME units
+
+const wchar_t* SkipBlanks(const wchar_t* p) noexcept {
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
 }
+
+// Past the word and the blanks after it; null when the text does not begin with the word alone.
+const wchar_t* AfterWord(const wchar_t* commandLine, const wchar_t* word) noexcept {
+    if (!commandLine) return nullptr;
+    const wchar_t* p = SkipBlanks(commandLine);
+    const size_t n = wcslen(word);
+    if (::_wcsnicmp(p, word, n) != 0 || (p[n] != L'\0' && p[n] != L' ' && p[n] != L'\t')) return nullptr;
+    return SkipBlanks(p + n);
+}
+
+}  // namespace
+
+bool IsQuitArgument(const wchar_t* commandLine) noexcept {
+    const wchar_t* rest = AfterWord(commandLine, L"/quit");
+    return rest && *rest == L'\0';
+}
+
+bool IsAfterInstallArgument(const wchar_t* commandLine) noexcept {
+    const wchar_t* rest = AfterWord(commandLine, L"/afterinstall");
+    return rest && *rest == L'\0';
+}
+
+namespace {
+
+BOOL CALLBACK FindFrameOnDesktop(HWND hwnd, LPARAM lp) {
+    wchar_t cls[64];
+    if (::GetClassNameW(hwnd, cls, 64) && wcscmp(cls, CMainFrame::kClassName) == 0) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK SearchDesktop(LPWSTR name, LPARAM lp) {
+    vp::DesktopHandle desk(::OpenDesktopW(name, 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE));
+    if (desk) ::EnumDesktopWindows(desk.Get(), FindFrameOnDesktop, lp);
+    return *reinterpret_cast<HWND*>(lp) == nullptr;
+}
+
+// A copy that "/quit" cannot see through the session's objects: one whose settings window is among
+// this window station's windows, on any desktop. An installer may run "/quit" outside the user's
+// session namespace (Wine's does), and an older build takes only the window message.
+bool QuitByWindowMessage(ULONGLONG deadline) noexcept {
+    HWND frame = ::FindWindowW(CMainFrame::kClassName, nullptr);
+    if (!frame) ::EnumDesktopsW(::GetProcessWindowStation(), SearchDesktop, reinterpret_cast<LPARAM>(&frame));
+    if (!frame) return true;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(frame, &pid);
+    vp::KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    const UINT request = ::RegisterWindowMessageW(product::kQuitRequestMessage);
+    if (!process || request == 0 || !::PostMessageW(frame, request, 0, 0)) return false;
+    // Its guard (a child of the same name) finishes after it; the files are free once both are gone.
+    std::vector<vp::KernelHandle> waits;
+    waits.push_back(std::move(process));
+    vp::FileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    for (BOOL ok = ::Process32FirstW(snap.Get(), &e); ok; ok = ::Process32NextW(snap.Get(), &e)) {
+        if (e.th32ParentProcessID != pid || _wcsicmp(e.szExeFile, product::kExeName) != 0) continue;
+        if (HANDLE child = ::OpenProcess(SYNCHRONIZE, FALSE, e.th32ProcessID)) waits.emplace_back(child);
+    }
+    for (const vp::KernelHandle& w : waits) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline || ::WaitForSingleObject(w.Get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 int QuitRunningCopies(DWORD timeoutMs) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    const UINT request = ::RegisterWindowMessageW(product::kQuitRequestMessage);
-    if (request == 0) return 1;
-    // One copy after the other: each is asked, then waited for, until no frame is left.
-    while (HWND frame = FindRunningCopyWindow()) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(frame, &pid);
-        vp::KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
-        if (!process || !::PostMessageW(frame, request, 0, 0)) return 1;
+    bool ended = false;
+    for (;;) {
+        vp::KernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, product::kSingleCopyMutexName));
+        if (!mutex) {
+            if (ended) break;  // none runs any more
+            if (!QuitByWindowMessage(deadline)) return 1;
+            return 0;
+        }
+        vp::KernelHandle request(::OpenEventW(EVENT_MODIFY_STATE, FALSE, product::kQuitEventName));
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) return 1;
-        if (::WaitForSingleObject(process.Get(), static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) return 1;
+        // Without its events the copy is still starting, or already on its way out: look again soon.
+        const DWORD wait = request ? static_cast<DWORD>(deadline - now) : kPollMs;
+        if (request) ::SetEvent(request.Get());
+        const DWORD w = ::WaitForSingleObject(mutex.Get(), wait);
+        if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
+            ::ReleaseMutex(mutex.Get());  // taken only to see it free; the next copy may claim it
+            ended = ended || request;
+            if (!request) continue;
+            // Its end, not its release: a copy ends holding the mutex.
+            break;
+        }
+        if (request) return 1;
+    }
+    // Its guard finishes after it: the files are free once no guard runs either.
+    while (ended && ::GetTickCount64() < deadline) {
+        vp::KernelHandle guard(::OpenEventW(SYNCHRONIZE, FALSE, product::kGuardAliveEventName));
+        if (!guard) break;
+        guard.Reset();
+        ::Sleep(kPollMs / 2);
+    }
+    if (ended) {
+        // The installer that asked may start the new build once its files are in place.
+        const ULONGLONG when = restart_log::Now();
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, g_ProgramKeys.settings, product::kQuitForInstallValue, REG_QWORD, &when,
+                          sizeof(when));
     }
     return 0;
+}
+
+bool TakeQuitForInstall() noexcept {
+    ULONGLONG when = 0;
+    DWORD bytes = sizeof(when);
+    const bool found = ::RegGetValueW(HKEY_CURRENT_USER, g_ProgramKeys.settings, product::kQuitForInstallValue,
+                                      RRF_RT_REG_QWORD, nullptr, &when, &bytes) == ERROR_SUCCESS;
+    vp::RegKeyHandle key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, g_ProgramKeys.settings, 0, KEY_SET_VALUE, key.Put()) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(key.Get(), product::kQuitForInstallValue);
+    }
+    const ULONGLONG now = restart_log::Now();
+    return found && when <= now && now - when < kQuitForInstallWindow;
 }

@@ -1,11 +1,14 @@
 #include "app/Threads.h"
 
 #include "actions/SystemActions.h"
+#include "app/Guard.h"
+#include "app/RestartLog.h"
 #include "app/UiMessageLoop.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
 #include "framework/Trace.h"
+#include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/OriginalDesktop.h"
@@ -110,9 +113,22 @@ int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
     return 1;
 }
 
+namespace {
+HANDLE g_showSettingsRequest = nullptr;
+HANDLE g_quitRequest = nullptr;
+}  // namespace
+
+void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept {
+    g_showSettingsRequest = showSettings;
+    g_quitRequest = quit;
+}
+
 int CUiMessageLoop::Run(int, const ThreadIds* threads) {
     if (threads) m_frame.UseThreads(*threads);
+    m_frame.OnSessionEnd(KeepGuardFromRestarting);
     if (!m_frame.CreateFrame()) return 0;
+    AddWaitHandle(g_showSettingsRequest, [this] { m_frame.ShowSettingsWindow(); });
+    AddWaitHandle(g_quitRequest, [this] { m_frame.QuitOnRequest(); });
     m_frame.AfterCreate();
     return vp::CMessageLoop::Run();
 }
@@ -126,6 +142,9 @@ DWORD WINAPI UiThreadProc(void* arg) {
     // Shows the message boxes of work on threads that own no window.
     vp::CNoticeWindow notices;
     if (!notices.Create()) vp::Trace(L"notice window not created");
+    if (restart_log::TakeGaveUp(HKEY_CURRENT_USER, g_ProgramKeys.settings)) {
+        vp::PostNotice(restart_log::kGaveUpText, product::kName, MB_OK | MB_ICONWARNING);
+    }
     int result = 0;
     {
         CUiMessageLoop loop;

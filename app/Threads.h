@@ -37,6 +37,10 @@ int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
                   const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
                   ThreadCreator create = CreateWorkerThread);
 
+// The running copy's request events (app/SingleCopy.h), which the ui thread waits on beside its
+// messages: the settings window shown, or the program quit. Set before the threads start.
+void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept;
+
 DWORD WINAPI UiThreadProc(void* start);
 // Its argument is the program's ThreadIds.
 DWORD WINAPI CheckThreadProc(void* threads);

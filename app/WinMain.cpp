@@ -1,6 +1,6 @@
-// The process entry: the uninstaller's "/quit"; otherwise COM, common controls, then the main
-// thread's run step. The same executable also serves as the program's guard process (a private
-// argument).
+// The process entry: the installer's "/quit" and "/afterinstall"; otherwise COM, common controls, then
+// the main thread's run step. The same executable also serves as the program's guard process (a
+// private argument).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -17,17 +17,25 @@
 namespace {
 // How long a second start waits for a copy that is starting (its window not there yet) or quitting.
 constexpr DWORD kSecondStartWaitMs = 5000;
-constexpr DWORD kGuardEndWaitMs = 2000;
+// How long the end waits for the hook thread's quit step; what it leaves undone the guard finishes.
+constexpr DWORD kHookQuitWaitMs = 2000;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // "/quit" only asks a running copy to end; it starts nothing of its own.
     if (IsQuitArgument(commandLine)) ::ExitProcess(static_cast<UINT>(QuitRunningCopies(kQuitWaitMs)));
+    // After an install: the program again only when the install had ended a running copy, as a
+    // process of its own, so the installer is not kept waiting.
+    if (IsAfterInstallArgument(commandLine)) {
+        if (TakeQuitForInstall()) StartProgramAgain();
+        return 0;
+    }
     const StartArguments args = ParseStartArguments(commandLine);
     if (args.role == StartRole::Guard) return RunGuard(args.watched, args.quitEvent);
 
-    CSingleCopy single;
+    static CSingleCopy single;  // its events are waited on by the ui thread until the process ends
     if (!single.Claim(kSecondStartWaitMs)) return 0;
+    SetCopyRequests(single.ShowSettingsRequest(), single.QuitRequest());
 
     // A record left by a run that could not undo (its guard ended too, or the power went).
     undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
@@ -44,15 +52,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     static ThreadIds threads;
     // The show state handed to the entry never decides how the settings window starts.
     const int result = RunMainThread(commandLine, SW_SHOWNORMAL, threads);
-    // Give the hook thread a bounded moment for its quit step (back to the original desktop, unhook,
-    // close the desktop); then end the process at once, so no worker still inside an action meets
-    // destroyed shared objects.
+    // Not a kill: the guard will not start the program again, and finishes what is left undone.
+    guard.End();
+    // Give the hook thread a bounded moment for its quit step (the way back, unhook, close the
+    // desktop); then end the process at once, so no worker still inside an action meets destroyed
+    // shared objects. Nothing here moves the screen: a hook thread still at work keeps that job until
+    // the process ends, and the guard takes it over then.
     if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, threads.hook)) {
-        ::WaitForSingleObject(hook, 2000);
+        ::WaitForSingleObject(hook, kHookQuitWaitMs);
         ::CloseHandle(hook);
     }
-    // The Quit ends the guard before this process ends, so it does not take the end for a kill.
-    guard.End(kGuardEndWaitMs);
     ::CoUninitialize();
     ::ExitProcess(static_cast<UINT>(result));
 }

@@ -13,6 +13,12 @@ void CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
     m_idleHandlers.erase(std::remove(m_idleHandlers.begin(), m_idleHandlers.end(), handler), m_idleHandlers.end());
 }
 
+void CMessageLoop::AddWaitHandle(HANDLE handle, std::function<void()> signalled) {
+    if (!handle || m_waitHandles.size() >= MAXIMUM_WAIT_OBJECTS - 1) return;
+    m_waitHandles.push_back(handle);
+    m_waitCalls.push_back(std::move(signalled));
+}
+
 BOOL CMessageLoop::PreTranslateMessage(MSG* msg) {
     // Newest filter first; a copy, since a filter may remove itself.
     const auto filters = m_filters;
@@ -36,6 +42,26 @@ bool CMessageLoop::IsIdleMessage(const MSG& msg) noexcept {
     return true;
 }
 
+bool CMessageLoop::ServeWaitHandle() {
+    if (m_waitHandles.empty()) return false;
+    const DWORD n = static_cast<DWORD>(m_waitHandles.size());
+    // Looked at between two messages too, so a stream of messages cannot hold a request back.
+    const bool queued = ::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+    const DWORD w = queued ? ::WaitForMultipleObjects(n, m_waitHandles.data(), FALSE, 0)
+                           : ::MsgWaitForMultipleObjectsEx(n, m_waitHandles.data(), INFINITE, QS_ALLINPUT,
+                                                           MWMO_INPUTAVAILABLE);
+    if (w < WAIT_OBJECT_0 + n) {
+        m_waitCalls[w - WAIT_OBJECT_0]();
+        return true;  // the call may have taken the waiting message in a loop of its own: look again
+    }
+    if (w == WAIT_FAILED) {
+        m_waitHandles.clear();  // a handle gone bad would wake the loop for ever: messages only
+        m_waitCalls.clear();
+    }
+    // Woken for input that left no message (a sent one, handled inside the peek): wait again.
+    return !queued && !::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE);
+}
+
 int CMessageLoop::Run() {
     bool doIdle = true;
     int idleCount = 0;
@@ -43,6 +69,7 @@ int CMessageLoop::Run() {
         while (doIdle && !::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!OnIdle(idleCount++)) doIdle = false;
         }
+        if (ServeWaitHandle()) continue;
         const BOOL r = ::GetMessageW(&m_msg, nullptr, 0, 0);
         if (r == -1) continue;
         if (r == 0) break;

@@ -2,6 +2,8 @@
 // Message loop with message filters and idle handlers.
 #include <windows.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "framework/Handles.h"
@@ -29,6 +31,9 @@ public:
     void RemoveMessageFilter(CMessageFilter* filter);
     void AddIdleHandler(CIdleHandler* handler);
     void RemoveIdleHandler(CIdleHandler* handler);
+    // While the loop waits for messages it also waits on handle (an auto-reset event, say) and calls
+    // signalled when it is set, between two messages. The handle must outlive the loop.
+    void AddWaitHandle(HANDLE handle, std::function<void()> signalled);
 
     // Runs until WM_QUIT; returns its wParam.
     int Run();
@@ -41,8 +46,14 @@ public:
     static bool IsIdleMessage(const MSG& msg) noexcept;
 
 protected:
+    // Serves one signalled wait handle, waiting for one or for a message when none is queued. True
+    // when the loop should look again before it takes a message.
+    bool ServeWaitHandle();
+
     std::vector<CMessageFilter*> m_filters;
     std::vector<CIdleHandler*> m_idleHandlers;
+    std::vector<HANDLE> m_waitHandles;
+    std::vector<std::function<void()>> m_waitCalls;
     MSG m_msg{};
 };
 

@@ -38,16 +38,32 @@ constexpr wchar_t kFirstStartShownValue[] = L"SS_FIRST_SHOWN";
 // the policy value as it was before, with its own type and data (missing when there was none).
 constexpr wchar_t kTaskMgrUndoValue[] = L"AC_TASKMGR_UNDO";
 constexpr wchar_t kTaskMgrBeforeValue[] = L"AC_TASKMGR_BEFORE";
+// DWORD 1 from just before the screen moves to the virtual desktop until it is back: whoever finds
+// the program gone (its guard, its next start) learns from it where the user was left.
+constexpr wchar_t kVirtualShowingValue[] = L"SS_VPDESK_SHOWING";
+// When a guard started the program again after it ended without Quit (REG_BINARY, the last few
+// times as FILETIME values), and DWORD 1 once a guard gave up restarting it.
+constexpr wchar_t kRestartLogValue[] = L"SS_RESTART_LOG";
+constexpr wchar_t kRestartGaveUpValue[] = L"SS_RESTART_GAVE_UP";
+// When "/quit" last ended a running copy (REG_QWORD, a FILETIME value), so the installer that asked
+// can start the new build once its files are in place.
+constexpr wchar_t kQuitForInstallValue[] = L"SS_QUIT_FOR_INSTALL";
 // The record of wrong passwords (settings/FailedAttempts.h describes the values).
 constexpr wchar_t kFailedCountValue[] = L"PWD_FAILED_COUNT";
 constexpr wchar_t kFailedSinceValue[] = L"PWD_FAILED_SINCE";
 constexpr wchar_t kFailedLogValue[] = L"PWD_FAILED_LOG";
 
-// Registered message by which another process (Veilpane.exe /quit, run by the uninstaller) asks the
-// running copy to end as the tray menu's Exit does.
+// Named events in the session's namespace through which another start of the program asks the
+// running copy for its settings window, and "/quit" asks it to end. Kernel objects reach a copy on
+// any desktop, where window messages would not.
+constexpr wchar_t kShowSettingsEventName[] = L"Local\\Veilpane.ShowSettings";
+constexpr wchar_t kQuitEventName[] = L"Local\\Veilpane.Quit";
+// Held open by the program and every guard process it starts (an inherited handle): "/quit" waits
+// for it to go, so the installer never finds the executable still in use.
+constexpr wchar_t kGuardAliveEventName[] = L"Local\\Veilpane.GuardAlive";
+// Registered message by which "/quit" asks a copy that it cannot reach through the events above, but
+// whose window it finds, to end as the tray menu's Exit does.
 constexpr wchar_t kQuitRequestMessage[] = L"Veilpane.QuitRequest";
-// Registered message with which a second start asks the running copy for its settings window.
-constexpr wchar_t kShowSettingsMessage[] = L"Veilpane.ShowSettings";
 // The named mutex, in the session's namespace, held by the session's one copy of the program.
 constexpr wchar_t kSingleCopyMutexName[] = L"Local\\Veilpane.SingleCopy";
 
@@ -71,6 +87,9 @@ constexpr UINT WM_ACTIONS_CHANGED = WM_USER + 5;
 // To the ui thread: wrong passwords were typed before the last correct one; the notice is pending
 // (failed_attempts::TakePendingNotice).
 constexpr UINT WM_PASSWORD_NOTICE = WM_USER + 6;
-// To the hook thread: come back to the original desktop and undo the recorded changes, now. lParam:
-// an event handle that the hook thread sets and closes when done (0 for none).
+// To the hook thread: come back to the original desktop and undo the recorded changes, now (wParam
+// kComeBackScreen), or only undo them and leave the screen as it is (kComeBackUndoOnly). lParam: an
+// event handle that the hook thread sets and closes when done (0 for none).
 constexpr UINT WM_COME_BACK = WM_USER + 8;
+constexpr WPARAM kComeBackScreen = 0;
+constexpr WPARAM kComeBackUndoOnly = 1;

@@ -13,6 +13,12 @@ void CSettingsMirror::Clear() {
     vp::LockGuard lock(m_lock);
     m_snapshot = MirrorSnapshot{};
     m_processNames.clear();
+    m_published = true;  // settings that are all off and empty, said on purpose
+}
+
+bool CSettingsMirror::IsPublished() const {
+    vp::LockGuard lock(m_lock);
+    return m_published;
 }
 
 std::vector<std::wstring> CSettingsMirror::CopyProcessNames() const {

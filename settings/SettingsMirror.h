@@ -39,7 +39,11 @@ public:
     void Update(Change change) {
         vp::LockGuard lock(m_lock);
         change(m_snapshot);
+        m_published = true;
     }
+    // False until the settings were first put in (Update or Clear): before that the empty snapshot
+    // says nothing of the passwords, so no switch may be made on it.
+    bool IsPublished() const;
     // Back to the initial, empty snapshot and process list.
     void Clear();
 
@@ -54,6 +58,7 @@ public:
 private:
     mutable vp::CriticalSection m_lock;
     MirrorSnapshot m_snapshot;
+    bool m_published = false;
     std::vector<std::wstring> m_processNames;
 };
 

@@ -6,6 +6,7 @@
 
 #include "framework/Text.h"
 #include "framework/RegistryStore.h"
+#include "settings/SettingsTable.h"
 
 namespace stored_password {
 
@@ -43,6 +44,14 @@ void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&reco
         store.WriteString(name, L"");
     }
     ::SecureZeroMemory(stored, sizeof(stored));
+}
+
+bool RestorePasswordStored(const CRegistryStore& store) noexcept {
+    const settings_table::Row& row = settings_table::RowOf(Setting::RestorePassword);
+    DWORD on = 0;
+    if (store.ReadDword(row.names[0], &on) != ERROR_SUCCESS || on == 0) return false;
+    wchar_t record[vp::kPasswordRecordUnits];
+    return store.ReadString(row.names[1], record) == ERROR_SUCCESS && record[0] != L'\0';
 }
 
 }  // namespace stored_password

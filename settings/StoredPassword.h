@@ -28,4 +28,9 @@ void RecordFromPage(const wchar_t* pageText, const wchar_t* current, wchar_t (&r
 // and accepts nothing.
 void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&record)[vp::kPasswordRecordUnits]);
 
+// Whether the stored settings guard the way back to the original desktop: the restore password
+// switched on and a password value that loads as one. Read from the key alone and written nowhere,
+// for a process that holds no settings (the guard, a dying program).
+bool RestorePasswordStored(const CRegistryStore& store) noexcept;
+
 }  // namespace stored_password

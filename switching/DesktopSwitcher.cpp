@@ -6,6 +6,8 @@
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "framework/Trace.h"
+#include "actions/UndoRecord.h"
+#include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "switching/ComeBack.h"
 #include "switching/HookLib.h"
@@ -15,7 +17,6 @@ namespace {
 
 std::atomic<LONGLONG> g_requestTaken{0}, g_switched{0}, g_ready{0};
 std::atomic<long> g_switches{0}, g_requests{0};
-std::atomic<DesktopCall> g_switchDesktop{::SwitchDesktop}, g_setThreadDesktop{::SetThreadDesktop};
 
 // How the trace names a desktop of the table.
 const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : product::kDesktopName; }
@@ -37,11 +38,6 @@ SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
 }
 
-void SetDesktopCallsForTest(DesktopCall switchDesktop, DesktopCall setThreadDesktop) noexcept {
-    g_switchDesktop.store(switchDesktop ? switchDesktop : ::SwitchDesktop);
-    g_setThreadDesktop.store(setThreadDesktop ? setThreadDesktop : ::SetThreadDesktop);
-}
-
 int DesktopGivenOn(WPARAM givenOn, int index) noexcept {
     if (givenOn == kGivenOnOriginal) return 0;
     if (givenOn == kGivenOnVirtual) return 1;
@@ -55,12 +51,20 @@ bool CDesktopSwitcher::Start() {
     ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
 
     m_desktops[0] = OriginalDesktop();
+    // A virtual desktop left showing by a copy that ended without Quit: this copy serves the next
+    // trigger there (and asks for the restore password). A mark without its desktop is from before
+    // the last sign-in.
+    vp::DesktopHandle left(::OpenDesktopW(product::kDesktopName, 0, FALSE, DESKTOP_READOBJECTS));
+    const bool leftShowing = left && undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings);
+    if (!left) undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, false);
+    left.Reset();
     // Opens the desktop when it exists already (left from an earlier run, or made by the Pwd2 thread).
     m_virtualDesktop.Reset(::CreateDesktopW(product::kDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                             GENERIC_ALL, nullptr));
     if (!m_virtualDesktop) vp::Trace(L"virtual desktop not created (error %lu)", ::GetLastError());
     m_desktops[1] = m_virtualDesktop.Get();
-    m_index = 0;
+    m_index = leftShowing && m_desktops[1] ? 1 : 0;
+    if (m_index == 1) vp::Trace(L"the virtual desktop was left showing");
     PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
     ArmTriggers(0);
     ArmTriggers(1);
@@ -95,8 +99,13 @@ DWORD CDesktopSwitcher::Run() {
             OnSwitchRequest(msg.wParam, msg.lParam);
         } else if (msg.message == WM_ACTIONS_CHANGED) {
             PrepareActions();
+            if (m_held.lParam != 0 && g_SettingsMirror.IsPublished()) {
+                const HeldRequest held = m_held;
+                m_held = HeldRequest{};
+                OnSwitchRequest(held.givenOn, held.lParam);
+            }
         } else if (msg.message == WM_COME_BACK) {
-            ComeBack();
+            ComeBack(msg.wParam != kComeBackUndoOnly);
             AnswerComeBack(msg.lParam);
         } else if (msg.message == WM_APP_QUIT) {
             OnQuit();
@@ -109,6 +118,13 @@ DWORD CDesktopSwitcher::Run() {
 void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     g_requestTaken.store(vp::PerformanceStamp());
     g_requests.fetch_add(1);
+    if (!g_SettingsMirror.IsPublished()) {
+        // Starting up: until the settings are known, no password is known either. The trigger is
+        // served once they are (WM_ACTIONS_CHANGED follows their publication).
+        m_held = HeldRequest{givenOn, lParam != 0 ? lParam : 1};
+        vp::Trace(L"request held until the settings are known");
+        return;
+    }
     const MirrorSnapshot s = g_SettingsMirror.Snapshot();
 
     // A trigger given on a desktop means that desktop shows, whatever moved the screen there.
@@ -175,7 +191,15 @@ void CDesktopSwitcher::PrepareActions() {
 }
 
 bool CDesktopSwitcher::SwitchTo(int newIndex) {
-    if (!MoveTo(newIndex)) return false;
+    HKEY root = HKEY_CURRENT_USER;
+    const wchar_t* key = g_ProgramKeys.settings;
+    // Marked before the move, cleared after the move back: never missing while the desktop shows.
+    if (newIndex == 1 && !undo_record::SetVirtualShowing(root, key, true)) vp::Trace(L"showing mark not written");
+    if (!MoveTo(newIndex)) {
+        if (newIndex == 1 && m_index == 0) undo_record::SetVirtualShowing(root, key, false);
+        return false;
+    }
+    if (newIndex == 0) undo_record::SetVirtualShowing(root, key, false);
     m_index = newIndex;
     ArmTriggers(newIndex);
     g_ready.store(vp::PerformanceStamp());
@@ -184,8 +208,17 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
     return true;
 }
 
-void CDesktopSwitcher::ComeBack() {
-    if (m_index == 1) SwitchTo(0);
+void CDesktopSwitcher::ComeBack(bool screen) {
+    if (screen && m_index == 1) {
+        const bool guarded = g_SettingsMirror.Snapshot().szRestorePassword[0] != L'\0';
+        const WayBack way = ChooseWayBack(true, guarded, false);
+        if (way == WayBack::LockThenComeBack && !LockWorkStationCall()) {
+            vp::Trace(L"way back: session not locked (error %lu); stayed on %ls", ::GetLastError(), product::kDesktopName);
+        } else {
+            if (way == WayBack::LockThenComeBack) vp::Trace(L"way back: session locked");
+            SwitchTo(0);
+        }
+    }
     m_warm.SetTaskManagerDisabled(0);
 }
 
@@ -193,7 +226,7 @@ bool CDesktopSwitcher::PlaceThread(int index) {
     if (m_threadOn == index) return true;
     // The hook thread owns no window and no hook (the pumps hold them), so only a platform refusal
     // can keep it from moving.
-    if (!m_place.Enter(m_desktops[index], g_setThreadDesktop.load())) {
+    if (!m_place.Enter(m_desktops[index], SetThreadDesktopCall())) {
         vp::Trace(L"hook thread not moved to %ls (error %lu)", DesktopTitle(index), ::GetLastError());
         return false;
     }
@@ -204,7 +237,7 @@ bool CDesktopSwitcher::PlaceThread(int index) {
 bool CDesktopSwitcher::MoveTo(int index) {
     const int before = m_threadOn;
     if (!PlaceThread(index)) return false;
-    if (!g_switchDesktop.load()(m_desktops[index])) {
+    if (!SwitchDesktopCall(m_desktops[index])) {
         vp::Trace(L"screen not switched to %ls (error %lu)", DesktopTitle(index), ::GetLastError());
         if (before >= 0) PlaceThread(before);
         return false;

@@ -9,6 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
 #include "switching/ThreadIds.h"
+#include "switching/WayBack.h"
 
 // The hook thread's body; its argument is the program's ThreadIds.
 DWORD WINAPI HookThreadProc(void* threads);
@@ -31,8 +32,10 @@ public:
     DWORD Run();
     void OnSwitchRequest(WPARAM givenOn, LPARAM lParam);
     void OnQuit();
-    // Back to the original desktop when the virtual one shows, and the recorded changes undone.
-    void ComeBack();
+    // Back to the original desktop when the virtual one shows (behind the lock screen while a restore
+    // password is set, and not at all when the lock fails), and the recorded changes undone. With
+    // screen false only the changes are undone, and the screen stays where it is.
+    void ComeBack(bool screen = true);
 
     int CurrentIndex() const noexcept { return m_index; }
 
@@ -49,6 +52,11 @@ private:
     void ArmTriggers(int index);
     void PrepareActions();
 
+    struct HeldRequest {
+        WPARAM givenOn = 0;
+        LPARAM lParam = 0;  // 0: none held
+    };
+    HeldRequest m_held;            // a trigger that came before the settings were known
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
     const ThreadIds& m_threads;
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
@@ -71,8 +79,3 @@ struct SwitchStamps {
     long requests;            // requests taken so far, whatever became of them
 };
 SwitchStamps LastSwitchStamps() noexcept;
-
-// The platform calls that move the screen and the hook thread. Tests plant failures here; null
-// puts the platform's own back.
-using DesktopCall = BOOL(WINAPI*)(HDESK);
-void SetDesktopCallsForTest(DesktopCall switchDesktop, DesktopCall setThreadDesktop) noexcept;

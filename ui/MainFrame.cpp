@@ -87,7 +87,6 @@ void CMainFrame::AfterCreate() {
 void CMainFrame::OnCreate() {
     m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     m_uQuitRequest = ::RegisterWindowMessageW(product::kQuitRequestMessage);
-    m_uShowSettings = ::RegisterWindowMessageW(product::kShowSettingsMessage);
     m_background.Reset(LoadPngBitmap(IDB_FRAME_BACKGROUND));
 
     m_pages.Create(m_hWnd);
@@ -324,12 +323,16 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     case WM_SIZE: if (wp != SIZE_MINIMIZED) m_pages.Layout(true); result = 0; return true;
     case WM_COMMAND: if (!OnCommand(wp)) return false; result = 0; return true;
     case WM_HOTKEY: ShowSettingsWindow(); result = 0; return true;  // all of this window's hotkeys show it
-    case WM_QUERYENDSESSION:  // the session may end: back to the original desktop, policy given back
-        ComeBackAndUndo(m_threads.hook, kComeBackWaitMs);
+    case WM_QUERYENDSESSION:  // the session may end, or the user may still cancel: nothing changes yet
         result = TRUE;
         return true;
     case WM_ENDSESSION:
-        if (wp) ComeBackAndUndo(m_threads.hook, kComeBackWaitMs);
+        // Ending: the policy given back, the screen left as it is (nothing shows any more). Cancelled:
+        // everything stays, the virtual desktop included.
+        if (wp) {
+            if (m_sessionEnds) m_sessionEnds();
+            ComeBackAndUndo(m_threads.hook, kComeBackWaitMs, kComeBackUndoOnly);
+        }
         result = 0;
         return true;
     case WM_TIMER:
@@ -339,14 +342,7 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         return true;
     }
     if (m_uQuitRequest != 0 && msg == m_uQuitRequest) {
-        // The tray's Exit without its confirmation or its password prompt: the uninstaller asks,
-        // often with nobody at the screen, and whoever can run it can end the process anyway.
-        m_owner.SaveSettingsAndClose();
-        result = 0;
-        return true;
-    }
-    if (m_uShowSettings != 0 && msg == m_uShowSettings) {  // a second start of the program asks
-        ShowSettingsWindow();
+        QuitOnRequest();
         result = 0;
         return true;
     }

@@ -62,6 +62,12 @@ public:
     // tray icon); empty until then.
     const std::wstring& LastPasswordNotice() const noexcept { return m_lastPasswordNotice; }
     void ShowUpdatePrompt();
+    // "/quit" (the uninstaller) asks: the tray's Exit without its confirmation or its password prompt.
+    // The uninstaller often runs with nobody at the screen, and whoever can run it can end the process
+    // anyway; the way back still follows the restore password.
+    void QuitOnRequest() { m_owner.SaveSettingsAndClose(); }
+    // Called when the session really ends, so that nothing starts the program again.
+    void OnSessionEnd(void (*handler)() noexcept) noexcept { m_sessionEnds = handler; }
 
     // Hides the current page and makes page n (1 basic, 2 advanced, 3 about) the current one, creating
     // it on first use and filling it with the settings; the page is not shown here.
@@ -124,8 +130,8 @@ private:
     vp::IconHandle m_smallIcon;
     HACCEL m_hAccel = nullptr;  // from the resources; freed with the module
     UINT m_uTaskbarCreated = 0;  // broadcast when the shell's taskbar (re)starts
-    UINT m_uQuitRequest = 0;     // product::kQuitRequestMessage
-    UINT m_uShowSettings = 0;    // product::kShowSettingsMessage
+    void (*m_sessionEnds)() noexcept = nullptr;
+    UINT m_uQuitRequest = 0;  // product::kQuitRequestMessage
     CPageHost m_pages;
     vp::BitmapHandle m_background;
     int m_nMinWidth = 0;

@@ -1,16 +1,25 @@
-// The guard's side of the program that a test process can drive: its arguments, its decision when
-// the watched process ends, and the undo of a dying process.
+// The guard's side of the program that a test process can drive: its arguments, what it does when the
+// watched process ends (undo, the way back, the restart and when it stops restarting), and the undo
+// of a dying process.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <aclapi.h>
+
+#include <algorithm>
+#include <atomic>
 #include <future>
 #include <string>
 
 #include "actions/UndoRecord.h"
 #include "app/Guard.h"
+#include "app/RestartLog.h"
+#include "app/SingleCopy.h"
 #include "app/StartArguments.h"
 #include "framework/RegistryStore.h"
 #include "settings/ProgramKeys.h"
 #include "support/TestSupport.h"
+#include "switching/WayBack.h"
 
 using namespace testing_support;
 
@@ -69,30 +78,137 @@ bool PolicyAbsent() {
     return policy.ReadDword(undo_record::kPolicyValue, &v) == ERROR_FILE_NOT_FOUND;
 }
 
-TEST(Guard, UndoesWhenTheWatchedProcessEndsAndNotAfterQuit) {
-    for (const bool quit : {true, false}) {
+// The screen and the lock as the guard asks for them, planted: Wine's own change nothing or fail.
+std::atomic<int> g_switches{0}, g_locks{0};
+std::atomic<bool> g_lockTakes{false};
+BOOL WINAPI CountedSwitch(HDESK) { return ++g_switches, TRUE; }
+BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
+
+// The program's key as the program leaves it when it ends on the virtual desktop, a guard waiting
+// on a stand-in for the program, and a recorder standing in for the program the guard starts again.
+class GuardEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteKeyTree(g_ProgramKeys.settings);
+        SetDesktopCallsForTest(CountedSwitch, nullptr);
+        SetLockCallForTest(PlantedLock);
+        g_switches = 0;
+        g_locks = 0;
+        g_lockTakes = false;
+        m_program = m_dir.File(L"restarted.exe");
+        ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_program.c_str(), FALSE));
+    }
+    void TearDown() override {
+        SetDesktopCallsForTest(nullptr, nullptr);
+        SetLockCallForTest(nullptr);
+        DeleteKeyTree(g_ProgramKeys.settings);
+    }
+
+    void LeaveOnVirtualDesktop(bool guarded) {
         DisableWithRecord();
+        ASSERT_TRUE(undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, true));
+        CRegistryStore store;
+        store.SetPath(g_ProgramKeys.settings);
+        store.WriteDword(L"PWD_ORIG_ENABLED", guarded ? 1 : 0);
+        store.WriteString(L"PWD_ORIG", L"a stored record");
+    }
+
+    // The program ends (after Quit when quit is true); returns when the guard is done.
+    void EndProgram(bool quit) {
         StartedProcess watched;
         ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"window_owner.exe") + L"\" \"Watched by the guard\" exit 0", watched));
         vp::KernelHandle quitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        auto guard = std::async(std::launch::async, [&] { return RunGuard(watched.process.Get(), quitEvent.Get()); });
-
-        if (quit) {
-            // The normal Quit: the guard ends first, and the process's end after it changes nothing.
-            ::SetEvent(quitEvent.Get());
-            ASSERT_EQ(std::future_status::ready, guard.wait_for(std::chrono::seconds(10)));
-            ::TerminateProcess(watched.process.Get(), 0);
-            EXPECT_TRUE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
-            undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
-        } else {
-            EXPECT_EQ(std::future_status::timeout, guard.wait_for(std::chrono::milliseconds(200)));
-            ::TerminateProcess(watched.process.Get(), 7);
-            ASSERT_EQ(std::future_status::ready, guard.wait_for(std::chrono::seconds(10)));
-            EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
-        }
+        auto guard = std::async(std::launch::async,
+                                [&] { return RunGuard(watched.process.Get(), quitEvent.Get(), m_program.c_str()); });
+        EXPECT_EQ(std::future_status::timeout, guard.wait_for(std::chrono::milliseconds(100)));
+        if (quit) ::SetEvent(quitEvent.Get());
+        ::TerminateProcess(watched.process.Get(), 7);
+        ASSERT_EQ(std::future_status::ready, guard.wait_for(std::chrono::seconds(30)));
         EXPECT_EQ(0, guard.get());
-        EXPECT_TRUE(PolicyAbsent());
+        EXPECT_TRUE(PolicyAbsent());  // undone, whatever the way back
     }
+
+    // What the recorder wrote: one line per start.
+    std::wstring Restarts() const { return ReadFileText(m_program + L".log"); }
+    long RestartCount() const {
+        const std::wstring log = Restarts();
+        return static_cast<long>(std::count(log.begin(), log.end(), L'\n'));
+    }
+    bool Showing() const { return undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings); }
+
+    TempDir m_dir;
+    std::wstring m_program;
+};
+
+TEST_F(GuardEnd, AKilledProgramIsStartedAgainAndOnlyAnUnguardedOneComesBackFirst) {
+    for (const bool guarded : {false, true}) {
+        DeleteKeyTree(g_ProgramKeys.settings);
+        ::DeleteFileW((m_program + L".log").c_str());
+        g_switches = 0;
+        LeaveOnVirtualDesktop(guarded);
+        EndProgram(false);
+        // Guarded: the screen stays, and the new copy asks for the password at the next trigger.
+        EXPECT_EQ(guarded ? 0 : 1, g_switches.load()) << guarded;
+        EXPECT_EQ(0, g_locks.load()) << guarded;
+        EXPECT_EQ(guarded, Showing()) << guarded;
+        // The same program, with no argument, on the guard's own (the original) desktop.
+        ASSERT_TRUE(WaitUntil([&] { return !Restarts().empty(); }, 10000)) << guarded;
+        const std::wstring line = Restarts();
+        EXPECT_NE(std::wstring::npos, line.find(L"desk=" + DesktopName(::GetThreadDesktop(::GetCurrentThreadId()))));
+        EXPECT_NE(std::wstring::npos, line.find(L"cmd=\"" + m_program + L"\"\n")) << line;
+    }
+}
+
+TEST_F(GuardEnd, AfterQuitTheGuardOnlyFinishesTheWayBackWithTheLockFirst) {
+    for (const bool lockTakes : {false, true}) {
+        g_switches = 0;
+        g_locks = 0;
+        g_lockTakes = lockTakes;
+        LeaveOnVirtualDesktop(true);
+        EndProgram(true);
+        EXPECT_EQ(1, g_locks.load());
+        // Shown only behind a lock that took; a failed lock stays on the virtual desktop.
+        EXPECT_EQ(lockTakes ? 1 : 0, g_switches.load());
+        EXPECT_EQ(!lockTakes, Showing());
+    }
+    EXPECT_TRUE(Restarts().empty());  // Quit never restarts
+}
+
+TEST_F(GuardEnd, AProgramThatKeepsDyingIsRestartedEverMoreSlowlyThenLeftWithTheLockFirst) {
+    LeaveOnVirtualDesktop(true);
+    for (int restart = 0; restart < 5; ++restart) {
+        const ULONGLONG start = ::GetTickCount64();
+        EndProgram(false);
+        // Each waits at least twice as long as the one before.
+        EXPECT_GE(::GetTickCount64() - start, static_cast<ULONGLONG>(restart_log::kFirstDelayMs) << restart) << restart;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return RestartCount() == 5; }, 10000));
+    EXPECT_EQ(0, g_locks.load());
+
+    g_lockTakes = true;
+    EndProgram(false);
+    EXPECT_EQ(1, g_locks.load());  // given up: the rule for a program that is gone
+    EXPECT_EQ(1, g_switches.load());
+    // Not started a sixth time; the next start tells the user once, and counts afresh.
+    EXPECT_TRUE(restart_log::TakeGaveUp(HKEY_CURRENT_USER, g_ProgramKeys.settings));
+    EXPECT_FALSE(restart_log::TakeGaveUp(HKEY_CURRENT_USER, g_ProgramKeys.settings));
+    ULONGLONG stamps[restart_log::kMostRestarts];
+    EXPECT_EQ(0u, restart_log::Read(HKEY_CURRENT_USER, g_ProgramKeys.settings, stamps));
+}
+
+TEST(RestartLog, OnlyRestartsOfTheLastTenMinutesCountAndEachDoublesTheWait) {
+    const ULONGLONG now = 1000ull * restart_log::kWindow;
+    const ULONGLONG minute = restart_log::kWindow / 10;
+    EXPECT_EQ(500u, restart_log::PlanRestart(nullptr, 0, now).delayMs);
+    const ULONGLONG four[] = {now - 9 * minute, now - 2 * minute, now - minute, now};
+    EXPECT_EQ(8000u, restart_log::PlanRestart(four, 4, now).delayMs);
+    const ULONGLONG five[] = {now - 9 * minute, now - 2 * minute, now - minute, now, now};
+    EXPECT_FALSE(restart_log::PlanRestart(five, 5, now).allowed);
+    // Older than ten minutes, or ahead of a clock that was set back: not counted.
+    const ULONGLONG stale[] = {now - 11 * minute, now + minute, now - minute, now, now};
+    const restart_log::Plan plan = restart_log::PlanRestart(stale, 5, now);
+    EXPECT_TRUE(plan.allowed);
+    EXPECT_EQ(4000u, plan.delayMs);
 }
 
 TEST(Guard, TheDyingProcessUndoesBeforeHandingOnTheException) {
@@ -111,6 +227,36 @@ TEST(Guard, TheDyingProcessUndoesBeforeHandingOnTheException) {
     EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, installed(&pointers));
     EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
     EXPECT_TRUE(PolicyAbsent());
+}
+
+}  // namespace
+
+namespace {
+
+// Requests between copies are kernel objects only the user who runs the copy may open: no other
+// user's process (another session's) can set them or wait on the copy.
+TEST(CopyRequests, OnlyTheUserWhoRunsTheCopyMayOpenItsObjects) {
+    CSingleCopy copy;
+    ASSERT_TRUE(copy.Claim(0));
+    BYTE buffer[256];
+    DWORD needed = 0;
+    HANDLE token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    vp::KernelHandle own(token);
+    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &needed));
+    const PSID user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+    for (HANDLE object : {copy.ShowSettingsRequest(), copy.QuitRequest()}) {
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                                   nullptr, &dacl, nullptr, &descriptor));
+        ASSERT_NE(nullptr, dacl);
+        EXPECT_EQ(1, dacl->AceCount);
+        void* ace = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, 0, &ace));
+        EXPECT_TRUE(::EqualSid(user, &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
+        ::LocalFree(descriptor);
+    }
 }
 
 }  // namespace

@@ -23,11 +23,12 @@ DWORD RunQuit(const wchar_t* desktop) {
 TEST(QuitArgument, OnlyTheBareArgumentCounts) {
     EXPECT_TRUE(IsQuitArgument(L"/quit"));
     EXPECT_TRUE(IsQuitArgument(L"  /QUIT\t"));
+    EXPECT_TRUE(IsAfterInstallArgument(L" /afterinstall "));
+    for (const wchar_t* other : {L"", L"/quitter", L"/quit now", L"x /quit", L"/afterinstall x"}) {
+        EXPECT_FALSE(IsQuitArgument(other)) << other;
+        EXPECT_FALSE(IsAfterInstallArgument(other)) << other;
+    }
     EXPECT_FALSE(IsQuitArgument(nullptr));
-    EXPECT_FALSE(IsQuitArgument(L""));
-    EXPECT_FALSE(IsQuitArgument(L"/quitter"));
-    EXPECT_FALSE(IsQuitArgument(L"/quit now"));
-    EXPECT_FALSE(IsQuitArgument(L"x /quit"));
 }
 
 TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {

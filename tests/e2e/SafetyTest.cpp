@@ -1,6 +1,9 @@
-// The real Veilpane.exe never strands its user: ended from outside on the virtual desktop, its guard
-// gives the Task Manager policy back; a record no one could undo is undone at the next start; Quit
-// and the end of the session come back first; and a second start only brings up the first copy.
+// The real Veilpane.exe never strands its user and never opens the way back without the restore
+// password: ended from outside on the virtual desktop, its guard gives the Task Manager policy back
+// and starts it again (coming back first only when no restore password is set); a record no one could
+// undo is undone at the next start; Quit comes back first, behind the lock screen when a restore
+// password is set; a cancelled sign-out changes nothing; and a second start only brings up the first
+// copy.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -76,7 +79,7 @@ protected:
     // Starts the program and waits until a trigger would be served: the hook armed, the settings in
     // force and a guard running.
     void StartReady(VeilpaneProcess& app) {
-        ASSERT_TRUE(app.Start());
+        ASSERT_TRUE(app.Start(nullptr, true, true));
         ASSERT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
         m_frame = app.WaitFrameReady(30000);
         ASSERT_NE(nullptr, m_frame);
@@ -130,7 +133,10 @@ TEST_F(SafetyTest, KilledOnTheVirtualDesktopTheGuardGivesThePolicyBack) {
         std::printf("policy back %llu ms after the kill%s\n", ::GetTickCount64() - killed,
                     c.guardRestarted ? " (restarted guard)" : "");
         EXPECT_TRUE(app.WaitExit(10000));
-        EXPECT_TRUE(WaitUntil([&] { return app.Guards().empty(); }, 5000));
+        // No restore password: back first, then the boss key again, from a new copy with its own guard.
+        EXPECT_GE(app.WaitForTrace(L"guard: the program ended without Quit; came back", 10000, m_at), 0);
+        EXPECT_GE(m_at = app.WaitForTrace(L"guard: restarted the program", 10000, m_at), 0);
+        EXPECT_GE(app.WaitForTrace(L"hook armed on Default", 30000, m_at), 0);
     }
 }
 
@@ -156,31 +162,80 @@ TEST_F(SafetyTest, ARecordNoOneCouldUndoIsUndoneAtTheNextStartAndQuitEndsTheGuar
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(20000, &code));
     EXPECT_EQ(1u, code);
-    EXPECT_TRUE(app.Guards().empty());
+    EXPECT_GE(app.WaitForTrace(L"guard: the program quit; nothing to bring back", 10000), 0);
+    EXPECT_TRUE(WaitUntil([&] { return app.Guards().empty(); }, 5000));
 }
 
-TEST_F(SafetyTest, QuitAndTheEndOfTheSessionComeBackFirst) {
+TEST_F(SafetyTest, KilledBehindARestorePasswordTheScreenStaysAndTheNewCopyAsksForIt) {
+    SetPolicy(kAbsent);
+    CRegistryStore settings;
+    settings.SetPath(kKey);
+    settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
+    settings.WriteString(L"PWD_ORIG", L"back");
+    VeilpaneProcess app;
+    StartReady(app);
+    SwitchToVirtual(app);
+
+    app.Kill();
+    EXPECT_GE(app.WaitForTrace(L"guard: the program ended without Quit; stayed on the virtual desktop", 10000, m_at), 0);
+    ASSERT_GE(m_at = app.WaitForTrace(L"guard: restarted the program", 10000, m_at), 0);
+    EXPECT_GE(app.WaitForTrace(L"the virtual desktop was left showing", 30000, m_at), 0);
+    ASSERT_GE(m_at = app.WaitForTrace(L"hook armed on vpdesk", 30000, m_at), 0);
+    EXPECT_EQ(kAbsent, Policy());
+    EXPECT_NE(nullptr, app.WaitFrameReady(30000));
+    Inject(L"vpdesk", L"middle");
+    EXPECT_GE(app.WaitForTrace(L"restore password asked", 10000, m_at), 0);
+}
+
+TEST_F(SafetyTest, QuitComesBackFirst) {
     SetPolicy(kAbsent);
     VeilpaneProcess app;
     StartReady(app);
-
-    SwitchToVirtual(app);
-    DWORD_PTR answer = 0;
-    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
-    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-    ExpectBackAndUndone(app, kAbsent);
-
-    // The trigger still serves: the next one goes to the virtual desktop.
-    SwitchToVirtual(app);
-    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
-    ExpectBackAndUndone(app, kAbsent);
-
     SwitchToVirtual(app);
     ::PostMessageW(m_frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     ExpectBackAndUndone(app, kAbsent);
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(20000, &code));
     EXPECT_EQ(1u, code);
+}
+
+TEST_F(SafetyTest, ACancelledSignOutChangesNothingAndQuitBehindAPasswordLocksFirst) {
+    SetPolicy(kAbsent);
+    CRegistryStore settings;
+    settings.SetPath(kKey);
+    settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
+    settings.WriteString(L"PWD_ORIG", L"back");
+    VeilpaneProcess app;
+    StartReady(app);
+    SwitchToVirtual(app);
+
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
+    // Still on the virtual desktop with its changes, and the way back still asks.
+    EXPECT_EQ(1u, Policy());
+    Inject(L"vpdesk", L"middle");
+    const int asked = app.WaitForTrace(L"restore password asked", 10000, m_at);
+    ASSERT_GE(asked, 0);
+
+    // The session really ends: the policy is given back, the screen stays, and nothing restarts.
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
+    EXPECT_EQ(kAbsent, Policy());
+    EXPECT_FALSE(RecordInForce());
+
+    // "/quit" from the virtual desktop: the lock first (Wine's fails, so the screen stays), and the
+    // program ends all the same.
+    StartedProcess quit;
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\" /quit", quit, L"vpdesk"));
+    EXPECT_EQ(0u, WaitExit(quit, 40000));
+    EXPECT_TRUE(app.WaitExit(10000));
+    EXPECT_GE(app.WaitForTrace(L"way back: session not locked", 10000, asked), 0);
+    EXPECT_GE(app.WaitForTrace(L"guard: the program quit; stayed on the virtual desktop", 10000, asked), 0);
+    for (const std::wstring& line : app.Trace()) {
+        EXPECT_EQ(std::wstring::npos, line.find(L"switched to original desktop")) << "the screen left the virtual desktop";
+        EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "restarted after the session's end";
+    }
 }
 
 TEST_F(SafetyTest, ASecondStartBringsUpTheFirstCopysWindowAndEnds) {

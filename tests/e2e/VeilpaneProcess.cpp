@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
@@ -24,12 +26,10 @@ VeilpaneProcess::~VeilpaneProcess() {
         fputs(text.c_str(), stdout);
         fflush(stdout);
     }
-    if (m_pid) {
-        KillChildren(L"explorer.exe");
-        KillChildren(L"Veilpane.exe");
-    }
+    // Everything the program started, copies its guard started again included.
+    m_stop = true;
+    KillAll();
     if (m_debugger.joinable()) {
-        if (::WaitForSingleObject(m_exited, 0) != WAIT_OBJECT_0) Kill();
         ::WaitForSingleObject(m_exited, 10000);
         m_debugger.join();
     }
@@ -38,22 +38,22 @@ VeilpaneProcess::~VeilpaneProcess() {
     if (m_job) ::CloseHandle(m_job);
 }
 
-bool VeilpaneProcess::Start(const wchar_t* desktop, bool trace) {
+bool VeilpaneProcess::Start(const wchar_t* desktop, bool trace, bool family) {
     // The program inherits the environment; the trace is its to read once, at its start.
     ::SetEnvironmentVariableW(L"VEILPANE_TRACE", trace ? L"1" : nullptr);
-    m_debugger = std::thread([this, desktop] { DebugLoop(desktop); });
+    m_debugger = std::thread([this, desktop, family] { DebugLoop(desktop, family); });
     ::WaitForSingleObject(m_started, 30000);
     return m_startOk;
 }
 
-void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
+void VeilpaneProcess::DebugLoop(const wchar_t* desktop, bool family) {
     std::wstring cmd = L"\"" + testing_support::HelperPath(L"Veilpane.exe") + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.lpDesktop = const_cast<wchar_t*>(desktop);
     PROCESS_INFORMATION pi{};
     m_startOk = ::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
-                                 DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi);
+                                 family ? DEBUG_PROCESS : DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi);
     if (!m_startOk) {
         ::SetEvent(m_started);
         ::SetEvent(m_exited);
@@ -66,13 +66,20 @@ void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
     m_process = pi.hProcess;
     ::CloseHandle(pi.hThread);
     ::SetEvent(m_started);
+    // What the debugger still holds when it lets go goes on running, until the job ends it.
+    ::DebugSetProcessKillOnExit(FALSE);
 
+    std::map<DWORD, HANDLE> debugged;  // the system's handles, closed by it
+    bool mainRuns = true;
     for (;;) {
         DEBUG_EVENT ev{};
         if (!::WaitForDebugEvent(&ev, 1000)) {
-            if (::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) break;
+            if (mainRuns && ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0) break;
+            if (!mainRuns && (m_stop || debugged.empty())) break;
             continue;
         }
+        const auto found = debugged.find(ev.dwProcessId);
+        const HANDLE from = found != debugged.end() ? found->second : m_process;
         DWORD status = DBG_CONTINUE;
         switch (ev.dwDebugEventCode) {
         case OUTPUT_DEBUG_STRING_EVENT: {
@@ -81,12 +88,12 @@ void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
             if (s.fUnicode) {
                 std::wstring buf(s.nDebugStringLength, L'\0');
                 SIZE_T got = 0;
-                ::ReadProcessMemory(m_process, s.lpDebugStringData, buf.data(), buf.size() * sizeof(wchar_t), &got);
+                ::ReadProcessMemory(from, s.lpDebugStringData, buf.data(), buf.size() * sizeof(wchar_t), &got);
                 text = buf.c_str();
             } else {
                 std::string buf(s.nDebugStringLength, '\0');
                 SIZE_T got = 0;
-                ::ReadProcessMemory(m_process, s.lpDebugStringData, buf.data(), buf.size(), &got);
+                ::ReadProcessMemory(from, s.lpDebugStringData, buf.data(), buf.size(), &got);
                 text.assign(buf.c_str(), buf.c_str() + strlen(buf.c_str()));
             }
             std::lock_guard<std::mutex> lock(m_lock);
@@ -98,17 +105,24 @@ void VeilpaneProcess::DebugLoop(const wchar_t* desktop) {
             break;
         case CREATE_PROCESS_DEBUG_EVENT:
             if (ev.u.CreateProcessInfo.hFile) ::CloseHandle(ev.u.CreateProcessInfo.hFile);
+            debugged[ev.dwProcessId] = ev.u.CreateProcessInfo.hProcess;
             break;
         case LOAD_DLL_DEBUG_EVENT:
             if (ev.u.LoadDll.hFile) ::CloseHandle(ev.u.LoadDll.hFile);
             break;
         case EXIT_PROCESS_DEBUG_EVENT:
-            m_exitCode = ev.u.ExitProcess.dwExitCode;
+            debugged.erase(ev.dwProcessId);
+            if (ev.dwProcessId == m_pid) {
+                m_exitCode = ev.u.ExitProcess.dwExitCode;
+                mainRuns = false;
+                ::SetEvent(m_exited);
+            }
             break;
         }
         ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
-        if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) break;
+        if (!mainRuns && (!family || m_stop || debugged.empty())) break;
     }
+    for (const auto& [pid, handle] : debugged) ::DebugActiveProcessStop(pid);
     ::CloseHandle(m_process);
     m_process = nullptr;
     ::SetEvent(m_exited);

@@ -3,6 +3,7 @@
 // (OutputDebugStringW, written when VEILPANE_TRACE is "1") can be read line by line while it runs.
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,8 +14,10 @@ public:
     VeilpaneProcess();
     ~VeilpaneProcess();
 
-    // Starts the program on the named desktop (null: the test's own), with its trace on or off.
-    bool Start(const wchar_t* desktop = nullptr, bool trace = true);
+    // Starts the program on the named desktop (null: the test's own), with its trace on or off. With
+    // family, the trace of every process it starts (its guard, a copy the guard starts again) is read
+    // too, into the same list.
+    bool Start(const wchar_t* desktop = nullptr, bool trace = true, bool family = false);
     // Waits until a trace line containing text has arrived after index from; returns its index or -1.
     int WaitForTrace(const std::wstring& text, DWORD timeoutMs, int from = 0);
     std::vector<std::wstring> Trace();
@@ -40,7 +43,7 @@ public:
     DWORD ProcessId() const { return m_pid; }
 
 private:
-    void DebugLoop(const wchar_t* desktop);
+    void DebugLoop(const wchar_t* desktop, bool family);
 
     std::thread m_debugger;
     HANDLE m_started = nullptr;   // set once the process exists (or failed to start)
@@ -49,6 +52,7 @@ private:
     bool m_startOk = false;
     HANDLE m_process = nullptr;
     HANDLE m_job = nullptr;       // holds the program and everything it starts
+    std::atomic<bool> m_stop{false};  // the debugger lets go of what still runs
     std::mutex m_lock;
     std::vector<std::wstring> m_trace;
 };

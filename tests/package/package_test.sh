@@ -125,9 +125,10 @@ listed && fail "still in the installed-programs list"
 has_value "$RUN" Veilpane && fail "the Run value is left behind"
 has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the settings went with the program"
 
-step "a newer package replaces this one"
+step "a newer package replaces this one, and starts it again when it was running"
 msi /i "$MSI_WIN" /qn
 first="$(win uninstaller --list | grep '|||Veilpane$')"
+start_installed
 mkdir -p "$OUT/newer"
 unzip -q -o "$ZIP" -d "$OUT/newer"
 cp "$ROOT/resources/art/veilpane.ico" "$OUT/newer/"
@@ -135,7 +136,13 @@ version="$(basename "$MSI" .msi)"; version="${version#Veilpane-}"
 (cd "$OUT/newer" && wixl --arch x64 --define Version="${version%.*}.$((${version##*.} + 1))" \
     --output newer.msi "$ROOT/packaging/Veilpane.wxs")
 NEWER_WIN="$(win winepath -w "$OUT/newer/newer.msi")"
+w reg delete "$SETTINGS" /v UPDATE_SHOWED /f
 msi /i "$NEWER_WIN" /qn
+wait_for 10 ended || fail "the older Veilpane still runs after the upgrade"
+APP_PID=""
+# A program that starts clears the update mark first thing once its window exists.
+wait_for 60 has_value "$SETTINGS" UPDATE_SHOWED || fail "the upgrade did not start the new build"
+w "$INSTALL_WIN\\Veilpane.exe" /quit || fail "/quit of the restarted build did not succeed"
 entries="$(win uninstaller --list | grep '|||Veilpane$')"
 [ "$(echo "$entries" | wc -l)" = 1 ] && [ "$entries" != "$first" ] || fail "after the upgrade the list holds: $entries"
 [ -f "$INSTALL/Veilpane.exe" ] || fail "Veilpane.exe gone after the upgrade"

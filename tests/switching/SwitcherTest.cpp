@@ -142,10 +142,7 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bDisableTaskMgr = 1;
-        vp::CopyText(m.szRestorePassword, L"Back");  // asked by a trigger, never by coming back
-    });
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) { m.bDisableTaskMgr = 1; });
     // On the original desktop already: nothing moves.
     EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
     EXPECT_EQ(0, h.Switches());
@@ -153,11 +150,13 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(1));
     ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+    // The session's end gives the policy back and leaves the screen where it is.
+    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000, kComeBackUndoOnly));
+    EXPECT_EQ(1, h.Switches());
+    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
     EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
     EXPECT_EQ(2, h.Switches());
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
-    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
-    EXPECT_EQ(0, h.PasswordAsks(2));
 
     // The next trigger goes to the virtual desktop, not back to where the screen already is.
     h.PostSwitch(1);
@@ -169,16 +168,30 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
 }
 
-TEST(ComeBack, WithNoHookThreadItIsDoneHereWithoutWaiting) {
-    // The program quits after its hook thread failed to start: no wait (an endless one here), and
-    // Task Manager is given back all the same.
-    CRegistryStore policy;
-    policy.SetPath(SwitcherHarness::kPolicyKey);
-    policy.DeleteValue(L"DisableTaskMgr");
-    g_SystemActions.SetTaskManagerDisabled(1);
-    ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+std::atomic<bool> g_lockTakes{false};
+std::atomic<int> g_locks{0};
+BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
+
+TEST_F(SwitcherTest, BehindARestorePasswordComingBackLocksFirstAndStaysWhenTheLockFails) {
+    SetLockCallForTest(PlantedLock);
+    g_locks = 0;
+    g_SettingsMirror.Update([&](MirrorSnapshot& m) { vp::CopyText(m.szRestorePassword, L"Back"); });
+    h.PostSwitch(0);
+    ASSERT_TRUE(h.WaitSwitches(1));
+    for (const bool takes : {false, true}) {
+        g_lockTakes = takes;
+        EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
+        EXPECT_EQ(takes ? 2 : 1, h.Switches()) << takes;
+        EXPECT_EQ(takes ? L"Default" : L"vpdesk", h.HookThreadDesktop()) << takes;
+    }
+    EXPECT_EQ(2, g_locks.load());
+    EXPECT_EQ(0, h.PasswordAsks(2));  // asked by a trigger, never by coming back
+    SetLockCallForTest(nullptr);
+}
+
+TEST(ComeBack, WithNoHookThreadThereIsNothingToWaitFor) {
+    // The program quits after its hook thread failed to start: no wait (an endless one here).
     EXPECT_FALSE(ComeBackAndUndo(0, INFINITE));
-    EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
 }
 
 TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
