@@ -259,6 +259,19 @@ TEST_F(SwitcherTest, ATriggerGivenWithTheRightCtrlLeavesNoCtrlHeld) {
     SetKeyCode(0, 0, 0, 0);
 }
 
+TEST_F(SwitcherTest, ACtrlLetGoWhereNoHookListensIsNotHeldAfterwards) {
+    // Pressed on "vpdesk", let go on a desktop without our hooks (as on the secure desktop of a
+    // prompt): the plain hotkey on the user's desktop still flips.
+    SetKeyCode(VK_F9, 0, 0, 0);
+    vp::DesktopHandle third(::CreateDesktopW(L"vpthird", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(third);
+    ASSERT_TRUE(InjectInput(L"down:0xA2", L"vpdesk"));
+    ASSERT_TRUE(InjectInput(L"up:0xA2", L"vpthird"));
+    ASSERT_TRUE(InjectInput(L"key:0x78", L"Default"));
+    EXPECT_TRUE(h.WaitSwitches(1));
+    SetKeyCode(0, 0, 0, 0);
+}
+
 BOOL WINAPI RefuseThreadMoveOnce(HDESK) {
     SetDesktopCallsForTest(nullptr, nullptr);
     ::SetLastError(ERROR_ACCESS_DENIED);
