@@ -120,7 +120,7 @@ Holdings Measure(DWORD pid) {
 }
 
 void PrintHoldings(const char* when, const Holdings& h) {
-    std::printf("  %-7s handles %4lu (GetProcessHandleCount %lu)   private bytes %8.2f MiB   GDI %lu   USER %lu\n", when,
+    std::printf("  %-7s handles %4lu (GetProcessHandleCount %lu)   private bytes %9.3f MiB   GDI %lu   USER %lu\n", when,
                 h.handlesDuplicable, h.handlesReported, static_cast<double>(h.privateBytes) / (1024.0 * 1024.0), h.gdi,
                 h.user);
 }
@@ -364,7 +364,7 @@ void RunSoak(int trips) {
     const long handleGrowth = static_cast<long>(after.handlesDuplicable) - static_cast<long>(before.handlesDuplicable);
     const double memoryGrowth = (static_cast<double>(after.privateBytes) - static_cast<double>(before.privateBytes)) /
                                 (1024.0 * 1024.0);
-    std::printf("  growth: handles %+ld (target <= 10), private bytes %+.2f MiB (target <= 1), GDI %+ld, USER %+ld\n",
+    std::printf("  growth: handles %+ld (target <= 10), private bytes %+.3f MiB (target <= 1), GDI %+ld, USER %+ld\n",
                 handleGrowth, memoryGrowth, static_cast<long>(after.gdi) - static_cast<long>(before.gdi),
                 static_cast<long>(after.user) - static_cast<long>(before.user));
     if (before.gdi == 0 && after.gdi == 0 && before.user == 0 && after.user == 0) {
