@@ -20,8 +20,10 @@ constexpr const wchar_t* kEssentialNames[] = {
 
 }  // namespace
 
+bool IsDesktopShellName(const wchar_t* exeName) noexcept { return exeName && _wcsicmp(exeName, L"explorer.exe") == 0; }
+
 bool IsExemptProcessName(const wchar_t* exeName) noexcept {
-    if (!exeName) return true;
+    if (!exeName || IsDesktopShellName(exeName)) return true;
     for (const wchar_t* essential : kEssentialNames) {
         if (_wcsicmp(exeName, essential) == 0) return true;
     }

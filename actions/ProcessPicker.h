@@ -7,9 +7,13 @@
 
 namespace vp {
 
+// A desktop shell, which no window or process action ever closes or ends: the user would lose the
+// taskbar and the way around their desktop, on whichever desktop it runs.
+bool IsDesktopShellName(const wchar_t* exeName) noexcept;
+
 // The executables no process action ever ends and the picker never offers: the system's own two
-// entries, the processes a session cannot run without, and this program. Compared without regard
-// to case, whole name only.
+// entries, the processes a session cannot run without, the desktop shell and this program. Compared
+// without regard to case, whole name only.
 bool IsExemptProcessName(const wchar_t* exeName) noexcept;
 
 // Adds exeName to list unless it is exempt or an equal name (ignoring case) is there already, so

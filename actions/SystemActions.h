@@ -48,7 +48,8 @@ public:
     void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
     // ---- update check --------------------------------------------------------------------------
-    // Asks host for path and records a newer build. With evaluate (the "Detect Update" setting) off
+    // Asks host for path and records the newer build the reply names, in place of any recorded
+    // before; a reply that names no newer build clears the record. With evaluate (the "Detect Update" setting) off
     // nothing is sent. deadlineMs bounds the whole exchange; without it, the update channel's own
     // deadline does. Both live with the update channel (update/CheckForUpdate.cpp).
     void CheckForUpdate(const char* host, const char* path, BOOL evaluate);
@@ -71,6 +72,9 @@ public:
     size_t ExtractMatchW(const wchar_t* subject, const wchar_t* pattern, wchar_t* out, size_t outUnits);
 
 private:
+    // Forgets a recorded build: the server said nothing newer than this build exists.
+    void ClearUpdateRecord();
+
     CRegistryStore m_store;        // root HKEY_CURRENT_USER
     CRegexMatcher m_matcher;
     XPMuteControl m_mute;

@@ -192,8 +192,6 @@ bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept {
     return std::wcsstr(windowText, title) != nullptr;
 }
 
-bool IsDesktopShellName(const wchar_t* exeName) noexcept { return exeName && _wcsicmp(exeName, L"explorer.exe") == 0; }
-
 bool MayCloseWindow(const WindowFacts& window, DWORD ownProcessId, DWORD ownShellId) noexcept {
     if (!window.visible || window.cloaked) return false;
     // Our own windows are never closed: a boss key that closes itself would leave the user with no

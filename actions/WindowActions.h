@@ -17,10 +17,6 @@ constexpr DWORD kProcessExitWaitMs = 500;   // the processes together get this l
 // written (case-sensitive). An empty text matches nothing.
 bool TitleMatches(const wchar_t* windowText, const wchar_t* title) noexcept;
 
-// A desktop shell, which no window or process action ever closes or ends: the user would lose the
-// taskbar and the way around their desktop.
-bool IsDesktopShellName(const wchar_t* exeName) noexcept;
-
 // What the close action knows of a top-level window whose text matched.
 struct WindowFacts {
     bool visible = false;        // WS_VISIBLE

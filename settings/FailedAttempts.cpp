@@ -87,11 +87,12 @@ void CFailedAttempts::Record(Prompt prompt, const SYSTEMTIME& utcNow) const {
     if (store.ReadDword(kCountValue, &count) != ERROR_SUCCESS) count = 0;
     const std::wstring when = FormatUtc(utcNow);
     if (count == 0) store.WriteString(kSinceValue, when.c_str());
-    store.WriteDword(kCountValue, count == 0xFFFFFFFF ? count : count + 1);
     wchar_t log[kLogUnits];
     if (store.ReadString(kLogValue, log) != ERROR_SUCCESS) log[0] = L'\0';
     const std::wstring entry = when + L" " + static_cast<wchar_t>(prompt);
     store.WriteString(kLogValue, AppendToLog(log, entry).c_str());
+    // The count last: whoever reads it, another thread or the next start, finds its entry logged.
+    store.WriteDword(kCountValue, count == 0xFFFFFFFF ? count : count + 1);
 }
 
 Summary CFailedAttempts::TakeSummary() const noexcept {

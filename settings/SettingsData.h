@@ -137,7 +137,8 @@ bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b) noexcept;
 // (ignoring case).
 bool ProcessListChanged(BOOL recordOn, const std::vector<std::wstring>& record, BOOL pageOn,
                         const std::vector<std::wstring>& page) noexcept;
-// Writes the program's Run value under the given key as the path, unless it names that path already
-// (ignoring case); an empty path writes nothing. Null deletes the value.
+// Writes the program's Run value under the given key as the path in double quotes, unless it holds
+// that already (ignoring case); an older unquoted value is written again quoted. An empty path
+// writes nothing. Null deletes the value.
 void UpdateRunValue(const wchar_t* runKey, const wchar_t* exePath);
 }  // namespace settings_rules

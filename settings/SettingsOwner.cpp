@@ -30,10 +30,16 @@ void UpdateRunValue(const wchar_t* runKey, const wchar_t* exePath) {
         run.DeleteValue(product::kName);
         return;
     }
-    wchar_t current[260];
-    const bool same = run.ReadString(product::kName, current) == ERROR_SUCCESS && EqualIgnoringCase(current, exePath);
     // An empty path would only make Windows start nothing at log-on.
-    if (!same && exePath[0] != L'\0') run.WriteString(product::kName, exePath);
+    if (exePath[0] == L'\0') return;
+    // Quoted, so a path with blanks starts this program and not one planted at its first blank. A
+    // path too long for the quotes is not written cut: that would start something else.
+    wchar_t command[MAX_PATH + 4];
+    if (!vp::FormatText(command, L"\"%ls\"", exePath)) return;
+    wchar_t current[MAX_PATH + 4];
+    // An older unquoted value of this path is the same setting, written again the safe way.
+    const bool same = run.ReadString(product::kName, current) == ERROR_SUCCESS && EqualIgnoringCase(current, command);
+    if (!same) run.WriteString(product::kName, command);
 }
 
 }  // namespace settings_rules

@@ -81,7 +81,18 @@ bool CDesktopSwitcher::Start() {
     vp::FormatText(commandLine, L"\"%ls\\%ls\"", g_SystemActions.SystemRoot(), L"explorer.exe");
     if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell)) {
         vp::Trace(L"shell launch failed (error %lu)", ::GetLastError());
-        vp::PostNotice(L"Prepare for virtaul desktop failed", product::kName, MB_OK);
+        // Hooks that swallow a middle click or a button pair must have a switcher that acts on it.
+        // A virtual desktop without a shell still hides the user's work, so the switcher serves on
+        // when both desktops are heard; otherwise no hook is left behind.
+        if (m_virtualDesktop && hooklib::HookedDesktop(kGivenOnOriginal) && hooklib::HookedDesktop(kGivenOnVirtual)) {
+            vp::PostNotice(L"Prepare for virtaul desktop failed\n\nThe virtual desktop has no taskbar, but the trigger "
+                           L"still hides your work there and brings it back.",
+                           product::kName, MB_OK);
+            return true;
+        }
+        UnInstallInputHook(static_cast<int>(m_ownId));
+        vp::PostNotice(L"Prepare for virtaul desktop failed\n\nThe trigger is off until Veilpane starts again.",
+                       product::kName, MB_OK);
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
         return false;
     }
@@ -271,6 +282,6 @@ void CDesktopSwitcher::OnQuit() {
 
 DWORD WINAPI HookThreadProc(void* threads) {
     CDesktopSwitcher switcher(*static_cast<const ThreadIds*>(threads));
-    if (!switcher.Start()) return 1;  // the hooks stay installed and the desktops open, as they are
+    if (!switcher.Start()) return 1;  // no hook is left, and the desktops stay open
     return switcher.Run();
 }

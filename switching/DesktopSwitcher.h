@@ -25,8 +25,9 @@ public:
     CDesktopSwitcher(const CDesktopSwitcher&) = delete;
     CDesktopSwitcher& operator=(const CDesktopSwitcher&) = delete;
 
-    // Creates the desktops, hooks both and starts the shell; false when the shell could not be
-    // started (the failure has been shown).
+    // Creates the desktops, hooks both and starts the shell. A shell that cannot start is shown as
+    // a failure; the switcher serves on without it when both desktops are hooked, and otherwise
+    // removes its hooks and returns false.
     bool Start();
     // Runs the thread's loop until quit; returns the thread's result.
     DWORD Run();

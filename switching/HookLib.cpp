@@ -57,19 +57,20 @@ Verdict TriggerRecogniser::OnMouse(UINT message, int desk, const Settings& s) no
     return Verdict::PassOn;
 }
 
-Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noexcept {
+Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s, const Modifiers& held) noexcept {
     const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
     // A keyboard repeats only the key pressed last: once another key goes down, the held key sends
     // no more repeats, and a key-down of it can only be a fresh press whose release never reached
     // the hooks (a hook that answered too late is passed over by the system).
     if (down && m_heldKey != 0 && vk != m_heldKey) m_heldKeyRepeats = false;
+    // A modifier is never the trigger key.
     switch (vk) {
-    case VK_LSHIFT: m_shift[0] = down; return Verdict::PassOn;
-    case VK_RSHIFT: m_shift[1] = down; return Verdict::PassOn;
-    case VK_LCONTROL: m_ctrl[0] = down; return Verdict::PassOn;
-    case VK_RCONTROL: m_ctrl[1] = down; return Verdict::PassOn;
-    case VK_LMENU: m_alt[0] = down; return Verdict::PassOn;
-    case VK_RMENU: m_alt[1] = down; return Verdict::PassOn;
+    case VK_LSHIFT: m_seenUp.shift[0] = !down; return Verdict::PassOn;
+    case VK_RSHIFT: m_seenUp.shift[1] = !down; return Verdict::PassOn;
+    case VK_LCONTROL: m_seenUp.ctrl[0] = !down; return Verdict::PassOn;
+    case VK_RCONTROL: m_seenUp.ctrl[1] = !down; return Verdict::PassOn;
+    case VK_LMENU: m_seenUp.alt[0] = !down; return Verdict::PassOn;
+    case VK_RMENU: m_seenUp.alt[1] = !down; return Verdict::PassOn;
     }
     if (m_heldKey != 0 && vk == m_heldKey && (!down || m_heldKeyRepeats)) {
         // An auto-repeat or the release of the key held: it goes where its press went.
@@ -83,19 +84,16 @@ Verdict TriggerRecogniser::OnKey(UINT message, DWORD vk, const Settings& s) noex
     if (!down || s.key == 0 || vk != static_cast<DWORD>(s.key)) return Verdict::PassOn;
     m_heldKey = vk;
     m_heldKeyRepeats = true;
-    const bool shift = m_shift[0] || m_shift[1], ctrl = m_ctrl[0] || m_ctrl[1], alt = m_alt[0] || m_alt[1];
-    m_heldKeySwallowed = shift == s.shift && ctrl == s.ctrl && alt == s.alt;
+    auto isHeld = [](const bool (&system)[2], const bool (&seenUp)[2]) {
+        return (system[0] && !seenUp[0]) || (system[1] && !seenUp[1]);
+    };
+    m_heldKeySwallowed = isHeld(held.shift, m_seenUp.shift) == s.shift && isHeld(held.ctrl, m_seenUp.ctrl) == s.ctrl &&
+                         isHeld(held.alt, m_seenUp.alt) == s.alt;
     return m_heldKeySwallowed ? Verdict::Trigger : Verdict::PassOn;
 }
 
 void TriggerRecogniser::Arrive(const HeldInput& held, const Settings& s) noexcept {
     // Only adds: what the other desktop's hooks saw go down stays known.
-    m_shift[0] = m_shift[0] || held.lshift;
-    m_shift[1] = m_shift[1] || held.rshift;
-    m_ctrl[0] = m_ctrl[0] || held.lctrl;
-    m_ctrl[1] = m_ctrl[1] || held.rctrl;
-    m_alt[0] = m_alt[0] || held.lalt;
-    m_alt[1] = m_alt[1] || held.ralt;
     if (held.key && s.key != 0 && m_heldKey != static_cast<DWORD>(s.key)) {
         m_heldKey = static_cast<DWORD>(s.key);
         m_heldKeySwallowed = true;
@@ -146,12 +144,6 @@ TriggerRecogniser::Settings CurrentSettings() noexcept {
 HeldInput ReadHeldInput(int key) noexcept {
     auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
     HeldInput h;
-    h.lshift = down(VK_LSHIFT);
-    h.rshift = down(VK_RSHIFT);
-    h.lctrl = down(VK_LCONTROL);
-    h.rctrl = down(VK_RCONTROL);
-    h.lalt = down(VK_LMENU);
-    h.ralt = down(VK_RMENU);
     h.left = down(VK_LBUTTON);
     h.right = down(VK_RBUTTON);
     h.middle = down(VK_MBUTTON);
@@ -190,10 +182,17 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wp, LPARAM lp) noexcept {
         const LONGLONG enter = vp::PerformanceStamp();
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
         const DWORD vk = SidedKey(key->vkCode, key->scanCode, key->flags);
+        const TriggerRecogniser::Settings s = CurrentSettings();
+        // Read here, on the pump's own desktop, where the key went down; the event itself is not
+        // in the key state yet, and only the trigger key's press costs the reads.
+        Modifiers held;
+        if ((wp == WM_KEYDOWN || wp == WM_SYSKEYDOWN) && s.key != 0 && vk == static_cast<DWORD>(s.key)) {
+            held = ReadModifiers();
+        }
         Verdict v;
         {
             vp::LockGuard lock(g_recogniserLock);
-            v = g_recogniser.OnKey(static_cast<UINT>(wp), vk, CurrentSettings());
+            v = g_recogniser.OnKey(static_cast<UINT>(wp), vk, s, held);
         }
         if (LRESULT r = Act(v, *pump, enter)) return r;
     }
@@ -244,6 +243,18 @@ void StopPump(Pump& pump) noexcept {
 }
 
 }  // namespace
+
+Modifiers ReadModifiers() noexcept {
+    auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
+    Modifiers m;
+    m.shift[0] = down(VK_LSHIFT);
+    m.shift[1] = down(VK_RSHIFT);
+    m.ctrl[0] = down(VK_LCONTROL);
+    m.ctrl[1] = down(VK_RCONTROL);
+    m.alt[0] = down(VK_LMENU);
+    m.alt[1] = down(VK_RMENU);
+    return m;
+}
 
 CallbackStamps LastTriggerStamps() noexcept { return {g_stampEnter.load(), g_stampLeave.load()}; }
 long TriggersPosted() noexcept { return g_triggers.load(); }

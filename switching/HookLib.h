@@ -26,9 +26,13 @@ enum class Verdict { PassOn, Trigger, Swallow };
 
 // Keys and buttons down at the moment hooks arrive on a desktop.
 struct HeldInput {
-    bool lshift = false, rshift = false, lctrl = false, rctrl = false, lalt = false, ralt = false;
     bool left = false, right = false, middle = false;
     bool key = false;  // the trigger key
+};
+
+// The modifiers held as the system's key state of one desktop tells; [0] left hand, [1] right hand.
+struct Modifiers {
+    bool shift[2] = {}, ctrl[2] = {}, alt[2] = {};
 };
 
 // The left- or right-hand code of a modifier that arrives under its generic code (VK_SHIFT,
@@ -39,7 +43,12 @@ DWORD SidedKey(DWORD vk, DWORD scanCode, DWORD flags) noexcept;
 // The trigger recogniser over plain values: the callbacks of both desktops feed it each event and act
 // on its verdict. There is one keyboard and one mouse, so it is one recogniser for all desktops: a
 // key that went down on one desktop is still known to be down when its repeats and its release
-// arrive on the other.
+// arrive on the other. The modifiers are read from the system each time the trigger key goes down:
+// remembered from key events, one let go where no hook listens (the secure desktop of a prompt, a
+// third desktop) would stay held for ever. What the hooks saw still counts against the system in
+// one way: a modifier they saw let go since they last saw it pressed is up, for a system that keeps
+// the key state per desktop believes a key pressed on one desktop and let go on another still
+// down on the first.
 class TriggerRecogniser {
 public:
     struct Settings {
@@ -51,12 +60,12 @@ public:
 
     // desk: the desktop the event arrived on (0 or 1).
     Verdict OnMouse(UINT message, int desk, const Settings& s) noexcept;
-    // vk: the sided code (SidedKey).
-    Verdict OnKey(UINT message, DWORD vk, const Settings& s) noexcept;
+    // vk: the sided code (SidedKey). held: the modifiers down on the desktop the key went down on;
+    // only a press of the trigger key reads them.
+    Verdict OnKey(UINT message, DWORD vk, const Settings& s, const Modifiers& held = {}) noexcept;
 
     // Hooks have arrived on a desktop while these were down: they count as already seen. A held trigger
-    // key's repeats and release, and a held button's release, are swallowed and never trigger; held
-    // modifiers count for the match.
+    // key's repeats and release, and a held button's release, are swallowed and never trigger.
     void Arrive(const HeldInput& held, const Settings& s) noexcept;
 
 private:
@@ -70,7 +79,7 @@ private:
     static void Held(Button& b) noexcept;
 
     Button m_left, m_right, m_middle;
-    bool m_shift[2] = {}, m_ctrl[2] = {}, m_alt[2] = {};   // [0] left hand, [1] right hand
+    Modifiers m_seenUp;           // the modifiers whose last event the hooks saw was a release
     DWORD m_heldKey = 0;          // the trigger key while it is down, 0 when it is up
     bool m_heldKeySwallowed = false;
     bool m_heldKeyRepeats = false;  // no other key went down since it did, so it may still repeat
@@ -87,6 +96,8 @@ long TriggersPosted() noexcept;
 // The desktop whose input is hooked for triggers given on givenOn, as its pump thread reads its own
 // desktop once both hooks are in place; null when none is.
 HDESK HookedDesktop(WPARAM givenOn) noexcept;
+// The modifiers held on the calling thread's desktop, each hand read apart.
+Modifiers ReadModifiers() noexcept;
 // The trigger settings in force, as the setters left them.
 TriggerRecogniser::Settings CurrentTriggerSettings() noexcept;
 

@@ -1,6 +1,8 @@
 // The check thread's update check: ask the server, read its reply, record a newer build.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "actions/SystemActions.h"
 #include "framework/Product.h"
 #include "settings/ProgramKeys.h"
@@ -31,27 +33,48 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     update_reply::BlankLineBreaks(reply, static_cast<size_t>(received));
 
     update_reply::Fields fields;
+    update_reply::Verdict verdict;
     {
         vp::LockGuard lock(m_csMatcher);
-        const auto verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
-        if (verdict != update_reply::Verdict::Offer) return;
+        verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
     }
-
-    vp::LockGuard lock(m_csStore);
-    m_store.SetPath(g_ProgramKeys.settings);
-    DWORD recorded = 0;
-    // A revision above the signed range was written from a negative one by an older build; it stands
-    // for no genuine build and must not hide the ones that come.
-    if (m_store.ReadDword(product::kUpdateRevisionValue, &recorded) != ERROR_SUCCESS || recorded > 0x7FFFFFFF) recorded = 0;
-    if (fields.revision <= recorded) return;
+    if (verdict == update_reply::Verdict::Current) {
+        ClearUpdateRecord();
+        return;
+    }
+    if (verdict != update_reply::Verdict::Offer) return;
 
     wchar_t version[update_reply::kVersionBytes];
     wchar_t url[update_reply::kUrlBytes];
     if (!Utf8ToWide(fields.version, version) || !Utf8ToWide(fields.url, url)) return;
+
+    vp::LockGuard lock(m_csStore);
+    m_store.SetPath(g_ProgramKeys.settings);
+    // Each reply replaces the record, lower revisions too: a record is only as good as the last word
+    // of the server, and one forged reply must not hide every genuine build after it. The same build
+    // found again changes nothing, so an offer already seen in this run is not shown again.
+    DWORD recorded = 0;
+    wchar_t recordedVersion[update_reply::kVersionBytes];
+    wchar_t recordedUrl[update_reply::kUrlBytes];
+    if (m_store.ReadDword(product::kUpdateRevisionValue, &recorded) == ERROR_SUCCESS && recorded == fields.revision &&
+        m_store.ReadString(product::kUpdateVersionValue, recordedVersion) == ERROR_SUCCESS &&
+        m_store.ReadString(product::kUpdateUrlValue, recordedUrl) == ERROR_SUCCESS &&
+        wcscmp(recordedVersion, version) == 0 && wcscmp(recordedUrl, url) == 0) {
+        return;
+    }
 
     // The revision goes in after the texts it stands for, and the offer is re-armed last.
     m_store.WriteString(product::kUpdateVersionValue, version);
     m_store.WriteString(product::kUpdateUrlValue, url);
     m_store.WriteDword(product::kUpdateRevisionValue, fields.revision);
     m_store.WriteDword(product::kUpdateShowedValue, 0);
+}
+
+void CSystemActions::ClearUpdateRecord() {
+    vp::LockGuard lock(m_csStore);
+    m_store.SetPath(g_ProgramKeys.settings);
+    // The revision first: without it the offer is not shown, whatever texts are left.
+    m_store.DeleteValue(product::kUpdateRevisionValue);
+    m_store.DeleteValue(product::kUpdateVersionValue);
+    m_store.DeleteValue(product::kUpdateUrlValue);
 }

@@ -41,6 +41,14 @@ void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     if (store.ReadDword(product::kUpdateShowedValue, &showed) != ERROR_SUCCESS) showed = 0;
     if (showed != 0) return;
 
+    // Only a build newer than this one: the record may be older than an upgrade, or written by
+    // something else; a revision above the signed range was a negative number on the wire.
+    DWORD revision = 0;
+    if (store.ReadDword(product::kUpdateRevisionValue, &revision) != ERROR_SUCCESS ||
+        revision <= static_cast<DWORD>(product::kBuild) || revision > 0x7FFFFFFF) {
+        return;
+    }
+
     // A version longer than 19 characters does not fit and is not offered.
     wchar_t version[20];
     if (store.ReadString(product::kUpdateVersionValue, version) != ERROR_SUCCESS) return;

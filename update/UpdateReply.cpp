@@ -134,9 +134,12 @@ Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fiel
                                                                          : kMissingMinimum;
 
     // Both numbers are signed on the wire: a negative revision would read as a huge one and bury every
-    // genuine update behind it; a negative lowest build names no build at all.
+    // genuine update behind it; a negative lowest build names no build at all. A revision at or below
+    // this build says that nothing newer exists, whichever builds it allows.
+    const bool revisionNamed = static_cast<int32_t>(out.revision) > 0;
+    if (revisionNamed && out.revision <= build) return Verdict::Current;
     if (static_cast<int32_t>(out.minimum) < 0 || out.minimum > build) return Verdict::NotForThisBuild;
-    if (static_cast<int32_t>(out.revision) <= 0 || build >= out.revision) return Verdict::NotNewer;
+    if (!revisionNamed) return Verdict::NotNewer;
     if (!versionFits || !urlFits || std::strlen(out.url) > kOfferableUrlChars) return Verdict::FieldTooLong;
     if (!IsSafeUpdateUrl(out.url)) return Verdict::UnsafeUrl;
     return Verdict::Offer;

@@ -27,8 +27,9 @@ struct Fields {
 
 enum class Verdict {
     Offer,            // a newer build that this build may take: record it
+    Current,          // the reply names this build or an older one: there is no newer build to offer
     NotForThisBuild,  // the lowest build allowed is above this one or negative, or the reply names none
-    NotNewer,         // the offered revision is not a positive number above this build
+    NotNewer,         // the reply names no revision that is a positive number
     FieldTooLong,     // the version or the address does not fit its field or the offer: a cut text means
                       // something else
     UnsafeUrl,        // the address is not a plain web address

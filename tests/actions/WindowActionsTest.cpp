@@ -221,19 +221,25 @@ TEST(TerminateProcesses, NamesThatDoNotEndAnything) {
     EndProcess(ours);
 }
 
-TEST(TerminateProcesses, EssentialProcessesAndOurShellAreNeverEnded) {
+TEST(TerminateProcesses, EssentialProcessesAndDesktopShellsAreNeverEnded) {
+    // The user's own shell as much as the one this program started: ending it ends their taskbar.
     OwnerCopy essential(L"svchost.exe");
+    OwnerCopy userShell(L"explorer.exe");
     OwnerCopy shell(Unique(L"vpshell") + L".exe");
-    StartedProcess a, ours;
+    StartedProcess a, users, ours;
     ASSERT_TRUE(StartWindowOwner(essential.Path(), Unique(L"essential "), L"exit", 43, a));
+    ASSERT_TRUE(StartWindowOwner(userShell.Path(), Unique(L"user shell "), L"refuse", 45, users));
     ASSERT_TRUE(StartWindowOwner(shell.Path(), Unique(L"our shell "), L"exit", 44, ours));
     g_SystemActions.SetOwnShell(ours.pid);
-    g_SystemActions.TerminateProcesses({L"svchost.exe", L"CSRSS.EXE", shell.Name()});
+    g_SystemActions.TerminateProcesses({L"svchost.exe", L"CSRSS.EXE", L"Explorer.EXE", shell.Name()});
     g_SystemActions.SetOwnShell(0);
-    EXPECT_TRUE(IsRunning(a));
-    EXPECT_TRUE(IsRunning(ours));
-    EndProcess(a);
-    EndProcess(ours);
+    vp::ProcessIdentity listed;
+    ASSERT_TRUE(vp::ReadProcessIdentity(users.process.Get(), users.pid, listed));
+    EXPECT_EQ(0u, vp::CloseOrTerminateProcesses({listed}, 0, 10));
+    for (StartedProcess* p : {&a, &users, &ours}) {
+        EXPECT_TRUE(IsRunning(*p));
+        EndProcess(*p);
+    }
 }
 
 TEST(TerminateProcesses, SameProcessNeedsIdNameAndCreationTime) {
@@ -298,7 +304,7 @@ TEST(TerminateProcesses, OwnProcessIsNeverClosed) {
 TEST(ProcessPicker, NamesOnceInFirstSpellingWithoutExemptOnes) {
     std::vector<std::wstring> list;
     for (const wchar_t* name : {L"B.exe", L"a.exe", L"b.EXE", L"SYSTEM", L"[system process]", L"veilpane.EXE", L"A.exe",
-                                L"svchost.exe", L"CSRSS.EXE", L"Winlogon.exe", L"dwm.exe"}) {
+                                L"svchost.exe", L"CSRSS.EXE", L"Winlogon.exe", L"dwm.exe", L"EXPLORER.exe"}) {
         vp::AddPickerName(list, name);
     }
     EXPECT_EQ((std::vector<std::wstring>{L"B.exe", L"a.exe"}), list);
@@ -307,7 +313,9 @@ TEST(ProcessPicker, NamesOnceInFirstSpellingWithoutExemptOnes) {
 TEST(ProcessPicker, ListsRunningProgramsOnceEach) {
     OwnerCopy exe(Unique(L"vppick") + L".exe");
     OwnerCopy own(L"Veilpane.exe");
-    StartedProcess a, b, ours;
+    OwnerCopy shell(L"explorer.exe");
+    StartedProcess a, b, ours, users;
+    ASSERT_TRUE(StartWindowOwner(shell.Path(), Unique(L"pick shell "), L"exit", 0, users));
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"pick a "), L"exit", 0, a));
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"pick b "), L"exit", 0, b));
     ASSERT_TRUE(StartWindowOwner(own.Path(), Unique(L"pick ours "), L"exit", 0, ours));
@@ -317,11 +325,12 @@ TEST(ProcessPicker, ListsRunningProgramsOnceEach) {
     EXPECT_EQ(1, std::count(list.begin(), list.end(), exe.Name()));
     EXPECT_EQ(0, std::count(list.begin(), list.end(), L"stale entry"));
     EXPECT_EQ(0, std::count_if(list.begin(), list.end(), [](const std::wstring& n) { return vp::IsExemptProcessName(n.c_str()); }));
+    EXPECT_EQ(0, std::count_if(list.begin(), list.end(), [](const std::wstring& n) { return _wcsicmp(n.c_str(), L"explorer.exe") == 0; }));
     // Programs this one could open and end are listed too: the picker exists to offer them.
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(1, std::count(list.begin(), list.end(), std::wstring(::wcsrchr(self, L'\\') + 1)));
-    for (StartedProcess* p : {&a, &b, &ours}) EndProcess(*p);
+    for (StartedProcess* p : {&a, &b, &ours, &users}) EndProcess(*p);
 }
 
 }  // namespace

@@ -167,12 +167,12 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
     ASSERT_GE(at, 0);
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 5000));
 
-    // The Run value names the real executable.
+    // The Run value names the real executable, quoted.
     CRegistryStore run;
     run.SetPath(L"Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-    wchar_t path[MAX_PATH];
+    wchar_t path[MAX_PATH + 2];
     ASSERT_EQ(ERROR_SUCCESS, run.ReadString(L"Veilpane", path));
-    EXPECT_EQ(0, _wcsicmp(path, HelperPath(L"Veilpane.exe").c_str()));
+    EXPECT_EQ(0, _wcsicmp(path, (L"\"" + HelperPath(L"Veilpane.exe") + L"\"").c_str()));
 
     // Tray "Exit": every setting is saved and the process ends.
     DeleteKeyTree(kKey);

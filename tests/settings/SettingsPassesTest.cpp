@@ -90,7 +90,7 @@ TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunVal
 
     // Nothing of the table is written; the program starts with Windows from its own path.
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_EQ(std::wstring(f.Owner().ExecutablePath()), ReadText(L"Veilpane", kRunKey).value_or(L"<none>"));
+    EXPECT_EQ(L"\"" + std::wstring(f.Owner().ExecutablePath()) + L"\"", ReadText(L"Veilpane", kRunKey).value_or(L"<none>"));
     EXPECT_NE(std::wstring::npos, std::wstring(f.Owner().ExecutablePath()).find(L"settings_gui_tests.exe"));
 }
 
@@ -419,19 +419,23 @@ TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPa
     EXPECT_EQ(33u + 2u, ValueCount(kSettingsKey));
 }
 
-TEST_F(SettingsPassesTest, RunValueIsLeftAloneWhenItDiffersOnlyInCaseAndDeletedWhenOff) {
+TEST_F(SettingsPassesTest, RunValueIsQuotedLeftAloneWhenItDiffersOnlyInCaseAndDeletedWhenOff) {
     wchar_t exe[MAX_PATH];
     ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring upper(exe);
+    const std::wstring quoted = L"\"" + std::wstring(exe) + L"\"";
+    std::wstring upper(quoted);
     for (wchar_t& c : upper) c = static_cast<wchar_t>(::towupper(c));
-    ASSERT_NE(upper, std::wstring(exe));
+    ASSERT_NE(upper, quoted);
     WriteText(L"Veilpane", upper.c_str(), kRunKey);
     CMainFrame& f = Start();
     EXPECT_EQ(upper, ReadText(L"Veilpane", kRunKey).value_or(L""));
 
-    WriteText(L"Veilpane", L"C:\\elsewhere\\Veilpane.exe", kRunKey);
-    f.Owner().SetFlag(Setting::Startup, 1);
-    EXPECT_EQ(std::wstring(exe), ReadText(L"Veilpane", kRunKey).value_or(L""));
+    // Another path, and an older build's unquoted value of this very path: both written quoted.
+    for (const wchar_t* before : {L"C:\\elsewhere\\Veilpane.exe", static_cast<const wchar_t*>(exe)}) {
+        WriteText(L"Veilpane", before, kRunKey);
+        f.Owner().SetFlag(Setting::Startup, 1);
+        EXPECT_EQ(quoted, ReadText(L"Veilpane", kRunKey).value_or(L""));
+    }
 
     BasicPageValues page;
     ValueBasicPage shown;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "framework/Product.h"
 #include "support/TestSupport.h"
 #include "switching/HookLib.h"
 
 using namespace testing_support;
 using hooklib::HeldInput;
+using hooklib::Modifiers;
 using hooklib::TriggerRecogniser;
 using hooklib::Verdict;
 
@@ -15,6 +18,22 @@ constexpr int kOriginal = 0, kVirtual = 1;
 
 TriggerRecogniser::Settings Middle() { TriggerRecogniser::Settings s; s.middle = true; return s; }
 TriggerRecogniser::Settings Double() { TriggerRecogniser::Settings s; s.doubleButton = true; return s; }
+// The system's key state: the sided codes held.
+Modifiers Held(std::initializer_list<DWORD> keys) {
+    Modifiers m;
+    for (DWORD vk : keys) {
+        switch (vk) {
+        case VK_LSHIFT: m.shift[0] = true; break;
+        case VK_RSHIFT: m.shift[1] = true; break;
+        case VK_LCONTROL: m.ctrl[0] = true; break;
+        case VK_RCONTROL: m.ctrl[1] = true; break;
+        case VK_LMENU: m.alt[0] = true; break;
+        case VK_RMENU: m.alt[1] = true; break;
+        }
+    }
+    return m;
+}
+
 TriggerRecogniser::Settings Key(int vk, bool shift, bool ctrl, bool alt) {
     TriggerRecogniser::Settings s;
     s.key = vk; s.shift = shift; s.ctrl = ctrl; s.alt = alt;
@@ -54,32 +73,36 @@ TEST(TriggerRecogniser, LeftAndRightTogetherTriggerOnceAndLeaveNoReleaseOnTheNew
     EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_RBUTTONDOWN, kOriginal, {}));
 }
 
-TEST(TriggerRecogniser, KeyNeedsExactlyItsModifiersLeftAndRightAlike) {
+TEST(TriggerRecogniser, KeyNeedsExactlyTheModifiersHeldWhenItGoesDown) {
     TriggerRecogniser r;
     const auto ctrlF9 = Key(VK_F9, false, true, false);
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));  // no Ctrl held
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({})));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_RCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    // Either hand; a Ctrl the hooks never saw go down counts as the system says.
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({VK_RCONTROL})));
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
-    // The right Ctrl's release lets go of Ctrl: a plain F9 is only a key.
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_RCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
-    // One modifier too many.
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_RSHIFT, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({VK_LCONTROL})));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
+    // The hooks saw Ctrl go down, and it was let go where none listens: the system's word counts.
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({})));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_RSHIFT, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({VK_LCONTROL, VK_RSHIFT})));  // one too many
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
+    // Let go where the hooks saw it, while the system of this desktop still holds it down (it saw
+    // the press, not the release): up. The other hand is still the system's to tell.
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({VK_LCONTROL})));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Held({VK_LCONTROL, VK_RCONTROL})));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
     // Alt arrives as a system key.
     const auto altF9 = Key(VK_F9, false, false, true);
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_SYSKEYDOWN, VK_RMENU, altF9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_SYSKEYDOWN, VK_F9, altF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_SYSKEYDOWN, VK_F9, altF9, Held({VK_RMENU})));
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_SYSKEYUP, VK_F9, altF9));
-    // Key 0 means no hotkey at all.
+    // Key 0 means no hotkey at all, and a modifier is never the trigger.
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, 0, Key(0, false, false, false)));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, Key(VK_LCONTROL, false, false, false)));
 }
 
 TEST(TriggerRecogniser, AHeldKeyTriggersOnceWhereverItsRepeatsArrive) {
@@ -106,39 +129,33 @@ TEST(TriggerRecogniser, AReleaseThatNeverArrivedCostsNoPress) {
     // down ends the held key's repeats: its next key-down is a fresh press.
     TriggerRecogniser r;
     const auto ctrlF9 = Key(VK_F9, false, true, false);
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    const Modifiers ctrl = Held({VK_LCONTROL});
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, ctrl));
     // F9's release is lost; Ctrl is let go and pressed again on the other desktop.
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
-    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));  // its own repeats
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, ctrl));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, ctrl));  // its own repeats
     EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F9, ctrlF9));
 
     // Held with the wrong modifiers, the key becomes the trigger when pressed afresh after them.
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_LCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, Modifiers{}));
     EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_LCONTROL, ctrlF9));
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F9, ctrlF9, ctrl));
 }
 
 TEST(TriggerRecogniser, WhatIsHeldWhenHooksArriveCountsAsSeen) {
-    const auto ctrlF8 = Key(VK_F8, false, true, false);
+    const auto f8 = Key(VK_F8, false, false, false);
     TriggerRecogniser r;
     HeldInput held;
-    held.rctrl = true;
     held.key = true;
     held.left = true;
-    r.Arrive(held, ctrlF8);
-    // The held trigger key's repeats and release never trigger.
-    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
-    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
-    // The held right Ctrl counts, in its own slot.
-    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
-    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_RCONTROL, ctrlF8));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYDOWN, VK_F8, ctrlF8));
-    EXPECT_EQ(Verdict::PassOn, r.OnKey(WM_KEYUP, VK_F8, ctrlF8));
+    r.Arrive(held, f8);
+    // The held trigger key's repeats and release never trigger; its next press does.
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYDOWN, VK_F8, f8));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, f8));
+    EXPECT_EQ(Verdict::Trigger, r.OnKey(WM_KEYDOWN, VK_F8, f8));
+    EXPECT_EQ(Verdict::Swallow, r.OnKey(WM_KEYUP, VK_F8, f8));
     // The held button's release goes to no program; the next click does.
     EXPECT_EQ(Verdict::Swallow, r.OnMouse(WM_LBUTTONUP, kOriginal, Double()));
     EXPECT_EQ(Verdict::PassOn, r.OnMouse(WM_LBUTTONDOWN, kOriginal, Double()));

@@ -69,8 +69,9 @@ bool SwitcherHarness::Start() {
     m_triggersAtStart = hooklib::TriggersPosted();
     m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, &m_threads, 0, &m_hookId));
     m_threads.hook = m_hookId;
-    // The hooks are in place before the shell is started; a thread that could not start it ends.
-    WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0; },
+    // The hooks are in place before the shell is started; a shell that could not start is shown.
+    WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0 ||
+                           ::FindWindowW(L"#32770", L"Veilpane") != nullptr; },
               10000);
     return !ShellLog().empty() && hooklib::HookedDesktop(kGivenOnOriginal) && hooklib::HookedDesktop(kGivenOnVirtual);
 }

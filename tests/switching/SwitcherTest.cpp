@@ -272,6 +272,19 @@ TEST_F(SwitcherTest, ATriggerGivenWithTheRightCtrlLeavesNoCtrlHeld) {
     SetKeyCode(0, 0, 0, 0);
 }
 
+TEST_F(SwitcherTest, ACtrlLetGoWhereNoHookListensIsNotHeldAfterwards) {
+    // Pressed on "vpdesk", let go on a desktop without our hooks (as on the secure desktop of a
+    // prompt): the plain hotkey on the user's desktop still flips.
+    SetKeyCode(VK_F9, 0, 0, 0);
+    vp::DesktopHandle third(::CreateDesktopW(L"vpthird", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(third);
+    ASSERT_TRUE(InjectInput(L"down:0xA2", L"vpdesk"));
+    ASSERT_TRUE(InjectInput(L"up:0xA2", L"vpthird"));
+    ASSERT_TRUE(InjectInput(L"key:0x78", L"Default"));
+    EXPECT_TRUE(h.WaitSwitches(1));
+    SetKeyCode(0, 0, 0, 0);
+}
+
 BOOL WINAPI RefuseThreadMoveOnce(HDESK) {
     SetDesktopCallsForTest(nullptr, nullptr);
     ::SetLastError(ERROR_ACCESS_DENIED);
@@ -383,21 +396,28 @@ TEST(SwitcherChordTest, TheButtonPairLeavesNoReleaseOnTheNewDesktop) {
     SetDoubleButton(0);
 }
 
-TEST(SwitcherStartTest, AShellThatCannotStartIsReportedByTheUiThreadAndEndsTheThread) {
+TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndTheTriggerStillSwitches) {
     SwitcherHarness h;
     SwitcherHarness::ClearMirror();
     ::DeleteFileW((h.SystemRoot() + L"\\explorer.exe").c_str());
     EXPECT_FALSE(h.Start());
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 10000));
-    wchar_t text[128] = {};
-    ::GetDlgItemTextW(box, 0xFFFF, text, 128);
-    EXPECT_STREQ(L"Prepare for virtaul desktop failed", text);
+    wchar_t text[256] = {};
+    ::GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_EQ(0u, std::wstring(text).find(L"Prepare for virtaul desktop failed\n\n")) << text;
     EXPECT_EQ(h.NoticeThreadId(), ::GetWindowThreadProcessId(box, nullptr));
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    vp::KernelHandle thread(::OpenThread(SYNCHRONIZE, FALSE, h.HookThreadId()));
-    EXPECT_TRUE(!thread || ::WaitForSingleObject(thread.Get(), 10000) == WAIT_OBJECT_0);
-    UnInstallInputHook(0);
+
+    // The middle click the hooks swallow is acted on: it hides, and the next one comes back.
+    SetMiddleButton(1);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    EXPECT_TRUE(h.WaitSwitches(1));
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    EXPECT_TRUE(h.WaitSwitches(2));
+    EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    SetMiddleButton(0);
 }
 
 }  // namespace

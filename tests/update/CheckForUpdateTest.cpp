@@ -59,7 +59,7 @@ protected:
     CRegistryStore store;
 };
 
-TEST_F(CheckForUpdateTest, NewerBuildIsRecordedOnceAndAgainOnlyWhenHigher) {
+TEST_F(CheckForUpdateTest, EachReplyReplacesTheRecordAndOneWithNothingNewerClearsIt) {
     server.SetReply(Offer("291"));
     Check();
     EXPECT_EQ(L"3.2", Text(L"UPDATE_VERSION"));
@@ -69,15 +69,13 @@ TEST_F(CheckForUpdateTest, NewerBuildIsRecordedOnceAndAgainOnlyWhenHigher) {
 
     // Offered meanwhile; the same reply again changes nothing, so it is not offered again this run.
     store.WriteDword(L"UPDATE_SHOWED", 1);
-    store.WriteString(L"UPDATE_VERSION", L"marker");
     Check();
     EXPECT_EQ(1u, Dword(L"UPDATE_SHOWED"));
-    EXPECT_EQ(L"marker", Text(L"UPDATE_VERSION"));
 
-    // A lower revision than the recorded one changes nothing either; a higher one re-arms the offer.
-    server.SetReply(Offer("280"));
+    // A forged reply with the highest revision no longer buries the genuine ones after it.
+    server.SetReply(Offer("2147483647", "http://forged.example/"));
     Check();
-    EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
+    EXPECT_EQ(2147483647u, Dword(L"UPDATE_REVISION"));
     server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://www.example.com/%C3%A9</br>"
                           "requiredMiniRevision:100</br>"));
     Check();
@@ -85,8 +83,17 @@ TEST_F(CheckForUpdateTest, NewerBuildIsRecordedOnceAndAgainOnlyWhenHigher) {
     EXPECT_EQ(L"https://www.example.com/%C3%A9", Text(L"UPDATE_URL"));
     EXPECT_EQ(292u, Dword(L"UPDATE_REVISION"));
     EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
-    ASSERT_TRUE(server.WaitForServed(4, 5000));
-    EXPECT_EQ(4u, server.Requests().size());
+
+    // The server names this build as its newest (with or without a lowest build): nothing to offer.
+    server.SetReply(Reply("version:3.1</br>revision:290</br>url:http://a/</br>"));
+    Check();
+    DWORD d = 0;
+    wchar_t text[300];
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.ReadDword(L"UPDATE_REVISION", &d));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.ReadString(L"UPDATE_VERSION", text));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.ReadString(L"UPDATE_URL", text));
+    ASSERT_TRUE(server.WaitForServed(5, 5000));
+    EXPECT_EQ(5u, server.Requests().size());
 }
 
 TEST_F(CheckForUpdateTest, RepliesThatOfferNothingForThisBuildRecordNothing) {

@@ -38,10 +38,10 @@ protected:
         testing_support::DeleteKeyTree(L"Software\\VeilpaneTests");
     }
 
-    void Record(const wchar_t* version, const wchar_t* url, DWORD showed) {
+    void Record(const wchar_t* version, const wchar_t* url, DWORD showed, DWORD revision = 291) {
         store.WriteString(L"UPDATE_VERSION", version);
         store.WriteString(L"UPDATE_URL", url);
-        store.WriteDword(L"UPDATE_REVISION", 291);
+        store.WriteDword(L"UPDATE_REVISION", revision);
         store.WriteDword(L"UPDATE_SHOWED", showed);
     }
     DWORD Showed() {
@@ -170,6 +170,14 @@ TEST_F(UpdatePromptTest, NothingIsOfferedWithoutAUsableRecord) {
         EXPECT_TRUE(seen.returned) << c.what;
         EXPECT_EQ(0u, Showed()) << c.what;
     }
+    // A build that is not newer than this one (recorded before an upgrade), or a revision that was
+    // negative on the wire, or none at all.
+    for (DWORD revision : {290u, 1u, 0xFFFFFFFFu}) {
+        Record(L"3.2", L"http://a/", 0, revision);
+        EXPECT_FALSE(RunOffer().shown) << revision;
+    }
+    store.DeleteValue(L"UPDATE_REVISION");
+    EXPECT_FALSE(RunOffer().shown);
     // The longest texts that fit are offered.
     Record(L"1234567890123456789", url259.c_str(), 0);
     EXPECT_TRUE(RunOffer().shown);

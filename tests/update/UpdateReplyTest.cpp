@@ -49,9 +49,12 @@ TEST(UpdateReplyTest, StopRulesAgainstThisBuild) {
     r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:x</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
     EXPECT_EQ(0x9999u, r.fields.minimum);
-    // The same revision as this build, and one without a number, are not newer.
+    // The same revision as this build says nothing newer exists, whatever the lowest build; one
+    // without a number says nothing.
     r = Evaluate(Reply("version:3.1</br>revision:290</br>url:http://a/</br>requiredMiniRevision:1</br>"));
-    EXPECT_EQ(Verdict::NotNewer, r.verdict);
+    EXPECT_EQ(Verdict::Current, r.verdict);
+    r = Evaluate(Reply("version:3.1</br>revision:289</br>url:http://a/</br>"));
+    EXPECT_EQ(Verdict::Current, r.verdict);
     r = Evaluate(Reply("version:3.2</br>revision:next</br>url:http://a/</br>requiredMiniRevision:1</br>"));
     EXPECT_EQ(Verdict::NotNewer, r.verdict);
     EXPECT_EQ(0u, r.fields.revision);
@@ -68,9 +71,10 @@ TEST(UpdateReplyTest, OnlyAPositiveRevisionAboveThisBuildIsNewer) {
             .verdict;
     };
     // -1 would read as 4294967295 and bury every later build; 2147483648 does not fit the field.
-    for (const char* text : {"-1", "-2147483648", "0", "290", "2147483648", "99999999999"}) {
+    for (const char* text : {"-1", "-2147483648", "0", "2147483648", "99999999999"}) {
         EXPECT_EQ(Verdict::NotNewer, revision(text)) << text;
     }
+    EXPECT_EQ(Verdict::Current, revision("290"));
     EXPECT_EQ(Verdict::Offer, revision("291"));
     EXPECT_EQ(Verdict::Offer, revision("2147483647"));
 }
@@ -86,7 +90,7 @@ TEST(UpdateReplyTest, KeysMatchInAnyCaseAndTheFirstOccurrenceWins) {
     r = Evaluate(Reply("requiredMiniRevision:280</br>version:3.2</br>revision:291</br>url:http://a/</br>"));
     EXPECT_EQ(280u, r.fields.revision);
     EXPECT_EQ(280u, r.fields.minimum);
-    EXPECT_EQ(Verdict::NotNewer, r.verdict);
+    EXPECT_EQ(Verdict::Current, r.verdict);
 }
 
 TEST(UpdateReplyTest, ValuesRunToTheFirstBreakTagWithLineBreaksAsBlanks) {
