@@ -6,7 +6,7 @@
 #include "ui/PasswordDlg.h"
 
 void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
-    LoadLook();
+    LoadLook(hwnd);
     m_labelFont.Reset(CreatePromptFont(hwnd));
     m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
     m_prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
@@ -22,7 +22,7 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     m_cancel.SubclassWindow(GetDlgItem(IDCANCEL));
     for (CThemedButtonCtrl* button : {&m_quit, &m_cancel}) {
         button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
     }
     Present(hwnd);
 }

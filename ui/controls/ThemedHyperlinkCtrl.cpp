@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "framework/Reflection.h"
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 bool CThemedHyperlinkCtrl::SubclassWindow(HWND hwnd) noexcept {
@@ -50,7 +51,11 @@ LRESULT CThemedHyperlinkCtrl::OnCustomDraw(NMCUSTOMDRAW& cd) noexcept {
     const bool hot = (cd.uItemState & CDIS_HOT) != 0;
     vp::SelectGuard font(dc, hot && m_underlined ? m_underlined.Get() : m_font);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, hot ? m_hot : m_normal);
+    ::SetTextColor(dc, vp::HighContrastOn() ? ::GetSysColor(COLOR_HOTLIGHT) : hot ? m_hot : m_normal);
+    if (cd.uItemState & CDIS_FOCUS) {
+        RECT focus = cd.rc;
+        ::DrawFocusRect(dc, &focus);
+    }
     RECT rc = cd.rc;
     ::DrawTextW(dc, text, -1, &rc, m_format);
     return CDRF_SKIPDEFAULT;
