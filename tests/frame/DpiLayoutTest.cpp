@@ -154,6 +154,27 @@ protected:
         return pages;
     }
 
+    // The quit confirmation, as Quit on the panel opens it: measured (as page 4), saved, cancelled.
+    Layout MeasureQuitDialog(const std::wstring& shot) {
+        HWND nav = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
+        ::PostMessageW(::GetDlgItem(nav, ID_NAV_QUIT), BM_CLICK, 0, 0);
+        HWND dialog = nullptr;
+        EXPECT_TRUE(Poll([&] {
+            return (dialog = FindOwnWindow(L"#32770", L"Confirm Quit ", Visibility::VisibleOnly)) != nullptr;
+        }, 5000));
+        if (!dialog) return {};
+        ::SendMessageW(dialog, WM_NULL, 0, 0);
+        Layout layout = Measure(dialog, 4);
+        RECT window{};
+        ::GetWindowRect(dialog, &window);
+        EXPECT_TRUE(Inside(window, vp::WorkAreaFor(dialog)));
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_TRUE(ui_test::SavePng(ui_test::ReadScreen(dialog), ShotDir() + L"\\" + shot + L".png"));
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(Poll([&] { return !::IsWindow(dialog); }, 5000));
+        return layout;
+    }
+
     UINT dpi = 96;
 };
 
@@ -162,7 +183,7 @@ TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
     EXPECT_EQ(dpi, vp::WindowDpi(frame));
 
     const std::wstring shot = L"settings_" + std::to_wstring(dpi * 100 / 96) + L"pct_page";
-    const std::map<int, Layout> pages = MeasurePages(shot.c_str());
+    std::map<int, Layout> pages = MeasurePages(shot.c_str());
     const RECT client = pages.at(1).at("client");
     std::printf("client area at %u DPI (%u %%): %ld x %ld\n", dpi, dpi * 100 / 96, client.right, client.bottom);
 
@@ -178,12 +199,15 @@ TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
     ::GetWindowRect(::GetDlgItem(nav, ID_NAV_APPLY), &apply);
     EXPECT_TRUE(Inside(apply, area));
 
+    // The modal dialogs scale the same way.
+    pages[4] = MeasureQuitDialog(L"quit_" + std::to_wstring(dpi * 100 / 96) + L"pct");
+
     if (dpi == 96) {
         Save(pages, ReferencePath());
         return;
     }
     const std::map<int, Layout> reference = Load(ReferencePath());
-    ASSERT_EQ(3u, reference.size()) << "the 100 % run records the reference layout";
+    ASSERT_EQ(4u, reference.size()) << "the 100 % run records the reference layout";
     for (const auto& [page, layout] : reference) {
         SCOPED_TRACE(testing::Message() << "page " << page);
         ExpectScaled(pages.at(page), layout, dpi / 96.0);
