@@ -30,18 +30,12 @@ namespace {
 // with its rectangle in the frame's client coordinates; "client" holds the client area.
 using Layout = std::map<std::string, RECT>;
 
-std::string Narrow(const wchar_t* text) {
-    std::string out;
-    for (; *text; ++text) out += static_cast<char>(*text < 128 ? *text : '?');
-    return out;
-}
-
 void Collect(HWND frame, HWND parent, const std::string& path, Layout& layout) {
     for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(child)) continue;
-        wchar_t cls[64] = L"";
-        ::GetClassNameW(child, cls, 64);
-        const std::string key = path + "/" + Narrow(cls) + ":" + std::to_string(::GetDlgCtrlID(child));
+        char cls[64] = "";
+        ::GetClassNameA(child, cls, 64);
+        const std::string key = path + "/" + cls + ":" + std::to_string(::GetDlgCtrlID(child));
         RECT rc{};
         ::GetWindowRect(child, &rc);
         ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&rc), 2);
@@ -102,12 +96,10 @@ void ExpectScaled(const Layout& actual, const Layout& reference, double scale) {
         const auto found = actual.find(key);
         ASSERT_NE(found, actual.end()) << "missing";
         const RECT& got = found->second;
-        EXPECT_TRUE(Scaled(got.left, want.left, scale)) << got.left << " for " << want.left;
-        EXPECT_TRUE(Scaled(got.top, want.top, scale)) << got.top << " for " << want.top;
-        EXPECT_TRUE(Scaled(got.right - got.left, want.right - want.left, scale))
-            << got.right - got.left << " wide for " << want.right - want.left;
-        EXPECT_TRUE(Scaled(got.bottom - got.top, want.bottom - want.top, scale))
-            << got.bottom - got.top << " high for " << want.bottom - want.top;
+        const LONG a[4] = {got.left, got.top, got.right - got.left, got.bottom - got.top};
+        const LONG b[4] = {want.left, want.top, want.right - want.left, want.bottom - want.top};
+        const char* what[4] = {"left", "top", "width", "height"};
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(Scaled(a[i], b[i], scale)) << what[i] << " " << a[i] << " for " << b[i];
     }
     EXPECT_EQ(reference.size(), actual.size()) << "visible controls";
 }
@@ -232,9 +224,8 @@ TEST_F(DpiLayoutTest, DpiChangeLaysTheWindowOutAsAtTheNewDpi) {
         SCOPED_TRACE(testing::Message() << "page " << page);
         ExpectScaled(after.at(page), layout, 2.0);
     }
-    // Pages made after the change are made for it too.
-    const RECT client = after.at(1).at("client");
-    std::printf("client area after WM_DPICHANGED to 192: %ld x %ld\n", client.right, client.bottom);
+    std::printf("client area after WM_DPICHANGED to 192: %ld x %ld\n", after.at(1).at("client").right,
+                after.at(1).at("client").bottom);
 }
 
 }  // namespace

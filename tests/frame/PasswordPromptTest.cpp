@@ -310,17 +310,20 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
 }
 
 
-// Keys as the keyboard types them: characters, whichever window has the keyboard gets them.
-void TypeOnKeyboard(const wchar_t* text) {
-    for (const wchar_t* c = text; *c; ++c) {
+// Keys as the keyboard types them (a character, or a virtual key for 0): whichever window has the
+// keyboard gets them.
+void TypeOnKeyboard(const wchar_t* text, WORD vk = 0) {
+    for (const wchar_t* c = text; *c || vk; c += *c ? 1 : 0) {
         INPUT in[2]{};
         for (INPUT& i : in) {
             i.type = INPUT_KEYBOARD;
+            i.ki.wVk = *c ? 0 : vk;
             i.ki.wScan = *c;
-            i.ki.dwFlags = KEYEVENTF_UNICODE;
+            i.ki.dwFlags = *c ? KEYEVENTF_UNICODE : 0;
         }
         in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
         ::SendInput(2, in, sizeof(INPUT));
+        if (!*c) break;
     }
 }
 
@@ -332,13 +335,11 @@ TEST_F(PasswordPromptTest, KeysTypedRightAfterTheTriggerLandInThePromptNotInTheW
     std::thread other([&] {
         HWND w = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"chat", WS_POPUP | WS_VISIBLE, 500, 300, 300, 80,
                                    nullptr, nullptr, nullptr, nullptr);
-        HWND e = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 280, 24, w, nullptr,
-                                   nullptr, nullptr);
+        chatEdit = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10, 10, 280, 24, w, nullptr, nullptr, nullptr);
         ::SetForegroundWindow(w);
-        ::SetFocus(e);
-        chatEdit = e;
-        chat = w;
+        ::SetFocus(chatEdit);
         chatThread = ::GetCurrentThreadId();
+        chat = w;
         MSG msg;
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&msg);
@@ -357,13 +358,7 @@ TEST_F(PasswordPromptTest, KeysTypedRightAfterTheTriggerLandInThePromptNotInTheW
     EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == L"Secret"; }, 5000)) << "the field holds " << TextOf(field).size();
     EXPECT_EQ(L"", TextOf(chatEdit));
     EXPECT_EQ(prompt, ::GetForegroundWindow());
-    INPUT enter[2]{};
-    for (INPUT& i : enter) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = VK_RETURN;
-    }
-    enter[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, enter, sizeof(INPUT));
+    TypeOnKeyboard(L"", VK_RETURN);
     EXPECT_TRUE(WaitPromptGone(pwd1Id));
     EXPECT_TRUE(WaitUntil([&] { return h.Switches() == 1; }, 5000));
 
