@@ -196,6 +196,11 @@ TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
 
     if (dpi == 96) {
         Save(pages, ReferencePath());
+        // High contrast, for people to look at: system colours throughout.
+        vp::ForceHighContrastForTest(1);
+        ::SendMessageW(frame, WM_SYSCOLORCHANGE, 0, 0);
+        MeasurePages(L"settings_high_contrast_page");
+        vp::ForceHighContrastForTest(-1);
         return;
     }
     const std::map<int, Layout> reference = Load(ReferencePath());
