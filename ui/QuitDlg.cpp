@@ -2,6 +2,7 @@
 
 #include "framework/RegistryStore.h"
 #include "ids_artwork.h"
+#include "resource.h"
 #include "settings/ProgramKeys.h"
 #include "ui/PasswordDlg.h"
 
@@ -16,6 +17,10 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     m_picture.SetBackgroundWindow(hwnd);
     m_picture.SetImage(IDB_QUIT_IMAGE);
     m_picture.SizeToImage();
+    // Named as the panel's Quit button is, whose picture it repeats.
+    wchar_t name[64] = L"";
+    ::LoadStringW(vp::ModuleInstance(), ID_NAV_QUIT, name, 64);
+    m_picture.SetAccessibleName(name);
     m_noAsk.SubclassWindow(GetDlgItem(IDC_QUIT_NOCONFIRM));
     m_noAsk.SetBackgroundWindow(hwnd);
     m_quit.SubclassWindow(GetDlgItem(IDC_QUIT_BUTTON));

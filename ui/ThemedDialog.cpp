@@ -112,6 +112,8 @@ int CModalDialogLook::FaceMargin() const noexcept { return vp::ScaleForDpi(kDial
 bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
     if (msg == WM_DPICHANGED) {
         const UINT old = m_dpi, dpi = HIWORD(wp);
+        RECT client{};
+        ::GetClientRect(dialog, &client);
         vp::SetWindowDpi(dialog, dpi);
         HBITMAP oldFace = m_face.Release();  // the buttons still hold it until they have the new one
         LoadLook(dialog);
@@ -128,6 +130,17 @@ bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPAR
             ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                            suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
+        // The client area is the old one scaled, whatever size the system gives the frame around it.
+        const int width = ::MulDiv(client.right, static_cast<int>(dpi), static_cast<int>(old));
+        const int height = ::MulDiv(client.bottom, static_cast<int>(dpi), static_cast<int>(old));
+        RECT now{}, window{};
+        ::GetClientRect(dialog, &now);
+        ::GetWindowRect(dialog, &window);
+        if (now.right != width || now.bottom != height) {
+            ::SetWindowPos(dialog, nullptr, 0, 0, (window.right - window.left) + width - now.right,
+                           (window.bottom - window.top) + height - now.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        vp::KeepInWorkArea(dialog);
         result = 0;
         return true;
     }

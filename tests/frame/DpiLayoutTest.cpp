@@ -146,8 +146,9 @@ protected:
         return pages;
     }
 
-    // The quit confirmation, as Quit on the panel opens it: measured (as page 4), saved, cancelled.
-    Layout MeasureQuitDialog(const std::wstring& shot) {
+    // The quit confirmation, as Quit on the panel opens it: measured (as page 4), saved, cancelled;
+    // moved to a monitor of another DPI first when changeTo is given.
+    Layout MeasureQuitDialog(const std::wstring& shot, UINT changeTo = 0) {
         HWND nav = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
         ::PostMessageW(::GetDlgItem(nav, ID_NAV_QUIT), BM_CLICK, 0, 0);
         HWND dialog = nullptr;
@@ -156,10 +157,15 @@ protected:
         }, 5000));
         if (!dialog) return {};
         ::SendMessageW(dialog, WM_NULL, 0, 0);
+        RECT rc{};
+        ::GetWindowRect(dialog, &rc);
+        rc.right = rc.left + ::MulDiv(rc.right - rc.left, static_cast<int>(changeTo), 96);
+        rc.bottom = rc.top + ::MulDiv(rc.bottom - rc.top, static_cast<int>(changeTo), 96);
+        if (changeTo) ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(changeTo, changeTo), reinterpret_cast<LPARAM>(&rc));
         Layout layout = Measure(dialog, 4);
         RECT window{};
         ::GetWindowRect(dialog, &window);
-        EXPECT_TRUE(Inside(window, vp::WorkAreaFor(dialog)));
+        EXPECT_TRUE(changeTo || Inside(window, vp::WorkAreaFor(dialog)));
         ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         EXPECT_TRUE(ui_test::SavePng(ui_test::ReadScreen(dialog), ShotDir() + L"\\" + shot + L".png"));
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -213,7 +219,7 @@ TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
 
 TEST_F(DpiLayoutTest, DpiChangeLaysTheWindowOutAsAtTheNewDpi) {
     if (dpi != 96) GTEST_SKIP() << "run at 100 % only";
-    const std::map<int, Layout> before = MeasurePages(nullptr);
+    std::map<int, Layout> before = MeasurePages(nullptr);
 
     // As Windows sends it when the window moves to a 200 % monitor: the rectangle scaled for it.
     RECT window{};
@@ -224,7 +230,9 @@ TEST_F(DpiLayoutTest, DpiChangeLaysTheWindowOutAsAtTheNewDpi) {
     EXPECT_EQ(192u, vp::WindowDpi(frame));
     EXPECT_EQ(192u, vp::WindowDpi(::FindWindowExW(frame, nullptr, CThemedTabBar::kClassName, nullptr)));
 
-    const std::map<int, Layout> after = MeasurePages(L"settings_dpichanged_192_page");
+    std::map<int, Layout> after = MeasurePages(L"settings_dpichanged_192_page");
+    before[4] = MeasureQuitDialog(L"quit_before_dpichange");
+    after[4] = MeasureQuitDialog(L"quit_dpichanged_192", 192);
     for (const auto& [page, layout] : before) {
         SCOPED_TRACE(testing::Message() << "page " << page);
         ExpectScaled(after.at(page), layout, 2.0);

@@ -139,6 +139,10 @@ void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThe
     label.SubclassWindow(::GetDlgItem(page, labelId));
     label.SetLabelColor(kHeaderColor);
     label.SetTextFormat(kHeaderFormat);
+    // Screen readers name the header's mark by its header.
+    wchar_t text[128] = L"";
+    ::GetWindowTextW(label, text, static_cast<int>(std::size(text)));
+    image.SetAccessibleName(text);
 }
 
 bool ApplyEnableDependency(HWND page, const EnableDependency* table, size_t count, WPARAM commandWp) noexcept {
