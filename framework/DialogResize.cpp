@@ -54,6 +54,15 @@ void CDialogResize::DlgResize_UpdateLayout(int width, int height) noexcept {
     if (batch) ::EndDeferWindowPos(batch);
 }
 
+void CDialogResize::DlgResize_Scale(UINT oldDpi, UINT newDpi) noexcept {
+    if (oldDpi == 0 || oldDpi == newDpi) return;
+    auto scale = [&](LONG v) { return ::MulDiv(v, static_cast<int>(newDpi), static_cast<int>(oldDpi)); };
+    m_initialClient = SIZE{scale(m_initialClient.cx), scale(m_initialClient.cy)};
+    for (Item& item : m_items) {
+        item.rc = RECT{scale(item.rc.left), scale(item.rc.top), scale(item.rc.right), scale(item.rc.bottom)};
+    }
+}
+
 bool CDialogResize::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
     if (msg != WM_SIZE || hwnd != m_hWndDialog) return false;
     if (wp != SIZE_MINIMIZED) DlgResize_UpdateLayout(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));

@@ -28,6 +28,8 @@ public:
     // WM_SIZE lays the controls out (consumed); WM_GETMINMAXINFO is left to later stages.
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
     void DlgResize_UpdateLayout(int width, int height) noexcept;
+    // The dialog was laid out again for another DPI: what was recorded is scaled with it.
+    void DlgResize_Scale(UINT oldDpi, UINT newDpi) noexcept;
 
 private:
     struct Item {

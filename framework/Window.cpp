@@ -1,5 +1,7 @@
 #include "framework/Window.h"
 
+#include "framework/Dpi.h"
+
 namespace vp {
 
 namespace {
@@ -10,6 +12,17 @@ constexpr wchar_t kSubclassProp[] = L"VeilpaneWindowObject";
 
 HINSTANCE ModuleInstance() noexcept { return ::GetModuleHandleW(nullptr); }
 
+void TakeForeground(HWND hwnd) noexcept {
+    const DWORD self = ::GetCurrentThreadId();
+    HWND foreground = ::GetForegroundWindow();
+    const DWORD other = foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const bool attached = other != 0 && other != self && ::AttachThreadInput(self, other, TRUE);
+    ::BringWindowToTop(hwnd);
+    ::SetForegroundWindow(hwnd);
+    ::SetActiveWindow(hwnd);
+    if (attached) ::AttachThreadInput(self, other, FALSE);
+}
+
 void CWindow::CenterWindow(HWND over) const noexcept {
     RECT rc{}, area{};
     ::GetWindowRect(m_hWnd, &rc);
@@ -17,7 +30,7 @@ void CWindow::CenterWindow(HWND over) const noexcept {
     if (over && ::IsWindowVisible(over) && !::IsIconic(over)) {
         ::GetWindowRect(over, &area);
     } else {
-        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        area = WorkAreaFor(m_hWnd);
     }
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     int x = area.left + ((area.right - area.left) - w) / 2;

@@ -39,7 +39,7 @@ public:
     BOOL IsWindowEnabled() const noexcept { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsWindowVisible() const noexcept { return ::IsWindowVisible(m_hWnd); }
     BOOL DestroyWindow() noexcept { return ::DestroyWindow(m_hWnd); }
-    // Centres over the owner, or over the work area of the screen when there is none.
+    // Centres over the owner, or over the work area of its monitor when there is none.
     void CenterWindow(HWND over = nullptr) const noexcept;
 };
 
@@ -119,6 +119,11 @@ public:
 };
 
 HINSTANCE ModuleInstance() noexcept;
+
+// Brings a window of this thread to the foreground with the keyboard, even while another thread owns
+// the foreground (the foreground lock would otherwise only flash it): for the call, this thread
+// shares the input state of the foreground window's thread.
+void TakeForeground(HWND hwnd) noexcept;
 
 // WM_PAINT and WM_PRINTCLIENT both end in one drawing function: into the paint DC, or into the DC a
 // print request hands over (so captures and parent backgrounds see the same picture).

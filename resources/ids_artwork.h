@@ -1,5 +1,7 @@
 #pragma once
-// Resource ids: artwork (PNG images of type "PNG"; drawn by make_artwork.py).
+// Resource ids: artwork (PNG images of type "PNG"; drawn by make_artwork.py). Each id names the
+// 100 % image; the 125, 150 and 200 % images follow it at 1, 2 and 3 times IDB_SCALE_STEP.
+#define IDB_SCALE_STEP 4096
 #define IDB_TAB_BAR 204
 #define IDB_TAB_STRIP 205
 #define IDB_FRAME_BACKGROUND 209

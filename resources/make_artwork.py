@@ -4,6 +4,11 @@
 Run it after changing the look; it rewrites resources/art/ and its outputs are committed, so a build
 needs nothing but the PNG files. Needs ImageMagick's convert (scripts/setup.sh installs it).
 
+Every image is drawn at four display scales from the same shapes: NAME.png at 100 %, and
+NAME@125.png, NAME@150.png and NAME@200.png; the program picks the one at or above the window's
+scale. Sizes are rounded to whole pixels cell by cell (a strip of four 23-pixel cells is 4 x 29 pixels
+wide at 125 %), as the program rounds them. The icon carries 16, 20, 24, 32, 40, 48 and 256 pixels.
+
     python3 resources/make_artwork.py [--out DIR]
 
 One palette for everything: calm blues on white, navy ink, rounded shapes, soft gradients. Shapes
@@ -34,6 +39,14 @@ QUIT_RED = "#C4473E"
 QUIT_RED_DEEP = "#A3362E"
 
 CONVERT = None
+SCALES = (100, 125, 150, 200)
+S = 1.0        # the scale being drawn
+SUFFIX = ""    # its file-name suffix: "" at 100 %, "@125" and so on
+
+
+def px(v):
+    """A 100 % size in whole pixels at the scale being drawn, rounded half up like MulDiv."""
+    return int(v * S + 0.5)
 STRIP = ["-define", "png:exclude-chunks=date,time", "+set", "date:create", "+set", "date:modify"]
 
 
@@ -48,8 +61,12 @@ def run(args):
     subprocess.run([CONVERT] + [str(a) for a in args], check=True)
 
 
-def save(out, name, args):
-    """Runs convert with args and writes a 32-bit RGBA PNG without timestamps."""
+def save(out, name, args, scaled=True):
+    """Runs convert with args and writes a 32-bit RGBA PNG without timestamps; the name gets the
+    suffix of the scale being drawn."""
+    if scaled and SUFFIX:
+        root, ext = os.path.splitext(name)
+        name = root + SUFFIX + ext
     path = os.path.join(out, name)
     run(args + ["+repage", "-strip"] + STRIP + ["PNG32:" + path])
     return path
@@ -75,8 +92,12 @@ def filled(name, shape):
     return f"push graphic-context\nfill 'url(#{name})'\n{shape}pop graphic-context\n"
 
 
-def canvas(w, h, draw):
-    return ["-size", f"{w}x{h}", "xc:none", "-draw", draw]
+def canvas(w, h, draw, scaled=True):
+    """A transparent w x h canvas (100 % sizes, scaled unless told otherwise) with the shapes drawn on
+    it in 100 % coordinates."""
+    if not scaled:
+        return ["-size", f"{w}x{h}", "xc:none", "-draw", draw]
+    return ["-size", f"{px(w)}x{px(h)}", "xc:none", "-draw", f"scale {S},{S}\n" + draw]
 
 
 def font_file(bold=True):
@@ -115,10 +136,10 @@ def dialog_background(out):
 def tab_bar(out):
     # 5 rows under the tabs: a hairline (hidden under the selected tab, which overlaps it by two rows)
     # and a white glow fading into the page. The ends fade so the line does not stop abruptly.
-    w, h = 32, 5
-    colour = ["-size", f"{w}x{h}", "xc:white", "-fill", LINE, "-draw", f"rectangle 0,0 {w},0"]
+    w, h, line = px(32), px(5), px(1)
+    colour = ["-size", f"{w}x{h}", "xc:white", "-fill", LINE, "-draw", f"rectangle 0,0 {w},{line - 1}"]
     alpha = ["(", "-size", f"{w}x{h}", "xc:", "-fx",
-             "(j==0 ? 1 : 0.85*(1-(j-1)/4)) * min(1, min(i+1, w-i)/4)", ")"]
+             f"(j<{line} ? 1 : 0.85*(1-(j/{S}-1)/4)) * min(1, min(i+1, w-i)/{4 * S})", ")"]
     save(out, "tab_bar.png", colour + alpha + ["-alpha", "off", "-compose", "CopyOpacity", "-composite"])
 
 
@@ -174,9 +195,9 @@ def nav_band(out):
                f"line {r},1.5 {w - r},1.5\n")
     with tempfile.TemporaryDirectory() as tmp:
         pill = save(tmp, "pill.png", canvas(w, h, draw))
-        save(out, "nav_left_cap.png", [pill, "-crop", f"16x{h}+0+0", "+repage"])
-        save(out, "nav_right_cap.png", [pill, "-crop", f"16x{h}+{w - 16}+0", "+repage"])
-        save(out, "nav_middle.png", [pill, "-crop", f"5x{h}+40+0", "+repage"])
+        save(out, "nav_left_cap.png", [pill, "-crop", f"{px(16)}x{px(h)}+0+0", "+repage"])
+        save(out, "nav_right_cap.png", [pill, "-crop", f"{px(16)}x{px(h)}+{px(w) - px(16)}+0", "+repage"])
+        save(out, "nav_middle.png", [pill, "-crop", f"{px(5)}x{px(h)}+{px(40)}+0", "+repage"])
 
 
 def nav_centre(out):
@@ -192,7 +213,7 @@ def nav_centre(out):
 
 def nav_sweep(out):
     # A vertical band of light that crosses the panel after Apply.
-    w, h = 23, 64
+    w, h = px(23), px(64)
     alpha = f"0.85*sin(pi*(i+0.5)/{w})^2"
     save(out, "nav_sweep.png", ["-size", f"{w}x{h}", "xc:white", "(", "-size", f"{w}x{h}", "xc:", "-fx", alpha, ")",
                                 "-alpha", "off", "-compose", "CopyOpacity", "-composite"])
@@ -358,16 +379,27 @@ def logo_mvg(size):
     return mvg([gradient("sh", 0, 5, 0, 96, [(PRIMARY_TOP, 0), (PRIMARY_DEEP, 1)])], body)
 
 
+NAME_SIZE = [0, 0]  # the wordmark's size at 100 %, measured when it is drawn
+
+
 def about(out):
     save(out, "about_logo.png", canvas(80, 80, logo_mvg(80)))
     # Wordmark: the name in navy, with the mark's blue as a small underline accent.
+    # Trimmed at 100 %; the other scales take that size scaled, so the wordmark scales as a whole.
     font = font_file(bold=True)
-    args = ["-size", "128x28", "xc:none", "-fill", INK, "-pointsize", "21", "-gravity", "West"]
+    args = ["-size", f"{px(128)}x{px(28)}", "xc:none", "-fill", INK, "-pointsize", f"{21 * S:g}", "-gravity", "West"]
     if font:
         args += ["-font", font]
-    args += ["-annotate", "+1-2", "Veilpane", "-gravity", "NorthWest", "-fill", PRIMARY,
-             "-draw", "roundrectangle 2,24 30,25.9 1,1"]
-    save(out, "about_name.png", args + ["-trim", "+repage", "-bordercolor", "none", "-border", "1"])
+    args += ["-annotate", f"+{px(1)}-{px(2)}", "Veilpane", "-gravity", "NorthWest", "-fill", PRIMARY,
+             "-draw", f"scale {S},{S} roundrectangle 2,24 30,25.9 1,1"]
+    args += ["-trim", "+repage", "-bordercolor", "none", "-border", str(px(1))]
+    if S != 1.0:
+        w, h = NAME_SIZE
+        args += ["-background", "none", "-gravity", "center", "-extent", f"{px(w)}x{px(h)}"]
+    path = save(out, "about_name.png", args)
+    if S == 1.0:
+        found = subprocess.run([CONVERT, path, "-format", "%w %h", "info:"], capture_output=True, text=True, check=True)
+        NAME_SIZE[:] = [int(v) for v in found.stdout.split()]
 
 
 def quit_image(out):
@@ -379,22 +411,29 @@ def quit_image(out):
 
 
 def icon(out):
+    # One file for every scale: the small icon at 100 to 250 %, the large one at 100 to 150 %, and
+    # 256 pixels for the shell's large views. Each size drawn from the shapes, none resampled.
+    if S != 1.0:
+        return
     with tempfile.TemporaryDirectory() as tmp:
-        sizes = [16, 24, 32, 48, 64, 256]
-        parts = [save(tmp, f"i{n}.png", canvas(n, n, logo_mvg(n))) for n in sizes]
+        sizes = [16, 20, 24, 32, 40, 48, 256]
+        parts = [save(tmp, f"i{n}.png", canvas(n, n, logo_mvg(n), scaled=False), scaled=False) for n in sizes]
         run(parts + [os.path.join(out, "veilpane.ico")])
 
 
 def main():
-    global CONVERT
+    global CONVERT, S, SUFFIX
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "art"))
     args = parser.parse_args()
     CONVERT = find_convert()
     os.makedirs(args.out, exist_ok=True)
-    for step in (frame_background, dialog_background, tab_bar, tab_strip, nav_band, nav_centre, nav_sweep,
-                 nav_buttons, button_face, headers, about, quit_image, icon):
-        step(args.out)
+    for scale in SCALES:
+        S = scale / 100.0
+        SUFFIX = "" if scale == 100 else f"@{scale}"
+        for step in (frame_background, dialog_background, tab_bar, tab_strip, nav_band, nav_centre, nav_sweep,
+                     nav_buttons, button_face, headers, about, quit_image, icon):
+            step(args.out)
     print("artwork written to", args.out)
 
 

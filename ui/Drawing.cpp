@@ -3,8 +3,12 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <iterator>
+
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
+#include "ids_artwork.h"
 
 namespace {
 
@@ -29,7 +33,7 @@ HBITMAP ToHbitmap(Gdiplus::GpBitmap* image) noexcept {
     return result;
 }
 
-HBITMAP DecodeResource(const wchar_t* name, const wchar_t* type) noexcept {
+Gdiplus::GpBitmap* DecodeResourceImage(const wchar_t* name, const wchar_t* type) noexcept {
     HINSTANCE module = vp::ModuleInstance();
     HRSRC res = ::FindResourceW(module, name, type);
     if (!res) return nullptr;
@@ -56,8 +60,53 @@ HBITMAP DecodeResource(const wchar_t* name, const wchar_t* type) noexcept {
     Gdiplus::GpBitmap* image = nullptr;
     const bool decoded = gdip::GdipCreateBitmapFromStream(stream, &image) == Gdiplus::Ok && image;
     stream->Release();
-    return decoded ? ToHbitmap(image) : nullptr;
+    return decoded ? image : nullptr;
 }
+
+HBITMAP DecodeResource(const wchar_t* name, const wchar_t* type) noexcept {
+    Gdiplus::GpBitmap* image = DecodeResourceImage(name, type);
+    return image ? ToHbitmap(image) : nullptr;
+}
+
+SIZE ImageSize(Gdiplus::GpBitmap* image) noexcept {
+    UINT w = 0, h = 0;
+    gdip::GdipGetImageWidth(image, &w);
+    gdip::GdipGetImageHeight(image, &h);
+    return SIZE{static_cast<LONG>(w), static_cast<LONG>(h)};
+}
+
+// The image resampled to width x height, cell by cell, with high-quality bicubic filtering; the
+// edges repeat mirrored, so no cell darkens at its border. Takes the image; nullptr on failure.
+Gdiplus::GpBitmap* Resample(Gdiplus::GpBitmap* image, int width, int height, int cells) noexcept {
+    const SIZE from = ImageSize(image);
+    Gdiplus::GpBitmap* result = nullptr;
+    if (width <= 0 || height <= 0 || from.cx <= 0 || from.cy <= 0 ||
+        gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &result) != Gdiplus::Ok) {
+        gdip::GdipDisposeImage(image);
+        return nullptr;
+    }
+    Gdiplus::GpGraphics* graphics = nullptr;
+    Gdiplus::GpImageAttributes* attributes = nullptr;
+    if (gdip::GdipGetImageGraphicsContext(result, &graphics) == Gdiplus::Ok) {
+        gdip::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+        gdip::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHighQuality);
+        gdip::GdipSetCompositingMode(graphics, Gdiplus::CompositingModeSourceCopy);
+        if (gdip::GdipCreateImageAttributes(&attributes) == Gdiplus::Ok) {
+            gdip::GdipSetImageAttributesWrapMode(attributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+        }
+        const int srcCell = from.cx / cells, dstCell = width / cells;
+        for (int i = 0; i < cells; ++i) {
+            gdip::GdipDrawImageRectRectI(graphics, image, i * dstCell, 0, dstCell, height, i * srcCell, 0, srcCell,
+                                         from.cy, Gdiplus::UnitPixel, attributes, nullptr, nullptr);
+        }
+        if (attributes) gdip::GdipDisposeImageAttributes(attributes);
+        gdip::GdipDeleteGraphics(graphics);
+    }
+    gdip::GdipDisposeImage(image);
+    return result;
+}
+
+constexpr UINT kDrawnDpis[] = {96, 120, 144, 192};
 
 }  // namespace
 
@@ -73,6 +122,40 @@ HBITMAP LoadPngBitmap(const wchar_t* name, const wchar_t* type) noexcept {
     if (type && type != RT_BITMAP) return DecodeResource(name, type);
     if (gdip::GdipCreateBitmapFromResource(vp::ModuleInstance(), name, &image) != Gdiplus::Ok || !image) return nullptr;
     return ToHbitmap(image);
+}
+
+UINT ArtworkIdForDpi(UINT id, UINT dpi, UINT* drawnDpi) noexcept {
+    UINT k = 0;
+    while (k + 1 < std::size(kDrawnDpis) && kDrawnDpis[k] < dpi) ++k;
+    if (drawnDpi) *drawnDpi = kDrawnDpis[k];
+    return id + k * IDB_SCALE_STEP;
+}
+
+HBITMAP LoadPngBitmapForDpi(UINT id, UINT dpi, int cells) noexcept {
+    ::InitOnceExecuteOnce(&g_gdiplusOnce, StartGdiplus, nullptr, nullptr);
+    if (!g_gdiplusStarted) return nullptr;
+    if (cells < 1) cells = 1;
+    UINT drawn = 0;
+    const UINT variant = ArtworkIdForDpi(id, dpi, &drawn);
+    Gdiplus::GpBitmap* image = DecodeResourceImage(MAKEINTRESOURCEW(variant), L"PNG");
+    if (!image) image = DecodeResourceImage(MAKEINTRESOURCEW(id), L"PNG");  // an image drawn at 100 % only
+    if (!image) return nullptr;
+    if (drawn == dpi && variant != id) return ToHbitmap(image);
+    // Between two scales: the 100 % image's cells give the size, the larger image the pixels.
+    SIZE base = ImageSize(image);
+    if (variant != id) {
+        Gdiplus::GpBitmap* plain = DecodeResourceImage(MAKEINTRESOURCEW(id), L"PNG");
+        if (plain) {
+            base = ImageSize(plain);
+            gdip::GdipDisposeImage(plain);
+        }
+    } else if (dpi == vp::kDefaultDpi) {
+        return ToHbitmap(image);
+    }
+    const int width = cells * vp::ScaleForDpi(static_cast<int>(base.cx) / cells, dpi);
+    const int height = vp::ScaleForDpi(static_cast<int>(base.cy), dpi);
+    if (Gdiplus::GpBitmap* resampled = Resample(image, width, height, cells)) return ToHbitmap(resampled);
+    return nullptr;
 }
 
 HBRUSH MakeParentBackgroundBrush(HWND control, HWND background) noexcept {
@@ -182,6 +265,13 @@ bool GetMessageFont(LOGFONTW& font) noexcept {
     // Systems before major version 6 reject the structure with the padded-border field at its end.
     metrics.cbSize = version.dwMajorVersion >= 6 ? sizeof(NONCLIENTMETRICSW) : sizeof(NONCLIENTMETRICSW) - sizeof(int);
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return false;
+    font = metrics.lfMessageFont;
+    return true;
+}
+
+bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept {
+    NONCLIENTMETRICSW metrics{};
+    if (!vp::NonClientMetricsForDpi(metrics, dpi)) return false;
     font = metrics.lfMessageFont;
     return true;
 }

@@ -10,6 +10,15 @@
 HBITMAP LoadPngBitmap(const wchar_t* name, const wchar_t* type = L"PNG") noexcept;
 inline HBITMAP LoadPngBitmap(UINT id) noexcept { return LoadPngBitmap(MAKEINTRESOURCEW(id), L"PNG"); }
 
+// The artwork id (its 100 % image) for a DPI: the nearest image drawn at or above the DPI's scale
+// (100, 125, 150, 200 %), scaled down with a high-quality filter when the DPI lies between two of
+// them, so that it comes out cells x Scale(cell width) by Scale(height) pixels. Nothing is stretched
+// up except above 200 %, where the 200 % image is the largest there is. cells: how many equal cells
+// of a strip lie side by side (each is resampled on its own, so none bleeds into its neighbour).
+HBITMAP LoadPngBitmapForDpi(UINT id, UINT dpi, int cells = 1) noexcept;
+// The resource id of the image drawn for a DPI (at or above it) and that image's DPI.
+UINT ArtworkIdForDpi(UINT id, UINT dpi, UINT* drawnDpi = nullptr) noexcept;
+
 // A pattern brush holding what the background window paints behind the control, so that filling the
 // control's client area with it makes the control look transparent. The background window must paint
 // its whole background on WM_ERASEBKGND and WM_PRINTCLIENT into any DC. The caller owns the brush.
@@ -48,6 +57,8 @@ HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept;
 
 // The system's message font (non-client metrics sized for the running system).
 bool GetMessageFont(LOGFONTW& font) noexcept;
+// The message font for a window's DPI.
+bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept;
 // A font height grown in magnitude: positive heights get larger, zero and negative ones more negative.
 inline LONG GrowFontHeight(LONG height, LONG by) noexcept { return height > 0 ? height + by : height - by; }
 

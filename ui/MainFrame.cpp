@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "settings/FailedAttempts.h"
@@ -16,6 +17,7 @@
 #include "ui/Drawing.h"
 #include "ui/QuitDlg.h"
 #include "ui/ThemedDialog.h"
+#include "ui/controls/ThemedBackground.h"
 #include "update/UpdatePrompt.h"
 
 namespace {
@@ -48,6 +50,33 @@ SIZE FrameClientSize(LONG dialogBaseUnits, SIZE page, int tabBarHeight, int navP
     const LONG width = LOWORD(dialogBaseUnits) * 59;
     const LONG height = HIWORD(dialogBaseUnits) * 22;
     return SIZE{std::max(width, page.cx), std::max(height, tabBarHeight + page.cy + navPanelHeight)};
+}
+
+LONG FrameBaseUnits(UINT dpi) noexcept {
+    return MAKELONG(vp::ScaleForDpi(8, dpi), vp::ScaleForDpi(16, dpi));
+}
+
+std::vector<HWND> FrameTabOrder(HWND tabBar, HWND page, HWND navPanel) {
+    std::vector<HWND> order;
+    auto usable = [](HWND w) { return ::IsWindowVisible(w) && ::IsWindowEnabled(w); };
+    if (tabBar && usable(tabBar)) order.push_back(tabBar);
+    if (page && usable(page)) {
+        for (HWND c = ::GetWindow(page, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if ((::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && usable(c)) order.push_back(c);
+        }
+    }
+    if (navPanel && usable(navPanel)) {
+        std::vector<std::pair<LONG, HWND>> buttons;
+        for (HWND c = ::GetWindow(navPanel, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            RECT rc{};
+            ::GetWindowRect(c, &rc);
+            if ((::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && usable(c)) buttons.emplace_back(rc.left, c);
+        }
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& b : buttons) order.push_back(b.second);
+    }
+    return order;
 }
 
 CMainFrame::~CMainFrame() {
@@ -87,18 +116,15 @@ void CMainFrame::AfterCreate() {
 void CMainFrame::OnCreate() {
     m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     m_uQuitRequest = ::RegisterWindowMessageW(product::kQuitRequestMessage);
-    m_background.Reset(LoadPngBitmap(IDB_FRAME_BACKGROUND));
+    m_dpi = vp::WindowDpi(m_hWnd);
+    LoadLook();
+    const UINT system = vp::SystemDpi();
+    m_trayIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                     vp::SystemMetricForDpi(SM_CXSMICON, system),
+                                                     vp::SystemMetricForDpi(SM_CYSMICON, system), 0)));
 
     m_pages.Create(m_hWnd);
     ::SetMenu(m_hWnd, nullptr);
-
-    m_bigIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                    ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    m_smallIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                                      IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
 
     m_hotkeyAtom = ::GlobalAddAtomW(product::kName);
     m_owner.LoadSettings();
@@ -108,10 +134,11 @@ void CMainFrame::OnCreate() {
     // 59 by 22 dialog base units, so the window grows with the system font; but the pages are laid out
     // for their templates' size and are never squeezed below it.
     HWND basic = m_pages.PageWindow(kBasicPage);
-    const SIZE client = FrameClientSize(::GetDialogBaseUnits(), basic ? WindowSize(basic) : SIZE{0, 0},
-                                        m_pages.TabBarHeight(), CPageHost::kNavPanelHeight);
+    const SIZE client = FrameClientSize(FrameBaseUnits(m_dpi), basic ? WindowSize(basic) : SIZE{0, 0},
+                                        m_pages.TabBarHeight(), m_pages.NavPanelHeight());
     SetClientSize(client.cx, client.cy);
     CenterWindow();
+    vp::KeepInWorkArea(m_hWnd);
     if (HWND page = m_pages.CurrentWindow()) ::ShowWindow(page, SW_SHOWNORMAL);
     ::SetTimer(m_hWnd, kUpdateTimerId, kUpdateTimerPeriodMs, nullptr);
 }
@@ -120,10 +147,103 @@ void CMainFrame::SetClientSize(int width, int height) noexcept {
     m_nMinWidth = width;
     m_nMinHeight = height;
     RECT rc{0, 0, width, height};
-    ::AdjustWindowRectEx(&rc, GetStyle(), ::GetMenu(m_hWnd) != nullptr, GetExStyle());
+    vp::AdjustWindowRectForDpi(&rc, GetStyle(), ::GetMenu(m_hWnd) != nullptr, GetExStyle(), m_dpi);
     // SWP_FRAMECHANGED: the frame without its sizing border is the one the rectangle was made for.
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // Where the system draws the frame at another size than the DPI's metrics say, the client area
+    // is what counts: the window takes the difference.
+    RECT client{};
+    GetClientRect(&client);
+    if (client.right != width || client.bottom != height) {
+        RECT window{};
+        GetWindowRect(&window);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, (window.right - window.left) + width - client.right,
+                       (window.bottom - window.top) + height - client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CMainFrame::LoadLook() noexcept {
+    m_background.Reset(LoadPngBitmapForDpi(IDB_FRAME_BACKGROUND, m_dpi));
+    m_bigIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                    vp::SystemMetricForDpi(SM_CXICON, m_dpi),
+                                                    vp::SystemMetricForDpi(SM_CYICON, m_dpi), 0)));
+    m_smallIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                                      IMAGE_ICON, vp::SystemMetricForDpi(SM_CXSMICON, m_dpi),
+                                                      vp::SystemMetricForDpi(SM_CYSMICON, m_dpi), 0)));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+}
+
+void CMainFrame::OnDpiChanged(UINT dpi, const RECT* suggested) noexcept {
+    if (dpi == 0 || dpi == m_dpi) return;
+    const UINT old = m_dpi;
+    RECT client{};
+    GetClientRect(&client);
+    vp::SetWindowDpi(m_hWnd, dpi);
+    m_dpi = dpi;
+    LoadLook();
+    CThemedBackground::ChangeLook();
+    m_pages.SetDpi(dpi);
+    if (suggested) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The client area scaled with the DPI, never smaller than what the pages now need.
+    const auto scale = [&](LONG v) { return ::MulDiv(v, static_cast<int>(dpi), static_cast<int>(old)); };
+    HWND page = m_pages.CurrentWindow();
+    SIZE need = FrameClientSize(FrameBaseUnits(m_dpi), SIZE{0, 0}, m_pages.TabBarHeight(), m_pages.NavPanelHeight());
+    need.cx = std::max<LONG>(need.cx, scale(client.right));
+    need.cy = std::max<LONG>(need.cy, scale(client.bottom));
+    SetClientSize(need.cx, need.cy);
+    m_pages.Layout(true);
+    if (page) FitPage(page);
+    vp::KeepInWorkArea(m_hWnd);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+void CMainFrame::OnLookChanged() noexcept {
+    CThemedBackground::ChangeLook();
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    }
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+bool CMainFrame::OnNavigationKey(const MSG& msg) noexcept {
+    if (msg.message != WM_KEYDOWN || (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd))) return false;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0, shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (::GetKeyState(VK_MENU) < 0) return false;
+    if (ctrl && (msg.wParam == VK_TAB || msg.wParam == VK_NEXT || msg.wParam == VK_PRIOR)) {
+        const bool back = msg.wParam == VK_PRIOR || (msg.wParam == VK_TAB && shift);
+        HWND focus = ::GetFocus();
+        SendMessage(WM_COMMAND, MAKEWPARAM(back ? ID_NAV_PREVIOUS : ID_NAV_NEXT, 0), 0);
+        // The focus stays where it was unless it went with the page that was hidden.
+        if (!focus || !::IsWindowVisible(focus)) ::SetFocus(m_pages.TabBar());
+        return true;
+    }
+    if (ctrl || msg.wParam != VK_TAB) return false;
+    const std::vector<HWND> order = FrameTabOrder(m_pages.TabBar(), m_pages.CurrentWindow(), m_pages.NavPanel());
+    if (order.empty()) return true;
+    HWND focus = ::GetFocus();
+    size_t at = order.size();
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == focus || ::IsChild(order[i], focus)) at = i;
+    }
+    size_t to = 0;
+    if (at == order.size()) {
+        to = shift ? order.size() - 1 : 0;
+    } else {
+        to = shift ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
+    }
+    HWND next = order[to];
+    // From the keyboard: the focus cues show from now on, and an edit's text is selected as a
+    // dialog selects it.
+    SendMessage(WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    ::SetFocus(next);
+    if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+    return true;
 }
 
 void CMainFrame::FitPage(HWND page) noexcept {
@@ -132,7 +252,7 @@ void CMainFrame::FitPage(HWND page) noexcept {
     GetClientRect(&client);
     const SIZE need = WindowSize(page);
     const int width = std::max<int>(client.right, need.cx);
-    const int height = std::max<int>(client.bottom, m_pages.TabBarHeight() + need.cy + CPageHost::kNavPanelHeight);
+    const int height = std::max<int>(client.bottom, m_pages.TabBarHeight() + need.cy + m_pages.NavPanelHeight());
     if (width != client.right || height != client.bottom) SetClientSize(width, height);
 }
 
@@ -204,6 +324,7 @@ void CMainFrame::ShowSettingsWindow() {
     }
     ::SetForegroundWindow(m_hWnd);
     CenterWindow();
+    vp::KeepInWorkArea(m_hWnd);
     ShowUpdatePrompt();
 }
 
@@ -212,7 +333,7 @@ void CMainFrame::ShowUpdatePrompt() { ShowUpdateOffer(MessageOwner(), m_owner.St
 void CMainFrame::AddSettingsTrayIcon() {
     wchar_t tip[128];
     vp::FormatText(tip, L"%ls keeps your desktop private!", product::kName);
-    InstallTrayIcon(tip, m_smallIcon.Get(), kTrayIconId);
+    InstallTrayIcon(tip, m_trayIcon ? m_trayIcon.Get() : m_smallIcon.Get(), kTrayIconId);
 }
 
 void CMainFrame::RemoveSettingsTrayIcon() { RemoveTrayIcon(); }
@@ -268,6 +389,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     }
     // The editing keys of the accelerator table never reach the pages' edits.
     if (m_hAccel && m_hWnd && ::TranslateAcceleratorW(m_hWnd, m_hAccel, msg)) return TRUE;
+    if (m_hWnd && OnNavigationKey(*msg)) return TRUE;
     if (HWND page = m_pages.CurrentWindow(); page && ::IsWindow(page)) {
         return ::SendMessageW(page, WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(msg)) != 0;
     }
@@ -275,7 +397,15 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 }
 
 // Into whatever DC it is given, so the pages' and controls' background brushes capture it.
-void CMainFrame::OnEraseBackground(HDC dc) noexcept { PaintStretchedBackground(m_hWnd, dc, m_background.Get()); }
+void CMainFrame::OnEraseBackground(HDC dc) noexcept {
+    if (vp::HighContrastOn()) {
+        RECT rc{};
+        GetClientRect(&rc);
+        FillSolidRect(dc, rc, ::GetSysColor(COLOR_WINDOW));
+        return;
+    }
+    PaintStretchedBackground(m_hWnd, dc, m_background.Get());
+}
 
 bool CMainFrame::OnCommand(WPARAM wp) {
     const UINT id = LOWORD(wp);
@@ -321,6 +451,28 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         result = 0;
         return true;
     case WM_SIZE: if (wp != SIZE_MINIMIZED) m_pages.Layout(true); result = 0; return true;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); result = 0; return true;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        OnLookChanged();
+        result = 0;
+        return true;
+    case WM_ACTIVATE:
+        // The keyboard's place is kept while the window is inactive and given back when it returns.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus && ::IsChild(m_hWnd, focus)) m_hWndLastFocus = focus;
+        }
+        return false;
+    case WM_SETFOCUS:
+        if (m_hWndLastFocus && ::IsWindow(m_hWndLastFocus) && ::IsWindowVisible(m_hWndLastFocus)) {
+            ::SetFocus(m_hWndLastFocus);
+        } else if (HWND page = m_pages.CurrentWindow()) {
+            if (HWND first = ::GetNextDlgTabItem(page, nullptr, FALSE)) ::SetFocus(first);
+        }
+        result = 0;
+        return true;
     case WM_COMMAND: if (!OnCommand(wp)) return false; result = 0; return true;
     case WM_HOTKEY: ShowSettingsWindow(); result = 0; return true;  // all of this window's hotkeys show it
     case WM_QUERYENDSESSION:  // the session may end, or the user may still cancel: nothing changes yet

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/MessageLoop.h"
@@ -26,6 +27,13 @@ void HelpFilePath(const wchar_t* exePath, const wchar_t* helpFile, wchar_t (&out
 // The size the settings window gives its client area: 59 x 22 dialog base units, but never less than
 // the page (template size) plus the tab bar and the navigation panel, so no page is cut or squeezed.
 SIZE FrameClientSize(LONG dialogBaseUnits, SIZE page, int tabBarHeight, int navPanelHeight) noexcept;
+// The dialog base units the frame sizes itself by at a DPI: those of the standard 8 x 16 system font
+// at 96 DPI, scaled (the system's own answer is for the system DPI only, and under some systems its
+// raster font does not scale smoothly).
+LONG FrameBaseUnits(UINT dpi) noexcept;
+// The frame's keyboard order: the tab bar, the current page's tab stops in the page's order, then the
+// navigation panel's buttons from left to right; hidden and disabled windows are left out.
+std::vector<HWND> FrameTabOrder(HWND tabBar, HWND page, HWND navPanel);
 
 class CMainFrame : public vp::CWindowImplBase,
                    public vp::CMessageFilter,
@@ -84,6 +92,7 @@ public:
     CSettingsOwner& Owner() noexcept { return m_owner; }
     CPageHost& Pages() noexcept { return m_pages; }
     SIZE MinimumClientSize() const noexcept { return SIZE{m_nMinWidth, m_nMinHeight}; }
+    UINT Dpi() const noexcept { return m_dpi; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -109,6 +118,15 @@ private:
     void OnDestroy();
     bool OnCommand(WPARAM wp);
     void OnEraseBackground(HDC dc) noexcept;
+    // The artwork and icons for the window's DPI.
+    void LoadLook() noexcept;
+    // WM_DPICHANGED: everything laid out for the new DPI, the window placed in the suggested rectangle.
+    void OnDpiChanged(UINT dpi, const RECT* suggested) noexcept;
+    // High contrast or the system colours changed: everything drawn again from scratch.
+    void OnLookChanged() noexcept;
+    // Tab and Shift+Tab through FrameTabOrder, Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp to the
+    // next and previous page; true when the key was one of them.
+    bool OnNavigationKey(const MSG& msg) noexcept;
     // A tab command, Previous or Next: select, show and place the page.
     void ShowPage(int n);
     void OnQuit();
@@ -128,6 +146,9 @@ private:
     ATOM m_hotkeyAtom = 0;  // the settings hotkey's id, for the life of the window
     vp::IconHandle m_bigIcon;
     vp::IconHandle m_smallIcon;
+    vp::IconHandle m_trayIcon;  // at the system DPI, where the notification area draws it
+    UINT m_dpi = 96;
+    HWND m_hWndLastFocus = nullptr;
     HACCEL m_hAccel = nullptr;  // from the resources; freed with the module
     UINT m_uTaskbarCreated = 0;  // broadcast when the shell's taskbar (re)starts
     void (*m_sessionEnds)() noexcept = nullptr;

@@ -1,20 +1,24 @@
 #include "ui/NavPanel.h"
 
+#include <algorithm>
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 namespace {
 enum Image { kLeftCap, kRightCap, kCentre, kMiddle, kSweep };
 constexpr int kCapWidth = 16;
-constexpr int kMiddleColumns = 5;
 }  // namespace
 
-RECT NavBandRect(const RECT& client, int halfWidth) noexcept {
+RECT NavBandRect(const RECT& client, int halfWidth, UINT dpi) noexcept {
     if (::IsRectEmpty(&client)) return client;
     const LONG centre = (client.left + client.right) / 2;
-    return RECT{centre - halfWidth, client.top + 10, centre + halfWidth, client.top + 43};
+    const LONG half = vp::ScaleForDpi(halfWidth, dpi), top = client.top + vp::ScaleForDpi(10, dpi);
+    return RECT{centre - half, top, centre + half, top + vp::ScaleForDpi(33, dpi)};
 }
+
+int CNavPanelView::Px(int px96) const noexcept { return vp::ScaleForDpi(px96, m_dpi); }
 
 double SweepOffset(DWORD now, DWORD start, DWORD duration, int width) noexcept {
     if (duration == 0) return width;
@@ -23,7 +27,25 @@ double SweepOffset(DWORD now, DWORD start, DWORD duration, int width) noexcept {
 
 void CNavPanelView::SetImages(UINT leftCap, UINT rightCap, UINT centre, UINT middle, UINT sweep) noexcept {
     const UINT ids[5] = {leftCap, rightCap, centre, middle, sweep};
-    for (int i = 0; i < 5; ++i) m_images[i].Reset(LoadPngBitmap(ids[i]));
+    for (int i = 0; i < 5; ++i) m_imageIds[i] = ids[i];
+    LoadImages();
+}
+
+void CNavPanelView::LoadImages() noexcept {
+    for (int i = 0; i < 5; ++i) m_images[i].Reset(m_imageIds[i] ? LoadPngBitmapForDpi(m_imageIds[i], m_dpi) : nullptr);
+}
+
+void CNavPanelView::SetDpi(UINT dpi) noexcept {
+    if (dpi == 0 || dpi == m_dpi) return;
+    m_dpi = dpi;
+    LoadImages();
+    for (Entry& entry : m_buttons) {
+        if (entry.button) entry.button->SetDpi(dpi);
+    }
+    if (IsWindow()) {
+        LayoutButtons();
+        Invalidate(TRUE);
+    }
 }
 
 void CNavPanelView::SetButtons(const NavButtonInfo* buttons, size_t count) noexcept {
@@ -47,10 +69,15 @@ void CNavPanelView::StartSweep(double seconds) noexcept {
 RECT CNavPanelView::Band() const noexcept {
     RECT client{};
     if (IsWindow()) GetClientRect(&client);
-    return NavBandRect(client, m_nBandHalfWidth);
+    return NavBandRect(client, m_nBandHalfWidth, m_dpi);
 }
 
 void CNavPanelView::OnCreate() noexcept {
+    const UINT dpi = vp::WindowDpi(m_hWnd);
+    if (dpi != m_dpi) {
+        m_dpi = dpi;
+        LoadImages();
+    }
     for (Entry& entry : m_buttons) {
         auto button = std::make_unique<CFadeStateButtonCtrl>();
         const RECT rc{0, 0, 0, 0};
@@ -70,8 +97,8 @@ void CNavPanelView::LayoutButtons() noexcept {
     HDWP batch = ::BeginDeferWindowPos(static_cast<int>(m_buttons.size()));
     for (const Entry& entry : m_buttons) {
         if (!entry.button || !batch) continue;
-        batch = ::DeferWindowPos(batch, entry.button->m_hWnd, nullptr, band.left + entry.info.x,
-                                 band.top + entry.info.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        batch = ::DeferWindowPos(batch, entry.button->m_hWnd, nullptr, band.left + Px(entry.info.x),
+                                 band.top + Px(entry.info.y), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (batch) ::EndDeferWindowPos(batch);
 }
@@ -111,18 +138,28 @@ bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
 void CNavPanelView::Paint(HDC dc) noexcept {
     RECT client{};
     GetClientRect(&client);
+    const RECT band = NavBandRect(client, m_nBandHalfWidth, m_dpi);
+    if (vp::HighContrastOn()) {
+        // System colours, no artwork: the band as a plain outline.
+        FillSolidRect(dc, client, ::GetSysColor(COLOR_BTNFACE));
+        vp::BrushHandle line(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        ::FrameRect(dc, &band, line.Get());
+        return;
+    }
     FillSolidRect(dc, client, kFillColor);
 
-    const RECT band = NavBandRect(client, m_nBandHalfWidth);
-    const LONG bandH = band.bottom - band.top;
-    AlphaBlendBitmap(dc, RECT{band.left, band.top, band.left + kCapWidth, band.bottom}, m_images[kLeftCap].Get(),
-                     RECT{0, 0, kCapWidth, bandH});
-    AlphaBlendBitmap(dc, RECT{band.right - kCapWidth, band.top, band.right, band.bottom}, m_images[kRightCap].Get(),
-                     RECT{0, 0, kCapWidth, bandH});
-    AlphaBlendBitmap(dc, RECT{band.left + kCapWidth, band.top, band.right - kCapWidth, band.bottom},
-                     m_images[kMiddle].Get(), RECT{0, 0, kMiddleColumns, bandH});
+    const int capW = Px(kCapWidth);
+    const SIZE capSize = BitmapSize(m_images[kLeftCap].Get()), middleSize = BitmapSize(m_images[kMiddle].Get());
+    AlphaBlendBitmap(dc, RECT{band.left, band.top, band.left + capW, band.bottom}, m_images[kLeftCap].Get(),
+                     RECT{0, 0, capSize.cx, capSize.cy});
+    AlphaBlendBitmap(dc, RECT{band.right - capW, band.top, band.right, band.bottom}, m_images[kRightCap].Get(),
+                     RECT{0, 0, capSize.cx, capSize.cy});
+    AlphaBlendBitmap(dc, RECT{band.left + capW, band.top, band.right - capW, band.bottom}, m_images[kMiddle].Get(),
+                     RECT{0, 0, middleSize.cx, middleSize.cy});
     const LONG cx = (band.left + band.right) / 2, cy = (band.top + band.bottom) / 2;
-    AlphaBlendBitmap(dc, RECT{cx - 20, cy - 25, cx + 20, cy + 27}, m_images[kCentre].Get(), RECT{0, 0, 40, 52});
+    const SIZE centre = BitmapSize(m_images[kCentre].Get());
+    AlphaBlendBitmap(dc, RECT{cx - Px(20), cy - Px(25), cx - Px(20) + centre.cx, cy - Px(25) + centre.cy},
+                     m_images[kCentre].Get(), RECT{0, 0, centre.cx, centre.cy});
 
     if (m_dwSweepDuration == 0) return;
     const LONG width = client.right - client.left;
@@ -131,8 +168,9 @@ void CNavPanelView::Paint(HDC dc) noexcept {
         ::SetTimer(m_hWnd, kSweepTimer, 20, nullptr);
     } else if (x > 0 && x < width && IsWindowVisible()) {
         const LONG left = client.left + static_cast<LONG>(x);
-        AlphaBlendBitmap(dc, RECT{left, client.top, left + kSweepWidth, client.bottom}, m_images[kSweep].Get(),
-                         RECT{0, 0, kSweepWidth, client.bottom - client.top});
+        const SIZE sweep = BitmapSize(m_images[kSweep].Get());
+        AlphaBlendBitmap(dc, RECT{left, client.top, left + Px(kSweepWidth), client.bottom}, m_images[kSweep].Get(),
+                         RECT{0, 0, sweep.cx, std::min<LONG>(sweep.cy, client.bottom - client.top)});
         ::SetTimer(m_hWnd, kSweepTimer, 20, nullptr);
     } else {
         // Done, or nobody can see it: end it so no timer keeps running for nothing.

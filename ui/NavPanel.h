@@ -19,8 +19,8 @@ struct NavButtonInfo {
 };
 
 // The band of a client rectangle: 10 pixels below its top, 33 high, halfWidth to either side of the
-// centre; an empty client rectangle is its own band.
-RECT NavBandRect(const RECT& client, int halfWidth) noexcept;
+// centre (all 96-DPI pixels, scaled to dpi); an empty client rectangle is its own band.
+RECT NavBandRect(const RECT& client, int halfWidth, UINT dpi = 96) noexcept;
 // The sweep's left edge: the share of the duration gone since start, times the width.
 double SweepOffset(DWORD now, DWORD start, DWORD duration, int width) noexcept;
 
@@ -31,8 +31,15 @@ public:
     static constexpr COLORREF kFillColor = RGB(185, 209, 239);
     static constexpr int kSweepWidth = 23;
 
+    static constexpr int kHeight = 52;  // the panel's height at 96 DPI
+
+    // Artwork ids, loaded for the panel's DPI (again on SetDpi).
     void SetImages(UINT leftCap, UINT rightCap, UINT centre, UINT middle, UINT sweep) noexcept;
+    // At 96 DPI; scaled to the panel's DPI.
     void SetBandHalfWidth(int pixels) noexcept { m_nBandHalfWidth = pixels; }
+    // The DPI the panel draws and lays out its buttons for: artwork, band, offsets, sizes.
+    void SetDpi(UINT dpi) noexcept;
+    UINT Dpi() const noexcept { return m_dpi; }
     void SetNotifyWindow(HWND notify) noexcept { m_hWndNotify = notify; }
     // Before the window exists: the buttons are made in its WM_CREATE.
     void SetButtons(const NavButtonInfo* buttons, size_t count) noexcept;
@@ -56,7 +63,12 @@ private:
     void Paint(HDC dc) noexcept;
 
     HWND m_hWndNotify = nullptr;
+    void LoadImages() noexcept;
+    int Px(int px96) const noexcept;
+
+    UINT m_imageIds[5] = {};
     vp::BitmapHandle m_images[5];  // left cap, right cap, centre ornament, middle strip, sweep
+    UINT m_dpi = 96;
     int m_nBandHalfWidth = 210;
     DWORD m_dwSweepDuration = 0;
     DWORD m_dwSweepStart = 0;

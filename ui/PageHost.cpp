@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "resource.h"
 
 namespace {
@@ -78,6 +79,21 @@ HWND CPageHost::PageWindow(int n) const noexcept {
 
 int CPageHost::TabBarHeight() const noexcept { return m_tabBar.IsWindow() ? WindowSize(m_tabBar).cy : 0; }
 
+int CPageHost::NavPanelHeight() const noexcept { return vp::ScaleForDpi(kNavPanelHeight, m_navPanel.Dpi()); }
+
+void CPageHost::SetDpi(UINT dpi) {
+    m_tabBar.SetDpi(dpi);
+    if (m_tabBar.IsWindow()) {
+        ::SetWindowPos(m_tabBar, nullptr, 0, 0, WindowSize(m_tabBar).cx, m_tabBar.BarHeight(),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    m_navPanel.SetDpi(dpi);
+    for (const Slot& slot : m_slots) {
+        if (slot.window) ::SendMessageW(slot.window, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    }
+    Layout(true);
+}
+
 void CPageHost::Layout(bool moveBars) {
     RECT rc{};
     ::GetClientRect(m_frame, &rc);
@@ -86,11 +102,12 @@ void CPageHost::Layout(bool moveBars) {
     if (moveBars && m_tabBar.IsWindow()) {
         ::SetWindowPos(m_tabBar, nullptr, 0, 0, width, tabHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    const int navHeight = NavPanelHeight();
     if (moveBars && m_navPanel.IsWindow()) {
-        ::SetWindowPos(m_navPanel, nullptr, 0, rc.bottom - kNavPanelHeight, width, kNavPanelHeight, SWP_NOZORDER);
+        ::SetWindowPos(m_navPanel, nullptr, 0, rc.bottom - navHeight, width, navHeight, SWP_NOZORDER);
     }
     if (m_hWndClient) {
-        ::SetWindowPos(m_hWndClient, nullptr, 0, tabHeight, width, rc.bottom - kNavPanelHeight - tabHeight,
+        ::SetWindowPos(m_hWndClient, nullptr, 0, tabHeight, width, rc.bottom - navHeight - tabHeight,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

@@ -21,7 +21,7 @@ SIZE WindowSize(HWND hwnd) noexcept;
 
 class CPageHost {
 public:
-    static constexpr int kNavPanelHeight = 52;
+    static constexpr int kNavPanelHeight = CNavPanelView::kHeight;  // at 96 DPI
 
     // Creates the two bars in the frame; their commands go to the frame.
     void Create(HWND frame);
@@ -39,6 +39,12 @@ public:
     HWND CurrentWindow() const noexcept { return m_hWndClient; }
     HWND PageWindow(int n) const noexcept;
     int TabBarHeight() const noexcept;
+    // The navigation panel's height at the bars' DPI.
+    int NavPanelHeight() const noexcept;
+    // The DPI of the frame changed: the bars and every page made so far are laid out for it (the
+    // frame's DPI is recorded first, so the pages read it), then placed again.
+    void SetDpi(UINT dpi);
+    CNavPanelView& NavPanel() noexcept { return m_navPanel; }
     CThemedTabBar& TabBar() noexcept { return m_tabBar; }
     CBasicSettingsDlg& BasicPage() noexcept { return m_basicPage; }
     CAdvancedSettingsDlg& AdvancedPage() noexcept { return m_advancedPage; }

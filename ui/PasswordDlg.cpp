@@ -1,5 +1,6 @@
 #include "ui/PasswordDlg.h"
 
+#include "framework/Dpi.h"
 #include "framework/Text.h"
 #include "ui/Drawing.h"
 
@@ -7,7 +8,7 @@ HFONT CreatePromptFont(HWND dialog) noexcept {
     auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
     LOGFONTW lf{};
     if (!font || ::GetObjectW(font, sizeof(lf), &lf) != sizeof(lf)) return nullptr;
-    lf.lfHeight = GrowFontHeight(lf.lfHeight, 2);
+    lf.lfHeight = GrowFontHeight(lf.lfHeight, vp::ScaleForWindow(dialog, 2));
     return ::CreateFontIndirectW(&lf);
 }
 
@@ -19,7 +20,7 @@ CPasswordDlg::~CPasswordDlg() { ::SecureZeroMemory(m_szPassword, sizeof(m_szPass
 
 void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     m_szPassword[0] = L'\0';
-    LoadLook();
+    LoadLook(hwnd);
     m_promptFont.Reset(CreatePromptFont(hwnd));
     m_label.SubclassWindow(GetDlgItem(IDC_PASSWORD_PROMPT));
     m_label.SetTextFormat(kPromptFormat);
@@ -30,9 +31,10 @@ void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     for (CThemedButtonCtrl* button : {&m_ok, &m_cancel}) {
         button->SubclassWindow(GetDlgItem(button == &m_ok ? IDOK : IDCANCEL));
         button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
     }
-    Present(hwnd);
+    // In front with the keyboard, the caret in the field: whatever is typed next is the password.
+    Present(hwnd, m_nWaitLeft > 0 ? nullptr : m_field.m_hWnd);
     if (m_nWaitLeft > 0) {
         m_field.EnableWindow(FALSE);
         m_ok.EnableWindow(FALSE);
@@ -59,7 +61,8 @@ bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, 
     switch (msg) {
     case WM_INITDIALOG:
         OnInitDialog(hwnd);
-        result = TRUE;  // the focus goes to the first tab stop, the OK button
+        // The field has the focus; while the prompt waits, the first tab stop that takes it.
+        result = m_nWaitLeft > 0 ? TRUE : FALSE;
         return true;
     case WM_COMMAND:
         // The notification code is not looked at, so Enter and Esc act like the buttons.

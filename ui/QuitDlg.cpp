@@ -2,11 +2,12 @@
 
 #include "framework/RegistryStore.h"
 #include "ids_artwork.h"
+#include "resource.h"
 #include "settings/ProgramKeys.h"
 #include "ui/PasswordDlg.h"
 
 void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
-    LoadLook();
+    LoadLook(hwnd);
     m_labelFont.Reset(CreatePromptFont(hwnd));
     m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
     m_prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
@@ -16,13 +17,17 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     m_picture.SetBackgroundWindow(hwnd);
     m_picture.SetImage(IDB_QUIT_IMAGE);
     m_picture.SizeToImage();
+    // Named as the panel's Quit button is, whose picture it repeats.
+    wchar_t name[64] = L"";
+    ::LoadStringW(vp::ModuleInstance(), ID_NAV_QUIT, name, 64);
+    m_picture.SetAccessibleName(name);
     m_noAsk.SubclassWindow(GetDlgItem(IDC_QUIT_NOCONFIRM));
     m_noAsk.SetBackgroundWindow(hwnd);
     m_quit.SubclassWindow(GetDlgItem(IDC_QUIT_BUTTON));
     m_cancel.SubclassWindow(GetDlgItem(IDCANCEL));
     for (CThemedButtonCtrl* button : {&m_quit, &m_cancel}) {
         button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
     }
     Present(hwnd);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
 #include "framework/Text.h"
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
@@ -64,16 +65,37 @@ bool ApplyTabStateChange(std::vector<TabItem>& tabs, int target, DWORD set, DWOR
 // ---- the window --------------------------------------------------------------------------------------
 
 HWND CThemedTabBar::Create(HWND parent, const RECT& rc) noexcept {
-    return CWindowImplBase::Create(kClassName, parent, &rc, nullptr, WS_CHILD | WS_VISIBLE, 0, nullptr,
+    return CWindowImplBase::Create(kClassName, parent, &rc, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, nullptr,
                                    CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
                                    reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
+}
+
+int CThemedTabBar::Px(int px96) const noexcept { return vp::ScaleForDpi(px96, m_dpi); }
+
+int CThemedTabBar::BarHeight() const noexcept { return m_nTabHeight + Px(5); }
+
+void CThemedTabBar::LoadImages() noexcept {
+    m_bar.Reset(LoadPngBitmapForDpi(IDB_TAB_BAR, m_dpi));
+    m_strip.Reset(LoadPngBitmapForDpi(IDB_TAB_STRIP, m_dpi, 5));
+}
+
+void CThemedTabBar::SetDpi(UINT dpi) noexcept {
+    if (dpi == 0 || dpi == m_dpi) return;
+    m_dpi = dpi;
+    m_font.Reset();
+    EnsureFont();
+    m_nTabHeight = m_metrics.tmHeight + Px(14);
+    LoadImages();
+    LayoutTabs();
+    m_background.Forget();
+    if (IsWindow()) Invalidate(TRUE);
 }
 
 void CThemedTabBar::EnsureFont() noexcept {
     if (m_font) return;
     LOGFONTW lf{};
-    if (!GetMessageFont(lf)) return;
-    lf.lfHeight = GrowFontHeight(lf.lfHeight, 2);
+    if (!GetMessageFontForDpi(lf, m_dpi)) return;
+    lf.lfHeight = GrowFontHeight(lf.lfHeight, Px(2));
     m_font.Reset(::CreateFontIndirectW(&lf));
     vp::WindowDc dc(m_hWnd);
     if (!dc) return;
@@ -82,24 +104,59 @@ void CThemedTabBar::EnsureFont() noexcept {
 }
 
 void CThemedTabBar::SetTabs(const TabItemInfo* tabs, size_t count) noexcept {
-    EnsureFont();
-    vp::WindowDc dc(m_hWnd);
-    vp::SelectGuard select(dc.Get(), m_font.Get());
-    LONG x = 16;
     for (size_t i = 0; i < count; ++i) {
         TabItem item;
         item.id = tabs[i].id;
         vp::CopyText(item.szText, tabs[i].szText);
         item.state = tabs[i].state;
-        SIZE text{};
-        if (dc) ::GetTextExtentPoint32W(dc.Get(), item.szText, static_cast<int>(wcslen(item.szText)), &text);
-        // 14 pixels beside the text on either side, 6 above and below.
-        item.rc = RECT{x, 4, x + text.cx + 28, 4 + m_metrics.tmHeight + 12};
-        x = item.rc.right + 4;
         m_tabs.push_back(item);
     }
+    LayoutTabs();
     m_nSelected = -1;
     SelectTab(0, true);
+}
+
+void CThemedTabBar::LayoutTabs() noexcept {
+    EnsureFont();
+    vp::WindowDc dc(m_hWnd);
+    vp::SelectGuard select(dc.Get(), m_font.Get());
+    LONG x = Px(16);
+    for (TabItem& item : m_tabs) {
+        SIZE text{};
+        if (dc) ::GetTextExtentPoint32W(dc.Get(), item.szText, static_cast<int>(wcslen(item.szText)), &text);
+        // 14 pixels beside the text on either side, 6 above and below (at 96 DPI).
+        item.rc = RECT{x, Px(4), x + text.cx + Px(28), Px(4) + m_metrics.tmHeight + Px(12)};
+        x = item.rc.right + Px(4);
+    }
+}
+
+void CThemedTabBar::ChooseTab(int index) noexcept {
+    if (index < 0 || static_cast<size_t>(index) >= m_tabs.size() || !IsWindow()) return;
+    const UINT id = m_tabs[static_cast<size_t>(index)].id;
+    m_nSelected = index;
+    if (id != 0 && m_hWndNotify) {
+        ::SendMessageW(m_hWndNotify, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(m_hWnd));
+    }
+    if (!IsWindow()) return;
+    ChangeState(index, kTabSelected, kTabSelected, kFadeMs);
+    Invalidate(TRUE);
+}
+
+long CThemedTabBar::ItemState(long child) const {
+    long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (child - 1 == m_nSelected) state |= STATE_SYSTEM_SELECTED | (m_bFocus ? STATE_SYSTEM_FOCUSED : 0);
+    return state;
+}
+
+RECT CThemedTabBar::ItemScreenRect(long child) const {
+    RECT rc = m_tabs[static_cast<size_t>(child - 1)].rc;
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+long CThemedTabBar::ItemAt(POINT screen) const {
+    ::ScreenToClient(m_hWnd, &screen);
+    return HitTest(screen) + 1;
 }
 
 BOOL CThemedTabBar::SelectTab(int index, bool animate) noexcept {
@@ -144,17 +201,42 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
     switch (msg) {
     case WM_CREATE: {
         ModifyStyleEx(0, WS_EX_COMPOSITED);
-        m_bar.Reset(LoadPngBitmap(IDB_TAB_BAR));
-        m_strip.Reset(LoadPngBitmap(IDB_TAB_STRIP));
+        m_dpi = vp::WindowDpi(m_hWnd);
+        LoadImages();
         if (!m_hWndNotify) m_hWndNotify = GetParent();
         EnsureFont();
-        m_nTabHeight = m_metrics.tmHeight + 14;
+        m_nTabHeight = m_metrics.tmHeight + Px(14);
         RECT window{}, client{};
         GetWindowRect(&window);
         GetClientRect(&client);
         const int frameH = (window.bottom - window.top) - (client.bottom - client.top);
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, m_nTabHeight + 5 + frameH,
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left, BarHeight() + frameH,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        result = 0;
+        return true;
+    }
+    case WM_GETOBJECT:
+        return AnswerGetObject(m_hWnd, wp, lp, L"", ROLE_SYSTEM_PAGETABLIST, result, this);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        m_bFocus = msg == WM_SETFOCUS;
+        Invalidate(TRUE);
+        result = 0;
+        return true;
+    case WM_GETDLGCODE:
+        result = DLGC_WANTARROWS;
+        return true;
+    case WM_KEYDOWN: {
+        const int last = static_cast<int>(m_tabs.size()) - 1;
+        int to = -1;
+        switch (wp) {
+        case VK_LEFT: to = m_nSelected > 0 ? m_nSelected - 1 : 0; break;
+        case VK_RIGHT: to = m_nSelected < last ? m_nSelected + 1 : last; break;
+        case VK_HOME: to = 0; break;
+        case VK_END: to = last; break;
+        default: return false;
+        }
+        if (to != m_nSelected) ChooseTab(to);
         result = 0;
         return true;
     }
@@ -222,6 +304,11 @@ void CThemedTabBar::Paint(HDC dc) noexcept {
     ::SelectObject(dc, m_font.Get());
     RECT client{};
     GetClientRect(&client);
+    if (vp::HighContrastOn()) {
+        PaintHighContrast(dc, client);
+        ::RestoreDC(dc, saved);
+        return;
+    }
     if (!m_background.Window()) m_background.SetWindow(GetParent());
     m_background.Fill(m_hWnd, dc, client);
 
@@ -230,8 +317,8 @@ void CThemedTabBar::Paint(HDC dc) noexcept {
         if (m_bar) {
             const SIZE size = BitmapSize(m_bar.Get());
             vp::SelectGuard select(imageDc.Get(), m_bar.Get());
-            DrawNineGrid(dc, RECT{client.left + 4, client.top + m_nTabHeight, client.right - 4, client.bottom},
-                         imageDc.Get(), RECT{0, 0, size.cx, size.cy}, 255, 4, 2, 4, 0);
+            DrawNineGrid(dc, RECT{client.left + Px(4), client.top + m_nTabHeight, client.right - Px(4), client.bottom},
+                         imageDc.Get(), RECT{0, 0, size.cx, size.cy}, 255, Px(4), Px(2), Px(4), 0);
         }
         vp::SelectGuard select(imageDc.Get(), m_strip.Get());
         for (const TabItem& tab : m_tabs) DrawTab(dc, m_strip ? imageDc.Get() : nullptr, tab);
@@ -246,15 +333,50 @@ void CThemedTabBar::DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept {
         if (TabFadeRunning(tab)) {
             const int w = TabFadeWeight(::GetTickCount(), tab.fadeStart, tab.fadeEnd);
             DrawNineGrid(dc, tab.rc, stripDc, StripCell(size, kStripCells, TabCell(tab.prevState)),
-                         static_cast<BYTE>(255 - w), 14, 6, 14, 6);
-            DrawNineGrid(dc, tab.rc, stripDc, StripCell(size, kStripCells, TabCell(tab.state)), static_cast<BYTE>(w), 14,
-                         6, 14, 6);
+                         static_cast<BYTE>(255 - w), Px(14), Px(6), Px(14), Px(6));
+            DrawNineGrid(dc, tab.rc, stripDc, StripCell(size, kStripCells, TabCell(tab.state)), static_cast<BYTE>(w),
+                         Px(14), Px(6), Px(14), Px(6));
         } else {
-            DrawNineGrid(dc, tab.rc, stripDc, StripCell(size, kStripCells, TabCell(tab.state)), 255, 14, 6, 14, 6);
+            DrawNineGrid(dc, tab.rc, stripDc, StripCell(size, kStripCells, TabCell(tab.state)), 255, Px(14), Px(6),
+                         Px(14), Px(6));
         }
     }
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(0, 0, 0));
     RECT rc = tab.rc;
     ::DrawTextW(dc, tab.szText, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawFocus(dc, tab);
+}
+
+void CThemedTabBar::DrawFocus(HDC dc, const TabItem& tab) noexcept {
+    if (!m_bFocus || m_nSelected < 0 || &tab != &m_tabs[static_cast<size_t>(m_nSelected)]) return;
+    RECT focus = tab.rc;
+    ::InflateRect(&focus, -Px(4), -Px(3));
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &focus);
+}
+
+void CThemedTabBar::PaintHighContrast(HDC dc, const RECT& client) noexcept {
+    FillSolidRect(dc, client, ::GetSysColor(COLOR_WINDOW));
+    vp::BrushHandle line(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+    FillSolidRect(dc, RECT{client.left, client.bottom - Px(1), client.right, client.bottom}, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkMode(dc, TRANSPARENT);
+    for (size_t i = 0; i < m_tabs.size(); ++i) {
+        const TabItem& tab = m_tabs[i];
+        const bool selected = static_cast<int>(i) == m_nSelected;
+        const bool hot = (tab.state & kTabHot) != 0;
+        RECT rc = tab.rc;
+        FillSolidRect(dc, rc, ::GetSysColor(selected ? COLOR_HIGHLIGHT : hot ? COLOR_BTNFACE : COLOR_WINDOW));
+        ::FrameRect(dc, &rc, line.Get());
+        ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        ::DrawTextW(dc, tab.szText, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        if (selected && m_bFocus) {
+            RECT focus = tab.rc;
+            ::InflateRect(&focus, -Px(4), -Px(3));
+            ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+            ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+            ::DrawFocusRect(dc, &focus);
+        }
+    }
 }

@@ -8,6 +8,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Window.h"
+#include "ui/Accessible.h"
 #include "ui/controls/ThemedBackground.h"
 
 // ---- tab states and the fade arithmetic -----------------------------------------------------------
@@ -47,7 +48,10 @@ bool ApplyTabStateChange(std::vector<TabItem>& tabs, int target, DWORD set, DWOR
 
 // ---- the window --------------------------------------------------------------------------------------
 
-class CThemedTabBar : public vp::CWindowImplBase {
+// A tab stop of its own: Left and Right (Home and End) choose the tab beside (the first, the last), as
+// a click does; a focus rectangle marks the chosen tab while the bar has the focus. Screen readers
+// see a page tab list with one page tab per tab, named by its text.
+class CThemedTabBar : public vp::CWindowImplBase, private IAccessibleItems {
 public:
     static constexpr wchar_t kClassName[] = L"WTL_ThemedTabBar";
     static constexpr UINT_PTR kFadeTimer = 42;
@@ -63,15 +67,37 @@ public:
     size_t TabCount() const noexcept { return m_tabs.size(); }
     const TabItem& Tab(size_t i) const noexcept { return m_tabs[i]; }
     int TabHeight() const noexcept { return m_nTabHeight; }
+    // The DPI the bar draws for: font, artwork, the tabs' places and its own height.
+    void SetDpi(UINT dpi) noexcept;
+    UINT Dpi() const noexcept { return m_dpi; }
+    // The height the bar's window takes at its DPI.
+    int BarHeight() const noexcept;
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void EnsureFont() noexcept;
+    void LayoutTabs() noexcept;
+    void LoadImages() noexcept;
+    // A tab chosen from the keyboard (or a screen reader): the frame hears of it as of a click.
+    void ChooseTab(int index) noexcept;
+    int Px(int px96) const noexcept;
+
+    // IAccessibleItems: the tabs.
+    long ItemCount() const override { return static_cast<long>(m_tabs.size()); }
+    std::wstring ItemName(long child) const override { return m_tabs[static_cast<size_t>(child - 1)].szText; }
+    long ItemRole() const override { return ROLE_SYSTEM_PAGETAB; }
+    long ItemState(long child) const override;
+    RECT ItemScreenRect(long child) const override;
+    std::wstring ItemDefaultAction(long) const override { return L"Switch"; }
+    void DoItemDefaultAction(long child) override { ChooseTab(static_cast<int>(child - 1)); }
+    long ItemAt(POINT screen) const override;
     void ChangeState(int target, DWORD set, DWORD clear, DWORD duration) noexcept;
     int HitTest(POINT pt) const noexcept;
     void Paint(HDC dc) noexcept;
     void DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept;
+    void DrawFocus(HDC dc, const TabItem& tab) noexcept;
+    void PaintHighContrast(HDC dc, const RECT& client) noexcept;
     void OnTimer() noexcept;
 
     HWND m_hWndNotify = nullptr;
@@ -80,6 +106,8 @@ private:
     int m_nTabHeight = 0;
     int m_nSelected = -1;
     bool m_bTracking = false;
+    bool m_bFocus = false;
+    UINT m_dpi = 96;
     CThemedBackground m_background;
     vp::BitmapHandle m_bar;
     vp::BitmapHandle m_strip;

@@ -1,7 +1,11 @@
 #include "ui/ThemedDialog.h"
 
+#include <map>
+
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/controls/ThemedBackground.h"
+#include "ui/controls/ThemedButtonCtrl.h"
 
 void SetFontOnDescendants(HWND parent, HFONT font) noexcept {
     for (HWND child = ::GetTopWindow(parent); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -10,11 +14,53 @@ void SetFontOnDescendants(HWND parent, HFONT font) noexcept {
     }
 }
 
+void RescaleDialog(HWND dialog, UINT oldDpi, UINT newDpi, std::vector<vp::FontHandle>& fonts) noexcept {
+    if (oldDpi == 0 || newDpi == 0 || oldDpi == newDpi) return;
+    vp::ScaleChildWindows(dialog, oldDpi, newDpi);
+    // One new font for each font in use, shared by the controls that shared the old one.
+    std::map<HFONT, HFONT> made;
+    auto remake = [&](HFONT old) -> HFONT {
+        if (!old) return nullptr;
+        if (auto found = made.find(old); found != made.end()) return found->second;
+        LOGFONTW lf{};
+        HFONT font = nullptr;
+        if (::GetObjectW(old, sizeof(lf), &lf) == sizeof(lf)) {
+            lf.lfHeight = ::MulDiv(lf.lfHeight, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+            lf.lfWidth = ::MulDiv(lf.lfWidth, static_cast<int>(newDpi), static_cast<int>(oldDpi));
+            font = ::CreateFontIndirectW(&lf);
+            if (font) fonts.emplace_back(font);
+        }
+        made[old] = font;
+        return font;
+    };
+    if (HFONT own = remake(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)))) {
+        ::SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(own), 0);
+    }
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (HFONT font = remake(reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)))) {
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+        }
+        ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    }
+    CThemedBackground::ChangeLook();
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CThemedDialogBase::RescalePage(HWND page, UINT newDpi) noexcept {
+    if (m_dpi == 0) m_dpi = newDpi;
+    const UINT old = m_dpi;
+    m_dpi = newDpi;
+    m_brush.Reset();
+    RescaleDialog(page, old, newDpi, m_dpiFonts);
+}
+
 void CThemedDialogBase::SetUpTheme(HWND page) noexcept {
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, ::GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_COMPOSITED);
+    vp::TakeOverDialogDpiScaling(page);
+    m_dpi = vp::WindowDpi(page);
     LOGFONTW lf{};
-    if (!GetMessageFont(lf)) return;
-    lf.lfHeight = -14;
+    if (!GetMessageFontForDpi(lf, m_dpi)) return;
+    lf.lfHeight = -vp::ScaleForDpi(14, m_dpi);
     m_font.Reset(::CreateFontIndirectW(&lf));
     if (!m_font) return;
     ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
@@ -31,6 +77,13 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
     case WM_ERASEBKGND: {
         RECT rc{};
         ::GetClientRect(page, &rc);
+        if (vp::HighContrastOn()) {
+            FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+            result = 1;
+            return true;
+        }
+        if (m_brush && m_brushGeneration != CThemedBackground::LookGeneration()) m_brush.Reset();
+        m_brushGeneration = CThemedBackground::LookGeneration();
         if (!m_brush) m_brush.Reset(MakeParentBackgroundBrush(page, ::GetParent(page)));
         if (m_brush) {
             HDC dc = reinterpret_cast<HDC>(wp);
@@ -47,19 +100,66 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
     return false;
 }
 
-void CModalDialogLook::LoadLook() noexcept {
-    m_background.Reset(LoadPngBitmap(IDB_DIALOG_BACKGROUND));
-    m_face.Reset(LoadPngBitmap(IDB_BUTTON_FACE));
+void CModalDialogLook::LoadLook(HWND dialog) noexcept {
+    vp::TakeOverDialogDpiScaling(dialog);
+    m_dpi = vp::WindowDpi(dialog);
+    m_background.Reset(LoadPngBitmapForDpi(IDB_DIALOG_BACKGROUND, m_dpi));
+    m_face.Reset(LoadPngBitmapForDpi(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
 }
 
-bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM, LRESULT& result) noexcept {
-    if (msg != WM_ERASEBKGND || !m_background) return false;
-    PaintStretchedBackground(dialog, reinterpret_cast<HDC>(wp), m_background.Get());
+int CModalDialogLook::FaceMargin() const noexcept { return vp::ScaleForDpi(kDialogFaceMargin, m_dpi); }
+
+bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    if (msg == WM_DPICHANGED) {
+        const UINT old = m_dpi, dpi = HIWORD(wp);
+        RECT client{};
+        ::GetClientRect(dialog, &client);
+        vp::SetWindowDpi(dialog, dpi);
+        HBITMAP oldFace = m_face.Release();  // the buttons still hold it until they have the new one
+        LoadLook(dialog);
+        RescaleDialog(dialog, old, dpi, m_dpiFonts);
+        const int margin = FaceMargin();
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (auto* button = dynamic_cast<CThemedButtonCtrl*>(vp::CWindowImplBase::FromHandle(child))) {
+                button->SetFace(m_face.Get(), margin, margin, margin, margin);
+            }
+        }
+        if (oldFace) ::DeleteObject(oldFace);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+        if (suggested) {
+            ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        // The client area is the old one scaled, whatever size the system gives the frame around it.
+        const int width = ::MulDiv(client.right, static_cast<int>(dpi), static_cast<int>(old));
+        const int height = ::MulDiv(client.bottom, static_cast<int>(dpi), static_cast<int>(old));
+        RECT now{}, window{};
+        ::GetClientRect(dialog, &now);
+        ::GetWindowRect(dialog, &window);
+        if (now.right != width || now.bottom != height) {
+            ::SetWindowPos(dialog, nullptr, 0, 0, (window.right - window.left) + width - now.right,
+                           (window.bottom - window.top) + height - now.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        vp::KeepInWorkArea(dialog);
+        result = 0;
+        return true;
+    }
+    if (msg != WM_ERASEBKGND) return false;
+    if (vp::HighContrastOn()) {
+        RECT rc{};
+        ::GetClientRect(dialog, &rc);
+        FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+    } else {
+        if (!m_background) return false;
+        PaintStretchedBackground(dialog, reinterpret_cast<HDC>(wp), m_background.Get());
+    }
     result = 1;
     return true;
 }
 
-void CModalDialogLook::Present(HWND dialog) noexcept {
+void CModalDialogLook::Present(HWND dialog, HWND focus) noexcept {
     vp::CWindow(dialog).CenterWindow();
-    ::SetForegroundWindow(dialog);
+    vp::KeepInWorkArea(dialog);
+    vp::TakeForeground(dialog);
+    if (focus) ::SetFocus(focus);
 }

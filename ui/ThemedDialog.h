@@ -5,28 +5,41 @@
 #include <windows.h>
 
 #include <type_traits>
+#include <vector>
 
 #include "framework/DialogResize.h"
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Reflection.h"
 #include "framework/ToolTip.h"
 #include "framework/Window.h"
 
 constexpr UINT WM_FORWARDMSG = 0x037F;  // lParam: a MSG* from the frame's message filter
-constexpr int kDialogFaceMargin = 6;
+constexpr int kDialogFaceMargin = 6;  // at 96 DPI
+
+// A dialog (page or modal) laid out again for a new DPI: every child moved and sized by the ratio,
+// every font in use made again at the new size (the new fonts go into `fonts`, which must outlive
+// the controls), and WM_DPICHANGED_AFTERPARENT sent to each child so it reloads its artwork.
+void RescaleDialog(HWND dialog, UINT oldDpi, UINT newDpi, std::vector<vp::FontHandle>& fonts) noexcept;
 
 // The page's share of the work, without the template: fonts, background brush, keyboard forwarding.
 class CThemedDialogBase {
 public:
-    // Composites the page and gives it and every descendant the 14-pixel message font.
+    // Composites the page and gives it and every descendant the message font, 14 pixels at 96 DPI.
     void SetUpTheme(HWND page) noexcept;
     // WM_FORWARDMSG, WM_ERASEBKGND (consumed) and WM_SIZE (drops the brush, passed on).
     bool ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
     HFONT PageFont() const noexcept { return m_font.Get(); }
+    UINT PageDpi() const noexcept { return m_dpi; }
+    // The page's DPI became newDpi (the frame sends WM_DPICHANGED_AFTERPARENT): lays it out again.
+    void RescalePage(HWND page, UINT newDpi) noexcept;
 
 private:
     vp::FontHandle m_font;
     vp::BrushHandle m_brush;  // the frame's background behind the page; until the next size change
+    unsigned m_brushGeneration = 0;
+    UINT m_dpi = 0;
+    std::vector<vp::FontHandle> m_dpiFonts;
 };
 
 // Sends WM_SETFONT (no redraw) to every window below parent, depth first.
@@ -43,6 +56,13 @@ public:
         if constexpr (std::is_base_of_v<vp::CToolTipDialog, T>) {
             if (self->vp::CToolTipDialog::ProcessWindowMessage(hwnd, msg, wp, lp, result)) return true;
         }
+        if (msg == WM_DPICHANGED_AFTERPARENT) {
+            const UINT old = PageDpi();
+            RescalePage(hwnd, vp::WindowDpi(hwnd));
+            if constexpr (std::is_base_of_v<vp::CDialogResize, T>) self->DlgResize_Scale(old, PageDpi());
+            result = 0;
+            return true;
+        }
         if (self->ProcessPageMessage(hwnd, msg, wp, lp, result)) return true;
         if (ProcessThemedMessage(hwnd, msg, wp, lp, result)) return true;
         if constexpr (std::is_base_of_v<vp::CDialogResize, T>) {
@@ -56,18 +76,26 @@ public:
 // of their buttons (margins 6). The dialog makes itself the background window of its themed controls.
 class CModalDialogLook {
 public:
-    // In WM_INITDIALOG, before the controls are themed.
-    void LoadLook() noexcept;
+    // In WM_INITDIALOG, before the controls are themed: the artwork for the dialog's DPI.
+    void LoadLook(HWND dialog) noexcept;
     HBITMAP Face() const noexcept { return m_face.Get(); }
     HBITMAP Background() const noexcept { return m_background.Get(); }
-    // WM_ERASEBKGND: the background stretched over the whole client area.
+    UINT LookDpi() const noexcept { return m_dpi; }
+    // The face margin at the dialog's DPI.
+    int FaceMargin() const noexcept;
+    // WM_ERASEBKGND: the background stretched over the whole client area (the window colour in high
+    // contrast). WM_DPICHANGED: the dialog laid out again for the new DPI in the suggested rectangle,
+    // its artwork reloaded; the buttons of faceButtons take the new face.
     bool ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
-    // At the end of WM_INITDIALOG: centred over the owner and in front.
-    static void Present(HWND dialog) noexcept;
+    // At the end of WM_INITDIALOG: centred over the owner, inside its monitor's work area, in front,
+    // with the keyboard (the focus goes to focus when given).
+    static void Present(HWND dialog, HWND focus = nullptr) noexcept;
 
 private:
     vp::BitmapHandle m_background;
     vp::BitmapHandle m_face;
+    UINT m_dpi = 96;
+    std::vector<vp::FontHandle> m_dpiFonts;
 };
 
 // A modal dialog of the program: T supplies ProcessDialogMessage; the look comes first for the erase,

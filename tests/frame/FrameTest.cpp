@@ -2,11 +2,14 @@
 // navigation panel: Apply through the controls, the page order of Previous and Next, hiding, the quit
 // paths with their confirmation, and the editing keys that never reach a page.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "app/Threads.h"
+#include "framework/Dpi.h"
 #include "framework/Product.h"
 #include "ids_dialogs.h"
 #include "resource.h"
@@ -353,6 +356,203 @@ TEST(HelpFileTest, HelpIsLookedForBesideTheExecutable) {
     EXPECT_STREQ(L"Veilpane.chm", path);
     HelpFilePath(L"", L"Veilpane.chm", path);
     EXPECT_STREQ(L"Veilpane.chm", path);
+}
+
+
+// ---- keyboard, screen readers, high contrast ------------------------------------------------------
+
+// The colour a window paints on WM_ERASEBKGND at a point of its client area.
+COLORREF ErasedColour(HWND hwnd, POINT pt) {
+    RECT rc{};
+    ::GetClientRect(hwnd, &rc);
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+    HGDIOBJ old = ::SelectObject(mem, bitmap);
+    ::SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), 0);
+    const COLORREF colour = ::GetPixel(mem, pt.x, pt.y);
+    ::SelectObject(mem, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+class FrameKeyboardTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        StartUi();
+        ASSERT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
+        ::SetForegroundWindow(frame);
+        ASSERT_TRUE(Poll([&] { return ::GetForegroundWindow() == frame; }, 5000));
+    }
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return ::GetGUIThreadInfo(uiId, &info) ? info.hwndFocus : nullptr;
+    }
+    // A key from the keyboard, with the modifiers held around it; returns once `done` holds.
+    bool Press(WORD vk, std::initializer_list<WORD> held, const std::function<bool()>& done) {
+        for (WORD m : held) SendKey(m, true);
+        SendKey(vk, true);
+        SendKey(vk, false);
+        for (WORD m : held) SendKey(m, false);
+        return Poll(done, 3000);
+    }
+    bool PressToPage(WORD vk, std::initializer_list<WORD> held, int page) {
+        return Press(vk, held, [&] { return ShownPage() == page && SelectedTab() == page - 1; });
+    }
+    // The focus after each of n presses of Tab (with Shift when back); each press moves it.
+    std::vector<HWND> Walk(size_t n, bool back) {
+        std::vector<HWND> seen;
+        for (size_t i = 0; i < n; ++i) {
+            HWND before = Focus();
+            EXPECT_TRUE(Press(VK_TAB, back ? std::initializer_list<WORD>{VK_SHIFT} : std::initializer_list<WORD>{},
+                              [&] { return Focus() != before && Focus() != nullptr; }))
+                << i;
+            seen.push_back(Focus());
+        }
+        return seen;
+    }
+    // Tabs on until the focus is on w.
+    bool TabTo(HWND w) {
+        for (int i = 0; i < 60 && Focus() != w; ++i) {
+            HWND before = Focus();
+            Press(VK_TAB, {}, [&] { return Focus() != before; });
+        }
+        return Focus() == w;
+    }
+};
+
+RECT ScreenRect(HWND hwnd) {
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    return rc;
+}
+
+TEST_F(FrameKeyboardTest, TabReachesEveryControlInReadingOrderAndShiftTabWalksBack) {
+    HWND page = Page(IDC_SW_WHEEL);
+    std::vector<HWND> pageStops, navButtons;
+    for (HWND c = ::GetWindow(page, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if ((::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && ::IsWindowEnabled(c) && ::IsWindowVisible(c)) {
+            pageStops.push_back(c);
+        }
+    }
+    for (UINT id : {ID_NAV_HOMEPAGE, ID_NAV_HELP, ID_NAV_PREVIOUS, ID_NAV_APPLY, ID_NAV_NEXT, ID_NAV_HIDE, ID_NAV_QUIT}) {
+        navButtons.push_back(NavButton(id));
+    }
+    const size_t cycle = 1 + pageStops.size() + navButtons.size();
+
+    const std::vector<HWND> forward = Walk(cycle * 2, false);
+    // One full round visits every control once; the second round repeats the first.
+    std::vector<HWND> round(forward.begin(), forward.begin() + static_cast<long>(cycle));
+    for (size_t i = 0; i < cycle; ++i) EXPECT_EQ(forward[i], forward[i + cycle]) << i;
+    auto at = [&](HWND w) { return std::find(round.begin(), round.end(), w) - round.begin(); };
+    EXPECT_LT(at(tabBar), static_cast<long>(cycle));
+    for (HWND w : pageStops) EXPECT_LT(at(w), static_cast<long>(cycle)) << ::GetDlgCtrlID(w);
+    for (HWND w : navButtons) EXPECT_LT(at(w), static_cast<long>(cycle)) << ::GetDlgCtrlID(w);
+    // Reading order: the tab bar, the page row by row from left to right, the panel left to right.
+    for (size_t i = 0; i < cycle; ++i) {
+        const size_t from = static_cast<size_t>(at(tabBar)) + i;
+        HWND a = round[from % cycle], b = round[(from + 1) % cycle];
+        if (::GetParent(a) != ::GetParent(b)) continue;
+        const RECT ra = ScreenRect(a), rb = ScreenRect(b);
+        const LONG slack = (ra.bottom - ra.top) / 2 + (::GetParent(a) == navPanel ? 20 : 0);  // Apply stands out
+        EXPECT_TRUE(rb.top > ra.top + slack || (std::abs(rb.top - ra.top) <= slack && rb.left > ra.left))
+            << "after control " << ::GetDlgCtrlID(a) << " comes " << ::GetDlgCtrlID(b);
+    }
+    // Shift+Tab walks the same round backwards.
+    const std::vector<HWND> backward = Walk(cycle, true);
+    for (size_t i = 0; i < cycle; ++i) {
+        const size_t from = (2 * cycle - 1 - 1 - i) % cycle;  // the control before the one the walk started on
+        EXPECT_EQ(round[from], backward[i]) << i;
+    }
+}
+
+TEST_F(FrameKeyboardTest, CtrlTabAndCtrlPageKeysChangeThePageAndEnterOrSpacePressTheFocusedNavButton) {
+    ASSERT_EQ(1, ShownPage());
+    EXPECT_TRUE(PressToPage(VK_TAB, {VK_CONTROL}, 2));
+    EXPECT_TRUE(PressToPage(VK_TAB, {VK_CONTROL, VK_SHIFT}, 1));
+    EXPECT_TRUE(PressToPage(VK_TAB, {VK_CONTROL, VK_SHIFT}, 3));  // round from the first to the last
+    EXPECT_TRUE(PressToPage(VK_NEXT, {VK_CONTROL}, 1));
+    EXPECT_TRUE(PressToPage(VK_NEXT, {VK_CONTROL}, 2));
+    EXPECT_TRUE(PressToPage(VK_PRIOR, {VK_CONTROL}, 1));
+
+    // Tab on to the Next button, then Enter presses it; Space presses Previous.
+    ASSERT_TRUE(TabTo(NavButton(ID_NAV_NEXT)));
+    EXPECT_TRUE(PressToPage(VK_RETURN, {}, 2));
+    ASSERT_TRUE(TabTo(NavButton(ID_NAV_PREVIOUS)));
+    EXPECT_TRUE(PressToPage(VK_SPACE, {}, 1));
+    // The tab bar takes arrows: Right chooses the tab beside, as a click would.
+    ASSERT_TRUE(TabTo(tabBar));
+    EXPECT_TRUE(PressToPage(VK_RIGHT, {}, 2));
+}
+
+TEST_F(FrameKeyboardTest, ScreenReadersGetEachNavButtonsNameAndTheTabsAsPageTabs) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    for (UINT id : {ID_NAV_HOMEPAGE, ID_NAV_HELP, ID_NAV_PREVIOUS, ID_NAV_APPLY, ID_NAV_NEXT, ID_NAV_HIDE, ID_NAV_QUIT}) {
+        SCOPED_TRACE(id);
+        wchar_t tip[300] = L"";
+        ASSERT_GT(::LoadStringW(::GetModuleHandleW(nullptr), id, tip, 300), 0);  // the tooltip's text
+        IAccessible* object = nullptr;
+        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(NavButton(id), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                     reinterpret_cast<void**>(&object)));
+        BSTR name = nullptr;
+        ASSERT_EQ(S_OK, object->get_accName(self, &name));
+        EXPECT_STREQ(tip, name);
+        ::SysFreeString(name);
+        VARIANT role{};
+        ASSERT_EQ(S_OK, object->get_accRole(self, &role));
+        EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, role.lVal);
+        object->Release();
+    }
+    IAccessible* tabs = nullptr;
+    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(tabBar, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                 reinterpret_cast<void**>(&tabs)));
+    long count = 0;
+    EXPECT_EQ(S_OK, tabs->get_accChildCount(&count));
+    EXPECT_EQ(3, count);
+    const wchar_t* names[] = {L"Basic Settings", L"Advanced Settings", L"About"};
+    VARIANT child{};
+    child.vt = VT_I4;
+    for (child.lVal = 1; child.lVal <= 3; ++child.lVal) {
+        BSTR name = nullptr;
+        ASSERT_EQ(S_OK, tabs->get_accName(child, &name));
+        EXPECT_STREQ(names[child.lVal - 1], name);
+        ::SysFreeString(name);
+        VARIANT role{};
+        ASSERT_EQ(S_OK, tabs->get_accRole(child, &role));
+        EXPECT_EQ(ROLE_SYSTEM_PAGETAB, role.lVal);
+    }
+    // The screen reader's default action on a tab chooses it.
+    child.lVal = 3;
+    EXPECT_EQ(S_OK, tabs->accDoDefaultAction(child));
+    EXPECT_TRUE(Poll([&] { return ShownPage() == 3; }, 2000));
+    tabs->Release();
+    ::CoUninitialize();
+}
+
+TEST_F(FrameKeyboardTest, HighContrastDrawsInTheSystemColoursAndFollowsTheChange) {
+    HWND page = Page(IDC_SW_WHEEL);
+    // A spot of the page with no control on it, below its last row.
+    RECT pageRc{};
+    ::GetClientRect(page, &pageRc);
+    const POINT empty{pageRc.right / 2, pageRc.bottom - 3};
+    auto pageColour = [&] { return ErasedColour(page, empty); };
+    const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+    EXPECT_NE(window, pageColour());  // the artwork shows through
+
+    vp::ForceHighContrastForTest(1);
+    ::SendMessageW(frame, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(window, pageColour());
+    vp::ForceHighContrastForTest(0);
+    ::SendMessageW(frame, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_NE(window, pageColour());
+    vp::ForceHighContrastForTest(-1);
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ void Type(HWND prompt, const wchar_t* text) {
     for (const wchar_t* c = text; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
 }
 
-// A key as the modal loop sees it: posted to the control with the focus (the OK button at first),
+// A key as the modal loop sees it: posted to the control with the focus (the field at first),
 // where the dialog manager turns Enter and Esc into the buttons' commands.
 void PressKey(HWND prompt, WORD vk) {
     HWND target = ::GetDlgItem(prompt, IDOK);
@@ -221,7 +221,7 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     PressKey(prompt, VK_ESCAPE);
     ASSERT_TRUE(WaitPromptGone(pwd1Id));
 
-    // Enter at once: the focus is on OK, so an empty entry is submitted, which is wrong.
+    // Enter at once: the field is empty, so an empty entry is submitted, which is wrong.
     prompt = Trigger(pwd1Id);
     ASSERT_NE(nullptr, prompt);
     PressKey(prompt, VK_RETURN);
@@ -309,4 +309,60 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
     EXPECT_EQ(2, h.Switches());
 }
 
+
+// Keys as the keyboard types them (a character, or a virtual key for 0): whichever window has the
+// keyboard gets them.
+void TypeOnKeyboard(const wchar_t* text, WORD vk = 0) {
+    for (const wchar_t* c = text; *c || vk; c += *c ? 1 : 0) {
+        INPUT in[2]{};
+        for (INPUT& i : in) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = *c ? 0 : vk;
+            i.ki.wScan = *c;
+            i.ki.dwFlags = *c ? KEYEVENTF_UNICODE : 0;
+        }
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+        if (!*c) break;
+    }
+}
+
+TEST_F(PasswordPromptTest, KeysTypedRightAfterTheTriggerLandInThePromptNotInTheWindowInFront) {
+    SetPasswords(L"Secret", L"");
+    // Another program's window in front with the keyboard, as a chat window would be.
+    std::atomic<HWND> chat{nullptr}, chatEdit{nullptr};
+    std::atomic<DWORD> chatThread{0};
+    std::thread other([&] {
+        HWND w = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"chat", WS_POPUP | WS_VISIBLE, 500, 300, 300, 80,
+                                   nullptr, nullptr, nullptr, nullptr);
+        chatEdit = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10, 10, 280, 24, w, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(w);
+        ::SetFocus(chatEdit);
+        chatThread = ::GetCurrentThreadId();
+        chat = w;
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::DestroyWindow(w);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return chat.load() != nullptr && ::GetForegroundWindow() == chat.load(); }, 5000));
+
+    // The trigger's own input never reached anyone; the prompt opens and the user types at once.
+    h.PostSwitch(1);
+    HWND prompt = WaitPrompt(pwd1Id);
+    ASSERT_NE(nullptr, prompt);
+    TypeOnKeyboard(L"Secret");
+    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == L"Secret"; }, 5000)) << "the field holds " << TextOf(field).size();
+    EXPECT_EQ(L"", TextOf(chatEdit));
+    EXPECT_EQ(prompt, ::GetForegroundWindow());
+    TypeOnKeyboard(L"", VK_RETURN);
+    EXPECT_TRUE(WaitPromptGone(pwd1Id));
+    EXPECT_TRUE(WaitUntil([&] { return h.Switches() == 1; }, 5000));
+
+    ::PostThreadMessageW(chatThread, WM_QUIT, 0, 0);
+    other.join();
+}
 }  // namespace

@@ -40,6 +40,24 @@ protected:
     vp::FontHandle font;
 };
 
+// The image drawn for a scale at or above the DPI's, scaled down cell by cell in between, so a strip of
+// four 44-pixel cells comes out four times the cell scaled; the largest above 200 %.
+TEST(Artwork, ThePickedImageIsTheOneAtOrAboveTheScaleAndComesOutAtTheDpisSize) {
+    const struct { UINT dpi, drawn; LONG cell; } cases[] = {
+        {72, 96, 33}, {96, 96, 44}, {108, 120, 50}, {120, 120, 55}, {144, 144, 66}, {168, 192, 77}, {192, 192, 88}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        UINT drawn = 0;
+        const UINT id = ArtworkIdForDpi(IDB_NAV_APPLY, c.dpi, &drawn);
+        EXPECT_EQ(c.drawn, drawn);
+        vp::BitmapHandle image(LoadPngBitmapForDpi(IDB_NAV_APPLY, c.dpi, 4));
+        EXPECT_EQ(4 * c.cell, BitmapSize(image.Get()).cx);
+        EXPECT_EQ(c.cell, BitmapSize(image.Get()).cy);
+        vp::BitmapHandle drawnImage(LoadPngBitmap(id));  // the image drawn at that scale is in the resources
+        EXPECT_EQ(::MulDiv(44, static_cast<int>(drawn), 96), BitmapSize(drawnImage.Get()).cy);
+    }
+}
+
 TEST_F(ThemedControls, LabelShowsItsParentAroundTheTextAndANewTextAtOnce) {
     HWND hwnd = Child(L"STATIC", L"Hi", SS_LEFT, RECT{10, 10, 310, 40}, 100);
     CThemedLabelCtrl label;

@@ -62,7 +62,7 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
 bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_INITDIALOG:
-        LoadLook();
+        LoadLook(hwnd);
         promptFont.Reset(GrownFont(hwnd));
         prompt.SubclassWindow(GetDlgItem(IDC_TEST_PROMPT));
         prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);

@@ -177,6 +177,7 @@ struct Control {
 
 constexpr DWORD kPage = 0x42000040;   // WS_CHILD | WS_CLIPCHILDREN | DS_SETFONT
 constexpr DWORD kModal = 0x80C800C0;  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+constexpr DWORD kForegroundModal = kModal | DS_SETFOREGROUND;  // the password prompt takes the keyboard
 constexpr DWORD kLabel = 0x50020000;
 constexpr DWORD kCheck = 0x50010003;
 constexpr DWORD kCheckLeft = 0x50010103;
@@ -281,7 +282,7 @@ const Dialog kDialogs[] = {
     MakeDialog(IDD_ADVANCED_SETTINGS, kPage, 207, 118, L"", kAdvanced),
     MakeDialog(IDD_PROCESS_PICKER, kModal, 208, 120, L"Select Processes To Terminate", kProcessPicker),
     MakeDialog(IDD_BASIC_SETTINGS, kPage, 208, 117, L"", kBasic),
-    MakeDialog(IDD_PASSWORD, kModal, 210, 39, L"Enter Password", kPassword),
+    MakeDialog(IDD_PASSWORD, kForegroundModal, 210, 39, L"Enter Password", kPassword),
     MakeDialog(IDD_QUIT, kModal, 186, 44, L"Confirm Quit ", kQuit),
 };
 

@@ -5,7 +5,9 @@
 #include <iterator>
 
 #include "framework/DoubleBuffer.h"
+#include "framework/Dpi.h"
 #include "framework/Text.h"
+#include "ui/Accessible.h"
 #include "ui/Drawing.h"
 
 // ---- fade arithmetic ---------------------------------------------------------------------------------
@@ -124,6 +126,8 @@ void CFadeStateButtonCtrl::ApplyToolTip() noexcept {
 void CFadeStateButtonCtrl::SetToolTipText(const wchar_t* text) noexcept {
     vp::CopyText(m_szToolTip, text ? text : L"");
     ApplyToolTip();
+    // The owner-drawn button shows no text: its window text is its name for screen readers.
+    if (IsWindow() && m_szToolTip[0]) ::SetWindowTextW(m_hWnd, m_szToolTip);
 }
 
 DWORD CFadeStateButtonCtrl::SetExtendedStyle(DWORD bits) noexcept {
@@ -141,7 +145,25 @@ DWORD CFadeStateButtonCtrl::SetExtendedStyle(DWORD bits) noexcept {
     return previous;
 }
 
+bool CFadeStateButtonCtrl::LoadImageStrip(UINT id) noexcept {
+    m_imageId = id;
+    m_strip.Reset(LoadPngBitmapForDpi(id, vp::WindowDpi(m_hWnd), kCells));
+    m_stripSize = BitmapSize(m_strip.Get());
+    if (IsWindow()) Invalidate(TRUE);
+    return static_cast<bool>(m_strip);
+}
+
+void CFadeStateButtonCtrl::SetDpi(UINT dpi) noexcept {
+    if (m_imageId == 0) return;
+    m_strip.Reset(LoadPngBitmapForDpi(m_imageId, dpi, kCells));
+    m_stripSize = BitmapSize(m_strip.Get());
+    SizeToImage();
+    m_background.Forget();
+    if (IsWindow()) Invalidate(TRUE);
+}
+
 bool CFadeStateButtonCtrl::LoadImageStrip(const wchar_t* name, const wchar_t* type) noexcept {
+    m_imageId = 0;
     m_strip.Reset(LoadPngBitmap(name, type));
     m_stripSize = BitmapSize(m_strip.Get());
     if (IsWindow()) Invalidate(TRUE);
@@ -212,6 +234,20 @@ bool CFadeStateButtonCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARA
     case WM_ENABLE:
         Invalidate(TRUE);
         return false;
+    case WM_GETOBJECT:
+        return AnswerGetObject(m_hWnd, wp, lp, m_szToolTip, ROLE_SYSTEM_PUSHBUTTON, result);
+    case WM_GETDLGCODE:
+        result = DefWindowProc(msg, wp, lp) | DLGC_BUTTON;
+        return true;
+    case WM_KEYDOWN:
+        // Enter presses the focused button as Space does (Space is the button's own).
+        if (wp != VK_RETURN) return false;
+        if (IsWindowEnabled()) {
+            ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(m_hWnd));
+        }
+        result = 0;
+        return true;
     case WM_TIMER:
         if (wp != kFadeTimer) return false;
         Invalidate(TRUE);
@@ -254,6 +290,24 @@ void CFadeStateButtonCtrl::Paint(HDC dc, const RECT& area) noexcept {
 void CFadeStateButtonCtrl::Draw(HDC dc) noexcept {
     RECT rc{};
     GetClientRect(&rc);
+    if (vp::HighContrastOn()) {
+        // System colours only: the glyph in the button text colour on the face, inverted while hot
+        // or pressed, and the focus rectangle.
+        const UINT state = static_cast<UINT>(SendMessage(BM_GETSTATE));
+        const bool lit = m_bHover || m_bPressed || (state & BST_PUSHED);
+        FillSolidRect(dc, rc, ::GetSysColor(lit ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        const COLORREF ink = ::GetSysColor(!IsWindowEnabled() ? COLOR_GRAYTEXT : lit ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+        if (m_strip) DrawInk(dc, rc, kFadeNormal, ink);
+        if (m_bFocus) {
+            RECT focus = rc;
+            ::InflateRect(&focus, -1, -1);
+            vp::BrushHandle frame(::CreateSolidBrush(::GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT)));
+            ::FrameRect(dc, &focus, frame.Get());
+            ::InflateRect(&focus, -1, -1);
+            ::FrameRect(dc, &focus, frame.Get());
+        }
+        return;
+    }
     if (m_dwExtendedStyle & kParentBackground) {
         if (!m_background.Window()) m_background.SetWindow(GetParent());
         m_background.Fill(m_hWnd, dc, rc);
@@ -278,4 +332,46 @@ void CFadeStateButtonCtrl::Draw(HDC dc) noexcept {
         AlphaBlendBitmap(dc, rc, m_strip.Get(), cell(m_fade.previous), static_cast<BYTE>(255 - m_fade.progress));
         AlphaBlendBitmap(dc, rc, m_strip.Get(), cell(m_fade.current), FadeCurrentAlpha(m_fade.progress));
     }
+    if (m_bFocus) {
+        // The keyboard's place: a dotted rectangle just inside the button.
+        RECT focus = rc;
+        ::InflateRect(&focus, -1, -1);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &focus);
+    }
+}
+
+void CFadeStateButtonCtrl::DrawInk(HDC dc, const RECT& dst, int cellIndex, COLORREF colour) noexcept {
+    const LONG cellW = m_stripSize.cx / kCells, cellH = m_stripSize.cy;
+    if (cellW <= 0 || cellH <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = m_stripSize.cx;
+    info.bmiHeader.biHeight = -cellH;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    vp::BitmapHandle ink(::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!ink || !bits) return;
+    vp::MemoryDcHandle mem(::CreateCompatibleDC(dc));
+    if (!mem) return;
+    {
+        vp::SelectGuard select(mem.Get(), ink.Get());
+        AlphaBlendBitmap(mem.Get(), RECT{0, 0, m_stripSize.cx, cellH}, m_strip.Get(), RECT{0, 0, m_stripSize.cx, cellH});
+    }
+    // Premultiplied pixels: darkness times coverage becomes the ink's coverage.
+    auto* px = static_cast<DWORD*>(bits);
+    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    for (LONG i = 0; i < m_stripSize.cx * cellH; ++i) {
+        const DWORD p = px[i];
+        const int a = static_cast<int>(p >> 24);
+        const int lum = (static_cast<int>((p >> 16) & 0xFF) * 3 + static_cast<int>((p >> 8) & 0xFF) * 6 +
+                         static_cast<int>(p & 0xFF)) / 10;  // premultiplied: at most a
+        int cover = a - lum;
+        cover = cover < 0 ? 0 : (cover * 2 > 255 ? 255 : cover * 2);
+        px[i] = (static_cast<DWORD>(cover) << 24) | (static_cast<DWORD>(r * cover / 255) << 16) |
+                (static_cast<DWORD>(g * cover / 255) << 8) | static_cast<DWORD>(b * cover / 255);
+    }
+    AlphaBlendBitmap(dc, dst, ink.Get(), RECT{cellIndex * cellW, 0, (cellIndex + 1) * cellW, cellH});
 }

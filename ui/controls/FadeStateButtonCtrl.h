@@ -54,8 +54,11 @@ public:
     DWORD SetExtendedStyle(DWORD bits) noexcept;  // returns the previous bits
     DWORD ExtendedStyle() const noexcept { return m_dwExtendedStyle; }
     bool LoadImageStrip(const wchar_t* name, const wchar_t* type = L"PNG") noexcept;
-    bool LoadImageStrip(UINT id) noexcept { return LoadImageStrip(MAKEINTRESOURCEW(id)); }
+    // The artwork for the button's DPI (ui/Drawing.h); loaded again for a new DPI by SetDpi.
+    bool LoadImageStrip(UINT id) noexcept;
     void SizeToImage() noexcept;
+    // A new DPI: the strip of the artwork id is loaded for it and the button takes its size.
+    void SetDpi(UINT dpi) noexcept;
 
     HWND ToolTipWindow() const noexcept { return m_hWndToolTip; }
     const wchar_t* ToolTipText() const noexcept { return m_szToolTip; }
@@ -69,8 +72,11 @@ private:
     void ApplyToolTip() noexcept;
     void Paint(HDC dc, const RECT& area) noexcept;
     void Draw(HDC dc) noexcept;
+    // High contrast: the cell as a glyph in the given colour (its dark ink opaque, its light fill clear).
+    void DrawInk(HDC dc, const RECT& dst, int cell, COLORREF colour) noexcept;
 
     vp::BitmapHandle m_strip;
+    UINT m_imageId = 0;  // the artwork id of the strip, when it came from the resources by id
     SIZE m_stripSize{};
     DWORD m_dwExtendedStyle = 0;
     COLORREF m_fillColour;

@@ -2,7 +2,19 @@
 
 #include "ui/Drawing.h"
 
+namespace {
+LONG g_lookGeneration = 0;
+}  // namespace
+
+void CThemedBackground::ChangeLook() noexcept { ::InterlockedIncrement(&g_lookGeneration); }
+unsigned CThemedBackground::LookGeneration() noexcept {
+    return static_cast<unsigned>(::InterlockedCompareExchange(&g_lookGeneration, 0, 0));
+}
+
 HBRUSH CThemedBackground::Brush(HWND control) noexcept {
+    const unsigned now = LookGeneration();
+    if (m_brush && m_generation != now) m_brush.Reset();
+    m_generation = now;
     if (!m_brush && m_hWndBackground) m_brush.Reset(MakeParentBackgroundBrush(control, m_hWndBackground));
     return m_brush.Get();
 }

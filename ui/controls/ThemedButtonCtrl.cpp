@@ -4,6 +4,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Reflection.h"
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 int ButtonFaceCell(UINT itemState) noexcept {
@@ -62,8 +63,17 @@ LRESULT CThemedButtonCtrl::OnCustomDraw(NMCUSTOMDRAW& cd) noexcept {
     if (cd.dwDrawStage != CDDS_PREERASE) return CDRF_DODEFAULT;
 
     HDC dc = cd.hdc;
-    m_background.Fill(m_hWnd, dc, cd.rc);
-    if (m_face) {
+    const bool highContrast = vp::HighContrastOn();
+    if (highContrast) {
+        // System colours: the face, a frame, the text; inverted while pressed.
+        const bool pressed = (cd.uItemState & CDIS_SELECTED) != 0;
+        FillSolidRect(dc, cd.rc, ::GetSysColor(pressed ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        vp::BrushHandle line(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        ::FrameRect(dc, &cd.rc, line.Get());
+    } else {
+        m_background.Fill(m_hWnd, dc, cd.rc);
+    }
+    if (m_face && !highContrast) {
         const RECT cell = StripCell(BitmapSize(m_face), kFaceCells, ButtonFaceCell(cd.uItemState));
         vp::MemoryDcHandle faceDc(::CreateCompatibleDC(dc));
         if (faceDc) {
@@ -85,8 +95,21 @@ LRESULT CThemedButtonCtrl::OnCustomDraw(NMCUSTOMDRAW& cd) noexcept {
     } else if (cd.uItemState & CDIS_HOT) {
         colour = m_hotText;
     }
+    if (highContrast) {
+        colour = ::GetSysColor((cd.uItemState & CDIS_DISABLED) ? COLOR_GRAYTEXT
+                               : (cd.uItemState & CDIS_SELECTED) ? COLOR_HIGHLIGHTTEXT
+                                                                  : COLOR_BTNTEXT);
+    }
     ::SetTextColor(dc, colour);
     RECT rc = cd.rc;
     ::DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (cd.uItemState & CDIS_FOCUS) {
+        // The keyboard's place, inside the face's margin.
+        RECT focus = cd.rc;
+        ::InflateRect(&focus, -vp::ScaleForWindow(m_hWnd, 3), -vp::ScaleForWindow(m_hWnd, 3));
+        ::SetTextColor(dc, highContrast ? ::GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 0));
+        ::SetBkColor(dc, highContrast ? ::GetSysColor(COLOR_BTNFACE) : RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &focus);
+    }
     return CDRF_SKIPDEFAULT;
 }

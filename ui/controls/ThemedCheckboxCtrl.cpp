@@ -1,6 +1,7 @@
 #include "ui/controls/ThemedCheckboxCtrl.h"
 
 #include "framework/Reflection.h"
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 bool CThemedCheckboxCtrl::SubclassWindow(HWND hwnd) noexcept {
@@ -20,7 +21,11 @@ bool CThemedCheckboxCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM
         HDC dc = reinterpret_cast<HDC>(wp);
         HBRUSH brush = m_background.Brush(m_hWnd);
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, IsWindowEnabled() ? kTextColor : kDisabledTextColor);
+        if (vp::HighContrastOn()) {
+            ::SetTextColor(dc, ::GetSysColor(IsWindowEnabled() ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+        } else {
+            ::SetTextColor(dc, IsWindowEnabled() ? kTextColor : kDisabledTextColor);
+        }
         result = reinterpret_cast<LRESULT>(brush);
         return true;
     }

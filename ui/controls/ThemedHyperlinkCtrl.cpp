@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "framework/Reflection.h"
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 bool CThemedHyperlinkCtrl::SubclassWindow(HWND hwnd) noexcept {
@@ -48,9 +49,15 @@ LRESULT CThemedHyperlinkCtrl::OnCustomDraw(NMCUSTOMDRAW& cd) noexcept {
     wchar_t text[199] = L"";
     ::GetWindowTextW(m_hWnd, text, static_cast<int>(std::size(text)));
     const bool hot = (cd.uItemState & CDIS_HOT) != 0;
-    vp::SelectGuard font(dc, hot && m_underlined ? m_underlined.Get() : m_font);
+    // High contrast: the window's text colour, always underlined, so the link reads in any scheme.
+    const bool highContrast = vp::HighContrastOn();
+    vp::SelectGuard font(dc, (hot || highContrast) && m_underlined ? m_underlined.Get() : m_font);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, hot ? m_hot : m_normal);
+    ::SetTextColor(dc, highContrast ? ::GetSysColor(COLOR_WINDOWTEXT) : hot ? m_hot : m_normal);
+    if (cd.uItemState & CDIS_FOCUS) {
+        RECT focus = cd.rc;
+        ::DrawFocusRect(dc, &focus);
+    }
     RECT rc = cd.rc;
     ::DrawTextW(dc, text, -1, &rc, m_format);
     return CDRF_SKIPDEFAULT;

@@ -1,5 +1,7 @@
 #include "ui/controls/ThemedImageCtrl.h"
 
+#include "framework/Dpi.h"
+#include "ui/Accessible.h"
 #include "ui/Drawing.h"
 
 bool CThemedImageCtrl::SubclassWindow(HWND hwnd) noexcept {
@@ -9,13 +11,21 @@ bool CThemedImageCtrl::SubclassWindow(HWND hwnd) noexcept {
     return true;
 }
 
+void CThemedImageCtrl::SetImage(UINT id) noexcept {
+    m_imageId = id;
+    m_image.Reset(LoadPngBitmapForDpi(id, vp::WindowDpi(m_hWnd)));
+    if (IsWindow()) Invalidate(TRUE);
+}
+
 void CThemedImageCtrl::SetImage(const wchar_t* name, const wchar_t* type) noexcept {
+    m_imageId = 0;
     m_image.Reset(LoadPngBitmap(name, type));
     if (IsWindow()) Invalidate(TRUE);
 }
 
 void CThemedImageCtrl::SizeToImage() noexcept {
     if (!IsWindow()) return;
+    m_sizedToImage = true;
     const SIZE image = BitmapSize(m_image.Get());
     RECT window{}, client{};
     GetWindowRect(&window);
@@ -28,10 +38,19 @@ void CThemedImageCtrl::SizeToImage() noexcept {
     Invalidate(TRUE);
 }
 
-bool CThemedImageCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CThemedImageCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_ERASEBKGND:
         result = 1;
+        return true;
+    case WM_GETOBJECT:
+        return AnswerGetObject(m_hWnd, wp, lp, m_name, ROLE_SYSTEM_GRAPHIC, result);
+    case WM_DPICHANGED_AFTERPARENT:
+        if (m_imageId) {
+            SetImage(m_imageId);
+            if (m_sizedToImage) SizeToImage();
+        }
+        result = 0;
         return true;
     case WM_MOVE:
     case WM_SIZE:

@@ -2,6 +2,8 @@
 // A static that shows a PNG image with alpha over its window's painted background.
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "ui/controls/ThemedBackground.h"
@@ -12,7 +14,10 @@ public:
 
     // Loads the image (replacing the old one) and repaints.
     void SetImage(const wchar_t* name, const wchar_t* type = L"PNG") noexcept;
-    void SetImage(UINT id) noexcept { SetImage(MAKEINTRESOURCEW(id)); }
+    // The artwork for the control's DPI; loaded again (and the size kept to it) on a DPI change.
+    void SetImage(UINT id) noexcept;
+    // The name screen readers give the image (its window text when none is set).
+    void SetAccessibleName(const wchar_t* name) noexcept { m_name = name ? name : L""; }
     // Makes the client area exactly as large as the image, keeping the position.
     void SizeToImage() noexcept;
     void SetBackgroundWindow(HWND background) noexcept { m_background.SetWindow(background); }
@@ -25,4 +30,7 @@ private:
 
     CThemedBackground m_background;
     vp::BitmapHandle m_image;
+    UINT m_imageId = 0;
+    bool m_sizedToImage = false;
+    std::wstring m_name;
 };

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "ui/Drawing.h"
 
 bool CThemedLabelCtrl::SubclassWindow(HWND hwnd) noexcept {
@@ -57,6 +58,6 @@ void CThemedLabelCtrl::Draw(HDC dc) noexcept {
     ::GetWindowTextW(m_hWnd, text, static_cast<int>(std::size(text)));
     vp::SelectGuard font(dc, m_font);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, m_colour);
+    ::SetTextColor(dc, vp::HighContrastOn() ? ::GetSysColor(COLOR_WINDOWTEXT) : m_colour);
     ::DrawTextW(dc, text, -1, &rc, m_format);
 }

@@ -54,6 +54,7 @@ void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_logo.SubclassWindow(GetDlgItem(IDC_ABOUT_LOGO));
     m_logo.SetImage(IDB_ABOUT_LOGO);
     m_logo.SizeToImage();
+    m_logo.SetAccessibleName(product::kName);
     for (CThemedLabelCtrl* label : {&m_version, &m_notice}) {
         label->SubclassWindow(GetDlgItem(label == &m_version ? IDC_ABOUT_VERSION : IDC_ABOUT_NOTICE));
         label->SetLabelColor(RGB(0, 0, 0));

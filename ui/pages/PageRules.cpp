@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "ui/Drawing.h"
 #include "ui/controls/ThemedImageCtrl.h"
@@ -71,7 +72,8 @@ int CheckBoxTextWidth(HWND checkBox, HFONT font) noexcept {
     }
     ::ReleaseDC(checkBox, dc);
     // The box, the gap the button leaves after it, and a pixel of slack on each side of the text.
-    return extent.cx + ::GetSystemMetrics(SM_CXMENUCHECK) + 6;
+    const UINT dpi = vp::WindowDpi(checkBox);
+    return extent.cx + vp::SystemMetricForDpi(SM_CXMENUCHECK, dpi) + vp::ScaleForDpi(6, dpi);
 }
 
 namespace {
@@ -125,7 +127,7 @@ HFONT MakeGrownFont(HWND page) noexcept {
     LOGFONTW lf{};
     const auto current = reinterpret_cast<HFONT>(::SendMessageW(page, WM_GETFONT, 0, 0));
     if (!current || !::GetObjectW(current, sizeof(lf), &lf)) return nullptr;
-    lf.lfHeight = GrowFontHeight(lf.lfHeight, 2);
+    lf.lfHeight = GrowFontHeight(lf.lfHeight, vp::ScaleForWindow(page, 2));
     return ::CreateFontIndirectW(&lf);
 }
 
@@ -137,6 +139,10 @@ void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThe
     label.SubclassWindow(::GetDlgItem(page, labelId));
     label.SetLabelColor(kHeaderColor);
     label.SetTextFormat(kHeaderFormat);
+    // Screen readers name the header's mark by its header.
+    wchar_t text[128] = L"";
+    ::GetWindowTextW(label, text, static_cast<int>(std::size(text)));
+    image.SetAccessibleName(text);
 }
 
 bool ApplyEnableDependency(HWND page, const EnableDependency* table, size_t count, WPARAM commandWp) noexcept {

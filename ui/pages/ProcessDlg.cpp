@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "actions/ProcessPicker.h"
+#include "framework/Dpi.h"
 
 bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
@@ -37,13 +38,13 @@ bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
-    LoadLook();
+    LoadLook(hwnd);
     const int ids[3] = {IDC_PROCESS_REFRESH, IDOK, IDCANCEL};
     CThemedButtonCtrl* buttons[3] = {&m_refresh, &m_ok, &m_cancel};
     for (int i = 0; i < 3; ++i) {
         buttons[i]->SubclassWindow(GetDlgItem(ids[i]));
         buttons[i]->SetBackgroundWindow(hwnd);
-        buttons[i]->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        buttons[i]->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
     }
     // The template marks Refresh and OK both as default buttons; Enter means OK.
     m_refresh.SendMessage(BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
@@ -53,7 +54,7 @@ void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kColumnWidth;
+    column.cx = vp::ScaleForDpi(kColumnWidth, LookDpi());
     column.pszText = const_cast<wchar_t*>(L"Room/Alias");
     column.iSubItem = 0;
     ::SendMessageW(m_list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
@@ -83,8 +84,9 @@ void CProcessDlg::Fill() noexcept {
 // In list mode the column width is every item's width; a name cut to an ellipsis could not be told
 // from its neighbours, so the column grows to the longest name (never narrower than its first width).
 void CProcessDlg::FitColumnToNames() noexcept {
-    int width = kColumnWidth;
-    const int box = ::GetSystemMetrics(SM_CXSMICON) + 12;  // check box, icon gap and text margins
+    int width = vp::ScaleForDpi(kColumnWidth, LookDpi());
+    // check box, icon gap and text margins
+    const int box = vp::SystemMetricForDpi(SM_CXSMICON, LookDpi()) + vp::ScaleForDpi(12, LookDpi());
     for (const page_rules::PickerEntry& entry : m_running) {
         const int text = static_cast<int>(
             ::SendMessageW(m_list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(entry.name.c_str())));
