@@ -168,9 +168,9 @@ bool CGuardKeeper::Start(HDESK original) {
     m_alive.Reset(::CreateEventW(&inherit, TRUE, FALSE, product::kGuardAliveEventName));
 
     g_keeper.store(this);
-    const bool started = Launch();
+    // The first guard too is started by the keeper thread, off the program's way to its first trigger.
     m_keeper.Reset(::CreateThread(nullptr, 0, KeeperProc, this, 0, nullptr));
-    return started;
+    return m_keeper ? true : Launch();  // without a keeper, one guard at least
 }
 
 bool CGuardKeeper::Launch() {
@@ -202,6 +202,7 @@ DWORD WINAPI CGuardKeeper::KeeperProc(void* self) {
 }
 
 void CGuardKeeper::Keep() {
+    Launch();
     for (;;) {
         if (m_guard) {
             const HANDLE waits[2] = {m_quit.Get(), m_guard.Get()};

@@ -39,8 +39,9 @@ public:
     CGuardKeeper(const CGuardKeeper&) = delete;
     CGuardKeeper& operator=(const CGuardKeeper&) = delete;
 
-    // Starts the guard on the user's own desktop. False when no guard could be started now; the
-    // keeper keeps trying.
+    // Starts the keeper thread, which starts the guard on the user's own desktop at once and again
+    // whenever it ends (retrying when it cannot be started). Without a keeper thread it starts one guard
+    // itself; false when that fails too.
     bool Start(HDESK original);
     // The normal Quit (and the session's end): tells the guard that the program's end is no crash, and
     // stops starting new guards. The guard itself waits for this process to end, then finishes what
