@@ -15,6 +15,7 @@
 #include "switching/PasswordThreads.h"
 #include "ui/PasswordDlg.h"
 #include "update/UpdatePath.h"
+#include "switching/ThreadMessages.h"
 
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
     return {UiThreadProc, HookThreadProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};
@@ -116,6 +117,11 @@ int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
 namespace {
 HANDLE g_showSettingsRequest = nullptr;
 HANDLE g_quitRequest = nullptr;
+CUiMessageLoop* g_uiLoop = nullptr;  // while the ui thread runs it; read on that thread only
+
+void OnNoticeMail(UINT code) {
+    if (code == kPasswordNoticeMail && g_uiLoop) g_uiLoop->m_frame.TellPendingPasswordNotice();
+}
 }  // namespace
 
 void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept {
@@ -148,8 +154,12 @@ DWORD WINAPI UiThreadProc(void* arg) {
     int result = 0;
     {
         CUiMessageLoop loop;
+        g_uiLoop = &loop;
+        vp::SetNoticeMailHandler(OnNoticeMail);
         result = loop.Run(start ? start->showState : SW_SHOWNORMAL, start ? start->threads : nullptr);
         delete start;
+        vp::SetNoticeMailHandler(nullptr);
+        g_uiLoop = nullptr;
     }
     return static_cast<DWORD>(result);
 }

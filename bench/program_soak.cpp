@@ -24,6 +24,7 @@
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
+#include "switching/ThreadMessages.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/SwitcherHarness.h"
+#include "switching/ThreadMessages.h"
 
 namespace {
 

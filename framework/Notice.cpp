@@ -11,6 +11,7 @@ namespace {
 
 constexpr wchar_t kNoticeClass[] = L"VeilpaneNotice";
 constexpr UINT kShowNotice = WM_APP + 1;  // lParam: a Notice, owned by the receiver
+constexpr UINT kNoticeMail = WM_APP + 2;  // wParam: the code for the mail handler
 constexpr DWORD kWaitForWindowMs = 3000;
 
 struct Notice {
@@ -20,11 +21,17 @@ struct Notice {
 };
 
 std::atomic<HWND> g_noticeWindow{nullptr};
+std::atomic<NoticeMailHandler> g_mailHandler{nullptr};
 
 // Set while a notice window exists.
 HANDLE NoticeWindowReady() noexcept {
     static const HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return ready;
+}
+
+HWND WaitForNoticeWindow() noexcept {
+    if (!g_noticeWindow.load()) ::WaitForSingleObject(NoticeWindowReady(), kWaitForWindowMs);
+    return g_noticeWindow.load();
 }
 
 }  // namespace
@@ -64,12 +71,22 @@ LRESULT CALLBACK CNoticeWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         delete notice;
         return 0;
     }
+    if (msg == kNoticeMail) {
+        if (const NoticeMailHandler handler = g_mailHandler.load()) handler(static_cast<UINT>(wp));
+        return 0;
+    }
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+void SetNoticeMailHandler(NoticeMailHandler handler) noexcept { g_mailHandler.store(handler); }
+
+bool PostNoticeMail(UINT code) noexcept {
+    HWND window = WaitForNoticeWindow();
+    return window && ::PostMessageW(window, kNoticeMail, code, 0);
+}
+
 bool PostNotice(const wchar_t* text, const wchar_t* caption, UINT type) noexcept {
-    if (!g_noticeWindow.load()) ::WaitForSingleObject(NoticeWindowReady(), kWaitForWindowMs);
-    HWND window = g_noticeWindow.load();
+    HWND window = WaitForNoticeWindow();
     if (!window) return false;
     auto* notice = new (std::nothrow) Notice;
     if (!notice) return false;

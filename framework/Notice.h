@@ -29,4 +29,11 @@ private:
 // nothing is shown, when none comes.
 bool PostNotice(const wchar_t* text, const wchar_t* caption, UINT type) noexcept;
 
+// Mail for the notice window's thread that is not a box: a code that the handler set here is called
+// with, on that thread (the ui thread decides what to do with it). Waits for a notice window as
+// PostNotice does; false when none comes.
+using NoticeMailHandler = void (*)(UINT code);
+void SetNoticeMailHandler(NoticeMailHandler handler) noexcept;
+bool PostNoticeMail(UINT code) noexcept;
+
 }  // namespace vp

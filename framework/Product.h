@@ -1,6 +1,6 @@
 #pragma once
 // The product's constants in one place: names, registry keys, version and build, the maker's
-// endpoints, the thread messages and the registry values kept outside the settings table.
+// endpoints and the registry values kept outside the settings table.
 #include <windows.h>
 
 #include "version.h"
@@ -68,28 +68,3 @@ constexpr wchar_t kQuitRequestMessage[] = L"Veilpane.QuitRequest";
 constexpr wchar_t kSingleCopyMutexName[] = L"Local\\Veilpane.SingleCopy";
 
 }  // namespace product
-
-// Thread messages between the program's threads.
-constexpr UINT WM_DESKTOP_SWITCH = WM_USER;      // lParam 1: password still to check, 0: authorised
-constexpr UINT WM_APP_QUIT = WM_USER + 1;
-constexpr UINT WM_ASK_PASSWORD = WM_USER + 2;
-constexpr UINT WM_CHECK_UPDATE = WM_USER + 4;
-
-// wParam of WM_DESKTOP_SWITCH: the desktop on which the request was given, so the switch goes away
-// from it whatever the switcher last knew. 0 (every other message's wParam) says nothing: the
-// switcher's own record of the showing desktop decides.
-constexpr WPARAM kGivenOnOriginal = 1;
-constexpr WPARAM kGivenOnVirtual = 2;
-
-// To the hook thread: an action setting changed, or the default playback device did; it makes
-// ready what the enabled actions need, so the next switch only uses it.
-constexpr UINT WM_ACTIONS_CHANGED = WM_USER + 5;
-// To the ui thread: wrong passwords were typed before the last correct one; the notice is pending
-// (failed_attempts::TakePendingNotice).
-constexpr UINT WM_PASSWORD_NOTICE = WM_USER + 6;
-// To the hook thread: come back to the original desktop and undo the recorded changes, now (wParam
-// kComeBackScreen), or only undo them and leave the screen as it is (kComeBackUndoOnly). lParam: an
-// event handle that the hook thread sets and closes when done (0 for none).
-constexpr UINT WM_COME_BACK = WM_USER + 8;
-constexpr WPARAM kComeBackScreen = 0;
-constexpr WPARAM kComeBackUndoOnly = 1;

@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "framework/Trace.h"
+#include "switching/ThreadMessages.h"
 
 bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs, WPARAM kind) {
     // No hook thread (it never started) moved nothing and changed nothing; Wine takes a post to

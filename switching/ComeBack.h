@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/Product.h"
+#include "switching/ThreadMessages.h"
 
 // Asks the hook thread and waits for it. Nobody else moves the screen or writes the policy while the
 // hook thread lives: one that does not answer in time (busy in a long action) is left to finish, and

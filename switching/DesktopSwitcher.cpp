@@ -12,6 +12,7 @@
 #include "switching/ComeBack.h"
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
+#include "switching/ThreadMessages.h"
 
 namespace {
 

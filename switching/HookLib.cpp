@@ -6,6 +6,7 @@
 #include "framework/Handles.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
+#include "switching/ThreadMessages.h"
 
 namespace hooklib {
 

@@ -8,6 +8,8 @@
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "switching/OriginalDesktop.h"
+#include "framework/Notice.h"
+#include "switching/ThreadMessages.h"
 
 bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_attempts::Prompt kind,
                     failed_attempts::Summary& before) {
@@ -52,7 +54,7 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
             ::PostThreadMessageW(start.threads->hook, WM_DESKTOP_SWITCH, givenOn, 0);
             if (before.count > 0) {
                 failed_attempts::SetPendingNotice(failed_attempts::NoticeText(before.count, before.since));
-                ::PostThreadMessageW(start.threads->ui, WM_PASSWORD_NOTICE, 0, 0);
+                vp::PostNoticeMail(kPasswordNoticeMail);
             }
         } else if (msg.message == WM_APP_QUIT) {
             break;

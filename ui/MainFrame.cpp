@@ -19,6 +19,7 @@
 #include "ui/ThemedDialog.h"
 #include "ui/controls/ThemedBackground.h"
 #include "update/UpdatePrompt.h"
+#include "switching/ThreadMessages.h"
 
 namespace {
 // The styles that would let the user resize, minimise or maximise the window.
@@ -314,8 +315,6 @@ void CMainFrame::ExitFromTray() {
 void CMainFrame::ShowSettingsWindow() {
     // A window that shows already is in the hands of whoever sits there.
     if (!IsWindowVisible() && !SwitchPasswordAllows()) return;
-    // A notice whose message was lost on the way is told now.
-    TellPasswordNotice(failed_attempts::TakePendingNotice());
     if (!IsWindowVisible()) ShowWindow(SW_SHOW);
     if (::IsIconic(m_hWnd)) {
         ShowWindow(SW_RESTORE);
@@ -383,10 +382,6 @@ void CMainFrame::OpenHelp() noexcept {
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
-    if (msg->hwnd == nullptr && msg->message == WM_PASSWORD_NOTICE) {
-        TellPasswordNotice(failed_attempts::TakePendingNotice());
-        return TRUE;
-    }
     // The editing keys of the accelerator table never reach the pages' edits.
     if (m_hAccel && m_hWnd && ::TranslateAcceleratorW(m_hWnd, m_hAccel, msg)) return TRUE;
     if (m_hWnd && OnNavigationKey(*msg)) return TRUE;

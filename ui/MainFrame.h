@@ -15,6 +15,7 @@
 #include "framework/MessageLoop.h"
 #include "framework/Window.h"
 #include "resource.h"
+#include "settings/FailedAttempts.h"
 #include "settings/SettingsOwner.h"
 #include "switching/ThreadIds.h"
 #include "ui/PageHost.h"
@@ -69,6 +70,8 @@ public:
     // What the owner was last told about wrong passwords (a tray balloon, or a message without the
     // tray icon); empty until then.
     const std::wstring& LastPasswordNotice() const noexcept { return m_lastPasswordNotice; }
+    // A password thread's mail: the pending notice of wrong passwords is told now.
+    void TellPendingPasswordNotice() { TellPasswordNotice(failed_attempts::TakePendingNotice()); }
     void ShowUpdatePrompt();
     // "/quit" (the uninstaller) asks: the tray's Exit without its confirmation or its password prompt.
     // The uninstaller often runs with nobody at the screen, and whoever can run it can end the process

@@ -9,6 +9,7 @@
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "update/UpdatePath.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 

@@ -11,6 +11,7 @@
 #include "framework/RegistryStore.h"
 #include "framework/ThreadDesktop.h"
 #include "support/TestSupport.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 

@@ -21,6 +21,8 @@
 #include "switching/PasswordThreads.h"
 #include "switching/SwitcherHarness.h"
 #include "ui/PasswordDlg.h"
+#include "framework/Notice.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 
@@ -132,18 +134,9 @@ protected:
                                            ::PostThreadMessageW(pwd2Id, WM_NULL, 0, 0); }, 5000));
         h.Threads().pwd1 = pwd1Id;
         h.Threads().pwd2 = pwd2Id;
-        // A thread of the test's stands in for the ui thread, which hears of wrong passwords.
-        std::atomic<DWORD> listener{0};
-        uiStandIn = std::thread([this, &listener] {
-            MSG msg;
-            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-            listener = ::GetCurrentThreadId();
-            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                if (msg.message == WM_PASSWORD_NOTICE) ++notices;
-            }
-        });
-        ASSERT_TRUE(WaitUntil([&] { return listener != 0; }, 5000));
-        h.Threads().ui = listener;
+        // The harness's notice thread stands in for the ui thread, which hears of wrong passwords.
+        g_notices = 0;
+        vp::SetNoticeMailHandler([](UINT code) { g_notices += code == kPasswordNoticeMail ? 1 : 0; });
         attempts.TakeSummary();
         failed_attempts::TakePendingNotice();
     }
@@ -158,11 +151,7 @@ protected:
                 EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(t->Get(), 5000));
             }
         }
-        if (uiStandIn.joinable()) {
-            ::PostThreadMessageW(h.Threads().ui, WM_QUIT, 0, 0);
-            uiStandIn.join();
-        }
-        h.Threads().ui = 0;
+        vp::SetNoticeMailHandler(nullptr);
         attempts.TakeSummary();
         h.Stop();
     }
@@ -179,8 +168,7 @@ protected:
     vp::KernelHandle pwd1, pwd2;
     DWORD pwd1Id = 0, pwd2Id = 0;
     failed_attempts::CFailedAttempts attempts{g_ProgramKeys.settings};
-    std::thread uiStandIn;
-    std::atomic<int> notices{0};
+    static inline std::atomic<int> g_notices{0};
 };
 
 TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPasswordThrough) {
@@ -252,7 +240,7 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     PressKey(prompt, VK_RETURN);
     ASSERT_TRUE(h.WaitSwitches(1));
     EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"vpdesk"; }, 5000));
-    ASSERT_TRUE(WaitUntil([&] { return notices == 1; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return g_notices == 1; }, 5000));
     EXPECT_EQ(0u, failed_attempts::TakePendingNotice().find(L"3 wrong password attempts since "));
     EXPECT_EQ(0u, attempts.FailedInARow());
     EXPECT_EQ(L"", ReadText(L"PWD_FAILED_LOG"));

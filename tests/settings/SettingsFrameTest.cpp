@@ -14,6 +14,7 @@
 #include "settings/SettingsMirror.h"
 #include "switching/HookLib.h"
 #include "ui/MainFrame.h"
+#include "switching/ThreadMessages.h"
 
 using namespace settings_test;
 

@@ -5,6 +5,7 @@
 #include "framework/Product.h"
 #include "support/TestSupport.h"
 #include "switching/HookLib.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 using hooklib::HeldInput;

@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 

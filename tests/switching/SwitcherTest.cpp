@@ -13,6 +13,7 @@
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/SwitcherHarness.h"
+#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 

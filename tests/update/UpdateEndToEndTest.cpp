@@ -10,6 +10,7 @@
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
+#include "switching/ThreadMessages.h"
 
 #include <tlhelp32.h>  // after <windows.h>
 
