@@ -7,7 +7,6 @@
 class CUiMessageLoop : public vp::CMessageLoop {
 public:
     BOOL PreTranslateMessage(MSG* msg) override { return m_frame.PreTranslateMessage(msg); }
-    BOOL OnIdle(int) override { return m_frame.OnIdle(); }
 
     // Creates the settings window, which posts to the given threads, and runs the loop; returns the
     // exit code of WM_QUIT (0 when the window could not be created).

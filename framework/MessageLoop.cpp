@@ -1,37 +1,11 @@
 #include "framework/MessageLoop.h"
 
-#include <algorithm>
-
 namespace vp {
-
-void CMessageLoop::AddMessageFilter(CMessageFilter* filter) { m_filters.push_back(filter); }
-void CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
-    m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), filter), m_filters.end());
-}
-void CMessageLoop::AddIdleHandler(CIdleHandler* handler) { m_idleHandlers.push_back(handler); }
-void CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
-    m_idleHandlers.erase(std::remove(m_idleHandlers.begin(), m_idleHandlers.end(), handler), m_idleHandlers.end());
-}
 
 void CMessageLoop::AddWaitHandle(HANDLE handle, std::function<void()> signalled) {
     if (!handle || m_waitHandles.size() >= MAXIMUM_WAIT_OBJECTS - 1) return;
     m_waitHandles.push_back(handle);
     m_waitCalls.push_back(std::move(signalled));
-}
-
-BOOL CMessageLoop::PreTranslateMessage(MSG* msg) {
-    // Newest filter first; a copy, since a filter may remove itself.
-    const auto filters = m_filters;
-    for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
-        if ((*it)->PreTranslateMessage(msg)) return TRUE;
-    }
-    return FALSE;
-}
-
-BOOL CMessageLoop::OnIdle(int) {
-    const auto handlers = m_idleHandlers;
-    for (CIdleHandler* h : handlers) h->OnIdle();
-    return FALSE;
 }
 
 bool CMessageLoop::IsIdleMessage(const MSG& msg) noexcept {

@@ -1,5 +1,6 @@
 #pragma once
-// Message loop with message filters and idle handlers.
+// The ui thread's message loop: a message filter step, idle time, and handles waited on beside the
+// messages.
 #include <windows.h>
 
 #include <functional>
@@ -10,27 +11,10 @@
 
 namespace vp {
 
-class CMessageFilter {
-public:
-    virtual ~CMessageFilter() = default;
-    // True when the message was taken (for example by an accelerator or a dialog's navigation).
-    virtual BOOL PreTranslateMessage(MSG* msg) = 0;
-};
-
-class CIdleHandler {
-public:
-    virtual ~CIdleHandler() = default;
-    virtual BOOL OnIdle() = 0;
-};
-
 class CMessageLoop {
 public:
     virtual ~CMessageLoop() = default;
 
-    void AddMessageFilter(CMessageFilter* filter);
-    void RemoveMessageFilter(CMessageFilter* filter);
-    void AddIdleHandler(CIdleHandler* handler);
-    void RemoveIdleHandler(CIdleHandler* handler);
     // While the loop waits for messages it also waits on handle (an auto-reset event, say) and calls
     // signalled when it is set, between two messages. The handle must outlive the loop.
     void AddWaitHandle(HANDLE handle, std::function<void()> signalled);
@@ -38,9 +22,10 @@ public:
     // Runs until WM_QUIT; returns its wParam.
     int Run();
 
-    // Overridable steps, in slot order: the message filter, then idle time.
-    virtual BOOL PreTranslateMessage(MSG* msg);
-    virtual BOOL OnIdle(int idleCount);
+    // Overridable steps, in slot order: the message filter (true when it took the message), then idle
+    // time (true to be called again before the next message). Neither does anything here.
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+    virtual BOOL OnIdle(int) { return FALSE; }
 
     // Messages that do not re-arm the idle calls.
     static bool IsIdleMessage(const MSG& msg) noexcept;
@@ -50,8 +35,6 @@ protected:
     // when the loop should look again before it takes a message.
     bool ServeWaitHandle();
 
-    std::vector<CMessageFilter*> m_filters;
-    std::vector<CIdleHandler*> m_idleHandlers;
     std::vector<HANDLE> m_waitHandles;
     std::vector<std::function<void()>> m_waitCalls;
     MSG m_msg{};

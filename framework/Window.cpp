@@ -5,8 +5,8 @@
 namespace vp {
 
 namespace {
-// The object of a subclassed control lives in a window property, so that the control's own use of
-// GWLP_USERDATA stays untouched.
+// A window's object lives in one place, a window property, for the windows the program creates and
+// the controls it subclasses alike, so that a control's own use of GWLP_USERDATA stays untouched.
 constexpr wchar_t kSubclassProp[] = L"VeilpaneWindowObject";
 }  // namespace
 
@@ -48,15 +48,14 @@ CWindowImplBase::~CWindowImplBase() {
         if (m_subclassed) {
             UnsubclassWindow();
         } else {
-            ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+            ::RemovePropW(m_hWnd, kSubclassProp);
             ::DestroyWindow(m_hWnd);
         }
     }
 }
 
 CWindowImplBase* CWindowImplBase::FromHandle(HWND hwnd) noexcept {
-    if (auto* p = static_cast<CWindowImplBase*>(::GetPropW(hwnd, kSubclassProp))) return p;
-    return nullptr;
+    return static_cast<CWindowImplBase*>(::GetPropW(hwnd, kSubclassProp));
 }
 
 HWND CWindowImplBase::Create(const wchar_t* className, HWND parent, const RECT* rc, const wchar_t* title,
@@ -83,12 +82,11 @@ HWND CWindowImplBase::Create(const wchar_t* className, HWND parent, const RECT* 
 }
 
 LRESULT CALLBACK CWindowImplBase::StartWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = reinterpret_cast<CWindowImplBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = FromHandle(hwnd);
     if (!self && msg == WM_NCCREATE) {
         self = static_cast<CWindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         if (self) {
             self->m_hWnd = hwnd;
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
             ::SetPropW(hwnd, kSubclassProp, self);
         }
     }
@@ -128,20 +126,14 @@ LRESULT CWindowImplBase::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) noexcept 
 }
 
 LRESULT CWindowImplBase::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    MSG current{hwnd, msg, wp, lp, 0, {0, 0}};
-    const MSG* previous = m_pCurrentMsg;
-    m_pCurrentMsg = &current;
     LRESULT result = 0;
     const bool handled = ProcessWindowMessage(hwnd, msg, wp, lp, result);
-    m_pCurrentMsg = previous;
     if (!handled) result = DefWindowProc(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         if (m_subclassed) {
             UnsubclassWindow();
         } else {
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             ::RemovePropW(hwnd, kSubclassProp);
-            m_hWnd = nullptr;
         }
         m_hWnd = nullptr;
         OnFinalMessage(hwnd);

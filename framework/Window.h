@@ -85,7 +85,6 @@ protected:
 
     WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
     bool m_subclassed = false;
-    const MSG* m_pCurrentMsg = nullptr;
 };
 
 // Modal and modeless dialogs over a dialog template of the program's resources.

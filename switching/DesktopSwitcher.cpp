@@ -91,7 +91,7 @@ bool CDesktopSwitcher::Start() {
                            product::kName, MB_OK);
             return true;
         }
-        UnInstallInputHook(static_cast<int>(m_ownId));
+        UnInstallInputHook();
         vp::PostNotice(L"Prepare for virtaul desktop failed\n\nThe trigger is off until Veilpane starts again.",
                        product::kName, MB_OK);
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
@@ -262,7 +262,7 @@ void CDesktopSwitcher::ArmTriggers(int index) {
     const WPARAM givenOn = index == 0 ? kGivenOnOriginal : kGivenOnVirtual;
     if (hooklib::HookedDesktop(givenOn)) return;
     if (!m_desktops[index]) return;
-    if (!InstallInputHook(static_cast<int>(m_ownId), m_desktops[index], static_cast<int>(givenOn))) {
+    if (!InstallInputHook(m_ownId, m_desktops[index], givenOn)) {
         vp::Trace(L"hook not armed on %ls", DesktopTitle(index));
         return;
     }
@@ -275,7 +275,7 @@ void CDesktopSwitcher::ArmTriggers(int index) {
 
 void CDesktopSwitcher::OnQuit() {
     ComeBack();  // never leave the user on the virtual desktop without a trigger
-    UnInstallInputHook(static_cast<int>(m_ownId));
+    UnInstallInputHook();
     m_virtualDesktop.Reset();
     m_desktops[1] = nullptr;
     vp::Trace(L"hook thread quit");

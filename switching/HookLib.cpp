@@ -270,28 +270,27 @@ HDESK HookedDesktop(WPARAM givenOn) noexcept {
 
 using namespace hooklib;
 
-extern "C" int InstallInputHook(int threadId, HDESK desktop, int givenOn) {
-    if ((givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) || !desktop) return 0;
+bool InstallInputHook(DWORD threadId, HDESK desktop, WPARAM givenOn) {
+    if ((givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) || !desktop) return false;
     vp::LockGuard lock(g_installLock);
     Pump& pump = g_pumps[givenOn - kGivenOnOriginal];
     StopPump(pump);
-    pump.givenOn = static_cast<WPARAM>(givenOn);
+    pump.givenOn = givenOn;
     pump.desktop = desktop;
-    pump.target = static_cast<DWORD>(threadId);
+    pump.target = threadId;
     pump.ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     pump.thread.Reset(::CreateThread(nullptr, 0, PumpThreadProc, &pump, 0, &pump.threadId));
-    if (!pump.thread || !pump.ready) return 0;
+    if (!pump.thread || !pump.ready) return false;
     ::WaitForSingleObject(pump.ready.Get(), 5000);
     return pump.hooked.load() != nullptr;
 }
 
-extern "C" int UnInstallInputHook(int) {
+void UnInstallInputHook() {
     vp::LockGuard lock(g_installLock);
     for (Pump& pump : g_pumps) StopPump(pump);
-    return 1;
 }
 
-extern "C" int SetKeyCode(int virtualKey, int shift, int ctrl, int alt) {
+void SetKeyCode(int virtualKey, bool shift, bool ctrl, bool alt) {
     // The key first stops matching, then the modifiers change, then the key is set: a callback on
     // a pump thread never sees a new key with old modifiers.
     g_key.store(0);
@@ -299,15 +298,8 @@ extern "C" int SetKeyCode(int virtualKey, int shift, int ctrl, int alt) {
     g_ctrl.store(ctrl ? 1 : 0);
     g_alt.store(alt ? 1 : 0);
     g_key.store(virtualKey & 0xFF);
-    return 1;
 }
 
-extern "C" int SetMiddleButton(int enabled) {
-    g_middle.store(enabled ? 1 : 0);
-    return 1;
-}
+void SetMiddleButton(bool enabled) { g_middle.store(enabled ? 1 : 0); }
 
-extern "C" int SetDoubleButton(int enabled) {
-    g_double.store(enabled ? 1 : 0);
-    return 1;
-}
+void SetDoubleButton(bool enabled) { g_double.store(enabled ? 1 : 0); }

@@ -6,18 +6,16 @@
 // the hooks of both desktops stay in place across every switch, so no trigger falls between them.
 #include <windows.h>
 
-extern "C" {
 // Hooks the input of desktop; every trigger seen there posts WM_DESKTOP_SWITCH with wParam givenOn
 // (kGivenOnOriginal or kGivenOnVirtual) and lParam 1 to threadId. Hooks held earlier for the same
-// givenOn are let go first. Returns 1 when the pump thread reports its hooks in place on that very
-// desktop, 0 otherwise.
-int InstallInputHook(int threadId, HDESK desktop, int givenOn);
+// givenOn are let go first. True when the pump thread reports its hooks in place on that very desktop.
+bool InstallInputHook(DWORD threadId, HDESK desktop, WPARAM givenOn);
 // Removes the hooks of every desktop; the pump threads end.
-int UnInstallInputHook(int threadId);
-int SetKeyCode(int virtualKey, int shift, int ctrl, int alt);
-int SetMiddleButton(int enabled);
-int SetDoubleButton(int enabled);
-}
+void UnInstallInputHook();
+// The triggers: the key with exactly these modifiers (0: none), the middle button, the button pair.
+void SetKeyCode(int virtualKey, bool shift, bool ctrl, bool alt);
+void SetMiddleButton(bool enabled);
+void SetDoubleButton(bool enabled);
 
 namespace hooklib {
 

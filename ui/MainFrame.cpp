@@ -336,10 +336,10 @@ void CMainFrame::AddSettingsTrayIcon() {
 }
 
 void CMainFrame::RemoveSettingsTrayIcon() { RemoveTrayIcon(); }
-void CMainFrame::SetMiddleButtonTrigger(BOOL on) { ::SetMiddleButton(on); }
-void CMainFrame::SetDoubleButtonTrigger(BOOL on) { ::SetDoubleButton(on); }
+void CMainFrame::SetMiddleButtonTrigger(BOOL on) { ::SetMiddleButton(on != FALSE); }
+void CMainFrame::SetDoubleButtonTrigger(BOOL on) { ::SetDoubleButton(on != FALSE); }
 void CMainFrame::SetSwitchKey(DWORD key, BOOL shift, BOOL ctrl, BOOL alt) {
-    ::SetKeyCode(static_cast<int>(key), shift, ctrl, alt);
+    ::SetKeyCode(static_cast<int>(key), shift != FALSE, ctrl != FALSE, alt != FALSE);
 }
 void CMainFrame::PublishMirror(const MirrorSnapshot& mirror) {
     g_SettingsMirror.Update([&](MirrorSnapshot& m) { m = mirror; });

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "framework/Handles.h"
-#include "framework/MessageLoop.h"
 #include "framework/Window.h"
 #include "resource.h"
 #include "settings/FailedAttempts.h"
@@ -37,8 +36,6 @@ LONG FrameBaseUnits(UINT dpi) noexcept;
 std::vector<HWND> FrameTabOrder(HWND tabBar, HWND page, HWND navPanel);
 
 class CMainFrame : public vp::CWindowImplBase,
-                   public vp::CMessageFilter,
-                   public vp::CIdleHandler,
                    public CTrayIconImpl<CMainFrame>,
                    public ISettingsEffects {
 public:
@@ -98,8 +95,8 @@ public:
     UINT Dpi() const noexcept { return m_dpi; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-    BOOL PreTranslateMessage(MSG* msg) override;
-    BOOL OnIdle() override { return FALSE; }
+    // The ui loop's message filter: the accelerators, then the current page's dialog keys.
+    BOOL PreTranslateMessage(MSG* msg);
 
 protected:
     // ---- the settings owner's effects ---------------------------------------------------------

@@ -182,14 +182,13 @@ protected:
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     }
     void TearDown() override {
-        UnInstallInputHook(0);
+        UnInstallInputHook();
         SetMiddleButton(0);
         SetDoubleButton(0);
         SetKeyCode(0, 0, 0, 0);
     }
     bool Install() {
-        return InstallInputHook(static_cast<int>(::GetCurrentThreadId()), ::GetThreadDesktop(::GetCurrentThreadId()),
-                                static_cast<int>(kGivenOnOriginal)) == 1;
+        return InstallInputHook(::GetCurrentThreadId(), ::GetThreadDesktop(::GetCurrentThreadId()), kGivenOnOriginal);
     }
     // The switch requests that have reached this thread (the injector has ended, so every callback
     // has run), each saying it was given on this desktop.
@@ -227,7 +226,7 @@ TEST_F(HookLibLive, EachEnabledTriggerPostsOneRequestToTheInstallingThread) {
     EXPECT_EQ(0, Requests());
 
     // Settings outlive removing the hooks and setting them again; a setter with 0 turns its trigger off.
-    UnInstallInputHook(0);
+    UnInstallInputHook();
     EXPECT_EQ(nullptr, hooklib::HookedDesktop(kGivenOnOriginal));
     ASSERT_TRUE(InjectInput(L"middle"));
     EXPECT_EQ(0, Requests());
