@@ -87,6 +87,17 @@ protected:
         m_at = static_cast<int>(app.Trace().size());
     }
 
+    // A user with a restore password (as an older build stored it, in clear), on the virtual desktop.
+    void StartOnVirtualBehindARestorePassword(VeilpaneProcess& app) {
+        SetPolicy(kAbsent);
+        CRegistryStore settings;
+        settings.SetPath(kKey);
+        settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
+        settings.WriteString(L"PWD_ORIG", L"back");
+        StartReady(app);
+        SwitchToVirtual(app);
+    }
+
     void SwitchToVirtual(VeilpaneProcess& app) {
         Inject(L"Default", L"middle");
         m_at = app.WaitForTrace(L"switched to vpdesk", 10000, m_at);
@@ -167,14 +178,8 @@ TEST_F(SafetyTest, ARecordNoOneCouldUndoIsUndoneAtTheNextStartAndQuitEndsTheGuar
 }
 
 TEST_F(SafetyTest, KilledBehindARestorePasswordTheScreenStaysAndTheNewCopyAsksForIt) {
-    SetPolicy(kAbsent);
-    CRegistryStore settings;
-    settings.SetPath(kKey);
-    settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
-    settings.WriteString(L"PWD_ORIG", L"back");
     VeilpaneProcess app;
-    StartReady(app);
-    SwitchToVirtual(app);
+    StartOnVirtualBehindARestorePassword(app);
 
     app.Kill();
     EXPECT_GE(app.WaitForTrace(L"guard: the program ended without Quit; stayed on the virtual desktop", 10000, m_at), 0);
@@ -200,14 +205,8 @@ TEST_F(SafetyTest, QuitComesBackFirst) {
 }
 
 TEST_F(SafetyTest, ACancelledSignOutChangesNothingAndQuitBehindAPasswordLocksFirst) {
-    SetPolicy(kAbsent);
-    CRegistryStore settings;
-    settings.SetPath(kKey);
-    settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
-    settings.WriteString(L"PWD_ORIG", L"back");
     VeilpaneProcess app;
-    StartReady(app);
-    SwitchToVirtual(app);
+    StartOnVirtualBehindARestorePassword(app);
 
     DWORD_PTR answer = 0;
     ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 15000, &answer));
