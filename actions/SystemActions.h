@@ -1,7 +1,6 @@
 #pragma once
-// The one object that carries every action around a switch and the update check. The hook thread
-// and the check thread share it; its registry store and regex matcher are each used under a lock
-// held for a whole set-path-then-operate or compile-then-extract unit.
+// The one object that carries every action around a switch. Its registry store and regex matcher
+// are each used under a lock held for a whole set-path-then-operate or compile-then-extract unit.
 #include <windows.h>
 
 #include <atomic>
@@ -47,14 +46,6 @@ public:
     void OpenFileOnDesktop(const wchar_t* path, const wchar_t* desktopName);
     void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
-    // ---- update check --------------------------------------------------------------------------
-    // Asks host for path and records the newer build the reply names, in place of any recorded
-    // before; a reply that names no newer build clears the record. With evaluate (the "Detect Update" setting) off
-    // nothing is sent. deadlineMs bounds the whole exchange; without it, the update channel's own
-    // deadline does. Both live with the update channel (update/CheckForUpdate.cpp).
-    void CheckForUpdate(const char* host, const char* path, BOOL evaluate);
-    void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs);
-
     // The Windows directory the shell and the browser are started from; empty when unknown.
     const wchar_t* SystemRoot() const noexcept { return m_szSystemRoot; }
     // Tests point it at a private folder of stand-in programs.
@@ -72,9 +63,6 @@ public:
     size_t ExtractMatchW(const wchar_t* subject, const wchar_t* pattern, wchar_t* out, size_t outUnits);
 
 private:
-    // Forgets a recorded build: the server said nothing newer than this build exists.
-    void ClearUpdateRecord();
-
     CRegistryStore m_store;        // root HKEY_CURRENT_USER
     CRegexMatcher m_matcher;
     XPMuteControl m_mute;
