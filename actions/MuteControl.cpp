@@ -1,25 +1,7 @@
-// Muting the default playback device: the mixer's mute switch on major version 5, the endpoint
-// volume of Core Audio on 6 and later. Nothing here ever unmutes.
+// The mixer's mute switch, the road of muting on major version 5.
 #include "actions/MuteControl.h"
 
-#include "actions/SystemActions.h"
 #include "framework/Notice.h"
-#include "actions/WarmActions.h"
-
-namespace {
-
-constexpr DWORD kNoSourceLine = 0xFFFFFFFF;
-
-void MuteEndpoint(BOOL value) {
-    if (FAILED(::CoInitialize(nullptr))) return;
-    {
-        CEndpointMute endpoint;
-        endpoint.SetMute(value);
-    }  // every interface is released before the apartment is left
-    ::CoUninitialize();
-}
-
-}  // namespace
 
 XPMuteControl::~XPMuteControl() {
     if (m_hMixer) ::mixerClose(m_hMixer);
@@ -104,14 +86,4 @@ void XPMuteControl::SetValue(BOOL value) {
     details.paDetails = &detail;
     ::mixerSetControlDetails(reinterpret_cast<HMIXEROBJ>(m_hMixer), &details,
                              MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE);
-}
-
-void CSystemActions::SetMute(BOOL value) {
-    GetOsMajorVersion();
-    if (m_dwMajorVersion == 5) {
-        m_mute.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
-        m_mute.SetValue(value);
-    } else if (m_dwMajorVersion >= 6) {
-        MuteEndpoint(value);
-    }
 }

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+// The source type that names the destination line itself.
+inline constexpr DWORD kNoSourceLine = 0xFFFFFFFF;
+
 class XPMuteControl {
 public:
     XPMuteControl() noexcept = default;
@@ -11,7 +14,7 @@ public:
     XPMuteControl& operator=(const XPMuteControl&) = delete;
 
     // Finds the mute control of the destination line of componentType, or of its source line of
-    // sourceType (0xFFFFFFFF: the destination line itself). Does nothing once it has succeeded.
+    // sourceType (kNoSourceLine: the destination line itself). Does nothing once it has succeeded.
     void Init(DWORD componentType, DWORD sourceType);
     // Sets the found control; does nothing until Init has found one.
     void SetValue(BOOL value);

@@ -1,5 +1,3 @@
-// Opening a file with the program registered for its type, and a web page with the shell, on a
-// named desktop.
 #include "actions/OpenActions.h"
 
 #include <shlwapi.h>
@@ -8,7 +6,6 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "actions/SystemActions.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/RegexMatcher.h"
@@ -136,8 +133,6 @@ bool BuildWebsiteCommandLine(const wchar_t* systemRoot, const wchar_t* address, 
     return ok || Refuse(out, outUnits);
 }
 
-}  // namespace vp
-
 namespace {
 
 // Starts a program on the named desktop; the started program is not watched.
@@ -154,11 +149,33 @@ bool StartOnDesktop(wchar_t* commandLine, const wchar_t* desktopName) {
     return true;
 }
 
+// The Windows directory, read when it is first asked for.
+struct SystemRootField {
+    SystemRootField() noexcept { ReadSystemRoot(text); }
+    wchar_t text[50];
+};
+SystemRootField& TheSystemRoot() noexcept {
+    static SystemRootField field;
+    return field;
+}
+
 }  // namespace
 
-void CSystemActions::OpenFileOnDesktop(const wchar_t* path, const wchar_t* desktopName) {
+const wchar_t* SystemRoot() noexcept { return TheSystemRoot().text; }
+
+void SetSystemRootForTest(const wchar_t* root) noexcept { CopyText(TheSystemRoot().text, root); }
+
+void ReadSystemRoot(wchar_t (&out)[50]) noexcept {
+    out[0] = L'\0';
+    wchar_t value[50];
+    const DWORD n = ::GetEnvironmentVariableW(L"SystemRoot", value, 50);
+    // n >= 50 is the size needed for a value that does not fit; 0 means unset.
+    if (n > 0 && n < 50) CopyText(out, value);
+}
+
+void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName) {
     if (!path || path[0] == L'\0') return;
-    CRegistryStore classes;  // its own store: the shared one belongs to the clean-up and update steps
+    CRegistryStore classes;
     classes.SetRoot(HKEY_CLASSES_ROOT);
 
     classes.SetPath(::PathFindExtensionW(path));
@@ -172,13 +189,9 @@ void CSystemActions::OpenFileOnDesktop(const wchar_t* path, const wchar_t* deskt
     if (classes.ReadString(nullptr, commandTemplate) != ERROR_SUCCESS || commandTemplate[0] == L'\0') return;
 
     wchar_t expanded[vp::kExpandedUnits];
-    bool expandedWhole;
-    {
-        vp::LockGuard lock(m_csMatcher);  // the whole expansion is one unit on the shared matcher
-        expandedWhole = vp::ExpandEnvironmentReferences(m_matcher, commandTemplate, expanded);
-    }
     wchar_t commandLine[vp::kCommandUnits];
-    if (!expandedWhole || !vp::BuildOpenCommandLine(expanded, path, commandLine)) {
+    if (!vp::ExpandEnvironmentReferences(matcher, commandTemplate, expanded) ||
+        !vp::BuildOpenCommandLine(expanded, path, commandLine)) {
         // Cutting it would start some other command; nothing is started.
         vp::Trace(L"open file: command too long, not started");
         return;
@@ -188,10 +201,19 @@ void CSystemActions::OpenFileOnDesktop(const wchar_t* path, const wchar_t* deskt
     }
 }
 
-void CSystemActions::OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
+void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
     wchar_t commandLine[vp::kCommandUnits];
-    if (!vp::BuildWebsiteCommandLine(m_szSystemRoot, address, commandLine) ||
-        !StartOnDesktop(commandLine, desktopName)) {
+    if (!vp::BuildWebsiteCommandLine(SystemRoot(), address, commandLine) || !StartOnDesktop(commandLine, desktopName)) {
         vp::PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
     }
+}
+
+}  // namespace vp
+
+void COpenFileAction::After(const MirrorSnapshot& s) {
+    if (s.szOpenFile[0]) vp::OpenFileOnDesktop(m_matcher, s.szOpenFile, product::kDesktopName);
+}
+
+void COpenWebsiteAction::After(const MirrorSnapshot& s) {
+    if (s.szOpenWebsite[0]) vp::OpenWebsiteOnDesktop(s.szOpenWebsite, product::kDesktopName);
 }

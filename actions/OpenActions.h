@@ -1,10 +1,12 @@
 #pragma once
-// The texts behind opening a file and a web page on a desktop: the expansion of a file type's
-// command template, the command lines, and the rule that gives an address its scheme. Each builder
-// refuses (returns false, with an empty result) rather than cut a text into a different command.
+// Opening a file and a web page on the virtual desktop once it shows, and the texts behind them: the
+// expansion of a file type's command template, the command lines, and the rule that gives an
+// address its scheme. Each builder refuses (returns false, with an empty result) rather than cut a
+// text into a different command.
 #include <cstddef>
 
-class CRegexMatcher;
+#include "actions/SwitchAction.h"
+#include "framework/RegexMatcher.h"
 
 namespace vp {
 
@@ -51,4 +53,30 @@ bool BuildWebsiteCommandLine(const wchar_t* systemRoot, const wchar_t* address, 
     return BuildWebsiteCommandLine(systemRoot, address, out, N);
 }
 
+// The Windows directory the shell and the browser are started from; empty when unknown. Read once.
+const wchar_t* SystemRoot() noexcept;
+// Tests point it at a private folder of stand-in programs, before any thread uses it.
+void SetSystemRootForTest(const wchar_t* root) noexcept;
+// Copies the "SystemRoot" value when it fits the field; a longer value is treated as missing,
+// since a cut directory would name another one.
+void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
+
+// Opens path with the program registered for its type, on the named desktop.
+void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName);
+// Opens address with the shell of the Windows directory, on the named desktop.
+void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
+
 }  // namespace vp
+
+class COpenFileAction : public CSwitchAction {
+public:
+    void After(const MirrorSnapshot& s) override;
+
+private:
+    CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
+};
+
+class COpenWebsiteAction : public CSwitchAction {
+public:
+    void After(const MirrorSnapshot& s) override;
+};

@@ -6,7 +6,7 @@
 // there and clears the record.
 //
 // No locks here: the dying process and the guard must be able to call these whatever the program's
-// threads hold. Inside the running program the system actions object serialises its own calls.
+// threads hold. Inside the running program the hook thread makes every change.
 #include <windows.h>
 
 #include "framework/Product.h"

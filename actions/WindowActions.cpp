@@ -13,7 +13,6 @@
 #include <utility>
 
 #include "actions/ProcessPicker.h"
-#include "actions/SystemActions.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
 
@@ -320,10 +319,12 @@ std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& name
 
 }  // namespace vp
 
-vp::ProcessesToEnd CSystemActions::CloseWindowsByTitle(const wchar_t* title) {
-    return vp::CloseWindowsWithTitle(title, OwnShellId());
+void CCloseWindowsAction::Before(const MirrorSnapshot& s) {
+    if (s.szCloseWindowTitle[0]) m_stubborn = vp::CloseWindowsWithTitle(s.szCloseWindowTitle, m_ownShellId);
 }
 
-void CSystemActions::TerminateProcesses(std::vector<std::wstring> names) {
-    vp::CloseOrTerminateProcesses(vp::ListProcesses(names, OwnShellId()), OwnShellId(), vp::kProcessExitWaitMs);
+void CTerminateAction::After(const MirrorSnapshot& s) {
+    if (!s.bTerminateProcesses) return;
+    const std::vector<vp::ProcessIdentity> listed = vp::ListProcesses(g_SettingsMirror.CopyProcessNames(), m_ownShellId);
+    vp::CloseOrTerminateProcesses(listed, m_ownShellId, vp::kProcessExitWaitMs);
 }

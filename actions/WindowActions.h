@@ -1,11 +1,12 @@
 #pragma once
-// Closing windows by title and ending processes by name: the steps behind the two actions, open to
-// tests and to the process picker's neighbours.
+// Closing windows by title and ending processes by name: the two actions and the steps behind them,
+// open to tests and to the process picker's neighbours.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "actions/SwitchAction.h"
 #include "framework/Handles.h"
 
 namespace vp {
@@ -77,3 +78,29 @@ size_t CloseOrTerminateProcesses(const std::vector<ProcessIdentity>& listed, DWO
 std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& names, DWORD ownShellId);
 
 }  // namespace vp
+
+// Both actions leave alone the shell the switcher started on the virtual desktop: ownShellId is the
+// switcher's record of it, 0 until it runs.
+// Closes the windows whose title holds the setting's text before the flip; the programs that would
+// not close are ended right after it (or on the way out, when the flip failed), as the end of many
+// programs at once keeps the system busy for a while.
+class CCloseWindowsAction : public CSwitchAction {
+public:
+    explicit CCloseWindowsAction(const DWORD& ownShellId) noexcept : m_ownShellId(ownShellId) {}
+    void Before(const MirrorSnapshot& s) override;
+    void After(const MirrorSnapshot&) override { m_stubborn.EndNow(); }
+
+private:
+    const DWORD& m_ownShellId;
+    vp::ProcessesToEnd m_stubborn;
+};
+
+// Ends the listed processes once the virtual desktop shows.
+class CTerminateAction : public CSwitchAction {
+public:
+    explicit CTerminateAction(const DWORD& ownShellId) noexcept : m_ownShellId(ownShellId) {}
+    void After(const MirrorSnapshot& s) override;
+
+private:
+    const DWORD& m_ownShellId;
+};

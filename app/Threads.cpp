@@ -1,6 +1,5 @@
 #include "app/Threads.h"
 
-#include "actions/SystemActions.h"
 #include "app/Guard.h"
 #include "app/RestartLog.h"
 #include "app/UiMessageLoop.h"
@@ -14,6 +13,7 @@
 #include "switching/OriginalDesktop.h"
 #include "switching/PasswordThreads.h"
 #include "ui/PasswordDlg.h"
+#include "update/CheckForUpdate.h"
 #include "update/UpdatePath.h"
 #include "switching/ThreadMessages.h"
 
@@ -169,8 +169,7 @@ DWORD WINAPI CheckThreadProc(void*) {
     ::PeekMessageW(&msg, nullptr, WM_CHECK_UPDATE, WM_CHECK_UPDATE, PM_NOREMOVE);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_CHECK_UPDATE) {
-            g_SystemActions.CheckForUpdate(product::kUpdateHost, UpdateRequestPath(),
-                                           g_SettingsMirror.Snapshot().bAutoUpdate);
+            CheckForUpdate(product::kUpdateHost, UpdateRequestPath(), g_SettingsMirror.Snapshot().bAutoUpdate);
         } else if (msg.message == WM_APP_QUIT) {
             break;
         }

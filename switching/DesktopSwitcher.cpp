@@ -1,6 +1,5 @@
 #include "switching/DesktopSwitcher.h"
 
-#include "actions/SystemActions.h"
 #include "framework/Clock.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
@@ -24,16 +23,9 @@ const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop"
 
 }  // namespace
 
-namespace {
-
-DWORD OsMajorVersion() {
-    g_SystemActions.GetOsMajorVersion();
-    return g_SystemActions.OsMajorVersion();
-}
-
-}  // namespace
-
-CDesktopSwitcher::CDesktopSwitcher(const ThreadIds& threads) : m_threads(threads), m_warm(OsMajorVersion()) {}
+CDesktopSwitcher::CDesktopSwitcher(const ThreadIds& threads)
+    : m_threads(threads), m_mute(OsMajorVersion()), m_recentDocs(OsMajorVersion()), m_closeWindows(m_ownShellId),
+      m_terminate(m_ownShellId) {}
 
 SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
@@ -71,7 +63,7 @@ bool CDesktopSwitcher::Start() {
     ArmTriggers(1);
 
     // The queue exists: a setting written from now on reaches this thread as WM_ACTIONS_CHANGED.
-    m_warm.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
+    m_mute.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
     PrepareActions();
 
     m_startup = STARTUPINFOW{};
@@ -79,7 +71,7 @@ bool CDesktopSwitcher::Start() {
     m_startup.lpDesktop = const_cast<wchar_t*>(product::kDesktopName);
     m_shell = PROCESS_INFORMATION{};
     wchar_t commandLine[MAX_PATH + 16];
-    vp::FormatText(commandLine, L"\"%ls\\%ls\"", g_SystemActions.SystemRoot(), L"explorer.exe");
+    vp::FormatText(commandLine, L"\"%ls\\%ls\"", vp::SystemRoot(), L"explorer.exe");
     if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell)) {
         vp::Trace(L"shell launch failed (error %lu)", ::GetLastError());
         // Hooks that swallow a middle click or a button pair must have a switcher that acts on it.
@@ -99,7 +91,7 @@ bool CDesktopSwitcher::Start() {
     }
     m_shellProcess.Reset(m_shell.hProcess);
     m_shellThread.Reset(m_shell.hThread);
-    g_SystemActions.SetOwnShell(m_shell.dwProcessId);
+    m_ownShellId = m_shell.dwProcessId;
     vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, product::kDesktopName);
     return true;
 }
@@ -160,46 +152,27 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     }
 
     const int newIndex = 1 - m_index;
-    CSystemActions& actions = g_SystemActions;
-    // The programs whose windows would not close end once the screen shows the other desktop, or
-    // here on the way out when it does not.
-    vp::ProcessesToEnd stubborn;
-
     if (newIndex == 1) {
         // The actions before the switch act on the user's desktop: windows closed by title are
         // looked for there.
         if (!PlaceThread(0)) return;
-        if (s.bMute) m_warm.Mute();
-        if (s.bMonitorOff) actions.TurnMonitorOff();
-        if (s.bClearIEHistory) m_warm.ClearBrowsingHistory();
-        if (s.bClearTypedUrls) m_warm.ClearTypedUrls();
-        if (s.bClearRecentDocs) actions.ClearRecentDocuments();
-        if (s.bDisableTaskMgr) m_warm.SetTaskManagerDisabled(1);
-        if (s.szCloseWindowTitle[0]) stubborn = actions.CloseWindowsByTitle(s.szCloseWindowTitle);
+        for (CSwitchAction* action : m_actions) action->Before(s);
     }
-
-    if (!SwitchTo(newIndex)) return;  // nothing changed: the next trigger tries again
-    stubborn.EndNow();
-
-    if (newIndex == 0) {
-        // Whatever the setting says now: a change that is in force is given back on the way back.
-        m_warm.SetTaskManagerDisabled(0);
+    if (!SwitchTo(newIndex)) {
+        // Nothing changed: the next trigger tries again. The programs whose windows would not close
+        // end here, on the way out.
+        m_closeWindows.After(s);
         return;
     }
-    if (s.szOpenFile[0]) actions.OpenFileOnDesktop(s.szOpenFile, product::kDesktopName);
-    if (s.szOpenWebsite[0]) actions.OpenWebsiteOnDesktop(s.szOpenWebsite, product::kDesktopName);
-    if (s.bTerminateProcesses) actions.TerminateProcesses(g_SettingsMirror.CopyProcessNames());
+    for (CSwitchAction* action : m_actions) {
+        if (newIndex == 1) action->After(s);
+        else action->Undo();
+    }
 }
 
 void CDesktopSwitcher::PrepareActions() {
     const MirrorSnapshot s = g_SettingsMirror.Snapshot();
-    FastActionSet enabled;
-    enabled.mute = s.bMute != 0;
-    enabled.clearHistory = s.bClearIEHistory != 0;
-    enabled.clearTypedUrls = s.bClearTypedUrls != 0;
-    enabled.clearRecentDocs = s.bClearRecentDocs != 0;
-    enabled.disableTaskMgr = s.bDisableTaskMgr != 0;
-    m_warm.Prepare(enabled);
+    for (CSwitchAction* action : m_actions) action->Prepare(s);
 }
 
 bool CDesktopSwitcher::SwitchTo(int newIndex) {
@@ -231,7 +204,7 @@ void CDesktopSwitcher::ComeBack(bool screen) {
             SwitchTo(0);
         }
     }
-    m_warm.SetTaskManagerDisabled(0);
+    for (CSwitchAction* action : m_actions) action->Undo();
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {

@@ -5,7 +5,9 @@
 
 #include <atomic>
 
-#include "actions/WarmActions.h"
+#include "actions/CleanupActions.h"
+#include "actions/OpenActions.h"
+#include "actions/WindowActions.h"
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
 #include "switching/ThreadIds.h"
@@ -68,7 +70,23 @@ private:
     STARTUPINFOW m_startup{};
     PROCESS_INFORMATION m_shell{};
     vp::KernelHandle m_shellProcess, m_shellThread;
-    CWarmActions m_warm;   // in this thread's COM apartment for the thread's lifetime
+    DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
+
+    // The actions, made on the hook thread and living in its COM apartment for the thread's lifetime.
+    CMuteAction m_mute;
+    CMonitorOffAction m_monitorOff;
+    CHistoryAction m_history;
+    CTypedUrlsAction m_typedUrls;
+    CRecentDocsAction m_recentDocs;
+    CTaskManagerAction m_taskManager;
+    CCloseWindowsAction m_closeWindows;
+    COpenFileAction m_openFile;
+    COpenWebsiteAction m_openWebsite;
+    CTerminateAction m_terminate;
+    // The order they run in, each step (prepare, before, after, undo) down the whole list.
+    CSwitchAction* const m_actions[10] = {&m_mute,         &m_monitorOff,   &m_history,  &m_typedUrls,
+                                          &m_recentDocs,   &m_taskManager,  &m_closeWindows,
+                                          &m_openFile,     &m_openWebsite,  &m_terminate};
 };
 
 // Performance-counter stamps of the last switch, for the benchmark and the trace.

@@ -1,12 +1,12 @@
 // The check thread's update check: ask the server, read its reply, record a newer build.
-#include <windows.h>
+#include "update/CheckForUpdate.h"
 
 #include <cwchar>
 
-#include "actions/SystemActions.h"
 #include "framework/Product.h"
+#include "framework/RegexMatcher.h"
+#include "framework/RegistryStore.h"
 #include "settings/ProgramKeys.h"
-#include "update/HttpGet.h"
 #include "update/UpdateReply.h"
 
 namespace {
@@ -18,13 +18,17 @@ bool Utf8ToWide(const char* text, wchar_t (&out)[N]) noexcept {
     return ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out, static_cast<int>(N)) > 0;
 }
 
-}  // namespace
-
-void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate) {
-    CheckForUpdate(host, path, evaluate, kHttpDeadlineMs);
+// Forgets a recorded build: the server said nothing newer than this build exists.
+void ClearUpdateRecord(CRegistryStore& store) {
+    // The revision first: without it the offer is not shown, whatever texts are left.
+    store.DeleteValue(product::kUpdateRevisionValue);
+    store.DeleteValue(product::kUpdateVersionValue);
+    store.DeleteValue(product::kUpdateUrlValue);
 }
 
-void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs) {
+}  // namespace
+
+void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned deadlineMs) {
     // Switched off means switched off: the request carries a machine identifier, so none goes out.
     if (!evaluate) return;
     char reply[kHttpReplyBytes];
@@ -33,13 +37,13 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     update_reply::BlankLineBreaks(reply, static_cast<size_t>(received));
 
     update_reply::Fields fields;
-    update_reply::Verdict verdict;
-    {
-        vp::LockGuard lock(m_csMatcher);
-        verdict = update_reply::Evaluate(m_matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
-    }
+    CRegexMatcher matcher;
+    const update_reply::Verdict verdict =
+        update_reply::Evaluate(matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
+    CRegistryStore store;  // root HKEY_CURRENT_USER
+    store.SetPath(g_ProgramKeys.settings);
     if (verdict == update_reply::Verdict::Current) {
-        ClearUpdateRecord();
+        ClearUpdateRecord(store);
         return;
     }
     if (verdict != update_reply::Verdict::Offer) return;
@@ -48,33 +52,22 @@ void CSystemActions::CheckForUpdate(const char* host, const char* path, BOOL eva
     wchar_t url[update_reply::kUrlBytes];
     if (!Utf8ToWide(fields.version, version) || !Utf8ToWide(fields.url, url)) return;
 
-    vp::LockGuard lock(m_csStore);
-    m_store.SetPath(g_ProgramKeys.settings);
     // Each reply replaces the record, lower revisions too: a record is only as good as the last word
     // of the server, and one forged reply must not hide every genuine build after it. The same build
     // found again changes nothing, so an offer already seen in this run is not shown again.
     DWORD recorded = 0;
     wchar_t recordedVersion[update_reply::kVersionBytes];
     wchar_t recordedUrl[update_reply::kUrlBytes];
-    if (m_store.ReadDword(product::kUpdateRevisionValue, &recorded) == ERROR_SUCCESS && recorded == fields.revision &&
-        m_store.ReadString(product::kUpdateVersionValue, recordedVersion) == ERROR_SUCCESS &&
-        m_store.ReadString(product::kUpdateUrlValue, recordedUrl) == ERROR_SUCCESS &&
+    if (store.ReadDword(product::kUpdateRevisionValue, &recorded) == ERROR_SUCCESS && recorded == fields.revision &&
+        store.ReadString(product::kUpdateVersionValue, recordedVersion) == ERROR_SUCCESS &&
+        store.ReadString(product::kUpdateUrlValue, recordedUrl) == ERROR_SUCCESS &&
         wcscmp(recordedVersion, version) == 0 && wcscmp(recordedUrl, url) == 0) {
         return;
     }
 
     // The revision goes in after the texts it stands for, and the offer is re-armed last.
-    m_store.WriteString(product::kUpdateVersionValue, version);
-    m_store.WriteString(product::kUpdateUrlValue, url);
-    m_store.WriteDword(product::kUpdateRevisionValue, fields.revision);
-    m_store.WriteDword(product::kUpdateShowedValue, 0);
-}
-
-void CSystemActions::ClearUpdateRecord() {
-    vp::LockGuard lock(m_csStore);
-    m_store.SetPath(g_ProgramKeys.settings);
-    // The revision first: without it the offer is not shown, whatever texts are left.
-    m_store.DeleteValue(product::kUpdateRevisionValue);
-    m_store.DeleteValue(product::kUpdateVersionValue);
-    m_store.DeleteValue(product::kUpdateUrlValue);
+    store.WriteString(product::kUpdateVersionValue, version);
+    store.WriteString(product::kUpdateUrlValue, url);
+    store.WriteDword(product::kUpdateRevisionValue, fields.revision);
+    store.WriteDword(product::kUpdateShowedValue, 0);
 }

@@ -3,8 +3,8 @@
 #include <objbase.h>
 
 #include "ActionsTestSupport.h"
+#include "actions/CleanupActions.h"
 #include "actions/MuteControl.h"
-#include "actions/SystemActions.h"
 
 using namespace actions_test;
 using testing_support::WaitUntil;
@@ -19,14 +19,21 @@ namespace {
     GTEST_SKIP() << "no mixer device: run through ctest, which configures a null sound device"
 
 constexpr DWORD kSpeakers = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-constexpr DWORD kNoSource = 0xFFFFFFFF;
+constexpr DWORD kNoSource = kNoSourceLine;
 
-DWORD WINAPI MuteThenEnterMultithreaded(void* result) {
-    CSystemActions actions;
-    actions.SetOsMajorVersionForTest(6);
-    actions.SetMute(1);
-    // Had SetMute left its single-threaded apartment entered, this would fail with RPC_E_CHANGED_MODE.
-    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+MirrorSnapshot MuteOn() {
+    MirrorSnapshot s;
+    s.bMute = 1;
+    return s;
+}
+
+DWORD WINAPI MuteThenEnterSingleThreaded(void* result) {
+    {
+        CMuteAction mute(6);
+        mute.Before(MuteOn());
+    }
+    // Had the action left its apartment entered, this would not be S_OK.
+    const HRESULT hr = ::CoInitialize(nullptr);
     *static_cast<HRESULT*>(result) = hr;
     if (SUCCEEDED(hr)) ::CoUninitialize();
     return 0;
@@ -34,7 +41,7 @@ DWORD WINAPI MuteThenEnterMultithreaded(void* result) {
 
 TEST(SetMute, NewerSystemsLeaveTheApartmentAsTheyFoundIt) {
     HRESULT hr = E_FAIL;
-    vp::KernelHandle thread(::CreateThread(nullptr, 0, MuteThenEnterMultithreaded, &hr, 0, nullptr));
+    vp::KernelHandle thread(::CreateThread(nullptr, 0, MuteThenEnterSingleThreaded, &hr, 0, nullptr));
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread.Get(), 10000));
     EXPECT_EQ(S_OK, hr);
 }
@@ -43,10 +50,9 @@ TEST(SetMute, MixerRoadShowsNothing) {
     REQUIRE_MIXER();
     MessageBoxWatcher out(L"GetLinInfo Resource out!");
     MessageBoxWatcher failed(L"GetLinInfo Resource faile!");
-    CSystemActions actions;
-    actions.SetOsMajorVersionForTest(5);
-    actions.SetMute(1);
-    actions.SetMute(1);
+    CMuteAction mute(5);
+    mute.Before(MuteOn());
+    mute.Before(MuteOn());
     ::Sleep(200);
     EXPECT_EQ(0, out.Count() + failed.Count());
 }

@@ -4,7 +4,6 @@
 
 #include "ActionsTestSupport.h"
 #include "actions/OpenActions.h"
-#include "actions/SystemActions.h"
 #include "framework/RegexMatcher.h"
 #include "framework/Text.h"
 
@@ -126,7 +125,9 @@ protected:
         ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_recorder.c_str(), FALSE));
         m_document = m_dir.Path() + L"\\My Docs\\report" + m_type.Extension();
     }
-    void Open() { g_SystemActions.OpenFileOnDesktop(m_document.c_str(), ThreadDesktopName().c_str()); }
+    void Open() { vp::OpenFileOnDesktop(m_matcher, m_document.c_str(), ThreadDesktopName().c_str()); }
+
+    CRegexMatcher m_matcher;
 
     TempDir m_dir;
     ScratchFileType m_type;
@@ -159,8 +160,8 @@ TEST_F(OpenFileTest, MissingClassOrCommandStartsNothingAndShowsNothing) {
     Open();
     // An extension with no class, and a path with no extension at all.
     const std::wstring other = m_dir.File(L"report.vpnoclass");
-    g_SystemActions.OpenFileOnDesktop(other.c_str(), ThreadDesktopName().c_str());
-    g_SystemActions.OpenFileOnDesktop(m_dir.File(L"README").c_str(), ThreadDesktopName().c_str());
+    vp::OpenFileOnDesktop(m_matcher, other.c_str(), ThreadDesktopName().c_str());
+    vp::OpenFileOnDesktop(m_matcher, m_dir.File(L"README").c_str(), ThreadDesktopName().c_str());
     ::Sleep(300);
     EXPECT_EQ(0, boxes.Count());
     EXPECT_TRUE(ReadRecorderLog(m_recorder).empty());
@@ -194,12 +195,12 @@ protected:
         m_explorer = m_root + L"\\explorer.exe";
         ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_explorer.c_str(), FALSE));
         ::DeleteFileW((m_explorer + L".log").c_str());
-        vp::CopyText(m_savedRoot, g_SystemActions.SystemRoot());
+        vp::CopyText(m_savedRoot, vp::SystemRoot());
         ASSERT_LT(m_root.size(), 50u);
-        g_SystemActions.SetSystemRootForTest(m_root.c_str());
+        vp::SetSystemRootForTest(m_root.c_str());
     }
     void TearDown() override {
-        g_SystemActions.SetSystemRootForTest(m_savedRoot);
+        vp::SetSystemRootForTest(m_savedRoot);
         ::DeleteFileW((m_explorer + L".log").c_str());
         ::DeleteFileW(m_explorer.c_str());
         ::RemoveDirectoryW(m_root.c_str());
@@ -216,7 +217,7 @@ TEST_F(OpenWebsiteTest, ExactCommandLines) {
                                      shell + L"\"http://c.test\""};
     MessageBoxWatcher boxes(L"Veilpane");
     for (size_t i = 0; i < 5; ++i) {
-        g_SystemActions.OpenWebsiteOnDesktop(addresses[i], ThreadDesktopName().c_str());
+        vp::OpenWebsiteOnDesktop(addresses[i], ThreadDesktopName().c_str());
         // One at a time, so the log keeps the order.
         ASSERT_TRUE(WaitRecorded(m_explorer, i + 1)) << i;
         EXPECT_EQ(expected[i], ReadRecorderLog(m_explorer)[i].cmd);
@@ -227,11 +228,11 @@ TEST_F(OpenWebsiteTest, ExactCommandLines) {
 TEST_F(OpenWebsiteTest, FailuresShowTheMessage) {
     MessageBoxWatcher boxes(L"Veilpane");
     // An address that would break out of its quotes is refused, and said so.
-    g_SystemActions.OpenWebsiteOnDesktop(L"a.test\" C:\\other", ThreadDesktopName().c_str());
+    vp::OpenWebsiteOnDesktop(L"a.test\" C:\\other", ThreadDesktopName().c_str());
     ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
     EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
     ::DeleteFileW(m_explorer.c_str());
-    g_SystemActions.OpenWebsiteOnDesktop(L"a.test", ThreadDesktopName().c_str());
+    vp::OpenWebsiteOnDesktop(L"a.test", ThreadDesktopName().c_str());
     ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 5000));
     EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
     EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());

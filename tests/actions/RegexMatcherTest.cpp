@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "actions/SystemActions.h"
 #include "framework/RegexMatcher.h"
 
 namespace {
@@ -116,16 +115,6 @@ TEST(RegexMatcherWide, OverlongCaptureIsCutOnACharacter) {
     EXPECT_EQ(1u, m.ExtractMatchW(L"%a\U0001D11Eb%", L"%([^%]+?)%", small));
     EXPECT_STREQ(L"a", small);
     EXPECT_TRUE(m.LastCut());
-}
-
-TEST(RegexMatcher, SharedObjectWrappersMatch) {
-    CSystemActions actions;
-    char out[16];
-    EXPECT_EQ(3u, actions.ExtractMatch(kReply, "REVISION:(.+?)</br>", out, sizeof out));
-    EXPECT_STREQ("301", out);
-    wchar_t wout[16];
-    EXPECT_EQ(4u, actions.ExtractMatchW(L"a %TEMP% b", L"%([^%]+?)%", wout, 16));
-    EXPECT_STREQ(L"TEMP", wout);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "ActionsTestSupport.h"
 #include "actions/ProcessPicker.h"
-#include "actions/SystemActions.h"
 #include "actions/WindowActions.h"
 #include "framework/Text.h"
 
@@ -34,6 +33,13 @@ private:
     std::wstring m_name, m_path;
 };
 
+// The shell the actions leave alone, as the switcher records it.
+DWORD ownShellId = 0;
+void CloseWindowsByTitle(const wchar_t* title) { vp::CloseWindowsWithTitle(title, ownShellId); }
+void TerminateProcesses(const std::vector<std::wstring>& names) {
+    vp::CloseOrTerminateProcesses(vp::ListProcesses(names, ownShellId), ownShellId, vp::kProcessExitWaitMs);
+}
+
 std::wstring Unique(const wchar_t* stem) { return stem + std::to_wstring(::GetCurrentProcessId()); }
 
 // ---- close windows by title ----------------------------------------------------------------------
@@ -42,7 +48,7 @@ TEST(CloseWindowsByTitle, MatchIsCaseSensitiveSubstring) {
     StartedProcess upper, lower;
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), L"Untitled - Notepad", L"exit+shown", 11, upper));
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), L"untitled - notepad", L"exit+shown", 12, lower));
-    g_SystemActions.CloseWindowsByTitle(L"Note");
+    CloseWindowsByTitle(L"Note");
     EXPECT_EQ(11u, WaitExit(upper, 5000));  // closed by its own hand after WM_CLOSE
     EXPECT_TRUE(IsRunning(lower));
     EndProcess(lower);
@@ -52,7 +58,7 @@ TEST(CloseWindowsByTitle, WindowThatClosesLeavesItsProcessAlone) {
     StartedProcess owner;
     const std::wstring title = Unique(L"Closing report ");
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title, L"stay+shown", 13, owner));
-    g_SystemActions.CloseWindowsByTitle(L"Closing report");
+    CloseWindowsByTitle(L"Closing report");
     EXPECT_EQ(nullptr, ::FindWindowW(L"VpWindowOwner", title.c_str()));
     EXPECT_TRUE(IsRunning(owner));
     EndProcess(owner);
@@ -84,7 +90,7 @@ TEST(CloseWindowsByTitle, WindowsThatStayCostTheirProcessesAllAskedFirst) {
     StartedProcess second;
     const std::wstring log = dir.File(L"closes.log");
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), Unique(L"Stubborn B "), L"second+shown", 15, second, log));
-    g_SystemActions.CloseWindowsByTitle(L"Stubborn");
+    CloseWindowsByTitle(L"Stubborn");
     EXPECT_EQ(15u, WaitExit(second, 5000));
     const std::wstring closes = ReadFileText(log);
     EXPECT_NE(std::wstring::npos, closes.find(L"window=title")) << closes;
@@ -109,13 +115,13 @@ TEST(CloseWindowsByTitle, OnlyWindowsTheUserCanSee) {
     const std::wstring hiddenLog = dir.File(L"hidden.log");
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title + L"a", L"exit", 21, hiddenExit, hiddenLog));
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title + L"b", L"refuse", 22, hiddenRefuse, hiddenLog));
-    g_SystemActions.CloseWindowsByTitle(title.c_str());
+    CloseWindowsByTitle(title.c_str());
     EXPECT_TRUE(IsRunning(hiddenExit));
     EXPECT_TRUE(IsRunning(hiddenRefuse));
     EXPECT_EQ(L"", ReadFileText(hiddenLog));
 
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title + L"c", L"exit+shown", 23, visible));
-    g_SystemActions.CloseWindowsByTitle(title.c_str());
+    CloseWindowsByTitle(title.c_str());
     EXPECT_EQ(23u, WaitExit(visible, 5000));
     EXPECT_TRUE(IsRunning(hiddenExit));
     EXPECT_TRUE(IsRunning(hiddenRefuse));
@@ -135,9 +141,9 @@ TEST(CloseWindowsByTitle, NeverADesktopShell) {
     const std::wstring log = dir.File(L"shell.log");
     ASSERT_TRUE(StartWindowOwner(shell.Path(), title + L"a", L"exit+shown", 31, anyShell, log));
     ASSERT_TRUE(StartWindowOwner(ours.Path(), title + L"b", L"exit+shown", 32, ownShell, log));
-    g_SystemActions.SetOwnShell(ownShell.pid);
-    g_SystemActions.CloseWindowsByTitle(title.c_str());
-    g_SystemActions.SetOwnShell(0);
+    ownShellId = ownShell.pid;
+    CloseWindowsByTitle(title.c_str());
+    ownShellId = 0;
     EXPECT_TRUE(IsRunning(anyShell));
     EXPECT_TRUE(IsRunning(ownShell));
     EXPECT_EQ(L"", ReadFileText(log));
@@ -177,7 +183,7 @@ TEST(CloseWindowsByTitle, OwnWindowsAreExempt) {
     HWND own = ::CreateWindowW(L"VpOwnWindowTest", title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                                nullptr, wc.hInstance, nullptr);
     ASSERT_NE(nullptr, own);
-    g_SystemActions.CloseWindowsByTitle(L"Own settings window");
+    CloseWindowsByTitle(L"Own settings window");
     // A posted WM_CLOSE would be handled now, by the default procedure, which destroys the window.
     WaitUntil([] { return false; }, 200);
     EXPECT_TRUE(::IsWindow(own));
@@ -193,7 +199,7 @@ TEST(TerminateProcesses, EveryProcessOfANameEndsWhateverItsCase) {
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"term b "), L"exit", 32, b));
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"term c "), L"refuse", 33, c));
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"term d "), L"second", 34, d));
-    g_SystemActions.TerminateProcesses({L"nothing-like-it.exe", Upper(exe.Name())});
+    TerminateProcesses({L"nothing-like-it.exe", Upper(exe.Name())});
     EXPECT_EQ(31u, WaitExit(a, 5000));  // they closed within the wait: their own codes
     EXPECT_EQ(32u, WaitExit(b, 5000));
     EXPECT_EQ(0u, WaitExit(c, 5000));   // refused: terminated with 0
@@ -207,13 +213,13 @@ TEST(TerminateProcesses, NamesThatDoNotEndAnything) {
     ASSERT_TRUE(StartWindowOwner(exe.Path(), Unique(L"keep "), L"exit", 41, target));
     ASSERT_TRUE(StartWindowOwner(own.Path(), Unique(L"ours "), L"exit", 42, ours));
 
-    g_SystemActions.TerminateProcesses({});  // an empty list takes no snapshot
+    TerminateProcesses({});  // an empty list takes no snapshot
     const std::wstring bare = exe.Name().substr(0, exe.Name().size() - 4);
-    g_SystemActions.TerminateProcesses({bare, L"system", L"[System Process]", L"VEILPANE.EXE"});
+    TerminateProcesses({bare, L"system", L"[System Process]", L"VEILPANE.EXE"});
     // This test's own executable, under whatever name it runs: surviving this line is the check.
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    g_SystemActions.TerminateProcesses({std::wstring(::wcsrchr(self, L'\\') + 1)});
+    TerminateProcesses({std::wstring(::wcsrchr(self, L'\\') + 1)});
 
     EXPECT_TRUE(IsRunning(target));
     EXPECT_TRUE(IsRunning(ours));
@@ -230,9 +236,9 @@ TEST(TerminateProcesses, EssentialProcessesAndDesktopShellsAreNeverEnded) {
     ASSERT_TRUE(StartWindowOwner(essential.Path(), Unique(L"essential "), L"exit", 43, a));
     ASSERT_TRUE(StartWindowOwner(userShell.Path(), Unique(L"user shell "), L"refuse", 45, users));
     ASSERT_TRUE(StartWindowOwner(shell.Path(), Unique(L"our shell "), L"exit", 44, ours));
-    g_SystemActions.SetOwnShell(ours.pid);
-    g_SystemActions.TerminateProcesses({L"svchost.exe", L"CSRSS.EXE", L"Explorer.EXE", shell.Name()});
-    g_SystemActions.SetOwnShell(0);
+    ownShellId = ours.pid;
+    TerminateProcesses({L"svchost.exe", L"CSRSS.EXE", L"Explorer.EXE", shell.Name()});
+    ownShellId = 0;
     vp::ProcessIdentity listed;
     ASSERT_TRUE(vp::ReadProcessIdentity(users.process.Get(), users.pid, listed));
     EXPECT_EQ(0u, vp::CloseOrTerminateProcesses({listed}, 0, 10));

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <vector>
 
-#include "actions/SystemActions.h"
+#include "actions/OpenActions.h"
 #include "app/Threads.h"
 #include "framework/Product.h"
 #include "settings/SettingsMirror.h"
@@ -150,10 +150,10 @@ TEST(AppModule, ConstantsAndBoundedEnvironmentCopies) {
     ::GetEnvironmentVariableW(L"SystemRoot", saved, MAX_PATH);
     wchar_t out[50];
     ::SetEnvironmentVariableW(L"SystemRoot", fits.c_str());
-    CSystemActions::ReadSystemRoot(out);
+    vp::ReadSystemRoot(out);
     EXPECT_EQ(fits, out);
     ::SetEnvironmentVariableW(L"SystemRoot", tooLong.c_str());
-    CSystemActions::ReadSystemRoot(out);
+    vp::ReadSystemRoot(out);
     EXPECT_STREQ(L"", out);
     ::SetEnvironmentVariableW(L"SystemRoot", saved);
 

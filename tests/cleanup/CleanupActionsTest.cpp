@@ -5,16 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "actions/SystemActions.h"
+#include "actions/CleanupActions.h"
 #include "actions/UndoRecord.h"
+#include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
 
 namespace {
 
-constexpr wchar_t kTypedUrlsKey[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr const wchar_t* kTypedUrlsKey = kTypedUrlsKeyPath;
 constexpr const wchar_t* kPolicyKey = undo_record::kPolicyKey;
+
+// The snapshot with every clean-up action on.
+MirrorSnapshot AllOn() {
+    MirrorSnapshot s;
+    s.bMute = s.bClearIEHistory = s.bClearTypedUrls = s.bClearRecentDocs = s.bDisableTaskMgr = 1;
+    return s;
+}
 
 bool KeyExists(const wchar_t* path) {
     HKEY key = nullptr;
@@ -27,8 +35,7 @@ bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_s
 
 TEST(CleanupActions, TypedUrlsWithoutAKeyLeaveAnEmptyKey) {
     DeleteKeyTree(kTypedUrlsKey);
-    CSystemActions actions;
-    actions.ClearTypedUrls();
+    CTypedUrlsAction().Before(AllOn());
     ASSERT_TRUE(KeyExists(kTypedUrlsKey));
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, &key));
@@ -178,9 +185,7 @@ protected:
 };
 
 TEST_F(RecentDocuments, NewerSystemsAlsoEmptyTheJumpListFolderOnly) {
-    CSystemActions actions;
-    actions.SetOsMajorVersionForTest(6);
-    actions.ClearRecentDocuments();
+    CRecentDocsAction(6).Before(AllOn());
     EXPECT_FALSE(FileExists(jumpLists + L"\\a.automaticDestinations-ms"));
     EXPECT_FALSE(FileExists(jumpLists + L"\\b.automaticDestinations-ms"));
     EXPECT_TRUE(FileExists(jumpLists + L"\\keep-folder"));
@@ -192,9 +197,7 @@ TEST_F(RecentDocuments, OlderSystemsOnlyEmptyTheShellList) {
     CRegistryStore store;
     store.SetPath(kRecentDocs);
     store.WriteString(L"0", L"old.txt");
-    CSystemActions actions;
-    actions.SetOsMajorVersionForTest(5);
-    actions.ClearRecentDocuments();
+    CRecentDocsAction(5).Before(AllOn());
     EXPECT_TRUE(FileExists(jumpLists + L"\\a.automaticDestinations-ms"));
     wchar_t text[32];
     EXPECT_NE(ERROR_SUCCESS, store.ReadString(L"0", text));  // the shell's own list is gone
@@ -203,17 +206,14 @@ TEST_F(RecentDocuments, OlderSystemsOnlyEmptyTheShellList) {
 TEST_F(RecentDocuments, AnOverlongApplicationDataFolderDeletesNothing) {
     const std::wstring longPath = dir.Path() + L"\\" + std::wstring(300, L'x');
     ::SetEnvironmentVariableW(L"AppData", longPath.c_str());
-    CSystemActions actions;
-    actions.SetOsMajorVersionForTest(6);
-    actions.ClearRecentDocuments();
+    CRecentDocsAction(6).Before(AllOn());
     EXPECT_TRUE(FileExists(jumpLists + L"\\a.automaticDestinations-ms"));
 }
 
 TEST(CleanupActions, HistoryClearingLeavesTheThreadsComStateAsItFoundIt) {
     // On a thread without COM: afterwards COM is uninitialised again, so initialising gives S_OK.
     HANDLE t = ::CreateThread(nullptr, 0, [](void*) -> DWORD {
-        CSystemActions actions;
-        actions.ClearBrowsingHistory();
+        CHistoryAction().Before(AllOn());
         const HRESULT hr = ::CoInitialize(nullptr);
         ::CoUninitialize();
         return hr == S_OK ? 0 : 1;
@@ -226,14 +226,6 @@ TEST(CleanupActions, HistoryClearingLeavesTheThreadsComStateAsItFoundIt) {
     EXPECT_EQ(0u, code);
 }
 
-TEST(CleanupActions, VersionIsCachedOnce) {
-    CSystemActions actions;
-    EXPECT_EQ(0u, actions.OsMajorVersion());
-    actions.GetOsMajorVersion();
-    EXPECT_GE(actions.OsMajorVersion(), 5u);
-    actions.SetOsMajorVersionForTest(5);
-    actions.GetOsMajorVersion();  // asks only while unknown
-    EXPECT_EQ(5u, actions.OsMajorVersion());
-}
+TEST(CleanupActions, VersionIsKnown) { EXPECT_GE(OsMajorVersion(), 5u); }
 
 }  // namespace

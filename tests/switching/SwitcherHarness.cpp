@@ -1,6 +1,6 @@
 #include "switching/SwitcherHarness.h"
 
-#include "actions/SystemActions.h"
+#include "actions/OpenActions.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
@@ -54,7 +54,7 @@ DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
 
 bool SwitcherHarness::Start() {
     m_threads.main = ::GetCurrentThreadId();
-    g_SystemActions.SetSystemRootForTest(m_systemRoot.c_str());
+    vp::SetSystemRootForTest(m_systemRoot.c_str());
     for (int i = 0; i < 2; ++i) {
         m_recorders[i].Reset(::CreateThread(nullptr, 0, RecorderProc, &m_asks[i], 0, &m_recorderIds[i]));
     }

@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "actions/ActionsTestSupport.h"
-#include "actions/SystemActions.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "LocalHttpServer.h"
-#include "actions/SystemActions.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
+#include "update/CheckForUpdate.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ protected:
     void ClearUpdateValues() {
         for (const wchar_t* name : kUpdateValues) store.DeleteValue(name);
     }
-    void Check(BOOL evaluate = TRUE) { g_SystemActions.CheckForUpdate(server.Host(), "/Veilpane/checkup?a=1&b=2", evaluate); }
+    void Check(BOOL evaluate = TRUE) { CheckForUpdate(server.Host(), "/Veilpane/checkup?a=1&b=2", evaluate); }
 
     bool NothingRecorded() {
         for (const wchar_t* name : kUpdateValues) {

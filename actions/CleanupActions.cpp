@@ -1,6 +1,6 @@
-#include "actions/WarmActions.h"
+#include "actions/CleanupActions.h"
 
-#include <objbase.h>
+#include <shlobj.h>
 
 #include <cwchar>
 
@@ -19,7 +19,7 @@ constexpr IID kIidAudioEndpointVolume = {0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22
 constexpr CLSID kClsidUrlHistory = {0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
 constexpr IID kIidUrlHistoryStg2 = {0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 
-constexpr DWORD kNoSourceLine = 0xFFFFFFFF;
+constexpr wchar_t kJumpListFolder[] = L"Microsoft\\Windows\\Recent\\AutomaticDestinations";
 
 }  // namespace
 
@@ -122,63 +122,100 @@ LONG DeleteTypedUrls(HKEY key) noexcept {
     }
 }
 
-// ---- the set ----------------------------------------------------------------------------------------
+// ---- the actions -----------------------------------------------------------------------------------
 
-CWarmActions::CWarmActions(DWORD osMajor) noexcept
-    : m_osMajor(osMajor), m_typedUrls(kTypedUrlsKeyPath), m_policy(kTaskManagerPolicyKeyPath) {}
-
-CWarmActions::~CWarmActions() {
-    // Every interface goes before the apartment is left.
-    m_endpoint.Reset();
-    m_history.Reset();
-    if (m_inApartment) ::CoUninitialize();
+DWORD OsMajorVersion() noexcept {
+    static const DWORD major = [] {
+        OSVERSIONINFOEXW info{};
+        info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        return ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) ? info.dwMajorVersion : 0ul;
+#pragma GCC diagnostic pop
+    }();
+    return major;
 }
 
-bool CWarmActions::EnterApartment() noexcept {
-    if (!m_inApartment) m_inApartment = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    return m_inApartment;
-}
-
-void CWarmActions::Prepare(const FastActionSet& enabled) {
-    const bool com = EnterApartment();
-    if (!enabled.mute) {
+void CMuteAction::Prepare(const MirrorSnapshot& s) {
+    const bool com = m_com.Enter();
+    if (!s.bMute) {
         m_endpoint.Reset();
     } else if (m_osMajor == 5) {
         m_mixer.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
     } else if (m_osMajor >= 6 && com) {
         m_endpoint.Prepare();
     }
-    if (!enabled.clearHistory) m_history.Reset();
-    else if (com) m_history.Prepare();
-    if (!enabled.clearTypedUrls) m_typedUrls.Reset();
-    else m_typedUrls.Prepare();
-    if (!enabled.disableTaskMgr) m_policy.Reset();
-    else m_policy.Prepare();
 }
 
-void CWarmActions::Mute() {
+void CMuteAction::Before(const MirrorSnapshot& s) {
+    if (!s.bMute) return;
     if (m_osMajor == 5) {
         m_mixer.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
         m_mixer.SetValue(1);
-    } else if (m_osMajor >= 6 && EnterApartment()) {
+    } else if (m_osMajor >= 6 && m_com.Enter()) {
         m_endpoint.SetMute(1);
     }
 }
 
-void CWarmActions::ClearBrowsingHistory() {
-    if (EnterApartment()) m_history.Clear();
+void CMonitorOffAction::Before(const MirrorSnapshot& s) {
+    // Posted, never sent: a broadcast that waits for every top-level window would let one hung
+    // program hold the switch, and the user's work, on screen.
+    if (s.bMonitorOff) ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
 }
 
-void CWarmActions::ClearTypedUrls() { m_typedUrls.Use(DeleteTypedUrls); }
+void CHistoryAction::Prepare(const MirrorSnapshot& s) {
+    if (!s.bClearIEHistory) m_history.Reset();
+    else if (m_com.Enter()) m_history.Prepare();
+}
 
-void CWarmActions::SetTaskManagerDisabled(DWORD value) {
-    // Recorded in the program's key before it is changed, and given back exactly as it was rather
-    // than set to 0, which would also lift an administrator's own 1.
-    if (value == 0) {
-        undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
-        return;
-    }
+void CHistoryAction::Before(const MirrorSnapshot& s) {
+    if (s.bClearIEHistory && m_com.Enter()) m_history.Clear();
+}
+
+void CTypedUrlsAction::Prepare(const MirrorSnapshot& s) {
+    if (!s.bClearTypedUrls) m_key.Reset();
+    else m_key.Prepare();
+}
+
+void CTypedUrlsAction::Before(const MirrorSnapshot& s) {
+    if (s.bClearTypedUrls) m_key.Use(DeleteTypedUrls);
+}
+
+void CRecentDocsAction::Before(const MirrorSnapshot& s) {
+    if (!s.bClearRecentDocs) return;
+    ::SHAddToRecentDocs(SHARD_PATHW, nullptr);
+    if (m_osMajor <= 5) return;
+
+    wchar_t appData[MAX_PATH + 1];
+    const DWORD n = ::GetEnvironmentVariableW(L"AppData", appData, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return;  // unset, or too long to name a folder we could build paths in
+    wchar_t pattern[MAX_PATH + 1];
+    if (!vp::FormatText(pattern, L"%ls\\%ls\\*", appData, kJumpListFolder)) return;
+
+    WIN32_FIND_DATAW found;
+    vp::FindHandle find(::FindFirstFileW(pattern, &found));
+    if (!find) return;
+    do {
+        wchar_t file[MAX_PATH + 1];
+        // A name whose full path does not fit is skipped, never cut into another file's name.
+        if (vp::FormatText(file, L"%ls\\%ls\\%ls", appData, kJumpListFolder, found.cFileName)) {
+            ::DeleteFileW(file);
+        }
+    } while (::FindNextFileW(find.Get(), &found));
+}
+
+CTaskManagerAction::CTaskManagerAction() noexcept : m_policy(undo_record::kPolicyKey) {}
+
+void CTaskManagerAction::Prepare(const MirrorSnapshot& s) {
+    if (!s.bDisableTaskMgr) m_policy.Reset();
+    else m_policy.Prepare();
+}
+
+void CTaskManagerAction::Before(const MirrorSnapshot& s) {
+    if (!s.bDisableTaskMgr) return;
     m_policy.Use([](HKEY key) {
         return undo_record::DisableTaskManagerIn(key, HKEY_CURRENT_USER, g_ProgramKeys.settings);
     });
 }
+
+void CTaskManagerAction::Undo() { undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings); }

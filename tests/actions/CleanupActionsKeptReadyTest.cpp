@@ -1,11 +1,12 @@
-// The hook thread's kept-ready actions: what they hold for which setting, that a key deleted under
+// The clean-up actions kept ready on the hook thread: what they hold for which setting, that a key deleted under
 // them is opened again, and that the thread holding them can still move between desktops.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "actions/WarmActions.h"
+#include "actions/CleanupActions.h"
+#include "actions/UndoRecord.h"
 #include "framework/Handles.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
@@ -30,7 +31,7 @@ DWORD ValueCount(const wchar_t* path) {
 
 DWORD TaskManagerPolicy() {
     CRegistryStore store;
-    store.SetPath(kTaskManagerPolicyKeyPath);
+    store.SetPath(undo_record::kPolicyKey);
     DWORD v = 0xFFFFFFFF;
     store.ReadDword(L"DisableTaskMgr", &v);
     return v;
@@ -42,7 +43,7 @@ void WriteTypedUrls(int count) {
     for (int i = 1; i <= count; ++i) store.WriteString((L"url" + std::to_wstring(i)).c_str(), L"http://seen.test/");
 }
 
-// The apartment the warm actions enter belongs to the thread, so each test runs on one of its own,
+// The apartment the actions enter belongs to the thread, so each test runs on one of its own,
 // as the hook thread is; gtest's checks work from any thread.
 void OnOwnThread(std::function<void()> body) {
     vp::KernelHandle thread(::CreateThread(nullptr, 0, [](void* p) -> DWORD {
@@ -53,66 +54,79 @@ void OnOwnThread(std::function<void()> body) {
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread.Get(), 60000));
 }
 
-FastActionSet AllOn() {
-    FastActionSet all;
-    all.mute = all.clearHistory = all.clearTypedUrls = all.clearRecentDocs = all.disableTaskMgr = true;
-    return all;
+MirrorSnapshot AllOn() {
+    MirrorSnapshot s;
+    s.bMute = s.bClearIEHistory = s.bClearTypedUrls = s.bClearRecentDocs = s.bDisableTaskMgr = 1;
+    return s;
 }
 
+// The kept-ready actions, as the switcher holds them.
+struct KeptReady {
+    CMuteAction mute{6};
+    CHistoryAction history;
+    CTypedUrlsAction typedUrls;
+    CTaskManagerAction taskManager;
+    CSwitchAction* const all[4] = {&mute, &history, &typedUrls, &taskManager};
+    void Prepare(const MirrorSnapshot& s) {
+        for (CSwitchAction* a : all) a->Prepare(s);
+    }
+    void Before(const MirrorSnapshot& s) {
+        for (CSwitchAction* a : all) a->Before(s);
+    }
+};
+
 TEST(WarmActions, HoldWhatTheEnabledActionsNeedAndNothingElse) {
-    DeleteKeyTree(kTaskManagerPolicyKeyPath);
+    DeleteKeyTree(undo_record::kPolicyKey);
     WriteTypedUrls(1);
     OnOwnThread([] {
-        CWarmActions warm(6);
+        KeptReady warm;
         warm.Prepare(AllOn());
         // ctest gives these tests a null sound device, whose playback endpoint Wine offers.
-        EXPECT_TRUE(warm.HoldsEndpoint());
-        EXPECT_TRUE(warm.HoldsHistoryStore());
-        EXPECT_TRUE(warm.HoldsTypedUrlsKey());
+        EXPECT_TRUE(warm.mute.HoldsEndpoint());
+        EXPECT_TRUE(warm.history.HoldsStore());
+        EXPECT_TRUE(warm.typedUrls.HoldsKey());
         // The policy key is not made before the action needs it: getting ready changes nothing.
-        EXPECT_FALSE(warm.HoldsPolicyKey());
-        EXPECT_FALSE(KeyExists(kTaskManagerPolicyKeyPath));
+        EXPECT_FALSE(warm.taskManager.HoldsKey());
+        EXPECT_FALSE(KeyExists(undo_record::kPolicyKey));
         EXPECT_EQ(1u, ValueCount(kTypedUrlsKeyPath));
 
-        warm.Mute();
-        warm.ClearBrowsingHistory();
-        warm.ClearTypedUrls();
-        warm.SetTaskManagerDisabled(1);
+        warm.Before(AllOn());
         EXPECT_EQ(0u, ValueCount(kTypedUrlsKeyPath));
         EXPECT_EQ(1u, TaskManagerPolicy());
-        EXPECT_TRUE(warm.HoldsPolicyKey());
+        EXPECT_TRUE(warm.taskManager.HoldsKey());
 
-        warm.Prepare(FastActionSet{});
-        EXPECT_FALSE(warm.HoldsEndpoint());
-        EXPECT_FALSE(warm.HoldsHistoryStore());
-        EXPECT_FALSE(warm.HoldsTypedUrlsKey());
-        EXPECT_FALSE(warm.HoldsPolicyKey());
+        warm.Prepare(MirrorSnapshot{});
+        EXPECT_FALSE(warm.mute.HoldsEndpoint());
+        EXPECT_FALSE(warm.history.HoldsStore());
+        EXPECT_FALSE(warm.typedUrls.HoldsKey());
+        EXPECT_FALSE(warm.taskManager.HoldsKey());
+        warm.taskManager.Undo();
     });
-    DeleteKeyTree(kTaskManagerPolicyKeyPath);
+    DeleteKeyTree(undo_record::kPolicyKey);
 }
 
 TEST(WarmActions, AKeyDeletedUnderTheHeldHandleIsOpenedAgain) {
     WriteTypedUrls(1);
     CRegistryStore policy;
-    policy.SetPath(kTaskManagerPolicyKeyPath);
+    policy.SetPath(undo_record::kPolicyKey);
     policy.WriteDword(L"DisableTaskMgr", 0);
     OnOwnThread([] {
-        CWarmActions warm(6);
-        FastActionSet keys;
-        keys.clearTypedUrls = keys.disableTaskMgr = true;
+        KeptReady warm;
+        MirrorSnapshot keys;
+        keys.bClearTypedUrls = keys.bDisableTaskMgr = 1;
         warm.Prepare(keys);
-        ASSERT_TRUE(warm.HoldsTypedUrlsKey());
-        ASSERT_TRUE(warm.HoldsPolicyKey());
+        ASSERT_TRUE(warm.typedUrls.HoldsKey());
+        ASSERT_TRUE(warm.taskManager.HoldsKey());
         // Another program deletes both keys and writes them anew while the handles are held.
         DeleteKeyTree(kTypedUrlsKeyPath);
-        DeleteKeyTree(kTaskManagerPolicyKeyPath);
+        DeleteKeyTree(undo_record::kPolicyKey);
         WriteTypedUrls(2);
-        warm.ClearTypedUrls();
-        warm.SetTaskManagerDisabled(1);
+        warm.Before(keys);
         EXPECT_EQ(0u, ValueCount(kTypedUrlsKeyPath));
         EXPECT_EQ(1u, TaskManagerPolicy());
+        warm.taskManager.Undo();
     });
-    DeleteKeyTree(kTaskManagerPolicyKeyPath);
+    DeleteKeyTree(undo_record::kPolicyKey);
 }
 
 TEST(WarmActions, TheirThreadStillMovesBetweenDesktops) {
@@ -124,14 +138,15 @@ TEST(WarmActions, TheirThreadStillMovesBetweenDesktops) {
     const HDESK otherDesktop = other.Get();
     OnOwnThread([otherDesktop] {
         const HDESK home = ::GetThreadDesktop(::GetCurrentThreadId());
-        CWarmActions warm(6);
+        KeptReady warm;
+        MirrorSnapshot comOnly;
+        comOnly.bMute = comOnly.bClearIEHistory = 1;
         warm.Prepare(AllOn());
-        warm.Mute();
-        warm.ClearBrowsingHistory();
+        warm.Before(comOnly);
         EXPECT_TRUE(::SetThreadDesktop(otherDesktop));
         EXPECT_TRUE(::SetThreadDesktop(home));
     });
-    DeleteKeyTree(kTaskManagerPolicyKeyPath);
+    DeleteKeyTree(undo_record::kPolicyKey);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #pragma once
-// The actions before a switch, kept ready on the hook thread. Creating the objects they work through
-// (the audio endpoint, the history store, the registry keys) costs far more than using them: the
-// endpoint enumerator probes the sound system each time it is made. So the hook thread makes them
-// once, when an action is turned on, and a switch only calls them. An object is made again only
-// after a call through it failed, or when the default playback device changed.
+// The clean-up actions before a switch, kept ready on the hook thread. Creating the objects they work
+// through (the audio endpoint, the history store, the registry keys) costs far more than using them:
+// the endpoint enumerator probes the sound system each time it is made. So each action makes them
+// when it is turned on (Prepare), and a switch only calls them. An object is made again only after a
+// call through it failed, or when the default playback device changed.
 #include <windows.h>
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
@@ -12,20 +12,11 @@
 #include <atomic>
 
 #include "actions/MuteControl.h"
+#include "actions/SwitchAction.h"
 #include "framework/ComPtr.h"
 #include "framework/Handles.h"
 
 inline constexpr wchar_t kTypedUrlsKeyPath[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
-inline constexpr wchar_t kTaskManagerPolicyKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-
-// Which of the fast actions before a switch are on.
-struct FastActionSet {
-    bool mute = false;
-    bool clearHistory = false;
-    bool clearTypedUrls = false;
-    bool clearRecentDocs = false;
-    bool disableTaskMgr = false;
-};
 
 // Mutes the default playback endpoint (Core Audio, major version 6 and later) through an endpoint
 // volume it keeps, and watches for the default device to change. Lives in one COM apartment: made,
@@ -111,40 +102,71 @@ private:
 // the error that stopped it.
 LONG DeleteTypedUrls(HKEY key) noexcept;
 
-class CWarmActions {
+// ---- the actions -----------------------------------------------------------------------------------
+// Mutes the default playback device; nothing here ever unmutes. osMajor picks the road: the mixer
+// on 5, the endpoint volume on 6 and later.
+class CMuteAction : public CSwitchAction {
 public:
-    // osMajor picks the road for muting: the mixer on 5, the endpoint volume on 6 and later.
-    explicit CWarmActions(DWORD osMajor) noexcept;
-    // Releases everything, then leaves the apartment it entered.
-    ~CWarmActions();
-    CWarmActions(const CWarmActions&) = delete;
-    CWarmActions& operator=(const CWarmActions&) = delete;
-
-    // Enters the thread's COM apartment on the first call (the multithreaded one: a single-threaded
-    // apartment owns a window, and a thread with a window cannot move to another desktop). Then
-    // makes ready what each enabled action needs and lets go of what a disabled one held.
-    void Prepare(const FastActionSet& enabled);
+    explicit CMuteAction(DWORD osMajor) noexcept : m_osMajor(osMajor) {}
     void SetChangeNotice(DWORD threadId, UINT message) noexcept { m_endpoint.SetChangeNotice(threadId, message); }
-
-    // The actions themselves; each makes what it needs when it is not ready.
-    void Mute();
-    void ClearBrowsingHistory();
-    void ClearTypedUrls();
-    void SetTaskManagerDisabled(DWORD value);
-
+    void Prepare(const MirrorSnapshot& s) override;
+    void Before(const MirrorSnapshot& s) override;
     bool HoldsEndpoint() const noexcept { return m_endpoint.HoldsEndpoint(); }
-    bool HoldsHistoryStore() const noexcept { return m_history.HoldsStore(); }
-    bool HoldsTypedUrlsKey() const noexcept { return m_typedUrls.IsOpen(); }
-    bool HoldsPolicyKey() const noexcept { return m_policy.IsOpen(); }
 
 private:
-    bool EnterApartment() noexcept;
-
     DWORD m_osMajor;
-    bool m_inApartment = false;
+    CApartment m_com;
     CEndpointMute m_endpoint;
     XPMuteControl m_mixer;
+};
+
+class CMonitorOffAction : public CSwitchAction {
+public:
+    void Before(const MirrorSnapshot& s) override;
+};
+
+class CHistoryAction : public CSwitchAction {
+public:
+    void Prepare(const MirrorSnapshot& s) override;
+    void Before(const MirrorSnapshot& s) override;
+    bool HoldsStore() const noexcept { return m_history.HoldsStore(); }
+
+private:
+    CApartment m_com;
     CHistoryStore m_history;
-    CHeldKey m_typedUrls;
+};
+
+class CTypedUrlsAction : public CSwitchAction {
+public:
+    CTypedUrlsAction() noexcept : m_key(kTypedUrlsKeyPath) {}
+    void Prepare(const MirrorSnapshot& s) override;
+    void Before(const MirrorSnapshot& s) override;
+    bool HoldsKey() const noexcept { return m_key.IsOpen(); }
+
+private:
+    CHeldKey m_key;
+};
+
+// The shell's list of recent documents, and on 6 and later the jump lists of the user's programs.
+class CRecentDocsAction : public CSwitchAction {
+public:
+    explicit CRecentDocsAction(DWORD osMajor) noexcept : m_osMajor(osMajor) {}
+    void Before(const MirrorSnapshot& s) override;
+
+private:
+    DWORD m_osMajor;
+};
+
+// Disables Task Manager through the policy, recorded in the program's key before it is changed, and
+// gives it back exactly as it was rather than set to 0, which would also lift an administrator's own 1.
+class CTaskManagerAction : public CSwitchAction {
+public:
+    CTaskManagerAction() noexcept;
+    void Prepare(const MirrorSnapshot& s) override;
+    void Before(const MirrorSnapshot& s) override;
+    void Undo() override;
+    bool HoldsKey() const noexcept { return m_policy.IsOpen(); }
+
+private:
     CHeldKey m_policy;
 };
