@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The layer check: derives the folder graph from the #include lines of the program's sources and
-fails on any include that points up (or sideways within a layer), on any cycle between folders, and
-on a folder library that links a layer that is not below it. Prints each offence with file and line.
+fails on any include that points up (or sideways within a layer), on any cycle between folders, on
+any cycle of includes between the files of one folder, and on a
+folder library that links a layer that is not below it. Prints each offence with file and line.
 
 Usage: check_layers.py SOURCE_ROOT
 """
@@ -28,8 +29,9 @@ def folder_of(include):
     return head[0] if len(head) == 2 and head[0] in RANK else None
 
 
-def scan_includes(root):
-    """Yields (source folder, included folder, file, line number) for every cross-folder include."""
+def source_includes(root):
+    """Yields (folder, file path, line number, included path) for every quoted include of a folder's
+    sources."""
     for folder in RANK:
         for dirpath, _, files in os.walk(os.path.join(root, folder)):
             for name in sorted(files):
@@ -39,9 +41,25 @@ def scan_includes(root):
                 with open(path, encoding="utf-8", errors="replace") as f:
                     for number, line in enumerate(f, 1):
                         m = INCLUDE.match(line)
-                        target = folder_of(m.group(1)) if m else None
-                        if target and target != folder:
-                            yield folder, target, os.path.relpath(path, root), number
+                        if m:
+                            yield folder, path, number, m.group(1)
+
+
+def scan_files(root):
+    """Yields (file, included file, line number) for every include between two files of one folder,
+    both named from the source root ("actions/UndoRecord.h")."""
+    for folder, path, number, include in source_includes(root):
+        source = os.path.relpath(path, root).replace(os.sep, "/")
+        if folder_of(include) == folder and include != source:
+            yield source, include, number
+
+
+def scan_includes(root):
+    """Yields (source folder, included folder, file, line number) for every cross-folder include."""
+    for folder, path, number, include in source_includes(root):
+        target = folder_of(include)
+        if target and target != folder:
+            yield folder, target, os.path.relpath(path, root), number
 
 
 def find_cycle(edges):
@@ -84,6 +102,13 @@ def check(root):
     if cycle:
         steps = [f"{a} -> {b} ({edges[(a, b)][0]}:{edges[(a, b)][1]})" for a, b in zip(cycle, cycle[1:])]
         problems.append("folder cycle: " + ", ".join(steps))
+    includes = {}
+    for source, target, number in scan_files(root):
+        includes.setdefault((source, target), number)
+    cycle = find_cycle(includes)
+    if cycle:
+        steps = [f"{a}:{includes[(a, b)]} includes {b}" for a, b in zip(cycle, cycle[1:])]
+        problems.append("file cycle: " + ", ".join(steps))
     for folder in RANK:
         cmake = os.path.join(root, folder, "CMakeLists.txt")
         if not os.path.exists(cmake):
