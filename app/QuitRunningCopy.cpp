@@ -96,43 +96,34 @@ bool QuitByWindowMessage(ULONGLONG deadline) noexcept {
 
 int QuitRunningCopies(DWORD timeoutMs) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    bool ended = false;
     for (;;) {
         vp::KernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, product::kSingleCopyMutexName));
-        if (!mutex) {
-            if (ended) break;  // none runs any more
-            if (!QuitByWindowMessage(deadline)) return 1;
-            return 0;
-        }
+        if (!mutex) return QuitByWindowMessage(deadline) ? 0 : 1;
         vp::KernelHandle request(::OpenEventW(EVENT_MODIFY_STATE, FALSE, product::kQuitEventName));
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) return 1;
         // Without its events the copy is still starting, or already on its way out: look again soon.
-        const DWORD wait = request ? static_cast<DWORD>(deadline - now) : kPollMs;
         if (request) ::SetEvent(request.Get());
-        const DWORD w = ::WaitForSingleObject(mutex.Get(), wait);
+        const DWORD w = ::WaitForSingleObject(mutex.Get(), request ? static_cast<DWORD>(deadline - now) : kPollMs);
         if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
             ::ReleaseMutex(mutex.Get());  // taken only to see it free; the next copy may claim it
-            ended = ended || request;
-            if (!request) continue;
-            // Its end, not its release: a copy ends holding the mutex.
-            break;
+            // Asked, it ended (a copy ends holding the mutex); unasked, it was on its way out anyway.
+            if (request) break;
+        } else if (request) {
+            return 1;
         }
-        if (request) return 1;
     }
     // Its guard finishes after it: the files are free once no guard runs either.
-    while (ended && ::GetTickCount64() < deadline) {
+    while (::GetTickCount64() < deadline) {
         vp::KernelHandle guard(::OpenEventW(SYNCHRONIZE, FALSE, product::kGuardAliveEventName));
         if (!guard) break;
         guard.Reset();
         ::Sleep(kPollMs / 2);
     }
-    if (ended) {
-        // The installer that asked may start the new build once its files are in place.
-        const ULONGLONG when = restart_log::Now();
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, g_ProgramKeys.settings, product::kQuitForInstallValue, REG_QWORD, &when,
-                          sizeof(when));
-    }
+    // The installer that asked may start the new build once its files are in place.
+    const ULONGLONG when = restart_log::Now();
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, g_ProgramKeys.settings, product::kQuitForInstallValue, REG_QWORD, &when,
+                      sizeof(when));
     return 0;
 }
 
