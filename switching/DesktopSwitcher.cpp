@@ -196,13 +196,7 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
 void CDesktopSwitcher::ComeBack(bool screen) {
     if (screen && m_index == 1) {
         const bool guarded = g_SettingsMirror.Snapshot().szRestorePassword[0] != L'\0';
-        const WayBack way = ChooseWayBack(true, guarded, false);
-        if (way == WayBack::LockThenComeBack && !LockWorkStationCall()) {
-            vp::Trace(L"way back: session not locked (error %lu); stayed on %ls", ::GetLastError(), product::kDesktopName);
-        } else {
-            if (way == WayBack::LockThenComeBack) vp::Trace(L"way back: session locked");
-            SwitchTo(0);
-        }
+        if (ClearToComeBack(ChooseWayBack(true, guarded, false))) SwitchTo(0);
     }
     for (CSwitchAction* action : m_actions) action->Undo();
 }

@@ -28,20 +28,22 @@ WayBack ChooseWayBack(bool showing, bool guarded, bool takenOver) noexcept {
     return takenOver ? WayBack::Stay : WayBack::LockThenComeBack;
 }
 
-WayBackTaken TakeWayBack(WayBack way, HDESK original) noexcept {
-    switch (way) {
-    case WayBack::None: return WayBackTaken::Nothing;
-    case WayBack::Stay: return WayBackTaken::Stayed;
-    case WayBack::ComeBack: break;
-    case WayBack::LockThenComeBack:
-        // Asynchronous: a success means the lock screen is on its way, and the desktop shown behind
-        // it is seen only by whoever unlocks the session.
-        if (!LockWorkStationCall()) {
-            vp::Trace(L"session not locked (error %lu)", ::GetLastError());
-            return WayBackTaken::Stayed;
-        }
-        break;
+bool ClearToComeBack(WayBack way) noexcept {
+    if (way == WayBack::ComeBack) return true;
+    if (way != WayBack::LockThenComeBack) return false;
+    // Asynchronous: a success means the lock screen is on its way, and the desktop shown behind it
+    // is seen only by whoever unlocks the session.
+    if (!LockWorkStationCall()) {
+        vp::Trace(L"way back: session not locked (error %lu); stayed on the virtual desktop", ::GetLastError());
+        return false;
     }
+    vp::Trace(L"way back: session locked");
+    return true;
+}
+
+WayBackTaken TakeWayBack(WayBack way, HDESK original) noexcept {
+    if (way == WayBack::None) return WayBackTaken::Nothing;
+    if (!ClearToComeBack(way)) return WayBackTaken::Stayed;
     if (!original || !SwitchDesktopCall(original)) return WayBackTaken::NotSwitched;
     return way == WayBack::ComeBack ? WayBackTaken::CameBack : WayBackTaken::LockedAndCameBack;
 }

@@ -17,6 +17,10 @@ enum class WayBack {
 // of the program is about to serve the triggers on the virtual desktop.
 WayBack ChooseWayBack(bool showing, bool guarded, bool takenOver) noexcept;
 
+// Whether the way lets the original desktop show now, locking the session first when it asks to.
+// False for None and Stay, and when the lock failed.
+bool ClearToComeBack(WayBack way) noexcept;
+
 enum class WayBackTaken { Nothing, CameBack, LockedAndCameBack, Stayed, NotSwitched };
 // Carries the way out with the (planted) platform calls. Stayed: the lock failed, or the way says
 // to stay; NotSwitched: the screen could not be moved.
