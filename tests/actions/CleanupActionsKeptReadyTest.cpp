@@ -75,61 +75,61 @@ struct KeptReady {
     }
 };
 
-TEST(WarmActions, HoldWhatTheEnabledActionsNeedAndNothingElse) {
+TEST(ActionsKeptReady, HoldWhatTheEnabledActionsNeedAndNothingElse) {
     DeleteKeyTree(undo_record::kPolicyKey);
     WriteTypedUrls(1);
     OnOwnThread([] {
-        KeptReady warm;
-        warm.Prepare(AllOn());
+        KeptReady ready;
+        ready.Prepare(AllOn());
         // ctest gives these tests a null sound device, whose playback endpoint Wine offers.
-        EXPECT_TRUE(warm.mute.HoldsEndpoint());
-        EXPECT_TRUE(warm.history.HoldsStore());
-        EXPECT_TRUE(warm.typedUrls.HoldsKey());
+        EXPECT_TRUE(ready.mute.HoldsEndpoint());
+        EXPECT_TRUE(ready.history.HoldsStore());
+        EXPECT_TRUE(ready.typedUrls.HoldsKey());
         // The policy key is not made before the action needs it: getting ready changes nothing.
-        EXPECT_FALSE(warm.taskManager.HoldsKey());
+        EXPECT_FALSE(ready.taskManager.HoldsKey());
         EXPECT_FALSE(KeyExists(undo_record::kPolicyKey));
         EXPECT_EQ(1u, ValueCount(kTypedUrlsKeyPath));
 
-        warm.Before(AllOn());
+        ready.Before(AllOn());
         EXPECT_EQ(0u, ValueCount(kTypedUrlsKeyPath));
         EXPECT_EQ(1u, TaskManagerPolicy());
-        EXPECT_TRUE(warm.taskManager.HoldsKey());
+        EXPECT_TRUE(ready.taskManager.HoldsKey());
 
-        warm.Prepare(MirrorSnapshot{});
-        EXPECT_FALSE(warm.mute.HoldsEndpoint());
-        EXPECT_FALSE(warm.history.HoldsStore());
-        EXPECT_FALSE(warm.typedUrls.HoldsKey());
-        EXPECT_FALSE(warm.taskManager.HoldsKey());
-        warm.taskManager.Undo();
+        ready.Prepare(MirrorSnapshot{});
+        EXPECT_FALSE(ready.mute.HoldsEndpoint());
+        EXPECT_FALSE(ready.history.HoldsStore());
+        EXPECT_FALSE(ready.typedUrls.HoldsKey());
+        EXPECT_FALSE(ready.taskManager.HoldsKey());
+        ready.taskManager.Undo();
     });
     DeleteKeyTree(undo_record::kPolicyKey);
 }
 
-TEST(WarmActions, AKeyDeletedUnderTheHeldHandleIsOpenedAgain) {
+TEST(ActionsKeptReady, AKeyDeletedUnderTheHeldHandleIsOpenedAgain) {
     WriteTypedUrls(1);
     CRegistryStore policy;
     policy.SetPath(undo_record::kPolicyKey);
     policy.WriteDword(L"DisableTaskMgr", 0);
     OnOwnThread([] {
-        KeptReady warm;
+        KeptReady ready;
         MirrorSnapshot keys;
         keys.bClearTypedUrls = keys.bDisableTaskMgr = 1;
-        warm.Prepare(keys);
-        ASSERT_TRUE(warm.typedUrls.HoldsKey());
-        ASSERT_TRUE(warm.taskManager.HoldsKey());
+        ready.Prepare(keys);
+        ASSERT_TRUE(ready.typedUrls.HoldsKey());
+        ASSERT_TRUE(ready.taskManager.HoldsKey());
         // Another program deletes both keys and writes them anew while the handles are held.
         DeleteKeyTree(kTypedUrlsKeyPath);
         DeleteKeyTree(undo_record::kPolicyKey);
         WriteTypedUrls(2);
-        warm.Before(keys);
+        ready.Before(keys);
         EXPECT_EQ(0u, ValueCount(kTypedUrlsKeyPath));
         EXPECT_EQ(1u, TaskManagerPolicy());
-        warm.taskManager.Undo();
+        ready.taskManager.Undo();
     });
     DeleteKeyTree(undo_record::kPolicyKey);
 }
 
-TEST(WarmActions, TheirThreadStillMovesBetweenDesktops) {
+TEST(ActionsKeptReady, TheirThreadStillMovesBetweenDesktops) {
     // A thread that owns a window cannot change its desktop; the hook thread does so at every
     // switch, with its apartment entered and every object made.
     const std::wstring name = L"vpwarm" + std::to_wstring(::GetCurrentProcessId());
@@ -138,11 +138,11 @@ TEST(WarmActions, TheirThreadStillMovesBetweenDesktops) {
     const HDESK otherDesktop = other.Get();
     OnOwnThread([otherDesktop] {
         const HDESK home = ::GetThreadDesktop(::GetCurrentThreadId());
-        KeptReady warm;
+        KeptReady ready;
         MirrorSnapshot comOnly;
         comOnly.bMute = comOnly.bClearIEHistory = 1;
-        warm.Prepare(AllOn());
-        warm.Before(comOnly);
+        ready.Prepare(AllOn());
+        ready.Before(comOnly);
         EXPECT_TRUE(::SetThreadDesktop(otherDesktop));
         EXPECT_TRUE(::SetThreadDesktop(home));
     });

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "UiWindowSupport.h"
+#include "ui/UiWindowSupport.h"
 #include "framework/Handles.h"
 
 namespace pages_test {

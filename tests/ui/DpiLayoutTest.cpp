@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "SettingsTestSupport.h"
+#include "settings/SettingsTestSupport.h"
 #include "UiWindowSupport.h"
 #include "framework/Dpi.h"
 #include "framework/Product.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "SettingsTestSupport.h"
+#include "settings/SettingsTestSupport.h"
 #include "app/Threads.h"
 #include "framework/Product.h"
 #include "resource.h"
