@@ -136,9 +136,9 @@ DWORD OsMajorVersion() noexcept {
     return major;
 }
 
-void CMuteAction::Prepare(const MirrorSnapshot& s) {
+void CMuteAction::Prepare(const CSettingsData& s) {
     const bool com = m_com.Enter();
-    if (!s.bMute) {
+    if (!s.mute) {
         m_endpoint.Reset();
     } else if (m_osMajor == 5) {
         m_mixer.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
@@ -147,8 +147,8 @@ void CMuteAction::Prepare(const MirrorSnapshot& s) {
     }
 }
 
-void CMuteAction::Before(const MirrorSnapshot& s) {
-    if (!s.bMute) return;
+void CMuteAction::Before(const CSettingsData& s) {
+    if (!s.mute) return;
     if (m_osMajor == 5) {
         m_mixer.Init(MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, kNoSourceLine);
         m_mixer.SetValue(1);
@@ -157,32 +157,32 @@ void CMuteAction::Before(const MirrorSnapshot& s) {
     }
 }
 
-void CMonitorOffAction::Before(const MirrorSnapshot& s) {
+void CMonitorOffAction::Before(const CSettingsData& s) {
     // Posted, never sent: a broadcast that waits for every top-level window would let one hung
     // program hold the switch, and the user's work, on screen.
-    if (s.bMonitorOff) ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+    if (s.monitorOff) ::PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
 }
 
-void CHistoryAction::Prepare(const MirrorSnapshot& s) {
-    if (!s.bClearIEHistory) m_history.Reset();
+void CHistoryAction::Prepare(const CSettingsData& s) {
+    if (!s.clearIEHistory) m_history.Reset();
     else if (m_com.Enter()) m_history.Prepare();
 }
 
-void CHistoryAction::Before(const MirrorSnapshot& s) {
-    if (s.bClearIEHistory && m_com.Enter()) m_history.Clear();
+void CHistoryAction::Before(const CSettingsData& s) {
+    if (s.clearIEHistory && m_com.Enter()) m_history.Clear();
 }
 
-void CTypedUrlsAction::Prepare(const MirrorSnapshot& s) {
-    if (!s.bClearTypedUrls) m_key.Reset();
+void CTypedUrlsAction::Prepare(const CSettingsData& s) {
+    if (!s.clearTypedUrls) m_key.Reset();
     else m_key.Prepare();
 }
 
-void CTypedUrlsAction::Before(const MirrorSnapshot& s) {
-    if (s.bClearTypedUrls) m_key.Use(DeleteTypedUrls);
+void CTypedUrlsAction::Before(const CSettingsData& s) {
+    if (s.clearTypedUrls) m_key.Use(DeleteTypedUrls);
 }
 
-void CRecentDocsAction::Before(const MirrorSnapshot& s) {
-    if (!s.bClearRecentDocs) return;
+void CRecentDocsAction::Before(const CSettingsData& s) {
+    if (!s.clearRecentDocs) return;
     ::SHAddToRecentDocs(SHARD_PATHW, nullptr);
     if (m_osMajor <= 5) return;
 
@@ -206,13 +206,13 @@ void CRecentDocsAction::Before(const MirrorSnapshot& s) {
 
 CTaskManagerAction::CTaskManagerAction() noexcept : m_policy(undo_record::kPolicyKey) {}
 
-void CTaskManagerAction::Prepare(const MirrorSnapshot& s) {
-    if (!s.bDisableTaskMgr) m_policy.Reset();
+void CTaskManagerAction::Prepare(const CSettingsData& s) {
+    if (!s.disableTaskMgr) m_policy.Reset();
     else m_policy.Prepare();
 }
 
-void CTaskManagerAction::Before(const MirrorSnapshot& s) {
-    if (!s.bDisableTaskMgr) return;
+void CTaskManagerAction::Before(const CSettingsData& s) {
+    if (!s.disableTaskMgr) return;
     m_policy.Use([](HKEY key) {
         return undo_record::DisableTaskManagerIn(key, HKEY_CURRENT_USER, g_ProgramKeys.settings);
     });

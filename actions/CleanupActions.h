@@ -109,8 +109,8 @@ class CMuteAction : public CSwitchAction {
 public:
     explicit CMuteAction(DWORD osMajor) noexcept : m_osMajor(osMajor) {}
     void SetChangeNotice(DWORD threadId, UINT message) noexcept { m_endpoint.SetChangeNotice(threadId, message); }
-    void Prepare(const MirrorSnapshot& s) override;
-    void Before(const MirrorSnapshot& s) override;
+    void Prepare(const CSettingsData& s) override;
+    void Before(const CSettingsData& s) override;
     bool HoldsEndpoint() const noexcept { return m_endpoint.HoldsEndpoint(); }
 
 private:
@@ -122,13 +122,13 @@ private:
 
 class CMonitorOffAction : public CSwitchAction {
 public:
-    void Before(const MirrorSnapshot& s) override;
+    void Before(const CSettingsData& s) override;
 };
 
 class CHistoryAction : public CSwitchAction {
 public:
-    void Prepare(const MirrorSnapshot& s) override;
-    void Before(const MirrorSnapshot& s) override;
+    void Prepare(const CSettingsData& s) override;
+    void Before(const CSettingsData& s) override;
     bool HoldsStore() const noexcept { return m_history.HoldsStore(); }
 
 private:
@@ -139,8 +139,8 @@ private:
 class CTypedUrlsAction : public CSwitchAction {
 public:
     CTypedUrlsAction() noexcept : m_key(kTypedUrlsKeyPath) {}
-    void Prepare(const MirrorSnapshot& s) override;
-    void Before(const MirrorSnapshot& s) override;
+    void Prepare(const CSettingsData& s) override;
+    void Before(const CSettingsData& s) override;
     bool HoldsKey() const noexcept { return m_key.IsOpen(); }
 
 private:
@@ -151,7 +151,7 @@ private:
 class CRecentDocsAction : public CSwitchAction {
 public:
     explicit CRecentDocsAction(DWORD osMajor) noexcept : m_osMajor(osMajor) {}
-    void Before(const MirrorSnapshot& s) override;
+    void Before(const CSettingsData& s) override;
 
 private:
     DWORD m_osMajor;
@@ -162,8 +162,8 @@ private:
 class CTaskManagerAction : public CSwitchAction {
 public:
     CTaskManagerAction() noexcept;
-    void Prepare(const MirrorSnapshot& s) override;
-    void Before(const MirrorSnapshot& s) override;
+    void Prepare(const CSettingsData& s) override;
+    void Before(const CSettingsData& s) override;
     void Undo() override;
     bool HoldsKey() const noexcept { return m_policy.IsOpen(); }
 

@@ -210,10 +210,10 @@ void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
 
 }  // namespace vp
 
-void COpenFileAction::After(const MirrorSnapshot& s) {
-    if (s.szOpenFile[0]) vp::OpenFileOnDesktop(m_matcher, s.szOpenFile, product::kDesktopName);
+void COpenFileAction::After(const CSettingsData& s) {
+    if (s.openFile.text[0]) vp::OpenFileOnDesktop(m_matcher, s.openFile.text, product::kDesktopName);
 }
 
-void COpenWebsiteAction::After(const MirrorSnapshot& s) {
-    if (s.szOpenWebsite[0]) vp::OpenWebsiteOnDesktop(s.szOpenWebsite, product::kDesktopName);
+void COpenWebsiteAction::After(const CSettingsData& s) {
+    if (s.openWebsite.text[0]) vp::OpenWebsiteOnDesktop(s.openWebsite.text, product::kDesktopName);
 }

@@ -70,7 +70,7 @@ void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
 class COpenFileAction : public CSwitchAction {
 public:
-    void After(const MirrorSnapshot& s) override;
+    void After(const CSettingsData& s) override;
 
 private:
     CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
@@ -78,5 +78,5 @@ private:
 
 class COpenWebsiteAction : public CSwitchAction {
 public:
-    void After(const MirrorSnapshot& s) override;
+    void After(const CSettingsData& s) override;
 };

@@ -11,11 +11,11 @@ public:
     virtual ~CSwitchAction() = default;
     // When the hook thread starts and after each change of the settings: makes ready what the
     // action needs while it is on, and lets go of what it held while it is off.
-    virtual void Prepare(const MirrorSnapshot&) {}
+    virtual void Prepare(const CSettingsData&) {}
     // On the user's desktop, before the screen flips to the virtual one.
-    virtual void Before(const MirrorSnapshot&) {}
+    virtual void Before(const CSettingsData&) {}
     // Once the screen shows the virtual desktop.
-    virtual void After(const MirrorSnapshot&) {}
+    virtual void After(const CSettingsData&) {}
     // Once the screen is back, and whenever the program comes back: gives back what Before changed,
     // whatever the settings say now.
     virtual void Undo() {}

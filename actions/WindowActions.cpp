@@ -319,12 +319,12 @@ std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& name
 
 }  // namespace vp
 
-void CCloseWindowsAction::Before(const MirrorSnapshot& s) {
-    if (s.szCloseWindowTitle[0]) m_stubborn = vp::CloseWindowsWithTitle(s.szCloseWindowTitle, m_ownShellId);
+void CCloseWindowsAction::Before(const CSettingsData& s) {
+    if (s.closeWindows.text[0]) m_stubborn = vp::CloseWindowsWithTitle(s.closeWindows.text, m_ownShellId);
 }
 
-void CTerminateAction::After(const MirrorSnapshot& s) {
-    if (!s.bTerminateProcesses) return;
-    const std::vector<vp::ProcessIdentity> listed = vp::ListProcesses(g_SettingsMirror.CopyProcessNames(), m_ownShellId);
+void CTerminateAction::After(const CSettingsData& s) {
+    if (!s.terminateProcesses.on) return;
+    const std::vector<vp::ProcessIdentity> listed = vp::ListProcesses(s.terminateProcesses.names, m_ownShellId);
     vp::CloseOrTerminateProcesses(listed, m_ownShellId, vp::kProcessExitWaitMs);
 }

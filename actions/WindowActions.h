@@ -87,8 +87,8 @@ std::vector<ProcessIdentity> ListProcesses(const std::vector<std::wstring>& name
 class CCloseWindowsAction : public CSwitchAction {
 public:
     explicit CCloseWindowsAction(const DWORD& ownShellId) noexcept : m_ownShellId(ownShellId) {}
-    void Before(const MirrorSnapshot& s) override;
-    void After(const MirrorSnapshot&) override { m_stubborn.EndNow(); }
+    void Before(const CSettingsData& s) override;
+    void After(const CSettingsData&) override { m_stubborn.EndNow(); }
 
 private:
     const DWORD& m_ownShellId;
@@ -99,7 +99,7 @@ private:
 class CTerminateAction : public CSwitchAction {
 public:
     explicit CTerminateAction(const DWORD& ownShellId) noexcept : m_ownShellId(ownShellId) {}
-    void After(const MirrorSnapshot& s) override;
+    void After(const CSettingsData& s) override;
 
 private:
     const DWORD& m_ownShellId;

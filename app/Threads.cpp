@@ -169,7 +169,7 @@ DWORD WINAPI CheckThreadProc(void*) {
     ::PeekMessageW(&msg, nullptr, WM_CHECK_UPDATE, WM_CHECK_UPDATE, PM_NOREMOVE);
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_CHECK_UPDATE) {
-            CheckForUpdate(product::kUpdateHost, UpdateRequestPath(), g_SettingsMirror.Snapshot().bAutoUpdate);
+            CheckForUpdate(product::kUpdateHost, UpdateRequestPath(), g_SettingsMirror.Snapshot()->autoUpdate);
         } else if (msg.message == WM_APP_QUIT) {
             break;
         }

@@ -156,12 +156,12 @@ void PrintFlipLine(const char* what, Stats& s) {
 // Sets the fast actions' flags of the mirror as the settings window does (nothing matches the
 // window and process actions).
 void SetFastActions(const SwitcherHarness& h, BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bMute = mute;
-        m.bClearIEHistory = history;
-        m.bClearTypedUrls = typed;
-        m.bClearRecentDocs = recent;
-        m.bDisableTaskMgr = taskMgr;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.mute = mute;
+        m.clearIEHistory = history;
+        m.clearTypedUrls = typed;
+        m.clearRecentDocs = recent;
+        m.disableTaskMgr = taskMgr;
     });
     ::PostThreadMessageW(h.HookThreadId(), WM_ACTIONS_CHANGED, 0, 0);
 }
@@ -237,8 +237,8 @@ void PrintCloseWindowCosts(SwitcherHarness& h, Injector& inj) {
                     for (auto& p : windows) actions_test::EndProcess(p);
                     return;
                 }
-                g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-                    vp::CopyText(m.szCloseWindowTitle, title.c_str());
+                g_SettingsMirror.Update([&](CSettingsData& m) {
+                    vp::CopyText(m.closeWindows.text, title.c_str());
                 });
                 const long before = h.Switches();
                 const LONGLONG t0 = inj.Click(0);

@@ -1,87 +1,103 @@
-// The settings owner: the setters and their effects, the pages, and the rules shared with Apply.
+// The settings owner: the passes over the registry, the effects outside the record, and the pages.
 #include "settings/SettingsOwner.h"
+
+#include <memory>
 
 #include "framework/Product.h"
 #include "framework/Text.h"
-#include "settings/SettingsTable.h"
-#include "settings/StoredPassword.h"
+#include "settings/ProgramKeys.h"
 
-using namespace settings_table;
-
-namespace settings_rules {
-
-bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b) noexcept {
-    return ::CompareStringOrdinal(a ? a : L"", -1, b ? b : L"", -1, TRUE) == CSTR_EQUAL;
-}
-
-bool ProcessListChanged(BOOL recordOn, const std::vector<std::wstring>& record, BOOL pageOn,
-                        const std::vector<std::wstring>& page) noexcept {
-    if ((recordOn != 0) != (pageOn != 0) || record.size() != page.size()) return true;
-    for (size_t i = 0; i < record.size(); ++i) {
-        if (!EqualIgnoringCase(record[i].c_str(), page[i].c_str())) return true;
-    }
-    return false;
-}
-
-void UpdateRunValue(const wchar_t* runKey, const wchar_t* exePath) {
-    CRegistryStore run;
-    run.SetPath(runKey);
-    if (!exePath) {
-        run.DeleteValue(product::kName);
-        return;
-    }
-    // An empty path would only make Windows start nothing at log-on.
-    if (exePath[0] == L'\0') return;
-    // Quoted, so a path with blanks starts this program and not one planted at its first blank. A
-    // path too long for the quotes is not written cut: that would start something else.
-    wchar_t command[MAX_PATH + 4];
-    if (!vp::FormatText(command, L"\"%ls\"", exePath)) return;
-    wchar_t current[MAX_PATH + 4];
-    // An older unquoted value of this path is the same setting, written again the safe way.
-    const bool same = run.ReadString(product::kName, current) == ERROR_SUCCESS && EqualIgnoringCase(current, command);
-    if (!same) run.WriteString(product::kName, command);
-}
-
-}  // namespace settings_rules
+namespace table = settings_table;
 
 namespace {
 
-// The setting of a hotkey from the values handed to a setter: the three cases of enabled and key.
-// Only the low 8 bits of a key count, so a code that is 0 in them is no key at all.
-HotkeySetting MakeHotkey(BOOL enabled, DWORD key, BOOL shift, BOOL ctrl, BOOL alt) noexcept {
-    const DWORD vk = key & 0xFF;
-    if (vk == 0) return HotkeySetting{};
-    return HotkeySetting{Flag(enabled), vk, Flag(ctrl), Flag(shift), Flag(alt)};
-}
+size_t PageIndex(SettingsPage page) noexcept { return page == SettingsPage::Basic ? 0 : 1; }
 
 }  // namespace
 
-// ---- setters ---------------------------------------------------------------------------------------
+// ---- passes ----------------------------------------------------------------------------------------
 
-void CSettingsOwner::SetFlag(Setting setting, BOOL on) {
-    BOOL& flag = *RowOf(setting).record(m_settings).on;
-    flag = Flag(on);
-    switch (setting) {
-    case Setting::Wheel: m_effects.SetMiddleButtonTrigger(flag); break;
-    case Setting::Double: m_effects.SetDoubleButtonTrigger(flag); break;
-    case Setting::Startup: m_effects.SetRunValue(flag ? m_szExePath : nullptr); break;
-    case Setting::TrayIcon:
-        if (flag && !m_bTrayIconShown) m_effects.AddSettingsTrayIcon();
-        if (!flag && m_bTrayIconShown) m_effects.RemoveSettingsTrayIcon();
-        m_bTrayIconShown = flag;  // even when the shell refused it: it is removed as usual at the end
-        break;
-    default: PublishMirror(); break;
+void CSettingsOwner::LoadSettings() {
+    m_settingsStore.SetPath(g_ProgramKeys.settings);
+    for (const SettingDescription& d : table::All()) {
+        table::Load(d, m_settingsStore, m_settings);
+        table::Normalise(d, m_settings);
     }
-    WriteSetting(setting, m_pBasicPage, m_pAdvancedPage);
+    ComputeExecutablePath();
+    for (const SettingDescription& d : table::All()) TakeEffect(d);
+    Publish();
 }
 
-void CSettingsOwner::SetHotkey(Setting setting, BOOL enabled, DWORD key, BOOL shift, BOOL ctrl, BOOL alt) {
-    const HotkeySetting& hk = *RowOf(setting).record(m_settings).hotkey = MakeHotkey(enabled, key, shift, ctrl, alt);
-    if (setting == Setting::SwitchHotkey) {
-        m_effects.SetSwitchKey(hk.bEnabled ? hk.nKey : 0, hk.bEnabled && hk.bShift, hk.bEnabled && hk.bCtrl,
-                               hk.bEnabled && hk.bAlt);
-    } else {
+ApplyResult CSettingsOwner::OnApply(const PageValues* basic, const PageValues* advanced) {
+    ApplyResult result = ApplyResult::Applied;
+    bool changed = false;
+    for (const SettingDescription& d : table::All()) {
+        const PageValues* page = d.page == SettingsPage::Basic ? basic : advanced;
+        if (!page) continue;
+
+        // Without the tray icon the settings hotkey is the only way back to this window.
+        const HotkeySetting& hotkey = page->shown.settingsHotkey;
+        if (d.hotkey == &CSettingsData::settingsHotkey && !m_settings.trayIcon && !(hotkey.bEnabled && hotkey.nKey != 0)) {
+            m_effects.ShowSettingHint(settings_text::kTrayAndHotkeyOff);
+            const SettingDescription& tray = table::Of(&CSettingsData::trayIcon);
+            m_settings.trayIcon = 1;
+            TakeEffect(tray);
+            ShowOnPage(tray);
+            table::Store(tray, m_settingsStore, m_settings);
+            result = ApplyResult::TrayAndHotkeyOff;
+            break;
+        }
+        // A password's two boxes must match exactly: boxes that differ only in letter case are a
+        // typing slip (Caps Lock), not a confirmation.
+        if (d.kind == SettingKind::Password && (page->shown.*d.password).on &&
+            ::wcscmp((page->shown.*d.password).text, page->*d.confirm) != 0) {
+            const bool isSwitch = d.password == &CSettingsData::switchPassword;
+            m_effects.ShowSettingHint(isSwitch ? settings_text::kSwitchPwdMismatch : settings_text::kRestorePwdMismatch);
+            result = isSwitch ? ApplyResult::SwitchPasswordMismatch : ApplyResult::RestorePasswordMismatch;
+            break;
+        }
+
+        if (!table::Changed(d, m_settings, *page)) continue;
+        table::Take(d, *page, m_settings);
+        TakeEffect(d);
+        ShowOnPage(d);
+        table::Store(d, m_settingsStore, m_settings);
+        changed = true;
+    }
+    if (changed) Publish();
+    return result;
+}
+
+ApplyResult CSettingsOwner::ApplyPages() {
+    PageValues shown[2];
+    for (const SettingDescription& d : table::All()) {
+        if (ISettingsPageView* view = m_pages[PageIndex(d.page)]) view->Read(d, shown[PageIndex(d.page)]);
+    }
+    return OnApply(m_pages[0] ? &shown[0] : nullptr, m_pages[1] ? &shown[1] : nullptr);
+}
+
+void CSettingsOwner::SaveSettings() {
+    for (const SettingDescription& d : table::All()) table::Store(d, m_settingsStore, m_settings);
+    TakeEffect(table::Of(&CSettingsData::autoStartup));
+}
+
+void CSettingsOwner::SaveSettingsAndClose() {
+    SaveSettings();
+    m_effects.CloseSettingsWindow();
+}
+
+// ---- effects ---------------------------------------------------------------------------------------
+
+void CSettingsOwner::TakeEffect(const SettingDescription& d) {
+    if (d.flag == &CSettingsData::autoStartup) {
+        m_effects.SetRunValue(m_settings.autoStartup ? m_szExePath : nullptr);
+    } else if (d.flag == &CSettingsData::trayIcon) {
+        if (m_settings.trayIcon && !m_bTrayIconShown) m_effects.AddSettingsTrayIcon();
+        if (!m_settings.trayIcon && m_bTrayIconShown) m_effects.RemoveSettingsTrayIcon();
+        m_bTrayIconShown = m_settings.trayIcon;  // even when the shell refused it: it is removed as usual at the end
+    } else if (d.hotkey == &CSettingsData::settingsHotkey) {
         UnregisterSettingsHotkey();
+        const HotkeySetting& hk = m_settings.settingsHotkey;
         if (hk.bEnabled) {
             // Another program may hold the combination: that is not reported, and the hotkey still
             // counts as registered so that it is released as usual.
@@ -90,41 +106,12 @@ void CSettingsOwner::SetHotkey(Setting setting, BOOL enabled, DWORD key, BOOL sh
             m_bHotkeyRegistered = 1;
         }
     }
-    WriteSetting(setting, m_pBasicPage, m_pAdvancedPage);
 }
 
-void CSettingsOwner::SetText(Setting setting, BOOL on, const wchar_t* text) {
-    if (!text) text = L"";
-    const Row& r = RowOf(setting);
-    const Field f = r.record(m_settings);
-    // A cut hash record would accept nothing: a record that does not fit is no record.
-    if (!vp::CopyTextN(f.text, f.units, text) && r.kind == Kind::Password) f.text[0] = L'\0';
-    *f.on = on && f.text[0] != L'\0' ? 1 : 0;
-    PublishMirror();
-    WriteSetting(setting, m_pBasicPage, m_pAdvancedPage);
-}
-
-void CSettingsOwner::SetProcesses(BOOL on, const std::vector<std::wstring>& names) {
-    if (&names != &m_settings.m_vecProcessNames) m_settings.m_vecProcessNames = names;
-    m_settings.m_nProcessesCount = static_cast<DWORD>(m_settings.m_vecProcessNames.size());
-    // The mirror keeps copies of its own: a switch that is using the old list keeps it intact.
-    m_effects.PublishProcessNames(m_settings.m_vecProcessNames);
-    m_settings.m_bProcessesEnabled = Flag(on);
-    PublishMirror();
-    WriteSetting(Setting::Processes, m_pBasicPage, m_pAdvancedPage);
-}
-
-void CSettingsOwner::PublishMirror() const {
-    MirrorSnapshot m;
-    for (const Row& r : kRows) {
-        if (!r.mirror) continue;
-        const Field to = r.mirror(m), from = r.record(const_cast<CSettingsData&>(m_settings));
-        // A text is mirrored only while its setting is on; a cut path or title would name something
-        // else, so one that does not fit is left out.
-        if (to.text && !vp::CopyTextN(to.text, to.units, *from.on ? from.text : L"")) to.text[0] = L'\0';
-        if (to.on) *to.on = *from.on;
-    }
-    m_effects.PublishMirror(m);
+void CSettingsOwner::Publish() const {
+    auto snapshot = std::make_shared<CSettingsData>(m_settings);
+    table::EmptyTextsThatAreOff(*snapshot);
+    m_effects.PublishSettings(std::move(snapshot));
 }
 
 void CSettingsOwner::UnregisterSettingsHotkey() noexcept {
@@ -136,58 +123,25 @@ void CSettingsOwner::Release() {
     if (m_bTrayIconShown) m_effects.RemoveSettingsTrayIcon();
     m_bTrayIconShown = 0;
     UnregisterSettingsHotkey();
-    m_pBasicPage = nullptr;
-    m_pAdvancedPage = nullptr;
+    m_pages[0] = m_pages[1] = nullptr;
 }
 
 // ---- pages -----------------------------------------------------------------------------------------
 
-void CSettingsOwner::WriteSetting(Setting setting, IBasicPageView* b, IAdvancedPageView* a) const {
-    const CSettingsData& s = m_settings;
-    if (OnBasicPage(setting) ? !b : !a) return;
-    switch (setting) {
-    case Setting::Wheel: b->WriteWheel(s.m_bWheel); break;
-    case Setting::Double: b->WriteDouble(s.m_bDouble); break;
-    case Setting::SwitchHotkey: b->WriteSwitchHotkey(s.m_switchHotkey); break;
-    case Setting::Startup: b->WriteStartup(s.m_bStartup); break;
-    case Setting::TrayIcon: b->WriteTrayIcon(s.m_bTrayIcon); break;
-    case Setting::Update: b->WriteUpdate(s.m_bUpdate); break;
-    case Setting::SettingsHotkey: b->WriteSettingsHotkey(s.m_settingsHotkey); break;
-    case Setting::SwitchPassword:
-        b->WriteSwitchPassword(s.m_bSwitchPwdEnabled, stored_password::PageText(s.m_szSwitchPwd));
-        break;
-    case Setting::RestorePassword:
-        b->WriteRestorePassword(s.m_bRestorePwdEnabled, stored_password::PageText(s.m_szRestorePwd));
-        break;
-    case Setting::Mute: a->WriteMute(s.m_bMute); break;
-    case Setting::Monitor: a->WriteMonitor(s.m_bMonitor); break;
-    case Setting::TaskMgr: a->WriteTaskMgr(s.m_bTaskMgr); break;
-    case Setting::IEHistory: a->WriteIEHistory(s.m_bIEHistory); break;
-    case Setting::IEUrls: a->WriteIEUrls(s.m_bIEUrls); break;
-    case Setting::RecentDoc: a->WriteRecentDoc(s.m_bRecentDoc); break;
-    case Setting::OpenFile: a->WriteOpenFile(s.m_bFileEnabled, s.m_szFilePath); break;
-    case Setting::OpenWebsite: a->WriteOpenWebsite(s.m_bWebsiteEnabled, s.m_szWebsiteUrl); break;
-    case Setting::CloseWindows: a->WriteCloseWindows(s.m_bWindowsEnabled, s.m_szWindowsTitle); break;
-    case Setting::Processes: a->WriteProcesses(s.m_bProcessesEnabled, s.m_vecProcessNames); break;
+void CSettingsOwner::ShowOnPage(const SettingDescription& d) const {
+    if (ISettingsPageView* view = m_pages[PageIndex(d.page)]) view->Show(d, table::Shown(m_settings));
+}
+
+void CSettingsOwner::ShowPage(SettingsPage page, ISettingsPageView& view) const {
+    const PageValues shown = table::Shown(m_settings);
+    for (const SettingDescription& d : table::All()) {
+        if (d.page == page) view.Show(d, shown);
     }
 }
 
-void CSettingsOwner::WriteBasicPage(IBasicPageView& page) const {
-    for (const Row& r : kRows) WriteSetting(r.setting, &page, nullptr);
-}
-
-void CSettingsOwner::WriteAdvancedPage(IAdvancedPageView& page) const {
-    for (const Row& r : kRows) WriteSetting(r.setting, nullptr, &page);
-}
-
-void CSettingsOwner::AttachBasicPage(IBasicPageView* page) {
-    m_pBasicPage = page;
-    if (page) WriteBasicPage(*page);
-}
-
-void CSettingsOwner::AttachAdvancedPage(IAdvancedPageView* page) {
-    m_pAdvancedPage = page;
-    if (page) WriteAdvancedPage(*page);
+void CSettingsOwner::AttachPage(SettingsPage page, ISettingsPageView* view) {
+    m_pages[PageIndex(page)] = view;
+    if (view) ShowPage(page, *view);
 }
 
 void CSettingsOwner::ComputeExecutablePath() noexcept {

@@ -1,34 +1,21 @@
 #pragma once
-// The settings owner: the setters, which reach the world outside the record through an effects
-// interface, and the three passes over the registry (load, apply, save), driven by one table of the
-// settings (settings/SettingsData.cpp).
+// The settings owner: the three passes over the registry (load, apply, save), driven by the table of
+// settings (settings/SettingsTable.h); what a setting changes outside the record goes through an
+// effects interface, and the switcher gets one snapshot per pass.
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "framework/RegistryStore.h"
-#include "settings/SettingsData.h"
 #include "settings/SettingsMirror.h"
-
-// The settings, in the key's order; the pages show them in this order too.
-enum class Setting {
-    Wheel, Double, SwitchHotkey, Startup, TrayIcon, Update, SettingsHotkey, SwitchPassword, RestorePassword,
-    Mute, Monitor, TaskMgr, IEHistory, IEUrls, RecentDoc, OpenFile, OpenWebsite, CloseWindows, Processes,
-};
+#include "settings/SettingsTable.h"
 
 // What the settings owner changes outside its record. The settings window implements it; tests
 // record the calls.
 class ISettingsEffects {
 public:
     virtual ~ISettingsEffects() = default;
-    virtual void SetMiddleButtonTrigger(BOOL on) = 0;
-    virtual void SetDoubleButtonTrigger(BOOL on) = 0;
-    // The switch hotkey of the input hook; key 0 is none.
-    virtual void SetSwitchKey(DWORD key, BOOL shift, BOOL ctrl, BOOL alt) = 0;
-    // The mirror's texts and flags as the record now stands; the process list when it was set.
-    virtual void PublishMirror(const MirrorSnapshot& mirror) = 0;
-    virtual void PublishProcessNames(const std::vector<std::wstring>& names) = 0;
+    // The settings as they now stand, once per pass that changed any: the triggers of the input hook
+    // and the switcher's snapshot follow them.
+    virtual void PublishSettings(SettingsSnapshot settings) = 0;
     virtual void AddSettingsTrayIcon() = 0;
     virtual void RemoveSettingsTrayIcon() = 0;
     virtual void RegisterSettingsHotkey(UINT modifiers, UINT key) = 0;
@@ -46,34 +33,25 @@ public:
     CSettingsOwner(const CSettingsOwner&) = delete;
     CSettingsOwner& operator=(const CSettingsOwner&) = delete;
 
-    // ---- setters, one per kind: record, effect, and the page control when the page exists -------
-    void SetFlag(Setting setting, BOOL on);
-    void SetHotkey(Setting setting, BOOL enabled, DWORD key, BOOL shift, BOOL ctrl, BOOL alt);
-    // A text action or password: on only with a text.
-    void SetText(Setting setting, BOOL on, const wchar_t* text);
-    void SetProcesses(BOOL on, const std::vector<std::wstring>& names);  // stays on even with no names
-
-    // ---- passes -------------------------------------------------------------------------------
     // Reads every value (defaults for what cannot be read) and puts it into effect. Writes nothing
     // to the settings key; the Run value may be written.
     void LoadSettings();
     // Applies what the created pages show; a page that was never created passes null and is neither
-    // read nor written. Only settings that changed are written.
-    ApplyResult OnApply(const BasicPageValues* basic, const AdvancedPageValues* advanced);
+    // read nor written. Only settings that changed are written, and put into effect in the key's
+    // order; a validation message ends Apply, and what came before it stays applied.
+    ApplyResult OnApply(const PageValues* basic, const PageValues* advanced);
     // Reads the attached pages and applies them.
     ApplyResult ApplyPages();
-    // Writes every value from the record, applied or not, in the key's order.
+    // Writes every value from the record, applied or not, in the key's order; the Run value follows
+    // the executable.
     void SaveSettings();
     // SaveSettings, then the window goes (which ends the program).
     void SaveSettingsAndClose();
 
-    // ---- pages --------------------------------------------------------------------------------
-    // Attaching pushes every setting of the page into it; null detaches (a page that counts as
-    // never shown).
-    void AttachBasicPage(IBasicPageView* page);
-    void AttachAdvancedPage(IAdvancedPageView* page);
-    void WriteBasicPage(IBasicPageView& page) const;
-    void WriteAdvancedPage(IAdvancedPageView& page) const;
+    // Attaching shows every setting of the page in it; null detaches (a page that counts as never
+    // shown).
+    void AttachPage(SettingsPage page, ISettingsPageView* view);
+    void ShowPage(SettingsPage page, ISettingsPageView& view) const;
 
     // Takes the tray icon away and releases the settings hotkey, as the window goes.
     void Release();
@@ -87,16 +65,16 @@ public:
 
 private:
     void ComputeExecutablePath() noexcept;
+    // The window-side effect of a setting (tray icon, settings hotkey, Run value), if it has one.
+    void TakeEffect(const SettingDescription& d);
+    void ShowOnPage(const SettingDescription& d) const;
+    void Publish() const;
     void UnregisterSettingsHotkey() noexcept;
-    void PublishMirror() const;
-    void WriteSetting(Setting setting, IBasicPageView* basic, IAdvancedPageView* advanced) const;
-    void WriteValues(Setting setting) const;
 
     ISettingsEffects& m_effects;
     CSettingsData m_settings;
     CRegistryStore m_settingsStore;
-    IBasicPageView* m_pBasicPage = nullptr;
-    IAdvancedPageView* m_pAdvancedPage = nullptr;
+    ISettingsPageView* m_pages[2] = {};
     wchar_t m_szExePath[260] = {};
     BOOL m_bTrayIconShown = 0;
     BOOL m_bHotkeyRegistered = 0;

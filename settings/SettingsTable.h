@@ -1,67 +1,76 @@
 #pragma once
-// The settings table's row type, shared by the passes (settings/SettingsData.cpp, which holds the
-// table) and the owner's setters (settings/SettingsOwner.cpp). Not for use outside settings/.
+// One description per setting: its registry values, defaults and limits, its field of the record and
+// the page controls that show it. Loading, saving, Apply's test for a change, the pages and the
+// snapshot handed to the switcher all follow from the table (settings/SettingsTable.cpp).
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include <span>
 
-#include "settings/SettingsOwner.h"
+#include "settings/SettingsData.h"
+
+class CRegistryStore;
+
+enum class SettingKind { Flag, Hotkey, Text, Password, List };
+enum class SettingsPage { Basic, Advanced };
+
+struct SettingDescription {
+    SettingKind kind = SettingKind::Flag;
+    SettingsPage page = SettingsPage::Basic;
+    // Flag: the flag. Hotkey: enabled, key, ctrl, shift, alt. Text, Password: flag, text. List: flag,
+    // count, and the format of the numbered names.
+    const wchar_t* names[5] = {};
+    DWORD defaults[5] = {};    // for values that cannot be read; texts and lists read as empty and off
+    DWORD readLimit = 0;       // Text, Password: units read, terminator included
+    bool caseMatters = false;  // Text: a change of letter case alone is a change
+    bool keptWhileOff = false; // Text: stored while switched off (a password is stored empty then)
+    // The check box, then the edit, the hotkey box or the list; a password's two edits.
+    int controls[3] = {};
+    // The record's field: the one of the kind.
+    BOOL CSettingsData::*flag = nullptr;
+    HotkeySetting CSettingsData::*hotkey = nullptr;
+    ActionText CSettingsData::*text = nullptr;
+    PasswordSetting CSettingsData::*password = nullptr;
+    ProcessList CSettingsData::*list = nullptr;
+    wchar_t (PageValues::*confirm)[15] = nullptr;  // Password: what the second box holds
+};
+
+// A page as the settings owner sees it: Show sets the controls of one setting from values; Read puts
+// what they show now into values. Implemented by each page once it exists.
+class ISettingsPageView {
+public:
+    virtual ~ISettingsPageView() = default;
+    virtual void Show(const SettingDescription& setting, const PageValues& values) = 0;
+    virtual void Read(const SettingDescription& setting, PageValues& values) const = 0;
+};
 
 namespace settings_table {
 
+// Every setting, in the key's order; the pages show them in this order too.
+std::span<const SettingDescription> All() noexcept;
+// The description of a field of the record.
+const SettingDescription& Of(BOOL CSettingsData::*field) noexcept;
+const SettingDescription& Of(HotkeySetting CSettingsData::*field) noexcept;
+const SettingDescription& Of(PasswordSetting CSettingsData::*field) noexcept;
+
+// A flag as a setting holds it: any non-zero value is 1.
 inline BOOL Flag(DWORD value) noexcept { return value != 0 ? 1 : 0; }
-inline BOOL Checked(BOOL state) noexcept { return state == BST_CHECKED ? 1 : 0; }
 
-// ---- the table ---------------------------------------------------------------------------------
-// Where a setting lives in the record or the mirror: the fields its kind uses.
-struct Field {
-    BOOL* on = nullptr;
-    HotkeySetting* hotkey = nullptr;
-    wchar_t* text = nullptr;
-    size_t units = 0;
-    std::vector<std::wstring>* list = nullptr;
-    DWORD* count = nullptr;
-};
-inline Field Of(BOOL& on) { return Field{&on}; }
-inline Field Of(HotkeySetting& hotkey) { return Field{nullptr, &hotkey}; }
-template <size_t N>
-Field Of(BOOL* on, wchar_t (&text)[N]) { return Field{on, nullptr, text, N}; }
-inline Field Of(BOOL& on, std::vector<std::wstring>& list, DWORD& count) { return Field{&on, nullptr, nullptr, 0, &list, &count}; }
-
-// What a page shows for a setting.
-struct Shown {
-    BOOL on = 0;
-    const HotkeySetting* hotkey = nullptr;
-    const wchar_t* text = nullptr;
-    const wchar_t* confirm = nullptr;  // passwords: the second box
-    const std::vector<std::wstring>* list = nullptr;
-};
-using B = const BasicPageValues&;
-using A = const AdvancedPageValues&;
-
-enum class Kind { Flag, Hotkey, Text, Password, List };
-
-struct Row {
-    Setting setting;
-    Kind kind;
-    // Flag: the flag. Hotkey: enabled, key, ctrl, shift, alt. Text: flag, text. Password: flag, hash
-    // record. List: flag, count, and the format of the numbered names.
-    const wchar_t* names[5];
-    DWORD defaults[5];  // for values that cannot be read; texts and lists read as empty and off
-    DWORD readLimit;    // Text, Password: units read, terminator included
-    bool caseMatters;   // Text: a change of letter case alone is a change (matched or compared with case)
-    bool keptWhileOff;  // Text: stored while switched off (passwords are stored empty then)
-    Field (*record)(CSettingsData&);
-    Shown (*shown)(B, A);
-    Field (*mirror)(MirrorSnapshot&);  // null: not mirrored
-};
-
-// The whole settings key, in its order: the row of each setting sits at the setting's number.
-extern const Row kRows[19];
-static_assert(static_cast<size_t>(Setting::Processes) + 1 == 19);
-
-inline const Row& RowOf(Setting setting) noexcept { return kRows[static_cast<size_t>(setting)]; }
-inline bool OnBasicPage(Setting setting) noexcept { return setting < Setting::Mute; }
+// The stored values of a setting into the record (defaults for what cannot be read), as they are.
+void Load(const SettingDescription& d, const CRegistryStore& store, CSettingsData& record);
+// A setting's values from the record into the store.
+void Store(const SettingDescription& d, const CRegistryStore& store, const CSettingsData& record);
+// A setting as its kind holds it: flags 0 or 1, a hotkey's key its low 8 bits (key 0: no hotkey), a
+// text on only with a text.
+void Normalise(const SettingDescription& d, CSettingsData& record) noexcept;
+// Whether what the page shows differs from the record.
+bool Changed(const SettingDescription& d, const CSettingsData& record, const PageValues& page);
+// The page's value of a setting into the record (a password's text becomes a record), normalised.
+void Take(const SettingDescription& d, const PageValues& page, CSettingsData& record);
+// What the pages show for the record: a set password as the mask.
+PageValues Shown(const CSettingsData& record);
+// One setting's values from one page view's values to another's.
+void Copy(const SettingDescription& d, const PageValues& from, PageValues& to);
+// The record as the switcher acts on it: texts that are off are empty.
+void EmptyTextsThatAreOff(CSettingsData& record) noexcept;
 
 }  // namespace settings_table

@@ -47,7 +47,7 @@ void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&reco
 }
 
 bool RestorePasswordStored(const CRegistryStore& store) noexcept {
-    const settings_table::Row& row = settings_table::RowOf(Setting::RestorePassword);
+    const SettingDescription& row = settings_table::Of(&CSettingsData::restorePassword);
     DWORD on = 0;
     if (store.ReadDword(row.names[0], &on) != ERROR_SUCCESS || on == 0) return false;
     wchar_t record[vp::kPasswordRecordUnits];

@@ -129,7 +129,8 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
         vp::Trace(L"request held until the settings are known");
         return;
     }
-    const MirrorSnapshot s = g_SettingsMirror.Snapshot();
+    const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
+    const CSettingsData& s = *settings;
 
     // A trigger given on a desktop means that desktop shows, whatever moved the screen there.
     const int from = DesktopGivenOn(givenOn, m_index);
@@ -139,12 +140,12 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     }
 
     if (lParam != 0) {
-        if (m_index == 1 && s.szRestorePassword[0]) {
+        if (m_index == 1 && s.restorePassword.text[0]) {
             ::PostThreadMessageW(m_threads.pwd2, WM_ASK_PASSWORD, 0, 0);
             vp::Trace(L"restore password asked");
             return;
         }
-        if (m_index == 0 && s.szSwitchPassword[0]) {
+        if (m_index == 0 && s.switchPassword.text[0]) {
             ::PostThreadMessageW(m_threads.pwd1, WM_ASK_PASSWORD, 0, 0);
             vp::Trace(L"switch password asked");
             return;
@@ -171,8 +172,8 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
 }
 
 void CDesktopSwitcher::PrepareActions() {
-    const MirrorSnapshot s = g_SettingsMirror.Snapshot();
-    for (CSwitchAction* action : m_actions) action->Prepare(s);
+    const SettingsSnapshot s = g_SettingsMirror.Snapshot();
+    for (CSwitchAction* action : m_actions) action->Prepare(*s);
 }
 
 bool CDesktopSwitcher::SwitchTo(int newIndex) {
@@ -195,7 +196,7 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
 
 void CDesktopSwitcher::ComeBack(bool screen) {
     if (screen && m_index == 1) {
-        const bool guarded = g_SettingsMirror.Snapshot().szRestorePassword[0] != L'\0';
+        const bool guarded = g_SettingsMirror.Snapshot()->restorePassword.text[0] != L'\0';
         if (ClearToComeBack(ChooseWayBack(true, guarded, false))) SwitchTo(0);
     }
     for (CSwitchAction* action : m_actions) action->Undo();

@@ -18,13 +18,10 @@ bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_att
     wchar_t entered[16] = {};
     if (prompter.Ask(prompt, entered, failed_attempts::WaitSeconds(attempts.FailedInARow())) != IDOK) return false;
     // The guarding password is read now, after the prompt has closed.
-    wchar_t record[vp::kPasswordRecordUnits];
-    if (kind == failed_attempts::Prompt::Restore) {
-        g_SettingsMirror.CopyRestorePassword(record);
-    } else {
-        g_SettingsMirror.CopySwitchPassword(record);
-    }
-    const bool correct = vp::VerifyPasswordRecord(entered, record);
+    const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
+    const PasswordSetting& guarding =
+        kind == failed_attempts::Prompt::Restore ? settings->restorePassword : settings->switchPassword;
+    const bool correct = vp::VerifyPasswordRecord(entered, guarding.text);
     ::SecureZeroMemory(entered, sizeof(entered));
     if (!correct) {
         SYSTEMTIME now;

@@ -271,8 +271,8 @@ void CMainFrame::OnDestroy() {
 void CMainFrame::SelectPage(int n) {
     HWND created = m_pages.Select(n);
     if (!created) return;
-    if (n == kBasicPage) m_owner.AttachBasicPage(&m_pages.BasicPage());
-    if (n == kAdvancedPage) m_owner.AttachAdvancedPage(&m_pages.AdvancedPage());
+    if (n == kBasicPage) m_owner.AttachPage(SettingsPage::Basic, &m_pages.BasicPage());
+    if (n == kAdvancedPage) m_owner.AttachPage(SettingsPage::Advanced, &m_pages.AdvancedPage());
     if (n == kAboutPage) {
         wchar_t version[64];
         vp::FormatText(version, L"%ls(%d)", product::kVersion, product::kBuild);
@@ -288,9 +288,7 @@ void CMainFrame::ShowPage(int n) {
 }
 
 bool CMainFrame::SwitchPasswordAllows() {
-    wchar_t record[vp::kPasswordRecordUnits];
-    g_SettingsMirror.CopySwitchPassword(record);
-    if (record[0] == L'\0') return true;
+    if (g_SettingsMirror.Snapshot()->switchPassword.text[0] == L'\0') return true;
     if (m_bAskingPassword) return false;
     m_bAskingPassword = true;
     failed_attempts::Summary before;
@@ -336,17 +334,17 @@ void CMainFrame::AddSettingsTrayIcon() {
 }
 
 void CMainFrame::RemoveSettingsTrayIcon() { RemoveTrayIcon(); }
-void CMainFrame::SetMiddleButtonTrigger(BOOL on) { ::SetMiddleButton(on != FALSE); }
-void CMainFrame::SetDoubleButtonTrigger(BOOL on) { ::SetDoubleButton(on != FALSE); }
-void CMainFrame::SetSwitchKey(DWORD key, BOOL shift, BOOL ctrl, BOOL alt) {
-    ::SetKeyCode(static_cast<int>(key), shift != FALSE, ctrl != FALSE, alt != FALSE);
-}
-void CMainFrame::PublishMirror(const MirrorSnapshot& mirror) {
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) { m = mirror; });
+void CMainFrame::PublishSettings(SettingsSnapshot settings) {
+    // The triggers of the input hook, then the switcher's snapshot.
+    ::SetMiddleButton(settings->middleButton != 0);
+    ::SetDoubleButton(settings->doubleButton != 0);
+    const HotkeySetting& key = settings->switchHotkey;
+    ::SetKeyCode(key.bEnabled ? static_cast<int>(key.nKey) : 0, key.bEnabled && key.bShift, key.bEnabled && key.bCtrl,
+                 key.bEnabled && key.bAlt);
+    g_SettingsMirror.Publish(std::move(settings));
     // The hook thread gets the enabled actions ready before the next switch needs them.
     if (m_threads.hook) ::PostThreadMessageW(m_threads.hook, WM_ACTIONS_CHANGED, 0, 0);
 }
-void CMainFrame::PublishProcessNames(const std::vector<std::wstring>& names) { g_SettingsMirror.SetProcessNames(names); }
 void CMainFrame::RegisterSettingsHotkey(UINT modifiers, UINT key) {
     ::RegisterHotKey(m_hWnd, m_hotkeyAtom, modifiers, key);
 }

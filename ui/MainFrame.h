@@ -84,8 +84,7 @@ public:
     // ---- seams for the pages ------------------------------------------------------------------
     // The frame attaches its own pages when it creates them; tests may attach stand-ins (or nullptr
     // for a page that counts as never shown).
-    void AttachBasicPage(IBasicPageView* page) { m_owner.AttachBasicPage(page); }
-    void AttachAdvancedPage(IAdvancedPageView* page) { m_owner.AttachAdvancedPage(page); }
+    void AttachPage(SettingsPage page, ISettingsPageView* view) { m_owner.AttachPage(page, view); }
     // The Apply command: reads the attached pages and applies them; the navigation panel plays its
     // confirmation sweep when this returns ApplyResult::Applied.
     ApplyResult ApplyPages() { return m_owner.ApplyPages(); }
@@ -100,11 +99,7 @@ public:
 
 protected:
     // ---- the settings owner's effects ---------------------------------------------------------
-    void SetMiddleButtonTrigger(BOOL on) override;
-    void SetDoubleButtonTrigger(BOOL on) override;
-    void SetSwitchKey(DWORD key, BOOL shift, BOOL ctrl, BOOL alt) override;
-    void PublishMirror(const MirrorSnapshot& mirror) override;
-    void PublishProcessNames(const std::vector<std::wstring>& names) override;
+    void PublishSettings(SettingsSnapshot settings) override;
     void AddSettingsTrayIcon() override;
     void RemoveSettingsTrayIcon() override;
     void RegisterSettingsHotkey(UINT modifiers, UINT key) override;

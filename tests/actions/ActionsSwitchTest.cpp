@@ -87,15 +87,14 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     CRegistryStore urls;
     urls.SetPath(kTypedUrlsKey);
     urls.WriteString(L"url1", L"http://seen.test/");
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bMute = m.bMonitorOff = m.bClearIEHistory = 1;
-        m.bClearTypedUrls = m.bClearRecentDocs = m.bDisableTaskMgr = 1;
-        vp::CopyText(m.szCloseWindowTitle, L"Secret plan");
-        vp::CopyText(m.szOpenFile, document.c_str());
-        vp::CopyText(m.szOpenWebsite, L"example.test");
-        m.bTerminateProcesses = 1;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.mute = m.monitorOff = m.clearIEHistory = 1;
+        m.clearTypedUrls = m.clearRecentDocs = m.disableTaskMgr = 1;
+        vp::CopyText(m.closeWindows.text, L"Secret plan");
+        vp::CopyText(m.openFile.text, document.c_str());
+        vp::CopyText(m.openWebsite.text, L"example.test");
+        m.terminateProcesses = ProcessList{1, {L"VPE2E" + pid + L".EXE"}};
     });
-    g_SettingsMirror.SetProcessNames({L"VPE2E" + pid + L".EXE"});
 
     const DWORD policyBefore = SwitcherHarness::ReadTaskManagerPolicy();
     h.PostSwitch(1);
@@ -158,7 +157,7 @@ TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFli
     ASSERT_TRUE(StartWindowOwner(HelperPath(L"window_owner.exe"), title, L"refuse+shown", 7, stubborn));
     g_stubborn = stubborn.process.Get();
     SetDesktopCallsForTest(WatchedSwitchDesktop, nullptr);
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) { vp::CopyText(m.szCloseWindowTitle, title.c_str()); });
+    g_SettingsMirror.Update([&](CSettingsData& m) { vp::CopyText(m.closeWindows.text, title.c_str()); });
 
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(1, 30000));

@@ -54,9 +54,9 @@ void OnOwnThread(std::function<void()> body) {
     ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread.Get(), 60000));
 }
 
-MirrorSnapshot AllOn() {
-    MirrorSnapshot s;
-    s.bMute = s.bClearIEHistory = s.bClearTypedUrls = s.bClearRecentDocs = s.bDisableTaskMgr = 1;
+CSettingsData AllOn() {
+    CSettingsData s;
+    s.mute = s.clearIEHistory = s.clearTypedUrls = s.clearRecentDocs = s.disableTaskMgr = 1;
     return s;
 }
 
@@ -67,10 +67,10 @@ struct KeptReady {
     CTypedUrlsAction typedUrls;
     CTaskManagerAction taskManager;
     CSwitchAction* const all[4] = {&mute, &history, &typedUrls, &taskManager};
-    void Prepare(const MirrorSnapshot& s) {
+    void Prepare(const CSettingsData& s) {
         for (CSwitchAction* a : all) a->Prepare(s);
     }
-    void Before(const MirrorSnapshot& s) {
+    void Before(const CSettingsData& s) {
         for (CSwitchAction* a : all) a->Before(s);
     }
 };
@@ -95,7 +95,7 @@ TEST(ActionsKeptReady, HoldWhatTheEnabledActionsNeedAndNothingElse) {
         EXPECT_EQ(1u, TaskManagerPolicy());
         EXPECT_TRUE(ready.taskManager.HoldsKey());
 
-        ready.Prepare(MirrorSnapshot{});
+        ready.Prepare(CSettingsData{});
         EXPECT_FALSE(ready.mute.HoldsEndpoint());
         EXPECT_FALSE(ready.history.HoldsStore());
         EXPECT_FALSE(ready.typedUrls.HoldsKey());
@@ -112,8 +112,8 @@ TEST(ActionsKeptReady, AKeyDeletedUnderTheHeldHandleIsOpenedAgain) {
     policy.WriteDword(L"DisableTaskMgr", 0);
     OnOwnThread([] {
         KeptReady ready;
-        MirrorSnapshot keys;
-        keys.bClearTypedUrls = keys.bDisableTaskMgr = 1;
+        CSettingsData keys;
+        keys.clearTypedUrls = keys.disableTaskMgr = 1;
         ready.Prepare(keys);
         ASSERT_TRUE(ready.typedUrls.HoldsKey());
         ASSERT_TRUE(ready.taskManager.HoldsKey());
@@ -139,8 +139,8 @@ TEST(ActionsKeptReady, TheirThreadStillMovesBetweenDesktops) {
     OnOwnThread([otherDesktop] {
         const HDESK home = ::GetThreadDesktop(::GetCurrentThreadId());
         KeptReady ready;
-        MirrorSnapshot comOnly;
-        comOnly.bMute = comOnly.bClearIEHistory = 1;
+        CSettingsData comOnly;
+        comOnly.mute = comOnly.clearIEHistory = 1;
         ready.Prepare(AllOn());
         ready.Before(comOnly);
         EXPECT_TRUE(::SetThreadDesktop(otherDesktop));

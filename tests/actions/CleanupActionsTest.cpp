@@ -18,9 +18,9 @@ constexpr const wchar_t* kTypedUrlsKey = kTypedUrlsKeyPath;
 constexpr const wchar_t* kPolicyKey = undo_record::kPolicyKey;
 
 // The snapshot with every clean-up action on.
-MirrorSnapshot AllOn() {
-    MirrorSnapshot s;
-    s.bMute = s.bClearIEHistory = s.bClearTypedUrls = s.bClearRecentDocs = s.bDisableTaskMgr = 1;
+CSettingsData AllOn() {
+    CSettingsData s;
+    s.mute = s.clearIEHistory = s.clearTypedUrls = s.clearRecentDocs = s.disableTaskMgr = 1;
     return s;
 }
 

@@ -21,9 +21,9 @@ namespace {
 constexpr DWORD kSpeakers = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
 constexpr DWORD kNoSource = kNoSourceLine;
 
-MirrorSnapshot MuteOn() {
-    MirrorSnapshot s;
-    s.bMute = 1;
+CSettingsData MuteOn() {
+    CSettingsData s;
+    s.mute = 1;
     return s;
 }
 

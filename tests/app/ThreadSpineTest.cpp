@@ -166,13 +166,13 @@ TEST(AppModule, ConstantsAndBoundedEnvironmentCopies) {
     EXPECT_STREQ("/Veilpane/checkup?a=5A17C3E6&b=0000000000", path);
 }
 
-TEST(AppModule, ProcessListCopiesOutliveReplacement) {
-    g_SettingsMirror.SetProcessNames({L"a.exe", L"b.exe"});
-    const auto copy = g_SettingsMirror.CopyProcessNames();
-    g_SettingsMirror.SetProcessNames({});
-    ASSERT_EQ(2u, copy.size());
-    EXPECT_EQ(L"b.exe", copy[1]);
-    EXPECT_TRUE(g_SettingsMirror.CopyProcessNames().empty());
+TEST(AppModule, ASnapshotHeldOutlivesItsReplacement) {
+    g_SettingsMirror.Update([](CSettingsData& m) { m.terminateProcesses.names = {L"a.exe", L"b.exe"}; });
+    const SettingsSnapshot held = g_SettingsMirror.Snapshot();
+    g_SettingsMirror.Update([](CSettingsData& m) { m.terminateProcesses.names.clear(); });
+    ASSERT_EQ(2u, held->terminateProcesses.names.size());
+    EXPECT_EQ(L"b.exe", held->terminateProcesses.names[1]);
+    EXPECT_TRUE(g_SettingsMirror.Snapshot()->terminateProcesses.names.empty());
 }
 
 }  // namespace

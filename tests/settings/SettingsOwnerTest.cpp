@@ -17,17 +17,11 @@ namespace {
 class EffectsRecorder : public ISettingsEffects {
 public:
     std::vector<std::wstring> calls;
-    MirrorSnapshot mirror;
+    SettingsSnapshot published = std::make_shared<const CSettingsData>();
 
-    void SetMiddleButtonTrigger(BOOL on) override { Add(L"middle " + std::to_wstring(on)); }
-    void SetDoubleButtonTrigger(BOOL on) override { Add(L"double " + std::to_wstring(on)); }
-    void SetSwitchKey(DWORD key, BOOL shift, BOOL ctrl, BOOL alt) override {
-        Add(L"switch key " + std::to_wstring(key) + L" " + std::to_wstring(shift) + std::to_wstring(ctrl) +
-            std::to_wstring(alt));
-    }
-    void PublishMirror(const MirrorSnapshot& m) override { mirror = m; }
-    void PublishProcessNames(const std::vector<std::wstring>& names) override {
-        Add(L"processes " + std::to_wstring(names.size()));
+    void PublishSettings(SettingsSnapshot settings) override {
+        published = std::move(settings);
+        Add(L"publish");
     }
     void AddSettingsTrayIcon() override { Add(L"tray on"); }
     void RemoveSettingsTrayIcon() override { Add(L"tray off"); }
@@ -48,63 +42,74 @@ protected:
     // Loads from the (empty) private key and forgets what loading did.
     void Load() {
         owner.LoadSettings();
-        owner.WriteBasicPage(basic);  // the pages show what is in force
-        owner.WriteAdvancedPage(advanced);
+        owner.ShowPage(SettingsPage::Basic, basic);  // the pages show what is in force
+        owner.ShowPage(SettingsPage::Advanced, advanced);
         effects.calls.clear();
     }
     EffectsRecorder effects;
     CSettingsOwner owner{effects};
-    ValueBasicPage basic;
-    ValueAdvancedPage advanced;
+    ValuePage basic;
+    ValuePage advanced;
 };
 
 TEST_F(SettingsOwnerTest, LoadPutsTheDefaultsIntoEffectInTheKeysOrder) {
     owner.LoadSettings();
     const std::vector<std::wstring> expected = {
-        L"middle 1", L"double 1", L"switch key 0 000", L"run on", L"tray on",
-        L"hotkey " + std::to_wstring(MOD_ALT) + L" " + std::to_wstring(VK_F2), L"processes 0"};
+        L"run on", L"tray on", L"hotkey " + std::to_wstring(MOD_ALT) + L" " + std::to_wstring(VK_F2), L"publish"};
     EXPECT_EQ(expected, effects.calls);
-    EXPECT_EQ(1, effects.mirror.bAutoUpdate);
+    EXPECT_EQ(1, effects.published->middleButton);
+    EXPECT_EQ(1, effects.published->autoUpdate);
     EXPECT_EQ(0u, ValueCount());
 }
 
 TEST_F(SettingsOwnerTest, TrayAndHotkeyOffStopsApplyBeforeTheHotkeyAndBringsTheIconBack) {
     Load();
-    basic.v.bWheel = BST_UNCHECKED;
-    basic.v.bTrayIcon = BST_UNCHECKED;
-    basic.v.settingsHotkey.bEnabled = BST_UNCHECKED;
-    advanced.v.bMute = BST_CHECKED;
+    basic.v.shown.middleButton = BST_UNCHECKED;
+    basic.v.shown.trayIcon = BST_UNCHECKED;
+    basic.v.shown.settingsHotkey.bEnabled = BST_UNCHECKED;
+    advanced.v.shown.mute = BST_CHECKED;
     EXPECT_EQ(ApplyResult::TrayAndHotkeyOff, owner.OnApply(&basic.v, &advanced.v));
-    const std::vector<std::wstring> expected = {L"middle 0", L"tray off",
-                                                std::wstring(L"hint ") + settings_text::kTrayAndHotkeyOff, L"tray on"};
+    // What came before the rule is in force, published once.
+    const std::vector<std::wstring> expected = {L"tray off", std::wstring(L"hint ") + settings_text::kTrayAndHotkeyOff,
+                                                L"tray on", L"publish"};
     EXPECT_EQ(expected, effects.calls);
+    EXPECT_EQ(0, effects.published->middleButton);
     EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(0));
     EXPECT_FALSE(ReadDword(L"SS_HOTKEY_ENABLED").has_value());
-    EXPECT_EQ(0, effects.mirror.bMute);  // the advanced page is not reached
+    EXPECT_EQ(0, effects.published->mute);  // the advanced page is not reached
 }
 
 TEST_F(SettingsOwnerTest, PasswordMismatchStopsApplyAfterTheSettingsBeforeIt) {
     Load();
-    basic.v.bDouble = BST_UNCHECKED;
+    basic.v.shown.doubleButton = BST_UNCHECKED;
     basic.SetSwitchPassword(BST_CHECKED, L"Secret", L"secret");
     basic.SetRestorePassword(BST_CHECKED, L"Other", L"Other");
     EXPECT_EQ(ApplyResult::SwitchPasswordMismatch, owner.OnApply(&basic.v, nullptr));
-    const std::vector<std::wstring> expected = {L"double 0",
-                                                std::wstring(L"hint ") + settings_text::kSwitchPwdMismatch};
+    const std::vector<std::wstring> expected = {std::wstring(L"hint ") + settings_text::kSwitchPwdMismatch,
+                                                L"publish"};
     EXPECT_EQ(expected, effects.calls);
-    EXPECT_STREQ(L"", effects.mirror.szSwitchPassword);
-    EXPECT_STREQ(L"", effects.mirror.szRestorePassword);
+    EXPECT_EQ(0, effects.published->doubleButton);
+    EXPECT_STREQ(L"", effects.published->switchPassword.text);
+    EXPECT_STREQ(L"", effects.published->restorePassword.text);
 }
 
 TEST_F(SettingsOwnerTest, TextActionsReachTheMirrorOnlyWhileOnAndStayStoredWhenOff) {
     Load();
-    advanced.WriteOpenFile(BST_CHECKED, L"C:\\Notes.txt");
-    advanced.WriteCloseWindows(BST_UNCHECKED, L"Secret plan");
+    advanced.v.shown.openFile = ActionText{BST_CHECKED, L"C:\\Notes.txt"};
+    advanced.v.shown.closeWindows = ActionText{BST_UNCHECKED, L"Secret plan"};
+    advanced.v.shown.mute = advanced.v.shown.clearTypedUrls = BST_CHECKED;
     EXPECT_EQ(ApplyResult::Applied, owner.OnApply(nullptr, &advanced.v));
-    EXPECT_STREQ(L"C:\\Notes.txt", effects.mirror.szOpenFile);
-    EXPECT_STREQ(L"", effects.mirror.szCloseWindowTitle);
+    EXPECT_STREQ(L"C:\\Notes.txt", effects.published->openFile.text);
+    EXPECT_STREQ(L"", effects.published->closeWindows.text);
     EXPECT_EQ(L"Secret plan", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    EXPECT_TRUE(effects.calls.empty());  // no window-side effect for actions
+    // No window-side effect for actions, and one snapshot for the whole Apply.
+    EXPECT_EQ(std::vector<std::wstring>{L"publish"}, effects.calls);
+    EXPECT_TRUE(effects.published->mute && effects.published->clearTypedUrls);
+
+    // An Apply that changes nothing publishes nothing.
+    effects.calls.clear();
+    EXPECT_EQ(ApplyResult::Applied, owner.OnApply(nullptr, &advanced.v));
+    EXPECT_TRUE(effects.calls.empty());
 }
 
 }  // namespace

@@ -40,48 +40,48 @@ protected:
         return *frame;
     }
     // A basic page that shows what the frame holds, attached as if the user had opened it.
-    ValueBasicPage& OpenBasicPage() {
-        frame->AttachBasicPage(&basic);
+    ValuePage& OpenBasicPage() {
+        frame->AttachPage(SettingsPage::Basic, &basic);
         return basic;
     }
-    ValueAdvancedPage& OpenAdvancedPage() {
-        frame->AttachAdvancedPage(&advanced);
+    ValuePage& OpenAdvancedPage() {
+        frame->AttachPage(SettingsPage::Advanced, &advanced);
         return advanced;
     }
 
     std::unique_ptr<CMainFrame> frame;
-    ValueBasicPage basic;
-    ValueAdvancedPage advanced;
+    ValuePage basic;
+    ValuePage advanced;
 };
 
 TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunValue) {
     CMainFrame& f = Start();
     const CSettingsData& s = f.Owner().Settings();
-    EXPECT_EQ(1, s.m_bWheel);
-    EXPECT_EQ(1, s.m_bDouble);
-    EXPECT_EQ(0, s.m_switchHotkey.bEnabled);
-    EXPECT_EQ(static_cast<DWORD>(VK_F1), s.m_switchHotkey.nKey);  // kept while off
-    EXPECT_EQ(1, s.m_bStartup);
-    EXPECT_EQ(1, s.m_bTrayIcon);
-    EXPECT_EQ(1, s.m_bUpdate);
-    EXPECT_EQ(1, s.m_settingsHotkey.bEnabled);
-    EXPECT_EQ(static_cast<DWORD>(VK_F2), s.m_settingsHotkey.nKey);
-    EXPECT_EQ(1, s.m_settingsHotkey.bAlt);
-    EXPECT_EQ(0, s.m_settingsHotkey.bCtrl + s.m_settingsHotkey.bShift);
-    EXPECT_EQ(0, s.m_bSwitchPwdEnabled + s.m_bRestorePwdEnabled + s.m_bMute + s.m_bMonitor + s.m_bTaskMgr +
-                     s.m_bIEHistory + s.m_bIEUrls + s.m_bRecentDoc + s.m_bProcessesEnabled + s.m_bWindowsEnabled +
-                     s.m_bFileEnabled + s.m_bWebsiteEnabled);
-    EXPECT_EQ(0u, s.m_nProcessesCount);
+    EXPECT_EQ(1, s.middleButton);
+    EXPECT_EQ(1, s.doubleButton);
+    EXPECT_EQ(0, s.switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>(VK_F1), s.switchHotkey.nKey);  // kept while off
+    EXPECT_EQ(1, s.autoStartup);
+    EXPECT_EQ(1, s.trayIcon);
+    EXPECT_EQ(1, s.autoUpdate);
+    EXPECT_EQ(1, s.settingsHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>(VK_F2), s.settingsHotkey.nKey);
+    EXPECT_EQ(1, s.settingsHotkey.bAlt);
+    EXPECT_EQ(0, s.settingsHotkey.bCtrl + s.settingsHotkey.bShift);
+    EXPECT_EQ(0, s.switchPassword.on + s.restorePassword.on + s.mute + s.monitorOff + s.disableTaskMgr +
+                     s.clearIEHistory + s.clearTypedUrls + s.clearRecentDocs + s.terminateProcesses.on + s.closeWindows.on +
+                     s.openFile.on + s.openWebsite.on);
+    EXPECT_EQ(0u, s.terminateProcesses.names.size());
 
     // In effect: the triggers, the mirror, the tray icon, the settings hotkey.
     const auto trig = hooklib::CurrentTriggerSettings();
     EXPECT_TRUE(trig.middle);
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ(0, trig.key);
-    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
-    EXPECT_EQ(1, m.bAutoUpdate);
-    EXPECT_STREQ(L"", m.szSwitchPassword);
-    EXPECT_STREQ(L"", m.szOpenFile);
+    const CSettingsData m = *g_SettingsMirror.Snapshot();
+    EXPECT_EQ(1, m.autoUpdate);
+    EXPECT_STREQ(L"", m.switchPassword.text);
+    EXPECT_STREQ(L"", m.openFile.text);
     EXPECT_TRUE(f.Owner().TrayIconShown());
     EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
     EXPECT_TRUE(f.Owner().SettingsHotkeyRegistered());
@@ -120,20 +120,20 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
 
     CMainFrame& f = Start();
     const CSettingsData& s = f.Owner().Settings();
-    EXPECT_EQ(1, s.m_bWheel);
-    EXPECT_EQ(0, s.m_bDouble);
-    EXPECT_EQ(1, s.m_switchHotkey.bEnabled);
-    EXPECT_EQ(static_cast<DWORD>('K'), s.m_switchHotkey.nKey);
-    EXPECT_EQ(0, s.m_bSwitchPwdEnabled);
-    EXPECT_STREQ(L"", s.m_szSwitchPwd);
-    EXPECT_EQ(1, s.m_bRestorePwdEnabled);
-    EXPECT_EQ(2u, s.m_nProcessesCount);
-    ASSERT_EQ(2u, s.m_vecProcessNames.size());
-    EXPECT_EQ(L"notepad.exe", s.m_vecProcessNames[0]);
-    EXPECT_EQ(L"calc.exe", s.m_vecProcessNames[1]);
-    EXPECT_STREQ(L"C:\\secret.txt", s.m_szFilePath);
-    EXPECT_EQ(0, s.m_bWebsiteEnabled);  // on, but with nothing to open
-    EXPECT_EQ(0, s.m_bWindowsEnabled);
+    EXPECT_EQ(1, s.middleButton);
+    EXPECT_EQ(0, s.doubleButton);
+    EXPECT_EQ(1, s.switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>('K'), s.switchHotkey.nKey);
+    EXPECT_EQ(0, s.switchPassword.on);
+    EXPECT_STREQ(L"", s.switchPassword.text);
+    EXPECT_EQ(1, s.restorePassword.on);
+    EXPECT_EQ(2u, s.terminateProcesses.names.size());
+    ASSERT_EQ(2u, s.terminateProcesses.names.size());
+    EXPECT_EQ(L"notepad.exe", s.terminateProcesses.names[0]);
+    EXPECT_EQ(L"calc.exe", s.terminateProcesses.names[1]);
+    EXPECT_STREQ(L"C:\\secret.txt", s.openFile.text);
+    EXPECT_EQ(0, s.openWebsite.on);  // on, but with nothing to open
+    EXPECT_EQ(0, s.closeWindows.on);
 
     const auto trig = hooklib::CurrentTriggerSettings();
     EXPECT_TRUE(trig.middle);
@@ -142,16 +142,16 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     EXPECT_TRUE(trig.ctrl);
     EXPECT_FALSE(trig.alt);
 
-    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
-    EXPECT_STREQ(L"", m.szSwitchPassword);
-    EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"fourteen-chars"));
+    const CSettingsData m = *g_SettingsMirror.Snapshot();
+    EXPECT_STREQ(L"", m.switchPassword.text);
+    EXPECT_TRUE(IsRecordOf(m.restorePassword.text, L"fourteen-chars"));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"fourteen-chars"));
     EXPECT_EQ(L"", ReadText(L"PWD_VIRT").value_or(L"<none>"));
-    EXPECT_EQ(1, m.bDisableTaskMgr);
-    EXPECT_EQ(1, m.bTerminateProcesses);
-    EXPECT_STREQ(L"", m.szOpenFile);  // the path stays in the record only
-    EXPECT_STREQ(L"", m.szOpenWebsite);
-    EXPECT_EQ((std::vector<std::wstring>{L"notepad.exe", L"calc.exe"}), g_SettingsMirror.CopyProcessNames());
+    EXPECT_EQ(1, m.disableTaskMgr);
+    EXPECT_EQ(1, m.terminateProcesses.on);
+    EXPECT_STREQ(L"", m.openFile.text);  // the path stays in the record only
+    EXPECT_STREQ(L"", m.openWebsite.text);
+    EXPECT_EQ((std::vector<std::wstring>{L"notepad.exe", L"calc.exe"}), g_SettingsMirror.Snapshot()->terminateProcesses.names);
 }
 
 TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
@@ -161,12 +161,12 @@ TEST_F(SettingsPassesTest, LoadOfAnAbsurdProcessCountEndsPromptly) {
     const ULONGLONG start = ::GetTickCount64();
     CMainFrame& f = Start();
     EXPECT_LT(::GetTickCount64() - start, 20000u);
-    EXPECT_EQ(2u, f.Owner().Settings().m_nProcessesCount);
+    EXPECT_EQ(2u, f.Owner().Settings().terminateProcesses.names.size());
 }
 
 TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
+    ValuePage& page = OpenBasicPage();
     HintWatcher hints;
 
     // Switch password boxes differ in case: refused; the restore password after it is not applied.
@@ -175,7 +175,7 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     EXPECT_EQ(ApplyResult::SwitchPasswordMismatch, f.ApplyPages());
     EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
     EXPECT_FALSE(ReadDword(L"PWD_ORIG_ENABLED"));
-    EXPECT_STREQ(L"", g_SettingsMirror.Snapshot().szRestorePassword);
+    EXPECT_STREQ(L"", g_SettingsMirror.Snapshot()->restorePassword.text);
 
     // Restore boxes that differ only in case are refused as well: the prompt compares with case.
     page.SetSwitchPassword(1, L"Secret", L"Secret");
@@ -188,9 +188,9 @@ TEST_F(SettingsPassesTest, PasswordBoxesMustMatchWithCaseInBothDirections) {
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_ORIG"), L"Back"));
-    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
-    EXPECT_TRUE(IsRecordOf(m.szSwitchPassword, L"Secret"));
-    EXPECT_TRUE(IsRecordOf(m.szRestorePassword, L"Back"));
+    const CSettingsData m = *g_SettingsMirror.Snapshot();
+    EXPECT_TRUE(IsRecordOf(m.switchPassword.text, L"Secret"));
+    EXPECT_TRUE(IsRecordOf(m.restorePassword.text, L"Back"));
 
     EXPECT_TRUE(testing_support::WaitUntil([&] { return hints.Texts().size() >= 2; }, 5000));
     EXPECT_EQ((std::vector<std::wstring>{settings_text::kSwitchPwdMismatch, settings_text::kRestorePwdMismatch}),
@@ -205,17 +205,17 @@ TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOn
     const std::wstring record = ReadText(L"PWD_VIRT").value_or(L"");
     EXPECT_TRUE(IsRecordOf(record, L"secret1"));
     EXPECT_FALSE(IsRecordOf(record, L"Secret1"));
-    EXPECT_EQ(record, std::wstring(g_SettingsMirror.Snapshot().szSwitchPassword));
+    EXPECT_EQ(record, std::wstring(g_SettingsMirror.Snapshot()->switchPassword.text));
 
     // The page gets the mask, never the record; left as it is, Apply keeps the record and writes nothing.
-    ValueBasicPage& page = OpenBasicPage();
-    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwd);
-    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwdConfirm);
-    EXPECT_STREQ(L"", page.v.szRestorePwd);
+    ValuePage& page = OpenBasicPage();
+    EXPECT_STREQ(stored_password::kPageMask, page.v.shown.switchPassword.text);
+    EXPECT_STREQ(stored_password::kPageMask, page.v.switchPasswordConfirm);
+    EXPECT_STREQ(L"", page.v.shown.restorePassword.text);
     testing_support::DeleteKeyTree(kSettingsKey);
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_EQ(record, std::wstring(f.Owner().Settings().m_szSwitchPwd));
+    EXPECT_EQ(record, std::wstring(f.Owner().Settings().switchPassword.text));
 
     // Typing into one box only breaks the confirmation; into both replaces the password.
     page.SetSwitchPassword(1, L"tulip", stored_password::kPageMask);
@@ -225,7 +225,7 @@ TEST_F(SettingsPassesTest, ClearPasswordOfAnOlderBuildIsHashedAtLoadAndThePageOn
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
     EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"secret1"));
-    EXPECT_STREQ(stored_password::kPageMask, page.v.szSwitchPwd);  // the typed text is gone from the page
+    EXPECT_STREQ(stored_password::kPageMask, page.v.shown.switchPassword.text);  // the typed text is gone from the page
     f.Owner().SaveSettings();
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"tulip"));
     EXPECT_FALSE(AnyValueHolds(L"tulip"));
@@ -242,58 +242,58 @@ TEST_F(SettingsPassesTest, LetterCaseChangesPasswordsAndTitlesButNotPathsOrProce
     WriteDword(L"AC_PROCESSES_COUNT", 1);
     WriteText(L"AC_PROCESS0", L"notepad.exe");
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
-    ValueAdvancedPage& adv = OpenAdvancedPage();
+    ValuePage& page = OpenBasicPage();
+    ValuePage& adv = OpenAdvancedPage();
     testing_support::DeleteKeyTree(kSettingsKey);  // whatever Apply writes now shows up alone
 
     // Paths and process names mean the same thing in any case: no change.
-    vp::CopyText(adv.v.szFilePath, L"c:\\notes.TXT");
-    adv.v.processNames = {L"NOTEPAD.EXE"};
+    vp::CopyText(adv.v.shown.openFile.text, L"c:\\notes.TXT");
+    adv.v.shown.terminateProcesses.names = {L"NOTEPAD.EXE"};
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
-    EXPECT_STREQ(L"C:\\Notes.txt", g_SettingsMirror.Snapshot().szOpenFile);
+    EXPECT_STREQ(L"C:\\Notes.txt", g_SettingsMirror.Snapshot()->openFile.text);
 
     // A password or a window title in another case is another password or title.
     page.SetSwitchPassword(1, L"SECRET", L"SECRET");
-    vp::CopyText(adv.v.szWindowsTitle, L"Notepad");
+    vp::CopyText(adv.v.shown.closeWindows.text, L"Notepad");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"SECRET"));
     EXPECT_FALSE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
     EXPECT_EQ(L"Notepad", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot().szSwitchPassword, L"SECRET"));
-    EXPECT_STREQ(L"Notepad", g_SettingsMirror.Snapshot().szCloseWindowTitle);
+    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot()->switchPassword.text, L"SECRET"));
+    EXPECT_STREQ(L"Notepad", g_SettingsMirror.Snapshot()->closeWindows.text);
 }
 
 TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheIconBack) {
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
-    ValueAdvancedPage& adv = OpenAdvancedPage();
+    ValuePage& page = OpenBasicPage();
+    ValuePage& adv = OpenAdvancedPage();
     HintWatcher hints;
 
-    page.v.bWheel = 0;                 // applied: before the rule
-    page.v.bTrayIcon = 0;
-    page.v.settingsHotkey.bEnabled = 0;
+    page.v.shown.middleButton = 0;                 // applied: before the rule
+    page.v.shown.trayIcon = 0;
+    page.v.shown.settingsHotkey.bEnabled = 0;
     page.SetSwitchPassword(1, L"pw", L"pw");  // not applied: after the rule
-    adv.v.bMute = 1;                   // not applied either
+    adv.v.shown.mute = 1;                   // not applied either
 
     EXPECT_EQ(ApplyResult::TrayAndHotkeyOff, f.ApplyPages());
     EXPECT_EQ((std::vector<std::wstring>{settings_text::kTrayAndHotkeyOff}), hints.Texts());
     EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
     EXPECT_FALSE(hooklib::CurrentTriggerSettings().middle);
     EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(9));
-    EXPECT_EQ(1, f.Owner().Settings().m_bTrayIcon);
-    EXPECT_EQ(1, page.v.bTrayIcon);    // the check box is set again
+    EXPECT_EQ(1, f.Owner().Settings().trayIcon);
+    EXPECT_EQ(1, page.v.shown.trayIcon);    // the check box is set again
     EXPECT_TRUE(f.Owner().TrayIconShown());
     EXPECT_TRUE(TrayIconPresent(f.m_hWnd, CMainFrame::kTrayIconId));
     EXPECT_TRUE(f.Owner().SettingsHotkeyRegistered());  // the hotkey was not touched
     EXPECT_FALSE(ReadDword(L"SS_HOTKEY_ENABLED"));
     EXPECT_FALSE(ReadDword(L"PWD_VIRT_ENABLED"));
     EXPECT_FALSE(ReadDword(L"AC_MUTE"));
-    EXPECT_EQ(0, g_SettingsMirror.Snapshot().bMute);
+    EXPECT_EQ(0, g_SettingsMirror.Snapshot()->mute);
 
     // The tray icon alone may go while the settings hotkey stays.
-    page.v.bTrayIcon = 0;
-    page.v.settingsHotkey.bEnabled = 1;
+    page.v.shown.trayIcon = 0;
+    page.v.shown.settingsHotkey.bEnabled = 1;
     page.SetSwitchPassword(0, L"", L"");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_FALSE(f.Owner().TrayIconShown());
@@ -309,10 +309,10 @@ TEST_F(SettingsPassesTest, OnlyPagesThatExistAreReadAndWritten) {
     EXPECT_EQ(0u, ValueCount(kSettingsKey));
 
     // The advanced page alone: only its values.
-    AdvancedPageValues adv;
-    adv.bMonitor = 1;
-    adv.bWebsiteOn = 1;
-    vp::CopyText(adv.szWebsiteUrl, L"http://example.invalid/");
+    PageValues adv;
+    adv.shown.monitorOff = 1;
+    adv.shown.openWebsite.on = 1;
+    vp::CopyText(adv.shown.openWebsite.text, L"http://example.invalid/");
     EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(nullptr, &adv));
     EXPECT_EQ(1u, ReadDword(L"AC_MONITOR").value_or(9));
     EXPECT_EQ(1u, ReadDword(L"AC_WEBSITE_ENABLED").value_or(9));
@@ -320,7 +320,7 @@ TEST_F(SettingsPassesTest, OnlyPagesThatExistAreReadAndWritten) {
     EXPECT_EQ(3u, ValueCount(kSettingsKey));  // monitor, the website's flag and address; nothing basic
     EXPECT_EQ(0u, ReadDword(L"AC_PROCESSES_ENABLED").value_or(0));
     EXPECT_FALSE(ReadDword(L"SW_WHEEL"));
-    EXPECT_STREQ(L"http://example.invalid/", g_SettingsMirror.Snapshot().szOpenWebsite);
+    EXPECT_STREQ(L"http://example.invalid/", g_SettingsMirror.Snapshot()->openWebsite.text);
 }
 
 TEST_F(SettingsPassesTest, DisabledPasswordIsStoredEmptyWhileDisabledTextsKeepTheirText) {
@@ -329,28 +329,28 @@ TEST_F(SettingsPassesTest, DisabledPasswordIsStoredEmptyWhileDisabledTextsKeepTh
     WriteDword(L"AC_FILE_ENABLED", 1);
     WriteText(L"AC_FILE_PATH", L"C:\\a.txt");
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
-    ValueAdvancedPage& adv = OpenAdvancedPage();
+    ValuePage& page = OpenBasicPage();
+    ValuePage& adv = OpenAdvancedPage();
 
-    page.v.bSwitchPwdOn = 0;
-    adv.v.bFileOn = 0;
-    adv.v.bWindowsOn = 0;
-    vp::CopyText(adv.v.szWindowsTitle, L"Budget");  // a title typed while off
+    page.v.shown.switchPassword.on = 0;
+    adv.v.shown.openFile.on = 0;
+    adv.v.shown.closeWindows.on = 0;
+    vp::CopyText(adv.v.shown.closeWindows.text, L"Budget");  // a title typed while off
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0u, ReadDword(L"PWD_VIRT_ENABLED").value_or(9));
     EXPECT_EQ(L"", ReadText(L"PWD_VIRT").value_or(L"<none>"));
     EXPECT_EQ(0u, ReadDword(L"AC_FILE_ENABLED").value_or(9));
     EXPECT_EQ(L"C:\\a.txt", ReadText(L"AC_FILE_PATH").value_or(L""));
     EXPECT_EQ(L"Budget", ReadText(L"AC_WINDOWS_TITLE").value_or(L""));
-    const MirrorSnapshot m = g_SettingsMirror.Snapshot();
-    EXPECT_STREQ(L"", m.szSwitchPassword);
-    EXPECT_STREQ(L"", m.szOpenFile);
-    EXPECT_STREQ(L"", m.szCloseWindowTitle);
+    const CSettingsData m = *g_SettingsMirror.Snapshot();
+    EXPECT_STREQ(L"", m.switchPassword.text);
+    EXPECT_STREQ(L"", m.openFile.text);
+    EXPECT_STREQ(L"", m.closeWindows.text);
 
     // Password on with both boxes empty: the setter turns it off, and the page follows.
     page.SetSwitchPassword(1, L"", L"");
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
-    EXPECT_EQ(0, page.v.bSwitchPwdOn);
+    EXPECT_EQ(0, page.v.shown.switchPassword.on);
     EXPECT_EQ(0u, ReadDword(L"PWD_VIRT_ENABLED").value_or(9));
 }
 
@@ -359,12 +359,12 @@ TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
     WriteDword(L"AC_PROCESSES_COUNT", 3);
     for (const wchar_t* n : {L"AC_PROCESS0", L"AC_PROCESS1", L"AC_PROCESS2"}) WriteText(n, L"old.exe");
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
-    ValueAdvancedPage& adv = OpenAdvancedPage();
+    ValuePage& page = OpenBasicPage();
+    ValuePage& adv = OpenAdvancedPage();
 
-    page.v.switchHotkey = HotkeySetting{1, 'H', 1, 1, 0};
-    page.v.settingsHotkey = HotkeySetting{1, VK_F9, 1, 0, 0};
-    adv.v.processNames = {L"one.exe"};
+    page.v.shown.switchHotkey = HotkeySetting{1, 'H', 1, 1, 0};
+    page.v.shown.settingsHotkey = HotkeySetting{1, VK_F9, 1, 0, 0};
+    adv.v.shown.terminateProcesses.names = {L"one.exe"};
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
 
     const auto trig = hooklib::CurrentTriggerSettings();
@@ -382,16 +382,16 @@ TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
     EXPECT_EQ(1u, ReadDword(L"AC_PROCESSES_COUNT").value_or(0));
     EXPECT_EQ(L"one.exe", ReadText(L"AC_PROCESS0").value_or(L""));
     EXPECT_EQ(L"old.exe", ReadText(L"AC_PROCESS2").value_or(L""));  // stale values stay
-    EXPECT_EQ((std::vector<std::wstring>{L"one.exe"}), g_SettingsMirror.CopyProcessNames());
+    EXPECT_EQ((std::vector<std::wstring>{L"one.exe"}), g_SettingsMirror.Snapshot()->terminateProcesses.names);
 
     // Switching the hotkey off keeps its combination but tells the hook component no key.
-    page.v.switchHotkey.bEnabled = 0;
+    page.v.shown.switchHotkey.bEnabled = 0;
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
     EXPECT_EQ(0, hooklib::CurrentTriggerSettings().key);
     EXPECT_EQ(0u, ReadDword(L"SW_HOTKEY_ENABLED").value_or(9));
     EXPECT_EQ(static_cast<DWORD>('H'), ReadDword(L"SW_HOTKEY").value_or(0));
-    EXPECT_EQ(0, page.v.switchHotkey.bEnabled);
-    EXPECT_EQ(static_cast<DWORD>('H'), page.v.switchHotkey.nKey);
+    EXPECT_EQ(0, page.v.shown.switchHotkey.bEnabled);
+    EXPECT_EQ(static_cast<DWORD>('H'), page.v.shown.switchHotkey.nKey);
 }
 
 TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPages) {
@@ -402,12 +402,12 @@ TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPa
     WriteText(L"AC_PROCESS0", L"x.exe");
     WriteText(L"AC_PROCESS1", L"y.exe");
     CMainFrame& f = Start();
-    ValueBasicPage& page = OpenBasicPage();
-    ValueAdvancedPage& adv = OpenAdvancedPage();
+    ValuePage& page = OpenBasicPage();
+    ValuePage& adv = OpenAdvancedPage();
     testing_support::DeleteKeyTree(kSettingsKey);
 
-    page.v.bWheel = 0;   // typed, never applied
-    adv.v.bMute = 0;
+    page.v.shown.middleButton = 0;   // typed, never applied
+    adv.v.shown.mute = 0;
     f.Owner().SaveSettings();
 
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));
@@ -433,16 +433,14 @@ TEST_F(SettingsPassesTest, RunValueIsQuotedLeftAloneWhenItDiffersOnlyInCaseAndDe
     // Another path, and an older build's unquoted value of this very path: both written quoted.
     for (const wchar_t* before : {L"C:\\elsewhere\\Veilpane.exe", static_cast<const wchar_t*>(exe)}) {
         WriteText(L"Veilpane", before, kRunKey);
-        f.Owner().SetFlag(Setting::Startup, 1);
+        f.Owner().SaveSettings();
         EXPECT_EQ(quoted, ReadText(L"Veilpane", kRunKey).value_or(L""));
     }
 
-    BasicPageValues page;
-    ValueBasicPage shown;
-    f.Owner().WriteBasicPage(shown);
-    page = shown.v;
-    page.bStartup = 0;
-    EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(&page, nullptr));
+    ValuePage page;
+    f.Owner().ShowPage(SettingsPage::Basic, page);
+    page.v.shown.autoStartup = 0;
+    EXPECT_EQ(ApplyResult::Applied, f.Owner().OnApply(&page.v, nullptr));
     EXPECT_FALSE(ReadText(L"Veilpane", kRunKey));
     EXPECT_EQ(0u, ReadDword(L"SS_STARTUP").value_or(9));
 }

@@ -40,7 +40,7 @@ void UiThreadTest::TearDown() {
         if (HWND prompt = FindOwnWindow(L"#32770", L"Enter Password", Visibility::VisibleOnly)) {
             ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
         }
-        g_SettingsMirror.Update([](MirrorSnapshot& m) { m.szSwitchPassword[0] = L'\0'; });
+        g_SettingsMirror.Update([](CSettingsData& m) { m.switchPassword = PasswordSetting{}; });
         ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
         ::WaitForSingleObject(ui.Get(), 10000);
     }
@@ -177,26 +177,16 @@ bool AnyValueHolds(const std::wstring& text, const wchar_t* key) {
     return found;
 }
 
-void ValueBasicPage::WriteRestorePassword(BOOL on, const wchar_t* pwd) { SetRestorePassword(on, pwd, pwd); }
-void ValueBasicPage::WriteSwitchPassword(BOOL on, const wchar_t* pwd) { SetSwitchPassword(on, pwd, pwd); }
-
-void ValueBasicPage::SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
-    v.bSwitchPwdOn = on;
-    vp::CopyText(v.szSwitchPwd, entry);
-    vp::CopyText(v.szSwitchPwdConfirm, confirm);
+void ValuePage::SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
+    v.shown.switchPassword.on = on;
+    vp::CopyText(v.shown.switchPassword.text, entry);
+    vp::CopyText(v.switchPasswordConfirm, confirm);
 }
 
-void ValueBasicPage::SetRestorePassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
-    v.bRestorePwdOn = on;
-    vp::CopyText(v.szRestorePwd, entry);
-    vp::CopyText(v.szRestorePwdConfirm, confirm);
-}
-
-void ValueAdvancedPage::WriteOpenFile(BOOL on, const wchar_t* path) { v.bFileOn = on; vp::CopyText(v.szFilePath, path); }
-void ValueAdvancedPage::WriteOpenWebsite(BOOL on, const wchar_t* url) { v.bWebsiteOn = on; vp::CopyText(v.szWebsiteUrl, url); }
-void ValueAdvancedPage::WriteCloseWindows(BOOL on, const wchar_t* title) {
-    v.bWindowsOn = on;
-    vp::CopyText(v.szWindowsTitle, title);
+void ValuePage::SetRestorePassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
+    v.shown.restorePassword.on = on;
+    vp::CopyText(v.shown.restorePassword.text, entry);
+    vp::CopyText(v.restorePasswordConfirm, confirm);
 }
 
 HintWatcher::HintWatcher() : m_thread([this] { Run(); }) {}

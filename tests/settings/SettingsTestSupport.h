@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Handles.h"
-#include "settings/SettingsData.h"
+#include "settings/SettingsTable.h"
 #include "switching/ThreadIds.h"
 
 namespace settings_test {
@@ -69,38 +69,15 @@ bool IsRecordOf(const std::optional<std::wstring>& record, const wchar_t* passwo
 // the hex or base64 of either.
 bool AnyValueHolds(const std::wstring& text, const wchar_t* key = kSettingsKey);
 
-// A basic page whose controls are plain values: writes set them, Read returns them.
-class ValueBasicPage : public IBasicPageView {
+// A page whose controls are plain values: Show sets them, Read returns them.
+class ValuePage : public ISettingsPageView {
 public:
-    BasicPageValues v;
-    void WriteWheel(BOOL c) override { v.bWheel = c; }
-    void WriteDouble(BOOL c) override { v.bDouble = c; }
-    void WriteSwitchHotkey(const HotkeySetting& h) override { v.switchHotkey = h; }
-    void WriteStartup(BOOL c) override { v.bStartup = c; }
-    void WriteTrayIcon(BOOL c) override { v.bTrayIcon = c; }
-    void WriteUpdate(BOOL c) override { v.bUpdate = c; }
-    void WriteSettingsHotkey(const HotkeySetting& h) override { v.settingsHotkey = h; }
-    void WriteRestorePassword(BOOL on, const wchar_t* pwd) override;
-    void WriteSwitchPassword(BOOL on, const wchar_t* pwd) override;
-    void Read(BasicPageValues& out) const override { out = v; }
+    PageValues v;
+    void Show(const SettingDescription& d, const PageValues& values) override { settings_table::Copy(d, values, v); }
+    void Read(const SettingDescription& d, PageValues& out) const override { settings_table::Copy(d, v, out); }
+    // As typed into a password's two boxes.
     void SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm);
     void SetRestorePassword(BOOL on, const wchar_t* entry, const wchar_t* confirm);
-};
-
-class ValueAdvancedPage : public IAdvancedPageView {
-public:
-    AdvancedPageValues v;
-    void WriteMute(BOOL c) override { v.bMute = c; }
-    void WriteMonitor(BOOL c) override { v.bMonitor = c; }
-    void WriteTaskMgr(BOOL c) override { v.bTaskMgr = c; }
-    void WriteIEHistory(BOOL c) override { v.bIEHistory = c; }
-    void WriteIEUrls(BOOL c) override { v.bIEUrls = c; }
-    void WriteRecentDoc(BOOL c) override { v.bRecentDoc = c; }
-    void WriteOpenFile(BOOL on, const wchar_t* path) override;
-    void WriteOpenWebsite(BOOL on, const wchar_t* url) override;
-    void WriteCloseWindows(BOOL on, const wchar_t* title) override;
-    void WriteProcesses(BOOL on, const std::vector<std::wstring>& names) override { v.bProcessesOn = on; v.processNames = names; }
-    void Read(AdvancedPageValues& out) const override { out = v; }
 };
 
 // Answers every "Setting hint" message box of this process with OK and remembers its text.

@@ -22,9 +22,9 @@ constexpr const wchar_t* kPolicyKey = SwitcherHarness::kPolicyKey;
 constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 
 void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword) {
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        vp::CopyText(m.szSwitchPassword, switchPassword);
-        vp::CopyText(m.szRestorePassword, restorePassword);
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        vp::CopyText(m.switchPassword.text, switchPassword);
+        vp::CopyText(m.restorePassword.text, restorePassword);
     });
 }
 
@@ -101,9 +101,9 @@ TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.WriteDword(L"DisableTaskMgr", 7);
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bDisableTaskMgr = 1;
-        m.bClearTypedUrls = 1;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.disableTaskMgr = 1;
+        m.clearTypedUrls = 1;
     });
     for (long round = 0; round < 2; ++round) {
         h.PostSwitch(1);
@@ -125,13 +125,13 @@ TEST_F(SwitcherTest, TaskManagerComesBackEvenWhenTheSettingIsClearedOnTheVirtual
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bDisableTaskMgr = 1;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.disableTaskMgr = 1;
     });
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(1));
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bDisableTaskMgr = 0;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.disableTaskMgr = 0;
     });
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2));
@@ -142,7 +142,7 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
     policy.DeleteValue(L"DisableTaskMgr");
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) { m.bDisableTaskMgr = 1; });
+    g_SettingsMirror.Update([&](CSettingsData& m) { m.disableTaskMgr = 1; });
     // On the original desktop already: nothing moves.
     EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
     EXPECT_EQ(0, h.Switches());
@@ -175,7 +175,7 @@ BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE;
 TEST_F(SwitcherTest, BehindARestorePasswordComingBackLocksFirstAndStaysWhenTheLockFails) {
     SetLockCallForTest(PlantedLock);
     g_locks = 0;
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) { vp::CopyText(m.szRestorePassword, L"Back"); });
+    g_SettingsMirror.Update([&](CSettingsData& m) { vp::CopyText(m.restorePassword.text, L"Back"); });
     h.PostSwitch(0);
     ASSERT_TRUE(h.WaitSwitches(1));
     for (const bool takes : {false, true}) {
@@ -198,8 +198,8 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
     StartedProcess hung;
     ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"hung_window.exe") + L"\" \"Hung for the switch\"", hung));
     ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(nullptr, L"Hung for the switch") != nullptr; }, 10000));
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bMonitorOff = 1;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.monitorOff = 1;
     });
     h.PostSwitch(1);
     // A broadcast that waited for every window would never come back from the hung one.
@@ -210,8 +210,8 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
 TEST_F(SwitcherTest, ATriggerGoesAwayFromTheDesktopItWasGivenOnWhateverTheIndexSays) {
     CRegistryStore policy;
     policy.SetPath(kPolicyKey);
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        m.bDisableTaskMgr = 1;
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.disableTaskMgr = 1;
     });
     SetMiddleButton(1);
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
@@ -309,8 +309,8 @@ TEST_F(SwitcherTest, ARefusedThreadMoveKeepsTheStateAndTheTriggerAlive) {
 TEST_F(SwitcherTest, AnOpenFileFailureIsShownByTheUiThreadWhileTriggersGoOn) {
     actions_test::ScratchFileType type;
     type.SetCommand(L"\"C:\\vp-nowhere\\missing.exe\" \"%1\"");
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        vp::CopyText(m.szOpenFile, (L"C:\\vp-nowhere\\report" + type.Extension()).c_str());
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        vp::CopyText(m.openFile.text, (L"C:\\vp-nowhere\\report" + type.Extension()).c_str());
     });
     SetMiddleButton(1);
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));

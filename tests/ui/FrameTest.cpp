@@ -149,11 +149,11 @@ TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreA
     EXPECT_EQ(1u, hints.Texts().size());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
     EXPECT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"Secret"));
-    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot().szSwitchPassword, L"Secret"));
+    EXPECT_TRUE(IsRecordOf(g_SettingsMirror.Snapshot()->switchPassword.text, L"Secret"));
     // The edits hold the mask now, not what was typed.
     EXPECT_EQ(stored_password::kPageMask, TextOf(Control(IDC_SW_WHEEL, IDC_PWD_VIRT)));
     EXPECT_EQ(1u, ReadDword(L"AC_MUTE").value_or(0));
-    EXPECT_EQ(1, g_SettingsMirror.Snapshot().bMute);
+    EXPECT_EQ(1, g_SettingsMirror.Snapshot()->mute);
 
     // Tray icon and settings hotkey both off: the other hint, and the icon stays.
     Click(ID_NAV_PREVIOUS);

@@ -39,9 +39,9 @@ void SetPasswords(const wchar_t* switchPassword, const wchar_t* restorePassword)
     if (*restorePassword) {
         ASSERT_TRUE(vp::MakePasswordRecord(restorePassword, restoreRecord));
     }
-    g_SettingsMirror.Update([&](MirrorSnapshot& m) {
-        vp::CopyText(m.szSwitchPassword, switchRecord);
-        vp::CopyText(m.szRestorePassword, restoreRecord);
+    g_SettingsMirror.Update([&](CSettingsData& m) {
+        vp::CopyText(m.switchPassword.text, switchRecord);
+        vp::CopyText(m.restorePassword.text, restoreRecord);
     });
 }
 

@@ -42,7 +42,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ('J', trig.key);
     EXPECT_TRUE(trig.ctrl);
-    EXPECT_EQ(1, g_SettingsMirror.Snapshot().bDisableTaskMgr);
+    EXPECT_EQ(1, g_SettingsMirror.Snapshot()->disableTaskMgr);
     EXPECT_EQ(0u, ReadDword(L"UPDATE_SHOWED").value_or(9));
 
     // The very first start shows the window (a moment after it has its title) and remembers that it did.

@@ -19,6 +19,8 @@ public:
 
     // Takes over an existing edit (a dialog's control) and starts empty.
     bool Attach(HWND edit) noexcept;
+    // The control that has taken over edit, or null.
+    static CHotkeyEditCtrl* From(HWND edit) noexcept { return dynamic_cast<CHotkeyEditCtrl*>(FromHandle(edit)); }
 
     void SetHotkey(BOOL complete, DWORD key, BOOL ctrl, BOOL shift, BOOL alt) noexcept;
     Combination GetHotkey() const noexcept { return {m_bComplete, m_nKey, m_bCtrl, m_bShift, m_bAlt}; }

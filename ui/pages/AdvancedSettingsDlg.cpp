@@ -6,6 +6,7 @@
 
 #include "ids_artwork.h"
 #include "ui/pages/PageRules.h"
+#include "ui/pages/SettingControls.h"
 #include "ui/pages/ProcessDlg.h"
 
 namespace {
@@ -103,39 +104,12 @@ void CAdvancedSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
     DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
 }
 
-// ---- write operations ------------------------------------------------------------------------------
+// ---- the settings ----------------------------------------------------------------------------------
 
-void CAdvancedSettingsDlg::WriteCheck(int id, BOOL checked) const noexcept {
-    ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void CAdvancedSettingsDlg::WriteTextGroup(int checkId, int editId, BOOL on, const wchar_t* text) const noexcept {
-    WriteCheck(checkId, on);
-    HWND edit = GetDlgItem(editId);
-    ::SetWindowTextW(edit, text ? text : L"");
-    ::EnableWindow(edit, on ? TRUE : FALSE);
-}
-
-void CAdvancedSettingsDlg::WriteMute(BOOL checked) { WriteCheck(IDC_AC_MUTE, checked); }
-void CAdvancedSettingsDlg::WriteMonitor(BOOL checked) { WriteCheck(IDC_AC_MONITOR, checked); }
-void CAdvancedSettingsDlg::WriteTaskMgr(BOOL checked) { WriteCheck(IDC_AC_TASKMGR, checked); }
-void CAdvancedSettingsDlg::WriteIEHistory(BOOL checked) { WriteCheck(IDC_AC_IEHISTORY, checked); }
-void CAdvancedSettingsDlg::WriteIEUrls(BOOL checked) { WriteCheck(IDC_AC_IEURLS, checked); }
-void CAdvancedSettingsDlg::WriteRecentDoc(BOOL checked) { WriteCheck(IDC_AC_RECENTDOC, checked); }
-void CAdvancedSettingsDlg::WriteOpenFile(BOOL on, const wchar_t* path) {
-    WriteTextGroup(IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH, on, path);
-}
-void CAdvancedSettingsDlg::WriteOpenWebsite(BOOL on, const wchar_t* url) {
-    WriteTextGroup(IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL, on, url);
-}
-void CAdvancedSettingsDlg::WriteCloseWindows(BOOL on, const wchar_t* title) {
-    WriteTextGroup(IDC_AC_WINDOWS_ENABLED, IDC_AC_WINDOWS_TITLE, on, title);
-}
-
-void CAdvancedSettingsDlg::WriteProcesses(BOOL on, const std::vector<std::wstring>& names) {
-    WriteCheck(IDC_AC_PROCESSES_ENABLED, on);
-    ::EnableWindow(GetDlgItem(IDC_AC_PROCESSES), on ? TRUE : FALSE);
-    if (&names != &m_processNames) m_processNames = names;
+void CAdvancedSettingsDlg::Show(const SettingDescription& setting, const PageValues& values) {
+    setting_controls::Show(m_hWnd, setting, values);
+    if (setting.kind != SettingKind::List) return;
+    m_processNames = (values.shown.*setting.list).names;
     ShowProcessNames();
 }
 
@@ -145,26 +119,9 @@ void CAdvancedSettingsDlg::ShowProcessNames() noexcept {
     ::SetDlgItemTextW(m_hWnd, IDC_AC_PROCESSES, text);
 }
 
-// ---- read ------------------------------------------------------------------------------------------
-
-void CAdvancedSettingsDlg::ReadTextGroup(int checkId, int editId, BOOL& on, wchar_t (&text)[260]) const noexcept {
-    on = ::IsDlgButtonChecked(m_hWnd, checkId) == BST_CHECKED ? 1 : 0;
-    ::GetDlgItemTextW(m_hWnd, editId, text, static_cast<int>(std::size(text)));
-}
-
-void CAdvancedSettingsDlg::Read(AdvancedPageValues& values) const {
-    auto checked = [this](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? 1 : 0; };
-    values.bMute = checked(IDC_AC_MUTE);
-    values.bMonitor = checked(IDC_AC_MONITOR);
-    values.bTaskMgr = checked(IDC_AC_TASKMGR);
-    values.bIEHistory = checked(IDC_AC_IEHISTORY);
-    values.bIEUrls = checked(IDC_AC_IEURLS);
-    values.bRecentDoc = checked(IDC_AC_RECENTDOC);
-    ReadTextGroup(IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH, values.bFileOn, values.szFilePath);
-    ReadTextGroup(IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL, values.bWebsiteOn, values.szWebsiteUrl);
-    ReadTextGroup(IDC_AC_WINDOWS_ENABLED, IDC_AC_WINDOWS_TITLE, values.bWindowsOn, values.szWindowsTitle);
-    values.bProcessesOn = checked(IDC_AC_PROCESSES_ENABLED);
-    values.processNames = m_processNames;
+void CAdvancedSettingsDlg::Read(const SettingDescription& setting, PageValues& values) const {
+    setting_controls::Read(m_hWnd, setting, values);
+    if (setting.kind == SettingKind::List) (values.shown.*setting.list).names = m_processNames;
 }
 
 // ---- pickers ---------------------------------------------------------------------------------------

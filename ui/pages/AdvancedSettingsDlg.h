@@ -11,7 +11,7 @@
 #include "framework/Handles.h"
 #include "framework/ToolTip.h"
 #include "ids_dialogs.h"
-#include "settings/SettingsData.h"
+#include "settings/SettingsTable.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/EditBrowserCtrl.h"
 #include "ui/controls/ThemedCheckboxCtrl.h"
@@ -27,25 +27,16 @@ constexpr const wchar_t* kHintCaption = L"Setting hint";
 class CAdvancedSettingsDlg : public CThemedDialogImpl<CAdvancedSettingsDlg>,
                              public vp::CToolTipDialog,
                              public vp::CDialogResize,
-                             public IAdvancedPageView {
+                             public ISettingsPageView {
 public:
     static constexpr int IDD = IDD_ADVANCED_SETTINGS;
 
     CAdvancedSettingsDlg() noexcept : vp::CToolTipDialog(IDD) {}
     ~CAdvancedSettingsDlg() override;
 
-    // ---- IAdvancedPageView ---------------------------------------------------------------------
-    void WriteMute(BOOL checked) override;
-    void WriteMonitor(BOOL checked) override;
-    void WriteTaskMgr(BOOL checked) override;
-    void WriteIEHistory(BOOL checked) override;
-    void WriteIEUrls(BOOL checked) override;
-    void WriteRecentDoc(BOOL checked) override;
-    void WriteOpenFile(BOOL on, const wchar_t* path) override;
-    void WriteOpenWebsite(BOOL on, const wchar_t* url) override;
-    void WriteCloseWindows(BOOL on, const wchar_t* title) override;
-    void WriteProcesses(BOOL on, const std::vector<std::wstring>& names) override;
-    void Read(AdvancedPageValues& values) const override;
+    // ---- ISettingsPageView: the process list's names are kept here ------------------------------
+    void Show(const SettingDescription& setting, const PageValues& values) override;
+    void Read(const SettingDescription& setting, PageValues& values) const override;
 
     const std::vector<std::wstring>& ProcessNames() const noexcept { return m_processNames; }
 
@@ -53,9 +44,6 @@ public:
 
 private:
     void OnInitDialog(HWND hwnd) noexcept;
-    void WriteCheck(int id, BOOL checked) const noexcept;
-    void WriteTextGroup(int checkId, int editId, BOOL on, const wchar_t* text) const noexcept;
-    void ReadTextGroup(int checkId, int editId, BOOL& on, wchar_t (&text)[260]) const noexcept;
     void ShowProcessNames() noexcept;
     void PickFile() noexcept;
     void PickProcesses() noexcept;

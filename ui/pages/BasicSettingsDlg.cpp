@@ -4,6 +4,7 @@
 
 #include "ids_artwork.h"
 #include "ui/pages/PageRules.h"
+#include "ui/pages/SettingControls.h"
 
 namespace {
 
@@ -88,81 +89,12 @@ void CBasicSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
     DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
 }
 
-// ---- write operations ------------------------------------------------------------------------------
+// ---- the settings ----------------------------------------------------------------------------------
 
-void CBasicSettingsDlg::WriteCheck(int id, BOOL checked) const noexcept {
-    ::CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void CBasicSettingsDlg::WriteHotkey(int checkId, CHotkeyEditCtrl& edit, const HotkeySetting& hotkey) noexcept {
-    WriteCheck(checkId, hotkey.bEnabled);
-    // A stored key is a finished combination, even one whose key has no name to show.
-    edit.SetHotkey(hotkey.nKey != 0, hotkey.nKey, hotkey.bCtrl, hotkey.bShift, hotkey.bAlt);
-    edit.EnableWindow(hotkey.bEnabled ? TRUE : FALSE);
+void CBasicSettingsDlg::Show(const SettingDescription& setting, const PageValues& values) {
+    setting_controls::Show(m_hWnd, setting, values);
 }
 
-void CBasicSettingsDlg::WritePassword(int checkId, int entryId, int confirmId, BOOL on,
-                                      const wchar_t* password) noexcept {
-    WriteCheck(checkId, on);
-    for (int id : {entryId, confirmId}) {
-        HWND edit = GetDlgItem(id);
-        ::SetWindowTextW(edit, password ? password : L"");
-        ::EnableWindow(edit, on ? TRUE : FALSE);
-    }
-}
-
-void CBasicSettingsDlg::WriteWheel(BOOL checked) { WriteCheck(IDC_SW_WHEEL, checked); }
-void CBasicSettingsDlg::WriteDouble(BOOL checked) { WriteCheck(IDC_SW_DOUBLE, checked); }
-void CBasicSettingsDlg::WriteSwitchHotkey(const HotkeySetting& hotkey) {
-    WriteHotkey(IDC_SW_HOTKEY_ENABLED, m_switchHotkey, hotkey);
-}
-void CBasicSettingsDlg::WriteStartup(BOOL checked) { WriteCheck(IDC_SS_STARTUP, checked); }
-void CBasicSettingsDlg::WriteTrayIcon(BOOL checked) { WriteCheck(IDC_SS_TRAYICON, checked); }
-void CBasicSettingsDlg::WriteUpdate(BOOL checked) { WriteCheck(IDC_SS_UPDATE, checked); }
-void CBasicSettingsDlg::WriteSettingsHotkey(const HotkeySetting& hotkey) {
-    WriteHotkey(IDC_SS_HOTKEY_ENABLED, m_settingsHotkey, hotkey);
-}
-void CBasicSettingsDlg::WriteRestorePassword(BOOL on, const wchar_t* password) {
-    WritePassword(IDC_PWD_ORIG_ENABLED, IDC_PWD_ORIG, IDC_PWD_ORIG_CONFIRM, on, password);
-}
-void CBasicSettingsDlg::WriteSwitchPassword(BOOL on, const wchar_t* password) {
-    WritePassword(IDC_PWD_VIRT_ENABLED, IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM, on, password);
-}
-
-// ---- read ------------------------------------------------------------------------------------------
-
-BOOL CBasicSettingsDlg::IsChecked(int id) const noexcept {
-    return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED ? 1 : 0;
-}
-
-HotkeySetting CBasicSettingsDlg::ReadHotkey(int checkId, const CHotkeyEditCtrl& edit) const noexcept {
-    HotkeySetting hotkey;
-    hotkey.bEnabled = IsChecked(checkId);
-    const CHotkeyEditCtrl::Combination held = edit.GetHotkey();
-    if (held.complete == 1) {
-        hotkey.nKey = held.key;
-        hotkey.bCtrl = held.ctrl;
-        hotkey.bShift = held.shift;
-        hotkey.bAlt = held.alt;
-    }
-    return hotkey;
-}
-
-void CBasicSettingsDlg::Read(BasicPageValues& values) const {
-    values.bWheel = IsChecked(IDC_SW_WHEEL);
-    values.bDouble = IsChecked(IDC_SW_DOUBLE);
-    values.switchHotkey = ReadHotkey(IDC_SW_HOTKEY_ENABLED, m_switchHotkey);
-    values.bStartup = IsChecked(IDC_SS_STARTUP);
-    values.bTrayIcon = IsChecked(IDC_SS_TRAYICON);
-    values.bUpdate = IsChecked(IDC_SS_UPDATE);
-    values.settingsHotkey = ReadHotkey(IDC_SS_HOTKEY_ENABLED, m_settingsHotkey);
-    // Fifteen units with the terminator: at most the first 14 characters, as the prompt reads them.
-    values.bRestorePwdOn = IsChecked(IDC_PWD_ORIG_ENABLED);
-    ::GetDlgItemTextW(m_hWnd, IDC_PWD_ORIG, values.szRestorePwd, static_cast<int>(std::size(values.szRestorePwd)));
-    ::GetDlgItemTextW(m_hWnd, IDC_PWD_ORIG_CONFIRM, values.szRestorePwdConfirm,
-                      static_cast<int>(std::size(values.szRestorePwdConfirm)));
-    values.bSwitchPwdOn = IsChecked(IDC_PWD_VIRT_ENABLED);
-    ::GetDlgItemTextW(m_hWnd, IDC_PWD_VIRT, values.szSwitchPwd, static_cast<int>(std::size(values.szSwitchPwd)));
-    ::GetDlgItemTextW(m_hWnd, IDC_PWD_VIRT_CONFIRM, values.szSwitchPwdConfirm,
-                      static_cast<int>(std::size(values.szSwitchPwdConfirm)));
+void CBasicSettingsDlg::Read(const SettingDescription& setting, PageValues& values) const {
+    setting_controls::Read(m_hWnd, setting, values);
 }

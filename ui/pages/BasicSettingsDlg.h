@@ -8,7 +8,7 @@
 #include "framework/Handles.h"
 #include "framework/ToolTip.h"
 #include "ids_dialogs.h"
-#include "settings/SettingsData.h"
+#include "settings/SettingsTable.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/HotkeyEditCtrl.h"
 #include "ui/controls/PasswordEditCtrl.h"
@@ -19,34 +19,21 @@
 class CBasicSettingsDlg : public CThemedDialogImpl<CBasicSettingsDlg>,
                           public vp::CToolTipDialog,
                           public vp::CDialogResize,
-                          public IBasicPageView {
+                          public ISettingsPageView {
 public:
     static constexpr int IDD = IDD_BASIC_SETTINGS;
 
     CBasicSettingsDlg() noexcept : vp::CToolTipDialog(IDD) {}
     ~CBasicSettingsDlg() override;
 
-    // ---- IBasicPageView: controls only, no registry, no word to the frame ------------------------
-    void WriteWheel(BOOL checked) override;
-    void WriteDouble(BOOL checked) override;
-    void WriteSwitchHotkey(const HotkeySetting& hotkey) override;
-    void WriteStartup(BOOL checked) override;
-    void WriteTrayIcon(BOOL checked) override;
-    void WriteUpdate(BOOL checked) override;
-    void WriteSettingsHotkey(const HotkeySetting& hotkey) override;
-    void WriteRestorePassword(BOOL on, const wchar_t* password) override;
-    void WriteSwitchPassword(BOOL on, const wchar_t* password) override;
-    void Read(BasicPageValues& values) const override;
+    // ---- ISettingsPageView: controls only, no registry, no word to the frame ---------------------
+    void Show(const SettingDescription& setting, const PageValues& values) override;
+    void Read(const SettingDescription& setting, PageValues& values) const override;
 
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
     void OnInitDialog(HWND hwnd) noexcept;
-    void WriteCheck(int id, BOOL checked) const noexcept;
-    void WriteHotkey(int checkId, CHotkeyEditCtrl& edit, const HotkeySetting& hotkey) noexcept;
-    void WritePassword(int checkId, int entryId, int confirmId, BOOL on, const wchar_t* password) noexcept;
-    HotkeySetting ReadHotkey(int checkId, const CHotkeyEditCtrl& edit) const noexcept;
-    BOOL IsChecked(int id) const noexcept;
 
     vp::FontHandle m_headerFont;
     vp::FontHandle m_hotkeyFont;

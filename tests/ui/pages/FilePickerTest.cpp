@@ -70,7 +70,9 @@ TEST(FilePicker, RefusesProgramsInAnyCaseAndTakesOtherFiles) {
     CFrameStandIn frame;
     CAdvancedSettingsDlg page;
     ASSERT_TRUE(page.Create(frame.Window()));
-    page.WriteOpenFile(1, L"C:\\before.txt");
+    PageValues values;
+    values.shown.openFile = ActionText{1, L"C:\\before.txt"};
+    ShowSettings(page, SettingsPage::Advanced, values);
     frame.PlacePage(page);
 
     testing_support::TempDir dir;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "PagesTestSupport.h"
+#include "framework/Text.h"
 #include "support/TestSupport.h"
 #include "ui/pages/AboutDlg.h"
 #include "ui/pages/AdvancedSettingsDlg.h"
@@ -43,6 +44,24 @@ HotkeySetting Hotkey(BOOL enabled, DWORD key, BOOL ctrl, BOOL shift, BOOL alt) {
 
 bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
+void SetText(ActionText& setting, BOOL on, const wchar_t* text) {
+    setting.on = on;
+    vp::CopyText(setting.text, text);
+}
+
+// A password as the settings window shows it: the same text in both boxes.
+void SetPassword(PasswordSetting& setting, wchar_t (&confirm)[15], BOOL on, const wchar_t* text) {
+    setting.on = on;
+    vp::CopyText(setting.text, text);
+    vp::CopyText(confirm, text);
+}
+void SetSwitchPassword(PageValues& v, BOOL on, const wchar_t* text) {
+    SetPassword(v.shown.switchPassword, v.switchPasswordConfirm, on, text);
+}
+void SetRestorePassword(PageValues& v, BOOL on, const wchar_t* text) {
+    SetPassword(v.shown.restorePassword, v.restorePasswordConfirm, on, text);
+}
+
 }  // namespace
 
 // ---- basic page ------------------------------------------------------------------------------------
@@ -50,19 +69,21 @@ bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog
 TEST_F(PagesTest, BasicPageFirstDisplayShowsWhatWasWrittenWhileHidden) {
     CBasicSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
+    PageValues values;
     EXPECT_FALSE(page.IsWindowVisible());
     // What the frame writes right after creating the page, then a setter's refresh, all while hidden.
-    page.WriteWheel(1);
-    page.WriteDouble(0);
-    page.WriteSwitchHotkey(Hotkey(1, VK_F5, 1, 0, 1));
-    page.WriteStartup(0);
-    page.WriteTrayIcon(1);
-    page.WriteUpdate(0);
-    page.WriteSettingsHotkey(Hotkey(0, VK_F2, 0, 0, 1));
-    page.WriteRestorePassword(1, L"back");
-    page.WriteSwitchPassword(0, L"");
-    page.WriteDouble(1);
-    page.WriteSwitchPassword(1, L"Opensesame");
+    values.shown.middleButton = 1;
+    values.shown.doubleButton = 0;
+    values.shown.switchHotkey = Hotkey(1, VK_F5, 1, 0, 1);
+    values.shown.autoStartup = 0;
+    values.shown.trayIcon = 1;
+    values.shown.autoUpdate = 0;
+    values.shown.settingsHotkey = Hotkey(0, VK_F2, 0, 0, 1);
+    SetRestorePassword(values, 1, L"back");
+    SetSwitchPassword(values, 0, L"");
+    values.shown.doubleButton = 1;
+    SetSwitchPassword(values, 1, L"Opensesame");
+    ShowSettings(page, SettingsPage::Basic, values);
     s_frame->PlacePage(page);
 
     EXPECT_TRUE(IsChecked(page, IDC_SW_WHEEL));
@@ -84,31 +105,31 @@ TEST_F(PagesTest, BasicPageFirstDisplayShowsWhatWasWrittenWhileHidden) {
     EXPECT_EQ(DlgItemText(page, IDC_PWD_VIRT_CONFIRM), L"Opensesame");
     EXPECT_TRUE(Enabled(page, IDC_PWD_VIRT) && Enabled(page, IDC_PWD_VIRT_CONFIRM));
 
-    BasicPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.bWheel, 1);
-    EXPECT_EQ(v.bDouble, 1);
-    EXPECT_EQ(v.switchHotkey.bEnabled, 1);
-    EXPECT_EQ(v.switchHotkey.nKey, static_cast<DWORD>(VK_F5));
-    EXPECT_EQ(v.switchHotkey.bCtrl, 1);
-    EXPECT_EQ(v.switchHotkey.bShift, 0);
-    EXPECT_EQ(v.switchHotkey.bAlt, 1);
-    EXPECT_EQ(v.bStartup, 0);
-    EXPECT_EQ(v.bTrayIcon, 1);
-    EXPECT_EQ(v.bUpdate, 0);
-    EXPECT_EQ(v.settingsHotkey.bEnabled, 0);
-    EXPECT_EQ(v.settingsHotkey.nKey, static_cast<DWORD>(VK_F2));
-    EXPECT_EQ(v.settingsHotkey.bAlt, 1);
-    EXPECT_EQ(v.bRestorePwdOn, 1);
-    EXPECT_STREQ(v.szRestorePwd, L"back");
-    EXPECT_STREQ(v.szRestorePwdConfirm, L"back");
-    EXPECT_EQ(v.bSwitchPwdOn, 1);
-    EXPECT_STREQ(v.szSwitchPwd, L"Opensesame");
+    PageValues v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_EQ(v.shown.middleButton, 1);
+    EXPECT_EQ(v.shown.doubleButton, 1);
+    EXPECT_EQ(v.shown.switchHotkey.bEnabled, 1);
+    EXPECT_EQ(v.shown.switchHotkey.nKey, static_cast<DWORD>(VK_F5));
+    EXPECT_EQ(v.shown.switchHotkey.bCtrl, 1);
+    EXPECT_EQ(v.shown.switchHotkey.bShift, 0);
+    EXPECT_EQ(v.shown.switchHotkey.bAlt, 1);
+    EXPECT_EQ(v.shown.autoStartup, 0);
+    EXPECT_EQ(v.shown.trayIcon, 1);
+    EXPECT_EQ(v.shown.autoUpdate, 0);
+    EXPECT_EQ(v.shown.settingsHotkey.bEnabled, 0);
+    EXPECT_EQ(v.shown.settingsHotkey.nKey, static_cast<DWORD>(VK_F2));
+    EXPECT_EQ(v.shown.settingsHotkey.bAlt, 1);
+    EXPECT_EQ(v.shown.restorePassword.on, 1);
+    EXPECT_STREQ(v.shown.restorePassword.text, L"back");
+    EXPECT_STREQ(v.restorePasswordConfirm, L"back");
+    EXPECT_EQ(v.shown.switchPassword.on, 1);
+    EXPECT_STREQ(v.shown.switchPassword.text, L"Opensesame");
 
     // Hidden again, changed by a setter, shown again: the new value is what shows.
     page.ShowWindow(SW_HIDE);
-    page.WriteSwitchHotkey(Hotkey(0, 0, 0, 0, 0));
-    page.WriteWheel(0);
+    values.shown.switchHotkey = Hotkey(0, 0, 0, 0, 0);
+    values.shown.middleButton = 0;
+    ShowSettings(page, SettingsPage::Basic, values);
     page.ShowWindow(SW_SHOW);
     EXPECT_FALSE(IsChecked(page, IDC_SW_WHEEL));
     EXPECT_EQ(DlgItemText(page, IDC_SW_HOTKEY), L"");
@@ -118,21 +139,22 @@ TEST_F(PagesTest, BasicPageFirstDisplayShowsWhatWasWrittenWhileHidden) {
 TEST_F(PagesTest, BasicPageUncheckingABoxDisablesWhatItGuardsAndKeepsTheContents) {
     CBasicSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
-    page.WriteSwitchHotkey(Hotkey(1, 'K', 1, 1, 0));
-    page.WriteRestorePassword(1, L"pw");
+    PageValues values;
+    values.shown.switchHotkey = Hotkey(1, 'K', 1, 1, 0);
+    SetRestorePassword(values, 1, L"pw");
+    ShowSettings(page, SettingsPage::Basic, values);
     s_frame->PlacePage(page);
 
     Click(page, IDC_SW_HOTKEY_ENABLED);
     EXPECT_FALSE(IsChecked(page, IDC_SW_HOTKEY_ENABLED));
     EXPECT_FALSE(Enabled(page, IDC_SW_HOTKEY));
     EXPECT_EQ(DlgItemText(page, IDC_SW_HOTKEY), L"Ctrl+Shift+K");
-    BasicPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.switchHotkey.bEnabled, 0);
-    EXPECT_EQ(v.switchHotkey.nKey, static_cast<DWORD>('K'));
-    EXPECT_EQ(v.switchHotkey.bCtrl, 1);
-    EXPECT_EQ(v.switchHotkey.bShift, 1);
-    EXPECT_EQ(v.switchHotkey.bAlt, 0);
+    PageValues v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_EQ(v.shown.switchHotkey.bEnabled, 0);
+    EXPECT_EQ(v.shown.switchHotkey.nKey, static_cast<DWORD>('K'));
+    EXPECT_EQ(v.shown.switchHotkey.bCtrl, 1);
+    EXPECT_EQ(v.shown.switchHotkey.bShift, 1);
+    EXPECT_EQ(v.shown.switchHotkey.bAlt, 0);
 
     Click(page, IDC_SW_HOTKEY_ENABLED);
     EXPECT_TRUE(Enabled(page, IDC_SW_HOTKEY));
@@ -151,7 +173,9 @@ TEST_F(PagesTest, BasicPageUncheckingABoxDisablesWhatItGuardsAndKeepsTheContents
 TEST_F(PagesTest, BasicPagePasswordsAreMaskedLimitedAndReadToFourteenCharacters) {
     CBasicSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
-    page.WriteSwitchPassword(0, L"hidden");
+    PageValues values;
+    SetSwitchPassword(values, 0, L"hidden");
+    ShowSettings(page, SettingsPage::Basic, values);
     s_frame->PlacePage(page);
     // Written with the protection off: still there, masked, in both disabled edits.
     for (int id : {IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM}) {
@@ -159,24 +183,26 @@ TEST_F(PagesTest, BasicPagePasswordsAreMaskedLimitedAndReadToFourteenCharacters)
         EXPECT_FALSE(Enabled(page, id)) << id;
         EXPECT_NE(::SendMessageW(::GetDlgItem(page, id), EM_GETPASSWORDCHAR, 0, 0), 0) << id;
     }
-    BasicPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.bSwitchPwdOn, 0);
-    EXPECT_STREQ(v.szSwitchPwd, L"hidden");
+    PageValues v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_EQ(v.shown.switchPassword.on, 0);
+    EXPECT_STREQ(v.shown.switchPassword.text, L"hidden");
 
     // Typing takes 15 characters; a read returns the first 14.
-    page.WriteRestorePassword(1, L"");
+    SetRestorePassword(values, 1, L"");
+    ShowSettings(page, SettingsPage::Basic, values);
     TypeChars(::GetDlgItem(page, IDC_PWD_ORIG), L"abcdefghijklmnopq");
     EXPECT_EQ(DlgItemText(page, IDC_PWD_ORIG), L"abcdefghijklmno");
-    page.Read(v);
-    EXPECT_STREQ(v.szRestorePwd, L"abcdefghijklmn");
-    EXPECT_STREQ(v.szRestorePwdConfirm, L"");
+    v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_STREQ(v.shown.restorePassword.text, L"abcdefghijklmn");
+    EXPECT_STREQ(v.restorePasswordConfirm, L"");
 }
 
 TEST_F(PagesTest, BasicPageHotkeyEditsCaptureKeysNotText) {
     CBasicSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
-    page.WriteSettingsHotkey(Hotkey(1, VK_F2, 0, 0, 1));
+    PageValues values;
+    values.shown.settingsHotkey = Hotkey(1, VK_F2, 0, 0, 1);
+    ShowSettings(page, SettingsPage::Basic, values);
     s_frame->PlacePage(page);
     HWND edit = ::GetDlgItem(page, IDC_SS_HOTKEY);
     TypeChars(edit, L"xyz");
@@ -184,16 +210,15 @@ TEST_F(PagesTest, BasicPageHotkeyEditsCaptureKeysNotText) {
     // A key press replaces the combination; no modifier is down on this thread's keyboard state.
     ::SendMessageW(edit, WM_KEYDOWN, VK_F9, 0);
     EXPECT_EQ(WindowText(edit), L"F9");
-    BasicPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.settingsHotkey.bEnabled, 1);
-    EXPECT_EQ(v.settingsHotkey.nKey, static_cast<DWORD>(VK_F9));
-    EXPECT_EQ(v.settingsHotkey.bAlt, 0);
+    PageValues v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_EQ(v.shown.settingsHotkey.bEnabled, 1);
+    EXPECT_EQ(v.shown.settingsHotkey.nKey, static_cast<DWORD>(VK_F9));
+    EXPECT_EQ(v.shown.settingsHotkey.bAlt, 0);
     // A key without a name empties it: the control reads as no key, while the box stays checked.
     ::SendMessageW(edit, WM_KEYDOWN, VK_CAPITAL, 0);
-    page.Read(v);
-    EXPECT_EQ(v.settingsHotkey.bEnabled, 1);
-    EXPECT_EQ(v.settingsHotkey.nKey, 0u);
+    v = ReadSettings(page, SettingsPage::Basic);
+    EXPECT_EQ(v.shown.settingsHotkey.bEnabled, 1);
+    EXPECT_EQ(v.shown.settingsHotkey.nKey, 0u);
 }
 
 // ---- advanced page ---------------------------------------------------------------------------------
@@ -201,16 +226,18 @@ TEST_F(PagesTest, BasicPageHotkeyEditsCaptureKeysNotText) {
 TEST_F(PagesTest, AdvancedPageShowsAndReadsBackEveryValue) {
     CAdvancedSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
-    page.WriteMute(1);
-    page.WriteMonitor(0);
-    page.WriteTaskMgr(1);
-    page.WriteIEHistory(0);
-    page.WriteIEUrls(1);
-    page.WriteRecentDoc(1);
-    page.WriteOpenFile(0, L"C:\\docs\\plan.txt");
-    page.WriteOpenWebsite(1, L"https://example.org/");
-    page.WriteCloseWindows(1, L"Budget");
-    page.WriteProcesses(1, {L"a.exe", L"b.exe"});
+    PageValues values;
+    values.shown.mute = 1;
+    values.shown.monitorOff = 0;
+    values.shown.disableTaskMgr = 1;
+    values.shown.clearIEHistory = 0;
+    values.shown.clearTypedUrls = 1;
+    values.shown.clearRecentDocs = 1;
+    SetText(values.shown.openFile, 0, L"C:\\docs\\plan.txt");
+    SetText(values.shown.openWebsite, 1, L"https://example.org/");
+    SetText(values.shown.closeWindows, 1, L"Budget");
+    values.shown.terminateProcesses = ProcessList{1, {L"a.exe", L"b.exe"}};
+    ShowSettings(page, SettingsPage::Advanced, values);
     s_frame->PlacePage(page);
 
     EXPECT_EQ(DlgItemText(page, IDC_AC_PROCESSES), L"a.exe;b.exe;");
@@ -219,22 +246,21 @@ TEST_F(PagesTest, AdvancedPageShowsAndReadsBackEveryValue) {
     EXPECT_FALSE(Enabled(page, IDC_AC_FILE_PATH));
     EXPECT_TRUE(Enabled(page, IDC_AC_WEBSITE_URL));
 
-    AdvancedPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.bMute, 1);
-    EXPECT_EQ(v.bMonitor, 0);
-    EXPECT_EQ(v.bTaskMgr, 1);
-    EXPECT_EQ(v.bIEHistory, 0);
-    EXPECT_EQ(v.bIEUrls, 1);
-    EXPECT_EQ(v.bRecentDoc, 1);
-    EXPECT_EQ(v.bFileOn, 0);
-    EXPECT_STREQ(v.szFilePath, L"C:\\docs\\plan.txt");
-    EXPECT_EQ(v.bWebsiteOn, 1);
-    EXPECT_STREQ(v.szWebsiteUrl, L"https://example.org/");
-    EXPECT_EQ(v.bWindowsOn, 1);
-    EXPECT_STREQ(v.szWindowsTitle, L"Budget");
-    EXPECT_EQ(v.bProcessesOn, 1);
-    EXPECT_EQ(v.processNames, (std::vector<std::wstring>{L"a.exe", L"b.exe"}));
+    PageValues v = ReadSettings(page, SettingsPage::Advanced);
+    EXPECT_EQ(v.shown.mute, 1);
+    EXPECT_EQ(v.shown.monitorOff, 0);
+    EXPECT_EQ(v.shown.disableTaskMgr, 1);
+    EXPECT_EQ(v.shown.clearIEHistory, 0);
+    EXPECT_EQ(v.shown.clearTypedUrls, 1);
+    EXPECT_EQ(v.shown.clearRecentDocs, 1);
+    EXPECT_EQ(v.shown.openFile.on, 0);
+    EXPECT_STREQ(v.shown.openFile.text, L"C:\\docs\\plan.txt");
+    EXPECT_EQ(v.shown.openWebsite.on, 1);
+    EXPECT_STREQ(v.shown.openWebsite.text, L"https://example.org/");
+    EXPECT_EQ(v.shown.closeWindows.on, 1);
+    EXPECT_STREQ(v.shown.closeWindows.text, L"Budget");
+    EXPECT_EQ(v.shown.terminateProcesses.on, 1);
+    EXPECT_EQ(v.shown.terminateProcesses.names, (std::vector<std::wstring>{L"a.exe", L"b.exe"}));
 
     // Unchecking keeps the texts; the process list is only ever changed by the picker.
     Click(page, IDC_AC_WINDOWS_ENABLED);
@@ -245,37 +271,38 @@ TEST_F(PagesTest, AdvancedPageShowsAndReadsBackEveryValue) {
     EXPECT_TRUE(Enabled(page, IDC_AC_FILE_PATH));
     Click(page, IDC_AC_PROCESSES_ENABLED);
     TypeChars(::GetDlgItem(page, IDC_AC_PROCESSES), L"typed.exe;");
-    page.Read(v);
-    EXPECT_EQ(v.bWindowsOn, 0);
-    EXPECT_STREQ(v.szWindowsTitle, L"Budget");
-    EXPECT_EQ(v.bFileOn, 1);
+    v = ReadSettings(page, SettingsPage::Advanced);
+    EXPECT_EQ(v.shown.closeWindows.on, 0);
+    EXPECT_STREQ(v.shown.closeWindows.text, L"Budget");
+    EXPECT_EQ(v.shown.openFile.on, 1);
     EXPECT_EQ(DlgItemText(page, IDC_AC_PROCESSES), L"a.exe;b.exe;");
-    EXPECT_EQ(v.processNames.size(), 2u);
+    EXPECT_EQ(v.shown.terminateProcesses.names.size(), 2u);
 }
 
 TEST_F(PagesTest, AdvancedPageReadLimitsAndTheProcessTextCut) {
     CAdvancedSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
-    const std::wstring longText(300, L'w');
-    page.WriteOpenFile(1, longText.c_str());
-    page.WriteOpenWebsite(1, longText.c_str());
-    page.WriteCloseWindows(1, longText.c_str());
+    PageValues values;
+    const std::wstring longText(261, L'w');  // the longest text a setting holds
+    SetText(values.shown.openFile, 1, longText.c_str());
+    SetText(values.shown.openWebsite, 1, longText.c_str());
+    SetText(values.shown.closeWindows, 1, longText.c_str());
     // 26 names of 10 characters: 23 with their ";" make 253 characters, a 24th would make 264.
     std::vector<std::wstring> names;
     for (int i = 0; i < 26; ++i) names.push_back(L"proc" + std::to_wstring(100 + i) + L".ex");
-    page.WriteProcesses(1, names);
+    values.shown.terminateProcesses = ProcessList{1, names};
+    ShowSettings(page, SettingsPage::Advanced, values);
     s_frame->PlacePage(page);
 
-    AdvancedPageValues v;
-    page.Read(v);
-    EXPECT_EQ(std::wstring(v.szFilePath), std::wstring(259, L'w'));
-    EXPECT_EQ(std::wstring(v.szWebsiteUrl), std::wstring(259, L'w'));
-    EXPECT_EQ(std::wstring(v.szWindowsTitle), std::wstring(259, L'w'));
+    PageValues v = ReadSettings(page, SettingsPage::Advanced);
+    EXPECT_EQ(std::wstring(v.shown.openFile.text), std::wstring(259, L'w'));
+    EXPECT_EQ(std::wstring(v.shown.openWebsite.text), std::wstring(259, L'w'));
+    EXPECT_EQ(std::wstring(v.shown.closeWindows.text), std::wstring(259, L'w'));
     const std::wstring shown = DlgItemText(page, IDC_AC_PROCESSES);
     EXPECT_EQ(shown.size(), 23u * 11u);
     EXPECT_EQ(shown.substr(shown.size() - 11), L"proc122.ex;");
     // Names that do not show stay in the list.
-    EXPECT_EQ(v.processNames, names);
+    EXPECT_EQ(v.shown.terminateProcesses.names, names);
 
     // A browse notice for any other window opens nothing.
     ::SendMessageW(page, WM_EDITBROWSER_CLICK, reinterpret_cast<WPARAM>(::GetDlgItem(page, IDC_AC_WEBSITE_URL)), 0);
@@ -310,22 +337,25 @@ TEST_F(PagesTest, PagesFitTheirTextsAndScreenshots) {
     ASSERT_TRUE(basic.Create(Frame()));
     ASSERT_TRUE(advanced.Create(Frame()));
     ASSERT_TRUE(about.Create(Frame()));
+    PageValues basicValues, advancedValues;
 
-    basic.WriteWheel(1);
-    basic.WriteDouble(1);
-    basic.WriteSwitchHotkey(Hotkey(0, VK_F1, 0, 0, 0));
-    basic.WriteStartup(1);
-    basic.WriteTrayIcon(1);
-    basic.WriteUpdate(1);
-    basic.WriteSettingsHotkey(Hotkey(1, VK_F2, 0, 0, 1));
-    basic.WriteRestorePassword(0, L"");
-    basic.WriteSwitchPassword(1, L"secret");
-    advanced.WriteMute(1);
-    advanced.WriteRecentDoc(1);
-    advanced.WriteOpenFile(1, L"C:\\Users\\me\\Documents\\plan.txt");
-    advanced.WriteOpenWebsite(0, L"");
-    advanced.WriteProcesses(1, {L"notepad.exe", L"winword.exe"});
-    advanced.WriteCloseWindows(1, L"Budget");
+    basicValues.shown.middleButton = 1;
+    basicValues.shown.doubleButton = 1;
+    basicValues.shown.switchHotkey = Hotkey(0, VK_F1, 0, 0, 0);
+    basicValues.shown.autoStartup = 1;
+    basicValues.shown.trayIcon = 1;
+    basicValues.shown.autoUpdate = 1;
+    basicValues.shown.settingsHotkey = Hotkey(1, VK_F2, 0, 0, 1);
+    SetRestorePassword(basicValues, 0, L"");
+    SetSwitchPassword(basicValues, 1, L"secret");
+    advancedValues.shown.mute = 1;
+    advancedValues.shown.clearRecentDocs = 1;
+    SetText(advancedValues.shown.openFile, 1, L"C:\\Users\\me\\Documents\\plan.txt");
+    SetText(advancedValues.shown.openWebsite, 0, L"");
+    advancedValues.shown.terminateProcesses = ProcessList{1, {L"notepad.exe", L"winword.exe"}};
+    SetText(advancedValues.shown.closeWindows, 1, L"Budget");
+    ShowSettings(basic, SettingsPage::Basic, basicValues);
+    ShowSettings(advanced, SettingsPage::Advanced, advancedValues);
     about.SetVersionText(L"3.1(290)");
 
     const struct {

@@ -7,6 +7,26 @@
 
 namespace pages_test {
 
+void ShowSettings(ISettingsPageView& page, SettingsPage which, const PageValues& values) {
+    for (const SettingDescription& d : settings_table::All()) {
+        if (d.page == which) page.Show(d, values);
+    }
+}
+
+PageValues ReadSettings(const ISettingsPageView& page, SettingsPage which) {
+    PageValues values;
+    for (const SettingDescription& d : settings_table::All()) {
+        if (d.page == which) page.Read(d, values);
+    }
+    return values;
+}
+
+void ShowProcessList(ISettingsPageView& page, std::vector<std::wstring> names) {
+    PageValues values;
+    values.shown.terminateProcesses = ProcessList{1, std::move(names)};
+    ShowSettings(page, SettingsPage::Advanced, values);
+}
+
 CFrameStandIn::CFrameStandIn() {
     ui_test::InitCommonControlsOnce();
     m_background.Reset(LoadPngBitmap(IDB_FRAME_BACKGROUND));

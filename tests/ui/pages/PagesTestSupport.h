@@ -10,6 +10,7 @@
 
 #include "ui/UiWindowSupport.h"
 #include "framework/Handles.h"
+#include "settings/SettingsTable.h"
 
 namespace pages_test {
 
@@ -25,6 +26,13 @@ private:
     vp::BitmapHandle m_background;
     ui_test::CTestHost m_host;
 };
+
+// Shows every setting of a page from values, as the settings owner does when it attaches the page;
+// and what the page's controls show now.
+void ShowSettings(ISettingsPageView& page, SettingsPage which, const PageValues& values);
+PageValues ReadSettings(const ISettingsPageView& page, SettingsPage which);
+// The advanced page with the process list on and holding these names.
+void ShowProcessList(ISettingsPageView& page, std::vector<std::wstring> names);
 
 std::wstring WindowText(HWND hwnd);
 std::wstring DlgItemText(HWND dialog, int id);

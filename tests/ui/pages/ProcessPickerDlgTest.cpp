@@ -138,7 +138,7 @@ protected:
 }  // namespace
 
 TEST_F(ProcessPickerTest, RunningHelperListedOnceAndMarkedFromThePagesList) {
-    page.WriteProcesses(1, {L"VP_Pick_Me.exe", L"not_running_here.exe"});
+    ShowProcessList(page, {L"VP_Pick_Me.exe", L"not_running_here.exe"});
     std::vector<Row> rows;
     bool okIsDefault = false;
     int column = 0, widest = 0;
@@ -171,7 +171,7 @@ TEST_F(ProcessPickerTest, RunningHelperListedOnceAndMarkedFromThePagesList) {
 }
 
 TEST_F(ProcessPickerTest, DoubleClickTogglesRowsOnlyAndRefreshResetsTheMarks) {
-    page.WriteProcesses(1, {kHelper});
+    ShowProcessList(page, {kHelper});
     std::vector<bool> opened, afterEmptyClick, afterRowClick, afterRefresh;
     int helper = -1, helperOpened = -1;
     size_t rowsAfterRefresh = 0, rowsOpened = 0;
@@ -228,7 +228,7 @@ TEST_F(ProcessPickerTest, DoubleClickTogglesRowsOnlyAndRefreshResetsTheMarks) {
 
 TEST_F(ProcessPickerTest, CancelKeepsThePagesListAndOkDropsWhatIsNotRunning) {
     const std::vector<std::wstring> chosen = {L"not_running_here.exe", kHelper};
-    page.WriteProcesses(1, chosen);
+    ShowProcessList(page, chosen);
     // Cancel after unchecking everything: nothing changes.
     ASSERT_TRUE(RunPicker({WhenOpen([&](HWND dlg, HWND list) {
         const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
@@ -243,9 +243,8 @@ TEST_F(ProcessPickerTest, CancelKeepsThePagesListAndOkDropsWhatIsNotRunning) {
     ASSERT_EQ(page.ProcessNames().size(), 1u);
     EXPECT_EQ(_wcsicmp(page.ProcessNames()[0].c_str(), kHelper), 0);
     EXPECT_EQ(_wcsicmp(DlgItemText(page, IDC_AC_PROCESSES).c_str(), L"vp_pick_me.exe;"), 0);
-    AdvancedPageValues v;
-    page.Read(v);
-    EXPECT_EQ(v.processNames, page.ProcessNames());
+    const PageValues v = ReadSettings(page, SettingsPage::Advanced);
+    EXPECT_EQ(v.shown.terminateProcesses.names, page.ProcessNames());
 
     // Enter in the list means OK, not Refresh; a row checked by hand joins the list.
     std::wstring added;
