@@ -17,18 +17,6 @@ const vp::DialogResizeEntry kResizeMap[] = {
     {IDC_AC_WINDOWS_TITLE, vp::DLSZ_MOVE_X},
 };
 
-const page_rules::EnableDependency kDependencies[] = {
-    {IDC_AC_FILE_ENABLED, {IDC_AC_FILE_PATH, 0}},
-    {IDC_AC_WEBSITE_ENABLED, {IDC_AC_WEBSITE_URL, 0}},
-    {IDC_AC_PROCESSES_ENABLED, {IDC_AC_PROCESSES, 0}},
-    {IDC_AC_WINDOWS_ENABLED, {IDC_AC_WINDOWS_TITLE, 0}},
-};
-
-const int kCheckBoxes[] = {IDC_AC_MUTE,         IDC_AC_MONITOR,         IDC_AC_TASKMGR,
-                           IDC_AC_IEHISTORY,    IDC_AC_IEURLS,          IDC_AC_RECENTDOC,
-                           IDC_AC_FILE_ENABLED, IDC_AC_WEBSITE_ENABLED, IDC_AC_PROCESSES_ENABLED,
-                           IDC_AC_WINDOWS_ENABLED};
-
 // Three pairs of display text and pattern, each part ending in a zero, the whole in two. ("*rtf"
 // matches every name ending in rtf, the .rtf files among them.)
 constexpr wchar_t kFileFilter[] =
@@ -49,7 +37,7 @@ bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LP
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (page_rules::ApplyEnableDependency(hwnd, kDependencies, std::size(kDependencies), wp)) {
+        if (setting_controls::FollowCheckBox(hwnd, SettingsPage::Advanced, wp)) {
             result = 0;
             return true;
         }
@@ -81,26 +69,15 @@ bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LP
 void CAdvancedSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
     m_headerFont.Reset(page_rules::MakeGrownFont(hwnd));
     page_rules::SetUpHeader(hwnd, m_headerImage, IDC_HEADER_IMAGE, IDB_HEADER_ACTIONS, m_headerLabel, IDC_HEADER_LABEL);
-    m_mute.SubclassWindow(GetDlgItem(IDC_AC_MUTE));
-    m_monitor.SubclassWindow(GetDlgItem(IDC_AC_MONITOR));
-    m_taskMgr.SubclassWindow(GetDlgItem(IDC_AC_TASKMGR));
-    m_ieHistory.SubclassWindow(GetDlgItem(IDC_AC_IEHISTORY));
-    m_ieUrls.SubclassWindow(GetDlgItem(IDC_AC_IEURLS));
-    m_recentDoc.SubclassWindow(GetDlgItem(IDC_AC_RECENTDOC));
-    m_fileOn.SubclassWindow(GetDlgItem(IDC_AC_FILE_ENABLED));
-    m_websiteOn.SubclassWindow(GetDlgItem(IDC_AC_WEBSITE_ENABLED));
-    m_processesOn.SubclassWindow(GetDlgItem(IDC_AC_PROCESSES_ENABLED));
-    m_windowsOn.SubclassWindow(GetDlgItem(IDC_AC_WINDOWS_ENABLED));
+    m_settings.Attach(hwnd, SettingsPage::Advanced);
     m_filePath.SubclassWindow(GetDlgItem(IDC_AC_FILE_PATH));
     m_processes.SubclassWindow(GetDlgItem(IDC_AC_PROCESSES));
     // The names come from the picker only: text typed here would show a list that is not the one kept.
     m_processes.SendMessage(EM_SETREADONLY, TRUE);
-    m_windowsTitle = GetDlgItem(IDC_AC_WINDOWS_TITLE);
-    m_websiteUrl = GetDlgItem(IDC_AC_WEBSITE_URL);
 
     SetUpTheme(hwnd);
     ::SendMessageW(GetDlgItem(IDC_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), 0);
-    page_rules::WidenCheckBoxesToFit(hwnd, kCheckBoxes, std::size(kCheckBoxes));
+    m_settings.FitCheckBoxTexts(hwnd);
     DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
 }
 

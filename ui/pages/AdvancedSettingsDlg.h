@@ -14,9 +14,9 @@
 #include "settings/SettingsTable.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/EditBrowserCtrl.h"
-#include "ui/controls/ThemedCheckboxCtrl.h"
 #include "ui/controls/ThemedImageCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
+#include "ui/pages/SettingControls.h"
 
 namespace advanced_page_text {
 constexpr const wchar_t* kFilePickerTitle = L"Select a Specified File to Open";
@@ -49,23 +49,11 @@ private:
     void PickProcesses() noexcept;
 
     vp::FontHandle m_headerFont;
-    // Table order of the template.
     CThemedImageCtrl m_headerImage;
     CThemedLabelCtrl m_headerLabel;
-    CThemedCheckboxCtrl m_mute;
-    CThemedCheckboxCtrl m_monitor;
-    CThemedCheckboxCtrl m_taskMgr;
-    CThemedCheckboxCtrl m_ieHistory;
-    CThemedCheckboxCtrl m_ieUrls;
-    CThemedCheckboxCtrl m_recentDoc;
-    CThemedCheckboxCtrl m_fileOn;
+    setting_controls::CSettingControls m_settings;
     CEditBrowserCtrl m_filePath;
-    CThemedCheckboxCtrl m_websiteOn;
-    HWND m_websiteUrl = nullptr;  // plain edit, owned by the page's window
-    CThemedCheckboxCtrl m_processesOn;
     CEditBrowserCtrl m_processes;
-    CThemedCheckboxCtrl m_windowsOn;
-    HWND m_windowsTitle = nullptr;  // plain edit, owned by the page's window
 
     std::vector<std::wstring> m_processNames;
 };

@@ -15,17 +15,6 @@ const vp::DialogResizeEntry kResizeMap[] = {
     {IDC_PWD_VIRT, vp::DLSZ_MOVE_X},  {IDC_PWD_VIRT_CONFIRM, vp::DLSZ_MOVE_X},
 };
 
-const page_rules::EnableDependency kDependencies[] = {
-    {IDC_SW_HOTKEY_ENABLED, {IDC_SW_HOTKEY, 0}},
-    {IDC_SS_HOTKEY_ENABLED, {IDC_SS_HOTKEY, 0}},
-    {IDC_PWD_ORIG_ENABLED, {IDC_PWD_ORIG, IDC_PWD_ORIG_CONFIRM}},
-    {IDC_PWD_VIRT_ENABLED, {IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM}},
-};
-
-const int kCheckBoxes[] = {IDC_SW_WHEEL,          IDC_SW_DOUBLE,        IDC_SW_HOTKEY_ENABLED,
-                           IDC_SS_STARTUP,        IDC_SS_TRAYICON,      IDC_SS_UPDATE,
-                           IDC_SS_HOTKEY_ENABLED, IDC_PWD_ORIG_ENABLED, IDC_PWD_VIRT_ENABLED};
-
 }  // namespace
 
 CBasicSettingsDlg::~CBasicSettingsDlg() {
@@ -40,7 +29,7 @@ bool CBasicSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARA
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (page_rules::ApplyEnableDependency(hwnd, kDependencies, std::size(kDependencies), wp)) {
+        if (setting_controls::FollowCheckBox(hwnd, SettingsPage::Basic, wp)) {
             result = 0;
             return true;
         }
@@ -54,38 +43,20 @@ void CBasicSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
     m_hotkeyFont.Reset(page_rules::MakeGrownFont(hwnd));
 
     page_rules::SetUpHeader(hwnd, m_switchImage, IDC_HEADER_IMAGE, IDB_HEADER_SWITCH, m_switchLabel, IDC_HEADER_LABEL);
-    m_wheel.SubclassWindow(GetDlgItem(IDC_SW_WHEEL));
-    m_double.SubclassWindow(GetDlgItem(IDC_SW_DOUBLE));
-    m_switchHotkeyOn.SubclassWindow(GetDlgItem(IDC_SW_HOTKEY_ENABLED));
-    m_switchHotkey.Attach(GetDlgItem(IDC_SW_HOTKEY));
-
     page_rules::SetUpHeader(hwnd, m_systemImage, IDC_SYS_HEADER_IMAGE, IDB_HEADER_SYSTEM, m_systemLabel,
                             IDC_SYS_HEADER_LABEL);
-    m_startup.SubclassWindow(GetDlgItem(IDC_SS_STARTUP));
-    m_trayIcon.SubclassWindow(GetDlgItem(IDC_SS_TRAYICON));
-    m_update.SubclassWindow(GetDlgItem(IDC_SS_UPDATE));
-    m_settingsHotkeyOn.SubclassWindow(GetDlgItem(IDC_SS_HOTKEY_ENABLED));
-    m_settingsHotkey.Attach(GetDlgItem(IDC_SS_HOTKEY));
-
     page_rules::SetUpHeader(hwnd, m_passwordImage, IDC_PWD_HEADER_IMAGE, IDB_HEADER_PASSWORD, m_passwordLabel,
                             IDC_PWD_HEADER_LABEL);
-    m_restorePwdOn.SubclassWindow(GetDlgItem(IDC_PWD_ORIG_ENABLED));
-    m_switchPwdOn.SubclassWindow(GetDlgItem(IDC_PWD_VIRT_ENABLED));
-    m_restorePwd.SubclassWindow(GetDlgItem(IDC_PWD_ORIG));
-    m_restorePwdConfirm.SubclassWindow(GetDlgItem(IDC_PWD_ORIG_CONFIRM));
-    m_switchPwd.SubclassWindow(GetDlgItem(IDC_PWD_VIRT));
-    m_switchPwdConfirm.SubclassWindow(GetDlgItem(IDC_PWD_VIRT_CONFIRM));
+    m_settings.Attach(hwnd, SettingsPage::Basic);
 
     SetUpTheme(hwnd);
     for (int id : {IDC_HEADER_LABEL, IDC_SYS_HEADER_LABEL, IDC_PWD_HEADER_LABEL}) {
         ::SendMessageW(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), 0);
     }
-    for (int id : {IDC_SW_HOTKEY, IDC_SS_HOTKEY}) {
-        ::SendMessageW(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_hotkeyFont.Get()), 0);
-    }
+    m_settings.SetHotkeyFont(m_hotkeyFont.Get());
     // The template was laid out for its own smaller font; texts that no longer fit take the free
     // space beside them. Done before anchoring, which records where the controls are.
-    page_rules::WidenCheckBoxesToFit(hwnd, kCheckBoxes, std::size(kCheckBoxes));
+    m_settings.FitCheckBoxTexts(hwnd);
     DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
 }
 

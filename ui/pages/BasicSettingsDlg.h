@@ -10,11 +10,9 @@
 #include "ids_dialogs.h"
 #include "settings/SettingsTable.h"
 #include "ui/ThemedDialog.h"
-#include "ui/controls/HotkeyEditCtrl.h"
-#include "ui/controls/PasswordEditCtrl.h"
-#include "ui/controls/ThemedCheckboxCtrl.h"
 #include "ui/controls/ThemedImageCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
+#include "ui/pages/SettingControls.h"
 
 class CBasicSettingsDlg : public CThemedDialogImpl<CBasicSettingsDlg>,
                           public vp::CToolTipDialog,
@@ -37,26 +35,11 @@ private:
 
     vp::FontHandle m_headerFont;
     vp::FontHandle m_hotkeyFont;
-    // Table order of the template.
     CThemedImageCtrl m_switchImage;
     CThemedLabelCtrl m_switchLabel;
-    CThemedCheckboxCtrl m_wheel;
-    CThemedCheckboxCtrl m_double;
-    CThemedCheckboxCtrl m_switchHotkeyOn;
-    CHotkeyEditCtrl m_switchHotkey;
     CThemedImageCtrl m_systemImage;
     CThemedLabelCtrl m_systemLabel;
-    CThemedCheckboxCtrl m_startup;
-    CThemedCheckboxCtrl m_trayIcon;
-    CThemedCheckboxCtrl m_update;
-    CThemedCheckboxCtrl m_settingsHotkeyOn;
-    CHotkeyEditCtrl m_settingsHotkey;
     CThemedImageCtrl m_passwordImage;
     CThemedLabelCtrl m_passwordLabel;
-    CThemedCheckboxCtrl m_restorePwdOn;
-    CPasswordEditCtrl m_restorePwd;
-    CPasswordEditCtrl m_restorePwdConfirm;
-    CThemedCheckboxCtrl m_switchPwdOn;
-    CPasswordEditCtrl m_switchPwd;
-    CPasswordEditCtrl m_switchPwdConfirm;
+    setting_controls::CSettingControls m_settings;
 };

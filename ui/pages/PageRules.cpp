@@ -145,18 +145,4 @@ void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThe
     image.SetAccessibleName(text);
 }
 
-bool ApplyEnableDependency(HWND page, const EnableDependency* table, size_t count, WPARAM commandWp) noexcept {
-    if (HIWORD(commandWp) != BN_CLICKED) return false;
-    const int id = LOWORD(commandWp);
-    for (size_t i = 0; i < count; ++i) {
-        if (table[i].checkBox != id) continue;
-        const BOOL on = ::IsDlgButtonChecked(page, id) == BST_CHECKED;
-        for (int dependent : table[i].dependents) {
-            if (dependent) ::EnableWindow(::GetDlgItem(page, dependent), on);
-        }
-        return true;
-    }
-    return false;
-}
-
 }  // namespace page_rules

@@ -59,14 +59,4 @@ HFONT MakeGrownFont(HWND page) noexcept;
 void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThemedLabelCtrl& label,
                  int labelId) noexcept;
 
-// A check box and the controls it switches on and off.
-struct EnableDependency {
-    int checkBox;
-    int dependents[2];  // 0 where there is no second one
-};
-
-// BN_CLICKED from one of the table's check boxes: its dependents are enabled exactly when it is
-// checked; what they hold stays. Returns whether the command was one of them.
-bool ApplyEnableDependency(HWND page, const EnableDependency* table, size_t count, WPARAM commandWp) noexcept;
-
 }  // namespace page_rules

@@ -1,6 +1,9 @@
 #include "ui/pages/SettingControls.h"
 
 #include "ui/controls/HotkeyEditCtrl.h"
+#include "ui/controls/PasswordEditCtrl.h"
+#include "ui/controls/ThemedCheckboxCtrl.h"
+#include "ui/pages/PageRules.h"
 
 namespace setting_controls {
 
@@ -22,7 +25,51 @@ void ReadText(HWND page, int id, wchar_t (&text)[N], int units) noexcept {
     ::GetDlgItemTextW(page, id, text, units < static_cast<int>(N) ? units : static_cast<int>(N));
 }
 
+bool TakeOver(CThemedCheckboxCtrl& box, HWND window) noexcept { return box.SubclassWindow(window); }
+bool TakeOver(CHotkeyEditCtrl& box, HWND window) noexcept { return box.Attach(window); }
+bool TakeOver(CPasswordEditCtrl& edit, HWND window) noexcept { return edit.SubclassWindow(window); }
+
 }  // namespace
+
+template <class Control>
+void CSettingControls::Take(HWND page, int id) {
+    auto control = std::make_unique<Control>();
+    if (TakeOver(*control, ::GetDlgItem(page, id))) m_controls.push_back(std::move(control));
+}
+
+void CSettingControls::Attach(HWND page, SettingsPage which) {
+    for (const SettingDescription& d : settings_table::All()) {
+        if (d.page != which) continue;
+        Take<CThemedCheckboxCtrl>(page, d.controls[0]);
+        m_checkBoxIds.push_back(d.controls[0]);
+        if (d.kind == SettingKind::Hotkey) {
+            Take<CHotkeyEditCtrl>(page, d.controls[1]);
+            m_hotkeyBoxes.push_back(::GetDlgItem(page, d.controls[1]));
+        }
+        if (d.kind == SettingKind::Password) {
+            Take<CPasswordEditCtrl>(page, d.controls[1]);
+            Take<CPasswordEditCtrl>(page, d.controls[2]);
+        }
+    }
+}
+
+void CSettingControls::FitCheckBoxTexts(HWND page) const noexcept {
+    page_rules::WidenCheckBoxesToFit(page, m_checkBoxIds.data(), m_checkBoxIds.size());
+}
+
+void CSettingControls::SetHotkeyFont(HFONT font) const noexcept {
+    for (HWND box : m_hotkeyBoxes) ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+}
+
+bool FollowCheckBox(HWND page, SettingsPage which, WPARAM commandWp) noexcept {
+    if (HIWORD(commandWp) != BN_CLICKED) return false;
+    for (const SettingDescription& d : settings_table::All()) {
+        if (d.page != which || d.controls[0] != LOWORD(commandWp) || d.kind == SettingKind::Flag) continue;
+        ShowGroup(page, d, Checked(page, d.controls[0]));
+        return true;
+    }
+    return false;
+}
 
 void Show(HWND page, const SettingDescription& d, const PageValues& values) noexcept {
     const CSettingsData& v = values.shown;
