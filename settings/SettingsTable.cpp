@@ -124,6 +124,14 @@ TextParts TextOf(const SettingDescription& d, const CSettingsData& s) noexcept {
     return TextOf(d, const_cast<CSettingsData&>(s));
 }
 
+// Only the low 8 bits of a key count, so a code that is 0 in them is no key at all.
+HotkeySetting Normalised(const HotkeySetting& h) noexcept {
+    const DWORD vk = h.nKey & 0xFF;
+    if (vk == 0) return HotkeySetting{};
+    return HotkeySetting{settings_table::Flag(h.bEnabled), vk, settings_table::Flag(h.bCtrl),
+                         settings_table::Flag(h.bShift), settings_table::Flag(h.bAlt)};
+}
+
 Values HotkeyValues(const HotkeySetting& h) noexcept {
     return {static_cast<DWORD>(h.bEnabled), h.nKey, static_cast<DWORD>(h.bCtrl), static_cast<DWORD>(h.bShift),
             static_cast<DWORD>(h.bAlt)};
@@ -228,13 +236,7 @@ void Store(const SettingDescription& d, const CRegistryStore& store, const CSett
 void Normalise(const SettingDescription& d, CSettingsData& record) noexcept {
     switch (d.kind) {
     case SettingKind::Flag: record.*d.flag = Flag(record.*d.flag); return;
-    case SettingKind::Hotkey: {
-        // Only the low 8 bits of a key count, so a code that is 0 in them is no key at all.
-        HotkeySetting& h = record.*d.hotkey;
-        const DWORD vk = h.nKey & 0xFF;
-        h = vk == 0 ? HotkeySetting{} : HotkeySetting{Flag(h.bEnabled), vk, Flag(h.bCtrl), Flag(h.bShift), Flag(h.bAlt)};
-        return;
-    }
+    case SettingKind::Hotkey: record.*d.hotkey = Normalised(record.*d.hotkey); return;
     case SettingKind::Text:
     case SettingKind::Password: {
         const TextParts t = TextOf(d, record);
@@ -249,10 +251,10 @@ bool Changed(const SettingDescription& d, const CSettingsData& record, const Pag
     switch (d.kind) {
     case SettingKind::Flag: return Flag(page.shown.*d.flag) != record.*d.flag;
     case SettingKind::Hotkey: {
-        CSettingsData taken;
-        taken.*d.hotkey = page.shown.*d.hotkey;
-        Normalise(d, taken);
-        return HotkeyValues(taken.*d.hotkey) != HotkeyValues(record.*d.hotkey);
+        // Compared as shown: a box checked without a key is a change, which the record then turns off.
+        const HotkeySetting& p = page.shown.*d.hotkey;
+        const HotkeySetting shown{Flag(p.bEnabled), p.nKey, Flag(p.bCtrl), Flag(p.bShift), Flag(p.bAlt)};
+        return HotkeyValues(shown) != HotkeyValues(record.*d.hotkey);
     }
     case SettingKind::Text: {
         const TextParts p = TextOf(d, page.shown), r = TextOf(d, record);

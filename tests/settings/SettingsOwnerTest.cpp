@@ -112,4 +112,17 @@ TEST_F(SettingsOwnerTest, TextActionsReachTheMirrorOnlyWhileOnAndStayStoredWhenO
     EXPECT_TRUE(effects.calls.empty());
 }
 
+TEST_F(SettingsOwnerTest, ABoxCheckedWithoutWhatItNeedsIsStoredOffAndShownOff) {
+    Load();
+    owner.AttachPage(SettingsPage::Basic, &basic);
+    owner.AttachPage(SettingsPage::Advanced, &advanced);
+    basic.v.shown.switchHotkey = HotkeySetting{BST_CHECKED, 0, 0, 0, 0};
+    advanced.v.shown.openFile = ActionText{BST_CHECKED, L""};
+    EXPECT_EQ(ApplyResult::Applied, owner.ApplyPages());
+    EXPECT_EQ(0, basic.v.shown.switchHotkey.bEnabled);
+    EXPECT_EQ(0, advanced.v.shown.openFile.on);
+    EXPECT_EQ(0u, ReadDword(L"SW_HOTKEY_ENABLED").value_or(9));
+    EXPECT_EQ(0u, ReadDword(L"AC_FILE_ENABLED").value_or(9));
+}
+
 }  // namespace
