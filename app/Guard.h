@@ -48,8 +48,6 @@ public:
     // the program may have left undone.
     void End();
 
-    DWORD GuardProcessId() const noexcept { return m_guardPid.load(); }
-
 private:
     bool Launch();
     void Keep();

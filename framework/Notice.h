@@ -17,7 +17,6 @@ public:
     // Creates the window on the calling thread, which from now on shows the process's notices.
     bool Create() noexcept;
     void Destroy() noexcept;
-    HWND Handle() const noexcept { return m_hWnd; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;

@@ -40,8 +40,6 @@ public:
     // screen false only the changes are undone, and the screen stays where it is.
     void ComeBack(bool screen = true);
 
-    int CurrentIndex() const noexcept { return m_index; }
-
 private:
     // Puts the hook thread on a desktop of the table; false, with the thread where it was, when the
     // platform refuses.

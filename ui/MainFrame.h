@@ -89,8 +89,6 @@ public:
     // confirmation sweep when this returns ApplyResult::Applied.
     ApplyResult ApplyPages() { return m_owner.ApplyPages(); }
     CSettingsOwner& Owner() noexcept { return m_owner; }
-    CPageHost& Pages() noexcept { return m_pages; }
-    SIZE MinimumClientSize() const noexcept { return SIZE{m_nMinWidth, m_nMinHeight}; }
     UINT Dpi() const noexcept { return m_dpi; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -79,7 +79,6 @@ public:
     // In WM_INITDIALOG, before the controls are themed: the artwork for the dialog's DPI.
     void LoadLook(HWND dialog) noexcept;
     HBITMAP Face() const noexcept { return m_face.Get(); }
-    HBITMAP Background() const noexcept { return m_background.Get(); }
     UINT LookDpi() const noexcept { return m_dpi; }
     // The face margin at the dialog's DPI.
     int FaceMargin() const noexcept;

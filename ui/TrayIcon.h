@@ -47,8 +47,6 @@ public:
         return ::Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
     }
 
-    UINT TrayMessage() const noexcept { return m_uTrayMessage; }
-
 protected:
     // The callback message: the tray menu on a right-button release, the menu's default command on a
     // double click. Anything else, or another icon, is left alone.

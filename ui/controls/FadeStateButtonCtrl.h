@@ -61,7 +61,6 @@ public:
     void SetDpi(UINT dpi) noexcept;
 
     HWND ToolTipWindow() const noexcept { return m_hWndToolTip; }
-    const wchar_t* ToolTipText() const noexcept { return m_szToolTip; }
     bool IsToolTipActive() const noexcept { return m_bToolTipActive; }
     const FadeTrack& Fade() const noexcept { return m_fade; }
 

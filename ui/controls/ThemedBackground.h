@@ -15,7 +15,6 @@ public:
     }
     // The brush is valid only where it was made; moving or sizing the control drops it.
     void Forget() noexcept { m_brush.Reset(); }
-    bool HasBrush() const noexcept { return static_cast<bool>(m_brush); }
     // Made on first use after a move or size, or after the look changed (ChangeLook).
     HBRUSH Brush(HWND control) noexcept;
     // The look changed (display scale, high contrast, system colours): every brush is made again

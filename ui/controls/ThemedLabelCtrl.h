@@ -15,9 +15,6 @@ public:
     void SetTextFormat(UINT format) noexcept;
     void SetBackgroundWindow(HWND background) noexcept { m_background.SetWindow(background); }
 
-    COLORREF LabelColor() const noexcept { return m_colour; }
-    UINT TextFormat() const noexcept { return m_format; }
-
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
