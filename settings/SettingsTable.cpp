@@ -152,9 +152,6 @@ namespace settings_table {
 std::span<const SettingDescription> All() noexcept { return kSettings; }
 
 const SettingDescription& Of(BOOL CSettingsData::*field) noexcept { return Find(&SettingDescription::flag, field); }
-const SettingDescription& Of(HotkeySetting CSettingsData::*field) noexcept {
-    return Find(&SettingDescription::hotkey, field);
-}
 const SettingDescription& Of(PasswordSetting CSettingsData::*field) noexcept {
     return Find(&SettingDescription::password, field);
 }

@@ -49,7 +49,6 @@ namespace settings_table {
 std::span<const SettingDescription> All() noexcept;
 // The description of a field of the record.
 const SettingDescription& Of(BOOL CSettingsData::*field) noexcept;
-const SettingDescription& Of(HotkeySetting CSettingsData::*field) noexcept;
 const SettingDescription& Of(PasswordSetting CSettingsData::*field) noexcept;
 
 // A flag as a setting holds it: any non-zero value is 1.
