@@ -1,5 +1,8 @@
 #include "app/Threads.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include "app/Guard.h"
 #include "app/RestartLog.h"
 #include "app/UiMessageLoop.h"
@@ -139,12 +142,10 @@ int CUiMessageLoop::Run(int, const ThreadIds* threads) {
     return vp::CMessageLoop::Run();
 }
 
-DWORD WINAPI UiThreadProc(void* arg) {
-    auto* start = static_cast<UiThreadStart*>(arg);
-    // On the user's desktop before any window exists, however the program was started; a refusal
-    // leaves the windows on the desktop the program started on.
-    vp::CThreadDesktop place;
-    if (!place.Enter(OriginalDesktop())) vp::Trace(L"ui thread not placed (error %lu)", ::GetLastError());
+namespace {
+
+// The ui thread's windows, from the first to the last.
+int RunUi(UiThreadStart* start) {
     // Shows the message boxes of work on threads that own no window.
     vp::CNoticeWindow notices;
     if (!notices.Create()) vp::Trace(L"notice window not created");
@@ -161,6 +162,25 @@ DWORD WINAPI UiThreadProc(void* arg) {
         vp::SetNoticeMailHandler(nullptr);
         g_uiLoop = nullptr;
     }
+    return result;
+}
+
+}  // namespace
+
+DWORD WINAPI UiThreadProc(void* arg) {
+    // On the user's desktop before any window exists, however the program was started; a refusal
+    // leaves the windows on the desktop the program started on.
+    vp::CThreadDesktop place;
+    if (!place.Enter(OriginalDesktop())) vp::Trace(L"ui thread not placed (error %lu)", ::GetLastError());
+    // COM and the common controls belong to the thread of the windows, and loading them (with the
+    // display driver, which they bring in) is the biggest part of a start that the way to the first
+    // trigger does not need. One after the other on this one thread: under Wine, a library that
+    // loads while another thread brings in the display driver can deadlock with it.
+    const bool com = SUCCEEDED(::CoInitialize(nullptr));
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    const int result = RunUi(static_cast<UiThreadStart*>(arg));
+    if (com) ::CoUninitialize();
     return static_cast<DWORD>(result);
 }
 
