@@ -248,8 +248,14 @@ void CDesktopSwitcher::OnQuit() {
     vp::Trace(L"hook thread quit");
 }
 
-DWORD WINAPI HookThreadProc(void* threads) {
-    CDesktopSwitcher switcher(*static_cast<const ThreadIds*>(threads));
-    if (!switcher.Start()) return 1;  // no hook is left, and the desktops stay open
+DWORD RunHookThread(const ThreadIds& threads, HANDLE serveAfter, HANDLE started) {
+    CDesktopSwitcher switcher(threads);
+    const bool serving = switcher.Start();
+    if (started) ::SetEvent(started);
+    if (!serving) return 1;  // no hook is left, and the desktops stay open
+    // Requests that arrive meanwhile wait in the queue, which Start made first.
+    if (serveAfter) ::WaitForSingleObject(serveAfter, INFINITE);
     return switcher.Run();
 }
+
+DWORD WINAPI HookThreadProc(void* threads) { return RunHookThread(*static_cast<const ThreadIds*>(threads), nullptr); }
