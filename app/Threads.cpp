@@ -31,10 +31,15 @@ HANDLE WorkersGate() noexcept {
 
 // The way to the first trigger begins at once, beside the start of the other workers.
 DWORD WINAPI HookWorkerProc(void* threads) {
-    return RunHookThread(*static_cast<const ThreadIds*>(threads), WorkersGate());
+    return RunHookThread(*static_cast<const ThreadIds*>(threads), WorkersGate(), HookThreadStarted());
 }
 
 }  // namespace
+
+HANDLE HookThreadStarted() noexcept {
+    static const HANDLE started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return started;
+}
 
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
     return {UiThreadProc, HookWorkerProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};

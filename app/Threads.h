@@ -40,6 +40,9 @@ int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
                   const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
                   ThreadCreator create = CreateWorkerThread);
 
+// Set once the hook thread's start-up is over: both desktops hooked and the shell started, or given up.
+HANDLE HookThreadStarted() noexcept;
+
 // The running copy's request events (app/SingleCopy.h), which the ui thread waits on beside its
 // messages: the settings window shown, or the program quit. Set before the threads start.
 void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept;

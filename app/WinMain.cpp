@@ -41,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const HDESK original = OriginalDesktop();
     InstallCrashUndo(original);
     CGuardKeeper guard;
-    guard.Start(original);
+    guard.Start(original, HookThreadStarted());
 
     // Read by the workers until the process ends, which happens before this frame is left.
     static ThreadIds threads;
