@@ -273,8 +273,15 @@ void PrintStarts(const char* from, const std::vector<ProgramStartTimes>& program
     std::printf("  from %-22s start -> ready for the first trigger median %6.1f ms (%zu of %zu ready); minimal "
                 "windowed program %6.1f ms; ratio %.2f (target <= 2)\n",
                 from, p, ready.size(), program.size(), m, m > 0 ? p / m : 0.0);
-    std::printf("  %-27s of which: guard made at %6.1f ms, shell made at %6.1f ms (medians, from the program's creation)\n",
-                "", Median(guard), Median(shell));
+    // The guard starts once the program is ready, so by then it is mostly not there yet.
+    char guardAt[48];
+    if (guard.size() * 2 > program.size()) {
+        std::snprintf(guardAt, sizeof guardAt, "at %6.1f ms", Median(guard));
+    } else {
+        std::snprintf(guardAt, sizeof guardAt, "after ready in %zu of %zu", program.size() - guard.size(), program.size());
+    }
+    std::printf("  %-27s of which: guard made %s, shell made at %6.1f ms (medians, from the program's creation)\n", "",
+                guardAt, Median(shell));
 }
 
 void PrintStartLatency(int starts) {
