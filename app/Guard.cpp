@@ -22,6 +22,8 @@ namespace {
 constexpr DWORD kRelaunchSpacingMs = 1000;
 constexpr DWORD kMaxRelaunchSpacingMs = 60 * 1000;
 constexpr DWORD kRetryLaunchMs = 5000;
+// The longest the first guard waits for what it is told to start after.
+constexpr DWORD kFirstLaunchWaitMs = 2000;
 
 HDESK g_crashDesktop = nullptr;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
@@ -141,11 +143,12 @@ CGuardKeeper::~CGuardKeeper() {
     CGuardKeeper* self = this;
     g_keeper.compare_exchange_strong(self, nullptr);
     End();
-    // Never long: the keeper waits on the quit event, or is inside one CreateProcessW.
+    // Never long: the keeper waits on the quit event or a bounded time for its first start, or is
+    // inside one CreateProcessW.
     if (m_keeper) ::WaitForSingleObject(m_keeper.Get(), INFINITE);
 }
 
-bool CGuardKeeper::Start(HDESK original) {
+bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
     const DWORD n = ::GetModuleFileNameW(nullptr, m_szExePath, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
     DWORD needed = 0;
@@ -168,6 +171,7 @@ bool CGuardKeeper::Start(HDESK original) {
     m_alive.Reset(::CreateEventW(&inherit, TRUE, FALSE, product::kGuardAliveEventName));
 
     g_keeper.store(this);
+    m_firstAfter = firstAfter;
     // The first guard too is started by the keeper thread, off the program's way to its first trigger.
     m_keeper.Reset(::CreateThread(nullptr, 0, KeeperProc, this, 0, nullptr));
     return m_keeper ? true : Launch();  // without a keeper, one guard at least
@@ -202,6 +206,9 @@ DWORD WINAPI CGuardKeeper::KeeperProc(void* self) {
 }
 
 void CGuardKeeper::Keep() {
+    // Starting a process is the heaviest work of a start: the first guard waits until the program is
+    // ready for its first trigger, which comes sooner without it.
+    if (m_firstAfter) ::WaitForSingleObject(m_firstAfter, kFirstLaunchWaitMs);
     Launch();
     for (;;) {
         if (m_guard) {

@@ -39,10 +39,11 @@ public:
     CGuardKeeper(const CGuardKeeper&) = delete;
     CGuardKeeper& operator=(const CGuardKeeper&) = delete;
 
-    // Starts the keeper thread, which starts the guard on the user's own desktop at once and again
-    // whenever it ends (retrying when it cannot be started). Without a keeper thread it starts one guard
-    // itself; false when that fails too.
-    bool Start(HDESK original);
+    // Starts the keeper thread, which starts the guard on the user's own desktop and again whenever it
+    // ends (retrying when it cannot be started). The first guard starts once firstAfter is set, or a
+    // moment later at the most (null: at once). Without a keeper thread it starts one guard itself;
+    // false when that fails too.
+    bool Start(HDESK original, HANDLE firstAfter = nullptr);
     // The normal Quit (and the session's end): tells the guard that the program's end is no crash, and
     // stops starting new guards. The guard itself waits for this process to end, then finishes what
     // the program may have left undone.
@@ -60,6 +61,7 @@ private:
     vp::KernelHandle m_alive;      // inheritable; product::kGuardAliveEventName
     vp::KernelHandle m_guard;      // the guard now running; the keeper thread's once it runs
     vp::KernelHandle m_keeper;
+    HANDLE m_firstAfter = nullptr; // borrowed; lives as long as the process
     std::atomic<DWORD> m_guardPid{0};
     ULONGLONG m_lastLaunch = 0;
     DWORD m_spacingMs = 0;         // least time between two starts of the guard; 0 after a long life

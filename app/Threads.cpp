@@ -1,5 +1,8 @@
 #include "app/Threads.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include "app/Guard.h"
 #include "app/RestartLog.h"
 #include "app/UiMessageLoop.h"
@@ -17,24 +20,38 @@
 #include "update/UpdatePath.h"
 #include "switching/ThreadMessages.h"
 
-WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
-    return {UiThreadProc, HookThreadProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};
-}
-
 namespace {
 
-// Closed while the main thread starts the workers, so that none runs its body before every thread
-// id is known; open at all other times. Lives for the whole run.
+// Closed while the main thread starts the workers, so that none reads a thread id before every one
+// is known; open at all other times. Lives for the whole run.
 HANDLE WorkersGate() noexcept {
     static const HANDLE gate = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
     return gate;
 }
 
+// The way to the first trigger begins at once, beside the start of the other workers.
+DWORD WINAPI HookWorkerProc(void* threads) {
+    return RunHookThread(*static_cast<const ThreadIds*>(threads), WorkersGate(), HookThreadStarted());
+}
+
+}  // namespace
+
+HANDLE HookThreadStarted() noexcept {
+    static const HANDLE started = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return started;
+}
+
+WorkerThreadBodies DefaultWorkerThreadBodies() noexcept {
+    return {UiThreadProc, HookWorkerProc, Pwd1ThreadProc, Pwd2ThreadProc, CheckThreadProc};
+}
+
+namespace {
+
 struct WorkerStart {
     LPTHREAD_START_ROUTINE body;
     void* arg;
     HANDLE queueReady;  // owned by the creator, which waits on it before it goes on
-    HANDLE gate;
+    HANDLE gate;        // null: none
 };
 
 DWORD WINAPI WorkerEntry(void* p) noexcept {
@@ -42,16 +59,16 @@ DWORD WINAPI WorkerEntry(void* p) noexcept {
     MSG msg;
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     ::SetEvent(start.queueReady);
-    ::WaitForSingleObject(start.gate, INFINITE);
+    if (start.gate) ::WaitForSingleObject(start.gate, INFINITE);
     return start.body(start.arg);
 }
 
 }  // namespace
 
-HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept {
+HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id) noexcept {
     vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready) return nullptr;
-    WorkerStart start{body, arg, ready.Get(), WorkersGate()};
+    WorkerStart start{body, arg, ready.Get(), gate};
     HANDLE thread = ::CreateThread(nullptr, 0, WorkerEntry, &start, 0, id);
     if (!thread) return nullptr;
     // The start block lives on this stack: wait until the thread has copied it, or has ended.
@@ -66,9 +83,10 @@ namespace {
 CPasswordPrompt g_passwordPrompt;
 
 // Creates one worker; on failure says so, leaves the id 0 and lets start-up go on.
-void StartWorker(ThreadCreator create, LPTHREAD_START_ROUTINE body, void* arg, DWORD& id, const wchar_t* failure) {
+void StartWorker(ThreadCreator create, LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD& id,
+                 const wchar_t* failure) {
     DWORD newId = 0;
-    HANDLE h = create(body, arg, &newId);
+    HANDLE h = create(body, arg, gate, &newId);
     if (!h) {
         id = 0;
         ::MessageBoxW(nullptr, failure, product::kName, MB_OK);
@@ -89,16 +107,17 @@ int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
     static PasswordThreadStart passwordStart;
     passwordStart = PasswordThreadStart{&threads, &g_passwordPrompt};
 
-    ::ResetEvent(WorkersGate());
+    const HANDLE gate = WorkersGate();
+    ::ResetEvent(gate);
     auto* uiStart = new UiThreadStart{commandLine, showState, &threads};
-    StartWorker(create, bodies.ui, uiStart, threads.ui, L"Cannot create ui thread!!!");
+    StartWorker(create, bodies.ui, uiStart, gate, threads.ui, L"Cannot create ui thread!!!");
     if (!threads.ui) delete uiStart;  // no thread will free it
-    StartWorker(create, bodies.hook, &threads, threads.hook, L"Cannot create hook thread!!!");
-    StartWorker(create, bodies.pwd1, &passwordStart, threads.pwd1, L"Cannot create Pwd1 thread!!!");
-    StartWorker(create, bodies.pwd2, &passwordStart, threads.pwd2, L"Cannot create Pwd2 thread!!!");
-    StartWorker(create, bodies.check, &threads, threads.check, L"Cannot create check thread!!!");
-    // Every id is known now: the workers may run their bodies.
-    ::SetEvent(WorkersGate());
+    StartWorker(create, bodies.hook, &threads, nullptr, threads.hook, L"Cannot create hook thread!!!");
+    StartWorker(create, bodies.pwd1, &passwordStart, gate, threads.pwd1, L"Cannot create Pwd1 thread!!!");
+    StartWorker(create, bodies.pwd2, &passwordStart, gate, threads.pwd2, L"Cannot create Pwd2 thread!!!");
+    StartWorker(create, bodies.check, &threads, gate, threads.check, L"Cannot create check thread!!!");
+    // Every id is known now: the workers may read them.
+    ::SetEvent(gate);
 
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_DESKTOP_SWITCH) {
@@ -139,12 +158,10 @@ int CUiMessageLoop::Run(int, const ThreadIds* threads) {
     return vp::CMessageLoop::Run();
 }
 
-DWORD WINAPI UiThreadProc(void* arg) {
-    auto* start = static_cast<UiThreadStart*>(arg);
-    // On the user's desktop before any window exists, however the program was started; a refusal
-    // leaves the windows on the desktop the program started on.
-    vp::CThreadDesktop place;
-    if (!place.Enter(OriginalDesktop())) vp::Trace(L"ui thread not placed (error %lu)", ::GetLastError());
+namespace {
+
+// The ui thread's windows, from the first to the last.
+int RunUi(UiThreadStart* start) {
     // Shows the message boxes of work on threads that own no window.
     vp::CNoticeWindow notices;
     if (!notices.Create()) vp::Trace(L"notice window not created");
@@ -161,6 +178,25 @@ DWORD WINAPI UiThreadProc(void* arg) {
         vp::SetNoticeMailHandler(nullptr);
         g_uiLoop = nullptr;
     }
+    return result;
+}
+
+}  // namespace
+
+DWORD WINAPI UiThreadProc(void* arg) {
+    // On the user's desktop before any window exists, however the program was started; a refusal
+    // leaves the windows on the desktop the program started on.
+    vp::CThreadDesktop place;
+    if (!place.Enter(OriginalDesktop())) vp::Trace(L"ui thread not placed (error %lu)", ::GetLastError());
+    // COM and the common controls belong to the thread of the windows, and loading them (with the
+    // display driver, which they bring in) is the biggest part of a start that the way to the first
+    // trigger does not need. One after the other on this one thread: under Wine, a library that
+    // loads while another thread brings in the display driver can deadlock with it.
+    const bool com = SUCCEEDED(::CoInitialize(nullptr));
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    const int result = RunUi(static_cast<UiThreadStart*>(arg));
+    if (com) ::CoUninitialize();
     return static_cast<DWORD>(result);
 }
 

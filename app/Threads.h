@@ -16,11 +16,12 @@ struct WorkerThreadBodies {
 // The program's own bodies.
 WorkerThreadBodies DefaultWorkerThreadBodies() noexcept;
 
-// What creates a thread; tests may hand in one that fails.
-using ThreadCreator = HANDLE (*)(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id);
+// What creates a thread; tests may hand in one that fails. The thread runs its body once gate is set
+// (null: at once).
+using ThreadCreator = HANDLE (*)(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id);
 // Creates a worker thread and returns once the thread has its message queue, so that a thread
 // message posted to its id from then on is never lost.
-HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) noexcept;
+HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id) noexcept;
 
 // Start argument of the ui thread; created by the main thread, freed by the ui thread.
 struct UiThreadStart {
@@ -30,12 +31,17 @@ struct UiThreadStart {
 };
 
 // Starts the workers, relays switch requests to the hook thread and broadcasts the quit message.
-// Every id is filled in before any worker runs its body (the workers wait at a gate the main thread
-// opens once all exist) and is read by the workers for as long as they run, so the caller keeps the
-// ids until the process ends. Returns 1 after the quit message.
+// Every id is filled in before a worker reads any (the workers wait at a gate the main thread opens
+// once all exist) and is read by the workers for as long as they run, so the caller keeps the ids
+// until the process ends. The hook thread alone runs its body at once: the program's own makes the
+// desktops, hooks them and starts the shell, which needs no id, while the main thread starts the
+// others, and waits at the gate itself before it serves. Returns 1 after the quit message.
 int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
                   const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
                   ThreadCreator create = CreateWorkerThread);
+
+// Set once the hook thread's start-up is over: both desktops hooked and the shell started, or given up.
+HANDLE HookThreadStarted() noexcept;
 
 // The running copy's request events (app/SingleCopy.h), which the ui thread waits on beside its
 // messages: the settings window shown, or the program quit. Set before the threads start.

@@ -1,9 +1,7 @@
-// The process entry: the installer's "/quit" and "/afterinstall"; otherwise COM, common controls, then
-// the main thread's run step. The same executable also serves as the program's guard process (a
-// private argument).
+// The process entry: the installer's "/quit" and "/afterinstall"; otherwise the main thread's run
+// step (COM and the common controls are the ui thread's, app/Threads.cpp). The same executable also
+// serves as the program's guard process (a private argument).
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
 #include "actions/UndoRecord.h"
 #include "app/Guard.h"
@@ -43,11 +41,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const HDESK original = OriginalDesktop();
     InstallCrashUndo(original);
     CGuardKeeper guard;
-    guard.Start(original);
+    guard.Start(original, HookThreadStarted());
 
-    ::CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
     // Read by the workers until the process ends, which happens before this frame is left.
     static ThreadIds threads;
     // The show state handed to the entry never decides how the settings window starts.
@@ -62,6 +57,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         ::WaitForSingleObject(hook, kHookQuitWaitMs);
         ::CloseHandle(hook);
     }
-    ::CoUninitialize();
     ::ExitProcess(static_cast<UINT>(result));
 }

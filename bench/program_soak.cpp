@@ -208,7 +208,7 @@ Children ChildrenOf(HANDLE program, DWORD pid) {
 
 struct ProgramStartTimes {
     double ready = -1;   // the shell it starts on "vpdesk" exists
-    Children children;
+    Children children;   // the shell as at ready, the guard as soon as it exists
 };
 
 // From the call that creates the process until the shell it starts on "vpdesk" exists, which the
@@ -234,6 +234,15 @@ ProgramStartTimes ProgramStart(const wchar_t* desktop) {
         ::Sleep(1);
     }
     if (times.children.shell >= 0) times.ready = MsSince(t0);
+    // The guard starts once the program is ready; ended while it is being made, Wine can leave the
+    // half-made process behind for good.
+    const double shellAt = times.children.shell;
+    const ULONGLONG guardDeadline = ::GetTickCount64() + 5000;
+    while (times.ready >= 0 && (times.children = ChildrenOf(pi.hProcess, pi.dwProcessId)).guard < 0 &&
+           ::GetTickCount64() < guardDeadline) {
+        ::Sleep(5);
+    }
+    times.children.shell = shellAt;
     ::TerminateJobObject(job.Get(), 0);
     ::WaitForSingleObject(pi.hProcess, 10000);
     ::CloseHandle(pi.hProcess);

@@ -46,8 +46,14 @@ trap 'rm -rf "$STAGE"' EXIT
 mkdir -p "$OUT"
 
 # ---- executable and its debug information -------------------------------------------------------
-"$OBJCOPY" --only-keep-debug "$BIN/Veilpane.exe" "$STAGE/Veilpane.exe.debug"
-"$STRIP" --strip-all -o "$STAGE/Veilpane.exe" "$BIN/Veilpane.exe"
+# The build keeps the debug information beside the executable; an executable that still holds it
+# gives it up here.
+if [ -f "$BIN/Veilpane.exe.debug" ]; then
+    cp "$BIN/Veilpane.exe.debug" "$STAGE/Veilpane.exe.debug"
+else
+    "$OBJCOPY" --only-keep-debug "$BIN/Veilpane.exe" "$STAGE/Veilpane.exe.debug"
+fi
+"$STRIP" --strip-all --remove-section=.gnu_debuglink -o "$STAGE/Veilpane.exe" "$BIN/Veilpane.exe"
 # The link names the debug file and carries its checksum, so a debugger finds it beside the executable.
 (cd "$STAGE" && "$OBJCOPY" --add-gnu-debuglink=Veilpane.exe.debug Veilpane.exe)
 size=$(stat -c %s "$STAGE/Veilpane.exe")

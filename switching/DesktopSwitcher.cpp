@@ -62,18 +62,28 @@ bool CDesktopSwitcher::Start() {
     ArmTriggers(0);
     ArmTriggers(1);
 
-    // The queue exists: a setting written from now on reaches this thread as WM_ACTIONS_CHANGED.
-    m_mute.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
-    PrepareActions();
-
+    // The shell once both desktops are heard; making the actions ready does not hold up its start.
     m_startup = STARTUPINFOW{};
     m_startup.cb = sizeof(STARTUPINFOW);
     m_startup.lpDesktop = const_cast<wchar_t*>(product::kDesktopName);
     m_shell = PROCESS_INFORMATION{};
     wchar_t commandLine[MAX_PATH + 16];
     vp::FormatText(commandLine, L"\"%ls\\%ls\"", vp::SystemRoot(), L"explorer.exe");
-    if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell)) {
-        vp::Trace(L"shell launch failed (error %lu)", ::GetLastError());
+    const bool shellStarted =
+        ::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell) != FALSE;
+    const DWORD launchError = shellStarted ? 0 : ::GetLastError();
+    if (shellStarted) {
+        m_shellProcess.Reset(m_shell.hProcess);
+        m_shellThread.Reset(m_shell.hThread);
+        m_ownShellId = m_shell.dwProcessId;
+    }
+
+    // The queue exists: a setting written from now on reaches this thread as WM_ACTIONS_CHANGED.
+    m_mute.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
+    PrepareActions();
+
+    if (!shellStarted) {
+        vp::Trace(L"shell launch failed (error %lu)", launchError);
         // Hooks that swallow a middle click or a button pair must have a switcher that acts on it.
         // A virtual desktop without a shell still hides the user's work, so the switcher serves on
         // when both desktops are heard; otherwise no hook is left behind.
@@ -89,9 +99,6 @@ bool CDesktopSwitcher::Start() {
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
         return false;
     }
-    m_shellProcess.Reset(m_shell.hProcess);
-    m_shellThread.Reset(m_shell.hThread);
-    m_ownShellId = m_shell.dwProcessId;
     vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, product::kDesktopName);
     return true;
 }
@@ -249,8 +256,14 @@ void CDesktopSwitcher::OnQuit() {
     vp::Trace(L"hook thread quit");
 }
 
-DWORD WINAPI HookThreadProc(void* threads) {
-    CDesktopSwitcher switcher(*static_cast<const ThreadIds*>(threads));
-    if (!switcher.Start()) return 1;  // no hook is left, and the desktops stay open
+DWORD RunHookThread(const ThreadIds& threads, HANDLE serveAfter, HANDLE started) {
+    CDesktopSwitcher switcher(threads);
+    const bool serving = switcher.Start();
+    if (started) ::SetEvent(started);
+    if (!serving) return 1;  // no hook is left, and the desktops stay open
+    // Requests that arrive meanwhile wait in the queue, which Start made first.
+    if (serveAfter) ::WaitForSingleObject(serveAfter, INFINITE);
     return switcher.Run();
 }
+
+DWORD WINAPI HookThreadProc(void* threads) { return RunHookThread(*static_cast<const ThreadIds*>(threads), nullptr); }

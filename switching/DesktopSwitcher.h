@@ -15,6 +15,11 @@
 
 // The hook thread's body; its argument is the program's ThreadIds.
 DWORD WINAPI HookThreadProc(void* threads);
+// The same, for a thread that may begin before the other threads' ids are known: the desktops are
+// made and hooked and the shell started at once, for that reads none of them, and requests, which
+// post to them, are served once serveAfter is set (null: at once). started, when given, is set once
+// that start-up is over, whether it succeeded or not.
+DWORD RunHookThread(const ThreadIds& threads, HANDLE serveAfter, HANDLE started = nullptr);
 
 // The desktop a switch request was given on (0 original, 1 virtual): the one its wParam names, or,
 // when it names none, the one the switcher's index says is showing. The switch goes away from it.

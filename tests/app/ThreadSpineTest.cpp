@@ -115,9 +115,14 @@ TEST_F(ThreadSpineTest, RelaysSwitchRequestsAsUncheckedAndBroadcastsQuitOnce) {
     for (auto& s : g_seen) EXPECT_EQ(1, s.quits);
 }
 
-HANDLE FailHook(LPTHREAD_START_ROUTINE body, void* arg, DWORD* id) {
+HANDLE FailHook(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id) {
     if (body == kBodies.hook) return nullptr;
-    return CreateWorkerThread(body, arg, id);
+    return CreateWorkerThread(body, arg, gate, id);
+}
+
+HANDLE FailPwd1(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id) {
+    if (body == kBodies.pwd1) return nullptr;
+    return CreateWorkerThread(body, arg, gate, id);
 }
 
 TEST_F(ThreadSpineTest, AWorkerThatCannotStartIsReportedAndTheRestStart) {
@@ -135,6 +140,21 @@ TEST_F(ThreadSpineTest, AWorkerThatCannotStartIsReportedAndTheRestStart) {
     EXPECT_EQ(0u, run.ids.hook);
     EXPECT_NE(0u, run.ids.ui);
     EXPECT_NE(0u, run.ids.pwd2);
+    ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
+}
+
+TEST_F(ThreadSpineTest, TheHookThreadRunsAtOnceAndTheOthersOnceEveryIdIsKnown) {
+    run.create = FailPwd1;
+    run.thread.Reset(::CreateThread(nullptr, 0, MainThread, nullptr, 0, &run.id));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 10000));
+    // The box holds the start of the rest: the hook thread already serves, the ui thread waits.
+    ::PostThreadMessageW(run.ids.hook, WM_DESKTOP_SWITCH, 0, 1);
+    EXPECT_TRUE(WaitUntil([] { return g_seen[1].switches == 1; }, 5000));
+    EXPECT_FALSE(g_seen[0].freedStart);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([] { return g_seen[0].freedStart.load(); }, 10000));
     ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
 }

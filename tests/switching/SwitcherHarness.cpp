@@ -52,7 +52,14 @@ DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
     return 0;
 }
 
-bool SwitcherHarness::Start() {
+DWORD WINAPI SwitcherHarness::HookProc(void* harness) {
+    const auto* h = static_cast<SwitcherHarness*>(harness);
+    return RunHookThread(h->m_threads, h->m_serveAfter, h->m_started);
+}
+
+bool SwitcherHarness::Start(HANDLE serveAfter, HANDLE started) {
+    m_serveAfter = serveAfter;
+    m_started = started;
     m_threads.main = ::GetCurrentThreadId();
     vp::SetSystemRootForTest(m_systemRoot.c_str());
     for (int i = 0; i < 2; ++i) {
@@ -68,7 +75,7 @@ bool SwitcherHarness::Start() {
     m_switchesAtStart = at.switches;
     m_requestsAtStart = at.requests;
     m_triggersAtStart = hooklib::TriggersPosted();
-    m_hookThread.Reset(::CreateThread(nullptr, 0, HookThreadProc, &m_threads, 0, &m_hookId));
+    m_hookThread.Reset(::CreateThread(nullptr, 0, HookProc, this, 0, &m_hookId));
     m_threads.hook = m_hookId;
     // The hooks are in place before the shell is started; a shell that could not start is shown.
     WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0 ||

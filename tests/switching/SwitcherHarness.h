@@ -19,7 +19,8 @@ public:
     ~SwitcherHarness();
 
     // Starts the hook thread; false when it did not come up (both desktops hooked, the shell started).
-    bool Start();
+    // With serveAfter it serves requests once that is set, and sets started after its start-up.
+    bool Start(HANDLE serveAfter = nullptr, HANDLE started = nullptr);
     // Stops it with the quit message and waits for it.
     void Stop();
 
@@ -56,10 +57,12 @@ public:
 
 private:
     static DWORD WINAPI RecorderProc(void* arg);
+    static DWORD WINAPI HookProc(void* harness);
 
     testing_support::NoticeThread m_notices;
     std::wstring m_systemRoot;
     ThreadIds m_threads;
+    HANDLE m_serveAfter = nullptr, m_started = nullptr;
     vp::KernelHandle m_hookThread;
     DWORD m_hookId = 0;
     long m_switchesAtStart = 0, m_requestsAtStart = 0, m_triggersAtStart = 0;

@@ -420,4 +420,23 @@ TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndTheTriggerStillSwitche
     SetMiddleButton(0);
 }
 
+TEST(SwitcherStartTest, BothDesktopsAreHookedAndTheShellStartedBeforeItMayServeAndWhatCameMeanwhileIsServed) {
+    SwitcherHarness h;
+    SwitcherHarness::ClearMirror();
+    vp::KernelHandle serve(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    vp::KernelHandle started(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(h.Start(serve.Get(), started.Get()));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(started.Get(), 5000));
+    // A trigger before it may serve waits in its queue, untaken...
+    SetMiddleButton(1);
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    ASSERT_TRUE(WaitUntil([&] { return h.Triggers() == 1; }, 5000));
+    ::Sleep(200);
+    EXPECT_EQ(0, h.Requests());
+    // ...and is served once it may.
+    ::SetEvent(serve.Get());
+    EXPECT_TRUE(h.WaitSwitches(1));
+    SetMiddleButton(0);
+}
+
 }  // namespace
