@@ -1,5 +1,6 @@
 #include "app/Guard.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <exception>
 
@@ -84,9 +85,9 @@ DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
     return spacingMs >= kMaxRelaunchSpacingMs / 2 ? kMaxRelaunchSpacingMs : spacingMs * 2;
 }
 
-void ComeBackFromOutside(HDESK original, bool takenOver) noexcept {
+WayBackTaken ComeBackFromOutside(HDESK original, bool takenOver) noexcept {
     undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
-    TakeWayBackAfterEnd(original, takenOver);
+    return TakeWayBackAfterEnd(original, takenOver);
 }
 
 void KeepGuardFromRestarting() noexcept {
@@ -110,23 +111,23 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept 
         original.Reset(::OpenDesktopW(name, 0, FALSE, DESKTOP_SWITCHDESKTOP));
     }
     const HDESK shown = original ? original.Get() : own;
-    HKEY root = HKEY_CURRENT_USER;
-    const wchar_t* key = g_ProgramKeys.settings;
-    undo_record::Undo(root, key);
     if (quit) {
-        vp::Trace(L"guard: the program quit; %ls", WayBackText(TakeWayBackAfterEnd(shown, false)));
+        vp::Trace(L"guard: the program quit; %ls", WayBackText(ComeBackFromOutside(shown, false)));
         return 0;
     }
+
+    HKEY root = HKEY_CURRENT_USER;
+    const wchar_t* key = g_ProgramKeys.settings;
 
     ULONGLONG stamps[restart_log::kMostRestarts];
     const ULONGLONG now = restart_log::Now();
     const restart_log::Plan plan = restart_log::PlanRestart(stamps, restart_log::Read(root, key, stamps), now);
     if (!plan.allowed) {
         restart_log::MarkGaveUp(root, key);
-        vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(TakeWayBackAfterEnd(shown, false)));
+        vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(ComeBackFromOutside(shown, false)));
         return 0;
     }
-    vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(TakeWayBackAfterEnd(shown, true)));
+    vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(ComeBackFromOutside(shown, true)));
     ::Sleep(plan.delayMs);
     restart_log::Append(root, key, now);
     if (StartProgramAgain(program, name[0] ? name : nullptr)) {
@@ -190,12 +191,10 @@ bool CGuardKeeper::Launch() {
                           &started)) {
         vp::Trace(L"guard could not be started");
         m_guard.Reset();
-        m_guardPid.store(0);
         return false;
     }
     ::CloseHandle(started.hThread);
     m_guard.Reset(started.hProcess);
-    m_guardPid.store(started.dwProcessId);
     vp::Trace(L"guard %lu started", started.dwProcessId);
     return true;
 }

@@ -8,9 +8,9 @@
 // undone, and never restarts it.
 #include <windows.h>
 
-#include <atomic>
 
 #include "framework/Handles.h"
+#include "switching/WayBack.h"
 
 // The guard process's body. program: what to start again (null: this executable), with no argument.
 // Returns its exit code: 0 once it has done its part, 2 when it was given nothing it can wait on.
@@ -18,8 +18,9 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program = nullptr)
 
 // What is done for a process that can no longer do it itself, read from the program's key alone:
 // the record undone, and the way back taken; takenOver: a new copy of the program is about to serve
-// the virtual desktop. No locks and no allocation, so a dying process can call it.
-void ComeBackFromOutside(HDESK original, bool takenOver) noexcept;
+// the virtual desktop. Returns the way it went. No locks and no allocation, so a dying process can
+// call it.
+WayBackTaken ComeBackFromOutside(HDESK original, bool takenOver) noexcept;
 
 // Starts program (null: this executable) with no argument, on the named desktop (null: this one).
 bool StartProgramAgain(const wchar_t* program = nullptr, wchar_t* desktop = nullptr) noexcept;
@@ -62,7 +63,6 @@ private:
     vp::KernelHandle m_guard;      // the guard now running; the keeper thread's once it runs
     vp::KernelHandle m_keeper;
     HANDLE m_firstAfter = nullptr; // borrowed; lives as long as the process
-    std::atomic<DWORD> m_guardPid{0};
     ULONGLONG m_lastLaunch = 0;
     DWORD m_spacingMs = 0;         // least time between two starts of the guard; 0 after a long life
 };
