@@ -121,7 +121,8 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept 
 
     ULONGLONG stamps[restart_log::kMostRestarts];
     const ULONGLONG now = restart_log::Now();
-    const restart_log::Plan plan = restart_log::PlanRestart(stamps, restart_log::Read(root, key, stamps), now);
+    const size_t restarts = restart_log::Read(root, key, stamps);
+    const restart_log::Plan plan = restart_log::PlanRestart(stamps, restarts, now);
     if (!plan.allowed) {
         restart_log::MarkGaveUp(root, key);
         vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(ComeBackFromOutside(shown, false)));
@@ -129,7 +130,7 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept 
     }
     vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(ComeBackFromOutside(shown, true)));
     ::Sleep(plan.delayMs);
-    restart_log::Append(root, key, now);
+    restart_log::Append(root, key, stamps, restarts, now);
     if (StartProgramAgain(program, name[0] ? name : nullptr)) {
         vp::Trace(L"guard: restarted the program after %lu ms", plan.delayMs);
     } else {

@@ -32,10 +32,9 @@ size_t Read(HKEY root, const wchar_t* ownKey, ULONGLONG (&stamps)[kMostRestarts]
     return bytes / sizeof(ULONGLONG);
 }
 
-void Append(HKEY root, const wchar_t* ownKey, ULONGLONG now) noexcept {
+void Append(HKEY root, const wchar_t* ownKey, const ULONGLONG* read, size_t count, ULONGLONG now) noexcept {
     ULONGLONG stamps[kMostRestarts + 1];
-    ULONGLONG read[kMostRestarts];
-    size_t n = Read(root, ownKey, read);
+    size_t n = std::min(count, kMostRestarts);
     std::copy(read, read + n, stamps);
     stamps[n++] = now;
     const size_t keep = std::min(n, kMostRestarts);

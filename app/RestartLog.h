@@ -25,8 +25,8 @@ Plan PlanRestart(const ULONGLONG* stamps, size_t count, ULONGLONG now) noexcept;
 ULONGLONG Now() noexcept;
 // The recorded times, newest last; a value of another type or size reads as none.
 size_t Read(HKEY root, const wchar_t* ownKey, ULONGLONG (&stamps)[kMostRestarts]) noexcept;
-// Adds now, keeping the newest kMostRestarts.
-void Append(HKEY root, const wchar_t* ownKey, ULONGLONG now) noexcept;
+// Writes the recorded times as Read gave them, with now added, keeping the newest kMostRestarts.
+void Append(HKEY root, const wchar_t* ownKey, const ULONGLONG* stamps, size_t count, ULONGLONG now) noexcept;
 
 void MarkGaveUp(HKEY root, const wchar_t* ownKey) noexcept;
 // True once after a guard gave up; clears the mark and the times, so the program starts afresh.
