@@ -62,8 +62,8 @@ BOOL CALLBACK SearchDesktop(LPWSTR name, LPARAM lp) {
 }
 
 // A copy that "/quit" cannot see through the session's objects: one whose settings window is among
-// this window station's windows, on any desktop. An installer may run "/quit" outside the user's
-// session namespace (Wine's does), and an older build takes only the window message.
+// this window station's windows, on any desktop. An older build, which has no request events, takes
+// only the window message.
 bool QuitByWindowMessage(ULONGLONG deadline) noexcept {
     HWND frame = ::FindWindowW(CMainFrame::kClassName, nullptr);
     if (!frame) ::EnumDesktopsW(::GetProcessWindowStation(), SearchDesktop, reinterpret_cast<LPARAM>(&frame));
