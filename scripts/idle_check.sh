@@ -5,7 +5,7 @@
 #   scripts/idle_check.sh [seconds]      (default 60; builds nothing: run scripts/bench.sh first)
 set -u
 source "$(dirname "$0")/common.sh"
-export WINEPREFIX="$BUILD/wineprefix-idle"
+export WINEPREFIX="$PREFIXES/wineprefix-idle"
 [ -f "$BUILD/tests/actions/asound-null.conf" ] && export ALSA_CONFIG_PATH="$BUILD/tests/actions/asound-null.conf"
 bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX" --no-window-manager
 for v in AC_MUTE AC_IEHISTORY AC_IEURLS AC_RECENTDOC AC_TASKMGR SW_WHEEL SS_FIRST_SHOWN; do

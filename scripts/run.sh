@@ -12,7 +12,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 # Headless: a prefix of its own, so the demonstration never touches the tests' settings, and the
 # settings window comes up as on a first start.
-export WINEPREFIX="$BUILD/wineprefix-demo"
+export WINEPREFIX="$PREFIXES/wineprefix-demo"
 bash "$ROOT/scripts/wineprefix.sh" "$WINEPREFIX"
 "$WINE" reg delete 'HKCU\Software\MORVEX\Veilpane' /v SS_FIRST_SHOWN /f >/dev/null 2>&1 || true
 # That Wine session has no screen; end it, so the program starts in one that has.

@@ -5,14 +5,19 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export DEBIAN_FRONTEND=noninteractive
 
-# Named one by one, recommended ones included: a machine whose Wine came without its recommendations
-# must build and test the same. Wine draws the dialogs' "Microsoft Sans Serif" with its own faces
-# (fonts-wine) and falls back on the Liberation and DejaVu faces; the X libraries are the ones its
-# display driver loads.
-PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick
-          xdotool x11-utils googletest dpkg-dev fp-utils python3 wixl zip
-          fonts-wine fonts-liberation fonts-dejavu-core fontconfig
-          libxrender1 libxrandr2 libxinerama1 libxcursor1 libxi6 libxfixes3 libxcomposite1 libxxf86vm1)
+# Named one by one, recommended ones included: a machine whose packages came without their
+# recommendations must build and test the same. Wine itself runs in a Debian 13 root of its own
+# (scripts/wine_root.sh, made at the end), so the machine needs only what builds, the X server, the
+# tools that look at its screen and debootstrap.
+PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix xvfb xauth imagemagick xdotool x11-utils
+          googletest dpkg-dev fp-utils python3 wixl zip unzip debootstrap)
+# VP_HOST_WINE=1: the machine's own Wine as well (Debian 12's Wine 8), to compare the two. Wine draws
+# the dialogs' "Microsoft Sans Serif" with its own faces (fonts-wine) and falls back on the Liberation
+# and DejaVu faces; the X libraries are the ones its display driver loads.
+if [ "${VP_HOST_WINE:-0}" = 1 ]; then
+    PACKAGES+=(wine wine64 fonts-wine fonts-liberation fonts-dejavu-core fontconfig
+               libxrender1 libxrandr2 libxinerama1 libxcursor1 libxi6 libxfixes3 libxcomposite1 libxxf86vm1)
+fi
 
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
@@ -71,4 +76,7 @@ if [ ! -f "$DEPS/pcre2/CMakeLists.txt" ]; then
     mv "$src" "$DEPS/pcre2"
 fi
 test -f "$DEPS/pcre2/CMakeLists.txt" || { echo "setup: PCRE2 source missing" >&2; exit 1; }
+
+# The Debian 13 root with Wine 10, made once (about a minute and 1.5 GB), reused afterwards.
+bash "$ROOT/scripts/wine_root.sh"
 echo "setup: ok"

@@ -8,12 +8,19 @@ set -euo pipefail
 export WINEPREFIX="$1"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
-[ -x /usr/lib/wine/wine64 ] && export WINELOADER=/usr/lib/wine/wine64
+# The Wine of the caller's PATH (scripts/common.sh puts Wine 10's first). A prefix another Wine made is
+# made again: a server of one Wine never serves what another set up.
+made_by="$(wine --version 2>/dev/null)"
+[ -n "$made_by" ] || { echo "wineprefix: no Wine to run" >&2; exit 1; }
+if [ -f "$WINEPREFIX/.veilpane-ready" ] && [ "$(cat "$WINEPREFIX/.veilpane-ready")" != "$made_by" ]; then
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.veilpane-ready" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
-    touch "$WINEPREFIX/.veilpane-ready"
+    echo "$made_by" >"$WINEPREFIX/.veilpane-ready"
 fi
 test -f "$WINEPREFIX/system.reg"
 # Whether Wine looks after the windows itself ("Managed"="N"), as wanted and as it is now.
@@ -24,9 +31,9 @@ grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && have=1
 if [ $want != $have ]; then
     key='HKCU\Software\Wine\X11 Driver'
     if [ $want = 1 ]; then
-        "${WINELOADER:-wine}" reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wine reg add "$key" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     else
-        "${WINELOADER:-wine}" reg delete "$key" /v Managed /f >/dev/null 2>&1
+        wine reg delete "$key" /v Managed /f >/dev/null 2>&1
     fi
     wineserver -w || true
 fi

@@ -31,7 +31,9 @@ wait_for() {
         sleep 0.5
     done
 }
-listed() { win uninstaller --list | grep -q '|||Veilpane$'; }
+# The installed-programs list, on whichever stream this Wine's uninstaller writes it (Wine 10: stderr).
+installed() { "$WINE" uninstaller --list </dev/null 2>&1 | tr -d '\r'; }
+listed() { installed | grep -q '|||Veilpane$'; }
 msi() {  # msi ARGS...: msiexec with its exit code checked
     local rc=0
     w msiexec "$@" || rc=$?
@@ -57,7 +59,7 @@ end_shells() {
 restore() {
     [ -z "$APP_PID" ] || kill "$APP_PID" 2>/dev/null || true
     local code
-    for code in $(win uninstaller --list | sed -n 's/^\({[^}]*}\)|||Veilpane$/\1/p'); do
+    for code in $(installed | sed -n 's/^\({[^}]*}\)|||Veilpane$/\1/p'); do
         w msiexec /x "$code" /qn || true
     done
     end_shells
@@ -127,7 +129,7 @@ has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the settings went with the program
 
 step "a newer package replaces this one, and starts it again when it was running"
 msi /i "$MSI_WIN" /qn
-first="$(win uninstaller --list | grep '|||Veilpane$')"
+first="$(installed | grep '|||Veilpane$')"
 start_installed
 mkdir -p "$OUT/newer"
 unzip -q -o "$ZIP" -d "$OUT/newer"
@@ -143,7 +145,7 @@ APP_PID=""
 # A program that starts clears the update mark first thing once its window exists.
 wait_for 60 has_value "$SETTINGS" UPDATE_SHOWED || fail "the upgrade did not start the new build"
 w "$INSTALL_WIN\\Veilpane.exe" /quit || fail "/quit of the restarted build did not succeed"
-entries="$(win uninstaller --list | grep '|||Veilpane$')"
+entries="$(installed | grep '|||Veilpane$')"
 [ "$(echo "$entries" | wc -l)" = 1 ] && [ "$entries" != "$first" ] || fail "after the upgrade the list holds: $entries"
 [ -f "$INSTALL/Veilpane.exe" ] || fail "Veilpane.exe gone after the upgrade"
 
