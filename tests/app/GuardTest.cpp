@@ -78,10 +78,10 @@ bool PolicyAbsent() {
     return policy.ReadDword(undo_record::kPolicyValue, &v) == ERROR_FILE_NOT_FOUND;
 }
 
-// The screen and the lock as the guard asks for them, planted: Wine's own change nothing or fail.
+// The screen as the guard moves it, counted, and the lock as it asks for it, planted: Wine's fails.
 std::atomic<int> g_switches{0}, g_locks{0};
 std::atomic<bool> g_lockTakes{false};
-BOOL WINAPI CountedSwitch(HDESK) { return ++g_switches, TRUE; }
+BOOL WINAPI CountedSwitch(HDESK desktop) { return ++g_switches, ::SwitchDesktop(desktop); }
 BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
 
 // The program's key as the program leaves it when it ends on the virtual desktop, a guard waiting
@@ -97,14 +97,19 @@ protected:
         g_lockTakes = false;
         m_program = m_dir.File(L"restarted.exe");
         ASSERT_TRUE(::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), m_program.c_str(), FALSE));
+        m_vpdesk.Reset(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        ASSERT_TRUE(m_vpdesk);
     }
     void TearDown() override {
         SetDesktopCallsForTest(nullptr, nullptr);
         SetLockCallForTest(nullptr);
         DeleteKeyTree(g_ProgramKeys.settings);
+        ShowDesktop(L"Default");  // where the guard rightly stayed behind the restore password
     }
 
+    // The screen on "vpdesk" and the program's key as the program leaves them there.
     void LeaveOnVirtualDesktop(bool guarded) {
+        ASSERT_TRUE(ShowDesktop(L"vpdesk"));
         DisableWithRecord();
         ASSERT_TRUE(undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, true));
         CRegistryStore store;
@@ -134,9 +139,10 @@ protected:
         const std::wstring log = Restarts();
         return static_cast<long>(std::count(log.begin(), log.end(), L'\n'));
     }
-    bool Showing() const { return undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings); }
+    bool Marked() const { return undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings); }
 
     TempDir m_dir;
+    vp::DesktopHandle m_vpdesk;
     std::wstring m_program;
 };
 
@@ -150,7 +156,8 @@ TEST_F(GuardEnd, AKilledProgramIsStartedAgainAndOnlyAnUnguardedOneComesBackFirst
         // Guarded: the screen stays, and the new copy asks for the password at the next trigger.
         EXPECT_EQ(guarded ? 0 : 1, g_switches.load()) << guarded;
         EXPECT_EQ(0, g_locks.load()) << guarded;
-        EXPECT_EQ(guarded, Showing()) << guarded;
+        EXPECT_EQ(guarded, Marked()) << guarded;
+        EXPECT_TRUE(Showing(guarded ? L"vpdesk" : L"Default")) << guarded;
         // The same program, with no argument, on the guard's own (the original) desktop.
         ASSERT_TRUE(WaitUntil([&] { return !Restarts().empty(); }, 10000)) << guarded;
         const std::wstring line = Restarts();
@@ -169,7 +176,8 @@ TEST_F(GuardEnd, AfterQuitTheGuardOnlyFinishesTheWayBackWithTheLockFirst) {
         EXPECT_EQ(1, g_locks.load());
         // Shown only behind a lock that took; a failed lock stays on the virtual desktop.
         EXPECT_EQ(lockTakes ? 1 : 0, g_switches.load());
-        EXPECT_EQ(!lockTakes, Showing());
+        EXPECT_EQ(!lockTakes, Marked());
+        EXPECT_TRUE(Showing(lockTakes ? L"Default" : L"vpdesk")) << lockTakes;
     }
     EXPECT_TRUE(Restarts().empty());  // Quit never restarts
 }
@@ -189,6 +197,7 @@ TEST_F(GuardEnd, AProgramThatKeepsDyingIsRestartedEverMoreSlowlyThenLeftWithTheL
     EndProgram(false);
     EXPECT_EQ(1, g_locks.load());  // given up: the rule for a program that is gone
     EXPECT_EQ(1, g_switches.load());
+    EXPECT_TRUE(Showing(L"Default"));
     // Not started a sixth time; the next start tells the user once, and counts afresh.
     EXPECT_TRUE(restart_log::TakeGaveUp(HKEY_CURRENT_USER, g_ProgramKeys.settings));
     EXPECT_FALSE(restart_log::TakeGaveUp(HKEY_CURRENT_USER, g_ProgramKeys.settings));

@@ -53,10 +53,10 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     // Settings are loaded by the ui thread alongside the hook thread's start: wait for the frame.
     ASSERT_NE(nullptr, app.WaitFrameReady(30000));
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
-    at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
-    at = app.WaitForTrace(L"switched to original desktop", 10000, at);
+    at = app.WaitSwitchedTo(L"Default", 10000, at);
     ASSERT_GE(at, 0);
 
     ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
@@ -94,10 +94,10 @@ TEST(EndToEnd, StartedOnTheVirtualDesktopItLivesOnTheUsersDesktop) {
     EXPECT_EQ(nullptr, onVirtual);
 
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
-    at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
-    ASSERT_GE(app.WaitForTrace(L"switched to original desktop", 10000, at), 0);
+    ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
 
     ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
     ASSERT_TRUE(app.WaitExit(15000));
@@ -121,8 +121,10 @@ TEST(EndToEnd, WithoutTheTraceSwitchedOnTheProgramSaysNothing) {
     ASSERT_NE(nullptr, app.WaitFrameReady(30000));
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 1; }, 10000));
+    ASSERT_TRUE(Showing(L"vpdesk"));
     ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 10000));
+    EXPECT_TRUE(Showing(L"Default"));
 
     ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
     ASSERT_TRUE(app.WaitExit(15000));
@@ -160,11 +162,11 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
 
     // Ctrl+F9 switches, and Task Manager is disabled on the way.
     ASSERT_TRUE(InjectInput(L"key:0x78+ctrl", L"Default"));
-    at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     EXPECT_EQ(1u, ReadDword(kPolicy, L"DisableTaskMgr", 9));
     ASSERT_TRUE(InjectInput(L"key:0x78+ctrl", L"vpdesk"));
-    at = app.WaitForTrace(L"switched to original desktop", 10000, at);
+    at = app.WaitSwitchedTo(L"Default", 10000, at);
     ASSERT_GE(at, 0);
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 5000));
 

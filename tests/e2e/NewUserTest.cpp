@@ -186,13 +186,13 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     for (const wchar_t* c = L"Tulip42"; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
     Screenshot(prompt, L"e2e_password_prompt.png");
     ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
-    at = app.WaitForTrace(L"switched to vpdesk", 10000, at);
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     // The window whose title holds the text was asked to close: its program ended.
     EXPECT_EQ(7u, WaitExit(target, 10000));
 
     ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));  // no restore password: straight back
-    at = app.WaitForTrace(L"switched to original desktop", 10000, at);
+    at = app.WaitSwitchedTo(L"Default", 10000, at);
     ASSERT_GE(at, 0);
 
     // Exit from the tray menu: the menu opens at the icon, Up wraps to its last item.

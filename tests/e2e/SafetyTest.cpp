@@ -74,7 +74,12 @@ protected:
         settings.WriteDword(L"AC_TASKMGR", 1);
         settings.WriteDword(L"SS_FIRST_SHOWN", 1);
     }
-    void TearDown() override { SetPolicy(kAbsent); }
+    // A test that leaves its user behind the restore password brings the user's desktop back itself,
+    // so the next test gives its input where the screen is.
+    void TearDown() override {
+        SetPolicy(kAbsent);
+        ShowDesktop(L"Default");
+    }
 
     // Starts the program and waits until a trigger would be served: the hook armed, the settings in
     // force and a guard running.
@@ -100,14 +105,14 @@ protected:
 
     void SwitchToVirtual(VeilpaneProcess& app) {
         Inject(L"Default", L"middle");
-        m_at = app.WaitForTrace(L"switched to vpdesk", 10000, m_at);
+        m_at = app.WaitSwitchedTo(L"vpdesk", 10000, m_at);
         ASSERT_GE(m_at, 0);
         EXPECT_EQ(1u, Policy());
         EXPECT_TRUE(RecordInForce());
     }
 
     void ExpectBackAndUndone(VeilpaneProcess& app, DWORD policyBefore) {
-        m_at = app.WaitForTrace(L"switched to original desktop", 10000, m_at);
+        m_at = app.WaitSwitchedTo(L"Default", 10000, m_at);
         EXPECT_GE(m_at, 0);
         EXPECT_TRUE(WaitUntil([&] { return Policy() == policyBefore; }, 5000));
         EXPECT_FALSE(RecordInForce());
@@ -146,6 +151,7 @@ TEST_F(SafetyTest, KilledOnTheVirtualDesktopTheGuardGivesThePolicyBack) {
         EXPECT_TRUE(app.WaitExit(10000));
         // No restore password: back first, then the boss key again, from a new copy with its own guard.
         EXPECT_GE(app.WaitForTrace(L"guard: the program ended without Quit; came back", 10000, m_at), 0);
+        EXPECT_TRUE(Showing(L"Default"));
         EXPECT_GE(m_at = app.WaitForTrace(L"guard: restarted the program", 10000, m_at), 0);
         EXPECT_GE(app.WaitForTrace(L"hook armed on Default", 30000, m_at), 0);
     }
@@ -183,6 +189,7 @@ TEST_F(SafetyTest, KilledBehindARestorePasswordTheScreenStaysAndTheNewCopyAsksFo
 
     app.Kill();
     EXPECT_GE(app.WaitForTrace(L"guard: the program ended without Quit; stayed on the virtual desktop", 10000, m_at), 0);
+    EXPECT_TRUE(Showing(L"vpdesk"));
     ASSERT_GE(m_at = app.WaitForTrace(L"guard: restarted the program", 10000, m_at), 0);
     EXPECT_GE(app.WaitForTrace(L"the virtual desktop was left showing", 30000, m_at), 0);
     ASSERT_GE(m_at = app.WaitForTrace(L"hook armed on vpdesk", 30000, m_at), 0);
@@ -231,6 +238,7 @@ TEST_F(SafetyTest, ACancelledSignOutChangesNothingAndQuitBehindAPasswordLocksFir
     EXPECT_TRUE(app.WaitExit(10000));
     EXPECT_GE(app.WaitForTrace(L"way back: session not locked", 10000, asked), 0);
     EXPECT_GE(app.WaitForTrace(L"guard: the program quit; stayed on the virtual desktop", 10000, asked), 0);
+    EXPECT_TRUE(Showing(L"vpdesk"));
     for (const std::wstring& line : app.Trace()) {
         EXPECT_EQ(std::wstring::npos, line.find(L"switched to original desktop")) << "the screen left the virtual desktop";
         EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "restarted after the session's end";

@@ -143,6 +143,16 @@ int VeilpaneProcess::WaitForTrace(const std::wstring& text, DWORD timeoutMs, int
     return found;
 }
 
+int VeilpaneProcess::WaitSwitchedTo(const wchar_t* desktop, DWORD timeoutMs, int from) {
+    const bool original = _wcsicmp(desktop, L"Default") == 0;
+    const int at = WaitForTrace(original ? L"switched to original desktop" : L"switched to vpdesk", timeoutMs, from);
+    if (at < 0) return -1;
+    if (testing_support::Showing(desktop)) return at;
+    ADD_FAILURE() << "the program switched to " << testing_support::Narrow(desktop) << ", but \""
+                  << testing_support::Narrow(testing_support::InputDesktopName()) << "\" shows";
+    return -1;
+}
+
 std::vector<std::wstring> VeilpaneProcess::Trace() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_trace;

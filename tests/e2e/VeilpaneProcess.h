@@ -20,6 +20,9 @@ public:
     bool Start(const wchar_t* desktop = nullptr, bool trace = true, bool family = false);
     // Waits until a trace line containing text has arrived after index from; returns its index or -1.
     int WaitForTrace(const std::wstring& text, DWORD timeoutMs, int from = 0);
+    // Waits until the program says it switched to desktop ("vpdesk" or "Default") after index from,
+    // and the system shows that desktop, as this process reads it; returns the line's index or -1.
+    int WaitSwitchedTo(const wchar_t* desktop, DWORD timeoutMs, int from = 0);
     std::vector<std::wstring> Trace();
     // Waits for the process to end; true when it ended, with its exit code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);

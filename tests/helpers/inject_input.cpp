@@ -16,11 +16,23 @@
 
 namespace {
 
+// Input sent from a desktop that does not show is refused by the system (as on Windows and Wine 10).
+// The first event goes out on the desktop asked for; once a trigger has moved the screen, the rest
+// follow it, as a hand on the mouse would: the button's release after a click that switched arrives
+// on the desktop that now shows. Input that no desktop takes ends with exit code 4.
+bool g_refused = false;
+
+void Send(INPUT* in, UINT count) {
+    if (SendInput(count, in, sizeof(INPUT)) == count) return;
+    HDESK input = OpenInputDesktop(0, FALSE, GENERIC_ALL);
+    if (!input || !SetThreadDesktop(input) || SendInput(count, in, sizeof(INPUT)) != count) g_refused = true;
+}
+
 void Mouse(DWORD flags) {
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
-    SendInput(1, &in, sizeof(in));
+    Send(&in, 1);
 }
 
 void Key(WORD vk, bool up) {
@@ -30,7 +42,7 @@ void Key(WORD vk, bool up) {
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     if (vk == VK_RCONTROL || vk == VK_RMENU) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     if (vk == VK_RSHIFT) in.ki.wScan = 0x36;
-    SendInput(1, &in, sizeof(in));
+    Send(&in, 1);
 }
 
 void Chord(const wchar_t* chord) {
@@ -122,6 +134,10 @@ int wmain(int argc, wchar_t** argv) {
         } else {
             return 1;
         }
+    }
+    if (g_refused) {
+        fprintf(stderr, "inject_input: input refused (error %lu): the desktop does not show\n", GetLastError());
+        return 4;
     }
     return 0;
 }

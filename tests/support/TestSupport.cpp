@@ -3,7 +3,10 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "framework/Notice.h"
 
@@ -42,6 +45,11 @@ DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs) {
 }
 
 bool InjectInput(const std::wstring& steps, const wchar_t* desktop) {
+    if (!Showing(desktop ? desktop : L"Default", 0)) {
+        std::fprintf(stderr, "inject_input %ls: %ls does not show (%ls does)\n", steps.c_str(),
+                     desktop ? desktop : L"Default", InputDesktopName().c_str());
+        return false;
+    }
     std::wstring cmd = L"\"" + HelperPath(L"inject_input.exe") + L"\" ";
     if (desktop) cmd += L"--desktop " + std::wstring(desktop) + L" ";
     StartedProcess p;
@@ -105,6 +113,69 @@ std::wstring DesktopName(HDESK desk) {
     if (!desk || !::GetUserObjectInformationW(desk, UOI_NAME, name, sizeof(name), &needed)) return L"";
     return name;
 }
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c >= 32 && c < 127 ? static_cast<char>(c) : '?';
+    return out;
+}
+
+std::wstring InputDesktopName() {
+    vp::DesktopHandle input(::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
+    return DesktopName(input.Get());
+}
+
+bool ShowDesktop(const wchar_t* name) {
+    vp::DesktopHandle desk(::OpenDesktopW(name, 0, FALSE, DESKTOP_SWITCHDESKTOP));
+    return desk && ::SwitchDesktop(desk.Get());
+}
+
+bool InputDesktopFollowsSwitches() {
+    static const bool follows = [] {
+        if (InputDesktopName() != L"Default") return true;  // something else shows: it follows
+        vp::DesktopHandle probe(::CreateDesktopW(L"vptest-probe", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        const bool moved = probe && ::SwitchDesktop(probe.Get()) && InputDesktopName() == L"vptest-probe";
+        ShowDesktop(L"Default");
+        return moved;
+    }();
+    return follows;
+}
+
+bool Showing(const wchar_t* name, DWORD timeoutMs) {
+    if (!InputDesktopFollowsSwitches()) return _wcsicmp(name, L"Default") != 0 || InputDesktopName() == L"Default";
+    return WaitUntil([&] { return _wcsicmp(InputDesktopName().c_str(), name) == 0; }, timeoutMs);
+}
+
+namespace {
+
+// Every test ends with the user's desktop showing: one left on another desktop would have every later
+// test's input refused. A test that leaves it elsewhere is named, the screen is brought back, and the
+// program fails at its end.
+std::vector<std::string> g_leftElsewhere;
+
+class BringDefaultBack : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        const std::wstring showing = InputDesktopName();
+        if (showing == L"Default") return;
+        g_leftElsewhere.push_back(std::string(test.test_suite_name()) + "." + test.name());
+        std::fprintf(stderr, "%s left \"%ls\" showing\n", g_leftElsewhere.back().c_str(), showing.c_str());
+        ShowDesktop(L"Default");
+    }
+};
+
+class FailWhereDefaultWasLeft : public ::testing::Environment {
+    void TearDown() override {
+        for (const std::string& name : g_leftElsewhere) ADD_FAILURE() << name << " did not leave \"Default\" showing";
+    }
+};
+
+const bool g_defaultChecked = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new BringDefaultBack);  // both owned by gtest
+    ::testing::AddGlobalTestEnvironment(new FailWhereDefaultWasLeft);
+    return true;
+}();
+
+}  // namespace
 
 void DeleteKeyTree(const wchar_t* path) { ::RegDeleteTreeW(HKEY_CURRENT_USER, path); ::RegDeleteKeyW(HKEY_CURRENT_USER, path); }
 

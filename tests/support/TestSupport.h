@@ -28,7 +28,9 @@ DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs);
 
 // Sends input with the injector helper (steps as it reads them), from a thread on the named desktop
 // when desktop is not null; true when it ran to its end. Under Wine, SendInput returns only once the
-// low-level hooks have seen the event, so every hook callback has run by then.
+// low-level hooks have seen the event, so every hook callback has run by then. Input is given where
+// the screen is, as a person gives it: on a desktop that does not show the system refuses it, and so
+// does this, before the helper starts.
 bool InjectInput(const std::wstring& steps, const wchar_t* desktop = nullptr);
 
 // Polls condition every few milliseconds, pumping the calling thread's messages, until it holds or
@@ -39,8 +41,23 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // the font its control draws with ("id 1003: 166 > 159 px"); empty when everything fits.
 std::vector<std::wstring> TextsThatDoNotFit(HWND dialog);
 
+// ASCII text of a name for a test's message; other characters become '?'.
+std::string Narrow(const std::wstring& text);
+
 // Name of a desktop handle ("Default", "vpdesk", ...).
 std::wstring DesktopName(HDESK desk);
+
+// Which desktop shows, as the system tells this process (OpenInputDesktop): its name, or empty when
+// none can be read (the secure desktop).
+std::wstring InputDesktopName();
+// Whether the platform's input desktop follows SwitchDesktop (Wine 10 and Windows; Wine 8 answers
+// "Default" whatever shows). Found out once per test program, by a switch to a desktop of its own.
+bool InputDesktopFollowsSwitches();
+// Whether the named desktop shows, waiting for it up to timeoutMs. Where the input desktop does not
+// follow switches, "Default" is all the platform can tell, and any other name holds at once.
+bool Showing(const wchar_t* name, DWORD timeoutMs = 5000);
+// Shows the named desktop as any program of the session can, with SwitchDesktop.
+bool ShowDesktop(const wchar_t* name);
 
 // Deletes a key below HKEY_CURRENT_USER with everything in it; missing keys are fine.
 void DeleteKeyTree(const wchar_t* path);

@@ -1,5 +1,7 @@
 #include "switching/SwitcherHarness.h"
 
+#include <gtest/gtest.h>
+
 #include "actions/OpenActions.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
@@ -104,7 +106,13 @@ bool SwitcherHarness::WaitTriggersTaken(DWORD timeoutMs) const {
 }
 
 bool SwitcherHarness::WaitSwitches(long count, DWORD timeoutMs) const {
-    return WaitUntil([&] { return Switches() >= count; }, timeoutMs);
+    if (!WaitUntil([&] { return Switches() >= count; }, timeoutMs)) return false;
+    // The screen went where the hook thread went, as the system tells this test, not only the count.
+    const std::wstring went = HookThreadDesktop();
+    if (Showing(went.c_str())) return true;
+    ADD_FAILURE() << "the hook thread switched to " << Narrow(went) << ", but \"" << Narrow(InputDesktopName())
+                  << "\" shows";
+    return false;
 }
 
 std::wstring SwitcherHarness::HookThreadDesktop() const { return DesktopName(::GetThreadDesktop(m_hookId)); }
