@@ -10,6 +10,7 @@
 #include "settings/SettingsMirror.h"
 #include "switching/ComeBack.h"
 #include "switching/HookLib.h"
+#include "switching/InputDesktop.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/ThreadMessages.h"
 
@@ -61,6 +62,7 @@ bool CDesktopSwitcher::Start() {
     PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
     ArmTriggers(0);
     ArmTriggers(1);
+    if (m_index == 1) ShowLeftVirtualDesktop();
 
     // The shell once both desktops are heard; making the actions ready does not hold up its start.
     m_startup = STARTUPINFOW{};
@@ -207,6 +209,15 @@ void CDesktopSwitcher::ComeBack(bool screen) {
         if (ClearToComeBack(ChooseWayBack(true, guarded, false))) SwitchTo(0);
     }
     for (CSwitchAction* action : m_actions) action->Undo();
+}
+
+void CDesktopSwitcher::ShowLeftVirtualDesktop() {
+    // The person was left on the virtual desktop. Whatever showed theirs in between (a platform that
+    // hands the screen on when the last copy's windows went), this copy serves from the virtual
+    // desktop, so that is what shows; a secure desktop in front is left alone.
+    wchar_t showing[64];
+    if (!ReadInputDesktopName(showing) || ::lstrcmpiW(showing, product::kDesktopName) == 0) return;
+    if (MoveTo(1)) vp::Trace(L"the virtual desktop shown again");
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {

@@ -56,6 +56,8 @@ private:
     bool SwitchTo(int newIndex);
     // Makes sure the triggers of a desktop are heard, hooking it again when its hooks are gone.
     void ArmTriggers(int index);
+    // At the start, with the virtual desktop left showing: shows it when the system shows another.
+    void ShowLeftVirtualDesktop();
     void PrepareActions();
 
     struct HeldRequest {

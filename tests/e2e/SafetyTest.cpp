@@ -199,6 +199,27 @@ TEST_F(SafetyTest, KilledBehindARestorePasswordTheScreenStaysAndTheNewCopyAsksFo
     EXPECT_GE(app.WaitForTrace(L"restore password asked", 10000, m_at), 0);
 }
 
+TEST_F(SafetyTest, ACopyThatFindsTheVirtualDesktopLeftShowingShowsItAgainAndAnswersThere) {
+    // The last copy ended on "vpdesk" behind a restore password, and the user's desktop came to show
+    // meanwhile (as Wine 10 hands the screen on when a program ended from outside loses its windows).
+    vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(vpdesk);
+    ASSERT_TRUE(undo_record::SetVirtualShowing(HKEY_CURRENT_USER, kKey, true));
+    CRegistryStore settings;
+    settings.SetPath(kKey);
+    settings.WriteDword(L"PWD_ORIG_ENABLED", 1);
+    settings.WriteString(L"PWD_ORIG", L"back");
+    ASSERT_TRUE(Showing(L"Default"));
+
+    VeilpaneProcess app;
+    ASSERT_TRUE(app.Start(nullptr, true, true));
+    EXPECT_GE(app.WaitForTrace(L"the virtual desktop was left showing", 30000), 0);
+    EXPECT_TRUE(Showing(L"vpdesk", 30000));
+    ASSERT_NE(nullptr, app.WaitFrameReady(30000));
+    Inject(L"vpdesk", L"middle");
+    EXPECT_GE(app.WaitForTrace(L"restore password asked", 10000), 0);
+}
+
 TEST_F(SafetyTest, QuitComesBackFirst) {
     SetPolicy(kAbsent);
     VeilpaneProcess app;

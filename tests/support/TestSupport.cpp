@@ -169,6 +169,15 @@ class FailWhereDefaultWasLeft : public ::testing::Environment {
     }
 };
 
+// A test reads the program's windows as the program lays them out: aware of each monitor's scale, as
+// the program is, so the system does not scale their sizes down to 96 DPI for it.
+const bool g_perMonitorAware = [] {
+    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const auto set = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+    return set && set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}();
+
 const bool g_defaultChecked = [] {
     ::testing::UnitTest::GetInstance()->listeners().Append(new BringDefaultBack);  // both owned by gtest
     ::testing::AddGlobalTestEnvironment(new FailWhereDefaultWasLeft);
