@@ -21,6 +21,10 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 
 // The maker's own endpoints.
 constexpr char kUpdateHost[] = "update.morvex.net";
+// The hosts whose https pages the offer of a newer build may open: the update host and the maker's
+// web site. The update reply comes over plain HTTP, so anyone on the way can write one: an address on
+// any other host is neither recorded nor offered.
+constexpr const char* kDownloadHosts[] = {kUpdateHost, "www.morvex.net"};
 constexpr wchar_t kHomePage[] = L"https://www.morvex.net/veilpane/";
 constexpr wchar_t kProductsPage[] = L"https://www.morvex.net/products/";
 constexpr wchar_t kSupportEmail[] = L"support@morvex.net";

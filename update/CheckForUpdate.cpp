@@ -6,6 +6,7 @@
 #include "framework/Product.h"
 #include "framework/RegexMatcher.h"
 #include "framework/RegistryStore.h"
+#include "framework/Trace.h"
 #include "settings/ProgramKeys.h"
 #include "update/UpdateReply.h"
 
@@ -39,11 +40,16 @@ void CheckForUpdate(const char* host, const char* path, BOOL evaluate, unsigned 
     update_reply::Fields fields;
     CRegexMatcher matcher;
     const update_reply::Verdict verdict =
-        update_reply::Evaluate(matcher, reply, static_cast<uint32_t>(product::kBuild), fields);
+        update_reply::Evaluate(matcher, reply, static_cast<uint32_t>(product::kBuild), product::kDownloadHosts, fields);
     CRegistryStore store;  // root HKEY_CURRENT_USER
     store.SetPath(g_ProgramKeys.settings);
     if (verdict == update_reply::Verdict::Current) {
         ClearUpdateRecord(store);
+        return;
+    }
+    if (verdict == update_reply::Verdict::UnsafeUrl || verdict == update_reply::Verdict::NotOwnPage) {
+        // Said without the address: the trace never carries one.
+        vp::Trace(L"update check: the reply's download address is not the program's own page; nothing recorded");
         return;
     }
     if (verdict != update_reply::Verdict::Offer) return;

@@ -18,12 +18,13 @@ constexpr wchar_t kOfferFormat[] =
     L"\n\nThe download comes from %ls.";
 
 // The address is checked again where it is used: the value may have been written by an older build,
-// or by anything else that can write to the user's registry. Gives the host the download comes from.
-bool IsSafeAddress(const wchar_t* url, wchar_t (&host)[update_reply::kHostBytes]) noexcept {
+// which took any web address, or by anything else that can write to the user's registry. Gives the
+// host the download comes from.
+bool IsOwnDownloadPage(const wchar_t* url, wchar_t (&host)[update_reply::kHostBytes]) noexcept {
     host[0] = L'\0';
     char utf8[260 * 3 + 1];
     if (::WideCharToMultiByte(CP_UTF8, 0, url, -1, utf8, sizeof(utf8), nullptr, nullptr) <= 0) return false;
-    if (!update_reply::IsSafeUpdateUrl(utf8)) return false;
+    if (!update_reply::IsOwnDownloadUrl(utf8, product::kDownloadHosts)) return false;
     char narrow[update_reply::kHostBytes];
     update_reply::UrlHost(utf8, narrow);
     // A safe address is plain ASCII, so its host converts unit for unit.
@@ -55,7 +56,7 @@ void ShowUpdateOffer(HWND owner, CRegistryStore& store) {
     wchar_t url[260];
     if (store.ReadString(product::kUpdateUrlValue, url) != ERROR_SUCCESS) return;
     wchar_t host[update_reply::kHostBytes];
-    if (!IsSafeAddress(url, host)) return;
+    if (!IsOwnDownloadPage(url, host)) return;
 
     wchar_t text[480];
     if (!vp::FormatText(text, kOfferFormat, version, host)) return;

@@ -95,6 +95,16 @@ bool IsSafeUpdateUrl(const char* url) noexcept {
     return host[0] != '\0';
 }
 
+bool IsOwnDownloadUrl(const char* url, HostList hosts) noexcept {
+    if (!IsSafeUpdateUrl(url) || !StartsWithNoCase(url, "https://")) return false;
+    const char* authority = url + 8;
+    const size_t length = std::strcspn(authority, "/?#");
+    for (const char* host : hosts) {
+        if (std::strlen(host) == length && StartsWithNoCase(authority, host)) return true;
+    }
+    return false;
+}
+
 void UrlHost(const char* url, char (&host)[kHostBytes]) noexcept {
     host[0] = '\0';
     const char* authority = url ? AfterScheme(url) : nullptr;
@@ -122,7 +132,7 @@ void UrlHost(const char* url, char (&host)[kHostBytes]) noexcept {
     host[length] = '\0';
 }
 
-Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fields& out) noexcept {
+Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, HostList hosts, Fields& out) noexcept {
     out = Fields{};
     const bool versionFits = ExtractField(matcher, reply, kVersionPattern, out.version);
 
@@ -142,6 +152,7 @@ Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fiel
     if (!revisionNamed) return Verdict::NotNewer;
     if (!versionFits || !urlFits || std::strlen(out.url) > kOfferableUrlChars) return Verdict::FieldTooLong;
     if (!IsSafeUpdateUrl(out.url)) return Verdict::UnsafeUrl;
+    if (!IsOwnDownloadUrl(out.url, hosts)) return Verdict::NotOwnPage;
     return Verdict::Offer;
 }
 

@@ -3,6 +3,7 @@
 // the platform: the reply comes from the network, and this is the code that reads it.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 class CRegexMatcher;
 
@@ -33,7 +34,12 @@ enum class Verdict {
     FieldTooLong,     // the version or the address does not fit its field or the offer: a cut text means
                       // something else
     UnsafeUrl,        // the address is not a plain web address
+    NotOwnPage,       // a plain web address, but not an https one on the program's own hosts
 };
+
+// The hosts an offer may send the user to (the program's own, product::kDownloadHosts): passed in, so
+// this code needs none of the platform's headers.
+using HostList = std::span<const char* const>;
 
 // Turns every CR, LF and TAB of the first bytes into a blank, so values that span lines read as one.
 void BlankLineBreaks(char* text, size_t bytes) noexcept;
@@ -53,8 +59,13 @@ bool IsSafeUpdateUrl(const char* url) noexcept;
 // the download comes from. Empty for an address that is not safe or does not fit.
 void UrlHost(const char* url, char (&host)[kHostBytes]) noexcept;
 
+// True for a safe https:// address whose whole authority is one of hosts (named in lower case), in
+// any case: no user information, no port, nothing else. The only address the offer opens.
+bool IsOwnDownloadUrl(const char* url, HostList hosts) noexcept;
+
 // Picks the four fields out of the (already blanked, NUL-terminated) reply with the matcher and
-// decides whether it offers a build for this one. out holds what was read whatever the verdict.
-Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, Fields& out) noexcept;
+// decides whether it offers a build for this one, on one of hosts. out holds what was read whatever
+// the verdict.
+Verdict Evaluate(CRegexMatcher& matcher, const char* reply, uint32_t build, HostList hosts, Fields& out) noexcept;
 
 }  // namespace update_reply

@@ -13,7 +13,7 @@ const wchar_t* const kUpdateValues[] = {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDA
 
 std::string Reply(const std::string& fields) { return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n" + fields; }
 
-std::string Offer(const std::string& revision, const std::string& url = "http://www.example.com/get") {
+std::string Offer(const std::string& revision, const std::string& url = "https://www.morvex.net/veilpane/") {
     return Reply("progName:Veilpane</br>version:3.2</br>revision:" + revision + "</br>url:" + url +
                  "</br>requiredMiniRevision:290</br>");
 }
@@ -63,7 +63,7 @@ TEST_F(CheckForUpdateTest, EachReplyReplacesTheRecordAndOneWithNothingNewerClear
     server.SetReply(Offer("291"));
     Check();
     EXPECT_EQ(L"3.2", Text(L"UPDATE_VERSION"));
-    EXPECT_EQ(L"http://www.example.com/get", Text(L"UPDATE_URL"));
+    EXPECT_EQ(L"https://www.morvex.net/veilpane/", Text(L"UPDATE_URL"));
     EXPECT_EQ(291u, Dword(L"UPDATE_REVISION"));
     EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
 
@@ -73,14 +73,14 @@ TEST_F(CheckForUpdateTest, EachReplyReplacesTheRecordAndOneWithNothingNewerClear
     EXPECT_EQ(1u, Dword(L"UPDATE_SHOWED"));
 
     // A forged reply with the highest revision no longer buries the genuine ones after it.
-    server.SetReply(Offer("2147483647", "http://forged.example/"));
+    server.SetReply(Offer("2147483647", "https://update.morvex.net/forged"));
     Check();
     EXPECT_EQ(2147483647u, Dword(L"UPDATE_REVISION"));
-    server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://www.example.com/%C3%A9</br>"
+    server.SetReply(Reply("version:3.3 \xCE\xB2</br>revision:292</br>url:https://UPDATE.morvex.net/%C3%A9</br>"
                           "requiredMiniRevision:100</br>"));
     Check();
     EXPECT_EQ(L"3.3 \x03B2", Text(L"UPDATE_VERSION"));
-    EXPECT_EQ(L"https://www.example.com/%C3%A9", Text(L"UPDATE_URL"));
+    EXPECT_EQ(L"https://UPDATE.morvex.net/%C3%A9", Text(L"UPDATE_URL"));
     EXPECT_EQ(292u, Dword(L"UPDATE_REVISION"));
     EXPECT_EQ(0u, Dword(L"UPDATE_SHOWED"));
 
@@ -163,6 +163,11 @@ TEST_F(CheckForUpdateTest, HostileRepliesRecordNothing) {
         {"angle brackets in url", Offer("291", "http://a/<script>"), mode},
         {"backslash in url", Offer("291", "http://a\\b/"), mode},
         {"url of 260 characters", Offer("291", "http://a/" + std::string(251, 'u')), mode},
+        // Plain web addresses, but not the program's own download page.
+        {"plain http on the own host", Offer("291", "http://www.morvex.net/veilpane/"), mode},
+        {"another host", Offer("291", "https://downloads.example.com/veilpane.msi"), mode},
+        {"the own host as user information", Offer("291", "https://www.morvex.net@evil.example/"), mode},
+        {"a host that begins with the own one", Offer("291", "https://www.morvex.net.evil.example/"), mode},
         {"negative minimum", Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-5</br>"), mode},
     };
     size_t served = 0;

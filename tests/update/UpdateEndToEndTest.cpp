@@ -1,18 +1,16 @@
 // The real Veilpane.exe asks a local update server, reached by its own host name, and records the
-// newer build it is told about; the settings window then offers it once.
+// newer build it is told about, on the program's own download page only; the settings window then
+// offers it once.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "LocalHttpServer.h"
-#include "framework/Product.h"
+#include "../e2e/VeilpaneProcess.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
 #include "switching/ThreadMessages.h"
-
-#include <tlhelp32.h>  // after <windows.h>
 
 using namespace testing_support;
 
@@ -59,54 +57,7 @@ private:
     bool m_ok = false;
 };
 
-// The programs the given process started (the shell it opens on the virtual desktop), found before it ends.
-std::vector<DWORD> ChildProcesses(DWORD parent) {
-    std::vector<DWORD> children;
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
-         more = ::Process32NextW(snapshot.Get(), &entry)) {
-        if (entry.th32ParentProcessID == parent) children.push_back(entry.th32ProcessID);
-    }
-    return children;
-}
-
-// The running program, ended with whatever it started (the shell on the virtual desktop) however
-// the test ends, so no stray process outlives the test and holds on to its output.
-class RunningVeilpane {
-public:
-    bool Start() { return StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\"", m_process); }
-    ~RunningVeilpane() {
-        if (!m_collected) m_children = ChildProcesses(m_process.pid);
-        if (m_process.process && ::WaitForSingleObject(m_process.process.Get(), 0) != WAIT_OBJECT_0) {
-            ::TerminateProcess(m_process.process.Get(), 99);
-            ::WaitForSingleObject(m_process.process.Get(), 5000);
-        }
-        for (DWORD pid : m_children) {
-            vp::KernelHandle child(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-            if (!child) continue;
-            ::TerminateProcess(child.Get(), 0);
-            ::WaitForSingleObject(child.Get(), 5000);
-        }
-    }
-    // Asks the program to quit the way its settings window does; true when it ended in time.
-    bool Quit() {
-        m_children = ChildProcesses(m_process.pid);
-        m_collected = true;
-        ::PostThreadMessageW(m_process.tid, WM_APP_QUIT, 0, 0);
-        return WaitExit(m_process, 15000) != STILL_ACTIVE;
-    }
-
-    DWORD Pid() const { return m_process.pid; }
-
-private:
-    StartedProcess m_process;
-    std::vector<DWORD> m_children;
-    bool m_collected = false;
-};
-
-TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) {
+TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildOnTheOwnPageAndTheSettingsWindowOffersIt) {
     CRegistryStore store;
     store.SetPath(kProgramKey);
     for (const wchar_t* name : {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"}) {
@@ -116,18 +67,19 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
 
     LocalHttpServer server;
     ASSERT_TRUE(server.Start()) << server.Error();
-    server.SetReply("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\nprogName:Veilpane</br>version:3.2</br>"
-                    "revision:291</br>url:https://www.example.com/veilpane-3.2</br>requiredMiniRevision:290</br>");
+    auto offer = [](const std::string& url) {
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\nprogName:Veilpane</br>version:3.2</br>"
+               "revision:291</br>url:" + url + "</br>requiredMiniRevision:290</br>";
+    };
+    // Anyone on the network path can answer the plain request: first a forged reply.
+    server.SetReply(offer("https://downloads.example.com/veilpane-3.2.msi"));
     HostsEntry hosts(server.Host(), product::kUpdateHost);
     ASSERT_TRUE(hosts.Ok());
 
-    RunningVeilpane app;
+    VeilpaneProcess app;
     ASSERT_TRUE(app.Start());
-    HWND frame = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (frame = ::FindWindowW(L"WTL_VeilpaneFrame", nullptr)) != nullptr; }, 30000));
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(frame, &owner);
-    ASSERT_EQ(app.Pid(), owner);
+    HWND frame = app.WaitFrameReady(30000);
+    ASSERT_NE(nullptr, frame);
 
     // No check at start-up: the server hears nothing until the timer fires.
     ::Sleep(500);
@@ -144,13 +96,23 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     const std::string request = server.Requests().at(0);
     EXPECT_EQ(0u, request.find(firstLine)) << request;
 
+    // The forged address is not the program's own page: nothing recorded, and the trace says so
+    // without naming it.
+    const int refused = app.WaitForTrace(L"not the program's own page; nothing recorded", 10000);
+    EXPECT_GE(refused, 0);
+    for (const std::wstring& line : app.Trace()) EXPECT_EQ(std::wstring::npos, line.find(L"example")) << "a traced address";
     DWORD revision = 0;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, store.ReadDword(L"UPDATE_REVISION", &revision));
+
+    server.SetReply(offer("https://www.morvex.net/veilpane/3.2"));
+    ASSERT_TRUE(::PostMessageW(frame, WM_TIMER, kUpdateTimer, 0));
+    ASSERT_TRUE(server.WaitForServed(2, 20000));
     EXPECT_TRUE(WaitUntil([&] { return store.ReadDword(L"UPDATE_REVISION", &revision) == 0 && revision == 291; }, 10000));
     wchar_t text[300];
     EXPECT_EQ(0, store.ReadString(L"UPDATE_VERSION", text));
     EXPECT_STREQ(L"3.2", text);
     EXPECT_EQ(0, store.ReadString(L"UPDATE_URL", text));
-    EXPECT_STREQ(L"https://www.example.com/veilpane-3.2", text);
+    EXPECT_STREQ(L"https://www.morvex.net/veilpane/3.2", text);
 
     // Preferences from the tray brings the window up, and the offer with it; declined here.
     ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
@@ -158,7 +120,7 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", kOfferCaption)) != nullptr; }, 10000));
     ::GetDlgItemTextW(box, 0xFFFF, text, 300);
     EXPECT_STREQ(L"A new version of Veilpane, Veilpane 3.2, is available. Would you like to download and upgrade now?"
-                 L"\n\nThe download comes from www.example.com.",
+                 L"\n\nThe download comes from www.morvex.net.",
                  text);
     // Marked as shown while the box is still open.
     DWORD showed = 0;
@@ -170,7 +132,8 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildAndTheSettingsWindowOffersIt) 
     ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
     EXPECT_FALSE(WaitUntil([] { return ::FindWindowW(L"#32770", kOfferCaption) != nullptr; }, 1500));
 
-    EXPECT_TRUE(app.Quit());
+    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    EXPECT_TRUE(app.WaitExit(15000));
     for (const wchar_t* name : {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"}) {
         store.DeleteValue(name);
     }

@@ -95,12 +95,12 @@ protected:
 };
 
 TEST_F(UpdatePromptTest, RecordedBuildIsOfferedOncePerRun) {
-    Record(L"3.2 beta", L"https://www.example.com/get", 0);
+    Record(L"3.2 beta", L"https://www.morvex.net/veilpane/", 0);
     OfferSeen seen = RunOffer();
     ASSERT_TRUE(seen.shown);
     EXPECT_TRUE(seen.returned);
     EXPECT_EQ(L"A new version of Veilpane, Veilpane 3.2 beta, is available. Would you like to download and upgrade now?"
-              L"\n\nThe download comes from www.example.com.",
+              L"\n\nThe download comes from www.morvex.net.",
               seen.text);
     EXPECT_EQ(1u, seen.showedWhileOpen);  // marked before the box opened
     EXPECT_EQ(owner, seen.owner);
@@ -121,11 +121,11 @@ TEST_F(UpdatePromptTest, RecordedBuildIsOfferedOncePerRun) {
 }
 
 TEST_F(UpdatePromptTest, ABuildRecordedWhileTheBoxIsOpenOpensNoSecondBoxAndIsOfferedNextTime) {
-    Record(L"3.2", L"http://user@downloads.example.com:8080/get?x=1", 0);
+    Record(L"3.2", L"HTTPS://Update.Morvex.Net/get?x=1", 0);
     int boxesMeanwhile = -1;
     const OfferSeen seen = RunOffer([&] {
         // The check records a newer build and re-arms the offer; the window is asked for again.
-        Record(L"3.3", L"https://www.example.com/get", 0);
+        Record(L"3.3", L"https://www.morvex.net/veilpane/", 0);
         std::atomic<bool> done{false};
         std::thread second([&] {
             OfferFromOwnStore();
@@ -139,7 +139,7 @@ TEST_F(UpdatePromptTest, ABuildRecordedWhileTheBoxIsOpenOpensNoSecondBoxAndIsOff
         done ? second.join() : second.detach();
     });
     ASSERT_TRUE(seen.shown);
-    EXPECT_NE(std::wstring::npos, seen.text.find(L"The download comes from downloads.example.com."));
+    EXPECT_NE(std::wstring::npos, seen.text.find(L"The download comes from Update.Morvex.Net."));
     EXPECT_EQ(1, boxesMeanwhile);
     EXPECT_EQ(0u, Showed());  // the newer build is still to be offered
     const OfferSeen next = RunOffer();
@@ -153,15 +153,18 @@ TEST_F(UpdatePromptTest, NothingIsOfferedWithoutAUsableRecord) {
         const wchar_t* version;
         const wchar_t* url;
     };
-    const std::wstring url259 = L"http://a/" + std::wstring(250, L'u');
+    const std::wstring url259 = L"https://www.morvex.net/" + std::wstring(236, L'u');
     const std::wstring url260 = url259 + L"u";
     const Case cases[] = {
-        {"version of 20 characters", L"12345678901234567890", L"http://a/"},
+        {"version of 20 characters", L"12345678901234567890", L"https://www.morvex.net/"},
         {"address of 260 characters", L"3.2", url260.c_str()},
         {"file address", L"3.2", L"file:///C:/Windows/System32/calc.exe"},
         {"executable path", L"3.2", L"C:\\Windows\\System32\\cmd.exe"},
         {"address with a blank", L"3.2", L"http://a/ -x"},
         {"address with a quote", L"3.2", L"http://a/\"x"},
+        // Written by an older build, which took any web address, or by something else.
+        {"plain http on the own host", L"3.2", L"http://www.morvex.net/veilpane/"},
+        {"another host", L"3.2", L"https://downloads.example.com/veilpane.msi"},
     };
     for (const auto& c : cases) {
         Record(c.version, c.url, 0);
@@ -173,7 +176,7 @@ TEST_F(UpdatePromptTest, NothingIsOfferedWithoutAUsableRecord) {
     // A build that is not newer than this one (recorded before an upgrade), or a revision that was
     // negative on the wire, or none at all.
     for (DWORD revision : {290u, 1u, 0xFFFFFFFFu}) {
-        Record(L"3.2", L"http://a/", 0, revision);
+        Record(L"3.2", L"https://www.morvex.net/", 0, revision);
         EXPECT_FALSE(RunOffer().shown) << revision;
     }
     store.DeleteValue(L"UPDATE_REVISION");

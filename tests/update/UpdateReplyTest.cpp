@@ -12,6 +12,8 @@ namespace {
 using update_reply::Verdict;
 
 constexpr uint32_t kBuild = 290;
+// The hosts whose pages these tests may be offered.
+constexpr const char* kOwnHosts[] = {"a", "www.example.com"};
 
 struct Result {
     Verdict verdict;
@@ -23,7 +25,7 @@ Result Evaluate(std::string reply) {
     CRegexMatcher matcher;
     update_reply::BlankLineBreaks(reply.data(), reply.size());
     Result r{};
-    r.verdict = update_reply::Evaluate(matcher, reply.c_str(), kBuild, r.fields);
+    r.verdict = update_reply::Evaluate(matcher, reply.c_str(), kBuild, kOwnHosts, r.fields);
     return r;
 }
 
@@ -31,43 +33,43 @@ std::string Reply(const std::string& fields) { return "HTTP/1.1 200 OK\r\nConten
 
 TEST(UpdateReplyTest, NewerRevisionThatAllowsThisBuildIsOffered) {
     const Result r = Evaluate(Reply("progName:Veilpane</br>version:3.2</br>revision:291</br>"
-                                    "url:http://www.example.com/get</br>requiredMiniRevision:290</br>"));
+                                    "url:https://www.example.com/get</br>requiredMiniRevision:290</br>"));
     EXPECT_EQ(Verdict::Offer, r.verdict);
     EXPECT_STREQ("3.2", r.fields.version);
     EXPECT_EQ(291u, r.fields.revision);
-    EXPECT_STREQ("http://www.example.com/get", r.fields.url);
+    EXPECT_STREQ("https://www.example.com/get", r.fields.url);
     EXPECT_EQ(290u, r.fields.minimum);
 }
 
 TEST(UpdateReplyTest, StopRulesAgainstThisBuild) {
     // No minimum at all counts as 0x9999, far above this build.
-    Result r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>"));
+    Result r = Evaluate(Reply("version:3.2</br>revision:291</br>url:https://a/</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
     EXPECT_EQ(0x9999u, r.fields.minimum);
-    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:291</br>"));
+    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:https://a/</br>requiredMiniRevision:291</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
-    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:x</br>"));
+    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:https://a/</br>requiredMiniRevision:x</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
     EXPECT_EQ(0x9999u, r.fields.minimum);
     // The same revision as this build says nothing newer exists, whatever the lowest build; one
     // without a number says nothing.
-    r = Evaluate(Reply("version:3.1</br>revision:290</br>url:http://a/</br>requiredMiniRevision:1</br>"));
+    r = Evaluate(Reply("version:3.1</br>revision:290</br>url:https://a/</br>requiredMiniRevision:1</br>"));
     EXPECT_EQ(Verdict::Current, r.verdict);
-    r = Evaluate(Reply("version:3.1</br>revision:289</br>url:http://a/</br>"));
+    r = Evaluate(Reply("version:3.1</br>revision:289</br>url:https://a/</br>"));
     EXPECT_EQ(Verdict::Current, r.verdict);
-    r = Evaluate(Reply("version:3.2</br>revision:next</br>url:http://a/</br>requiredMiniRevision:1</br>"));
+    r = Evaluate(Reply("version:3.2</br>revision:next</br>url:https://a/</br>requiredMiniRevision:1</br>"));
     EXPECT_EQ(Verdict::NotNewer, r.verdict);
     EXPECT_EQ(0u, r.fields.revision);
     // A negative minimum names no build.
-    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-1</br>"));
+    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:https://a/</br>requiredMiniRevision:-1</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
-    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:http://a/</br>requiredMiniRevision:-2147483648</br>"));
+    r = Evaluate(Reply("version:3.2</br>revision:291</br>url:https://a/</br>requiredMiniRevision:-2147483648</br>"));
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
 }
 
 TEST(UpdateReplyTest, OnlyAPositiveRevisionAboveThisBuildIsNewer) {
     auto revision = [](const std::string& text) {
-        return Evaluate(Reply("version:3.2</br>revision:" + text + "</br>url:http://a/</br>requiredMiniRevision:0</br>"))
+        return Evaluate(Reply("version:3.2</br>revision:" + text + "</br>url:https://a/</br>requiredMiniRevision:0</br>"))
             .verdict;
     };
     // -1 would read as 4294967295 and bury every later build; 2147483648 does not fit the field.
@@ -87,7 +89,7 @@ TEST(UpdateReplyTest, KeysMatchInAnyCaseAndTheFirstOccurrenceWins) {
     EXPECT_EQ(300u, r.fields.revision);
     EXPECT_STREQ("https://a/b", r.fields.url);
     // The revision pattern also matches inside the longer key, so listed first it gives the revision.
-    r = Evaluate(Reply("requiredMiniRevision:280</br>version:3.2</br>revision:291</br>url:http://a/</br>"));
+    r = Evaluate(Reply("requiredMiniRevision:280</br>version:3.2</br>revision:291</br>url:https://a/</br>"));
     EXPECT_EQ(280u, r.fields.revision);
     EXPECT_EQ(280u, r.fields.minimum);
     EXPECT_EQ(Verdict::Current, r.verdict);
@@ -95,7 +97,7 @@ TEST(UpdateReplyTest, KeysMatchInAnyCaseAndTheFirstOccurrenceWins) {
 
 TEST(UpdateReplyTest, ValuesRunToTheFirstBreakTagWithLineBreaksAsBlanks) {
     const Result r = Evaluate(Reply("version: 3.2\r\nbeta\t1</br></br>revision:\r\n 291 (stable)</br>"
-                                    "url:http://a/</br>requiredMiniRevision: 10</br>"));
+                                    "url:https://a/</br>requiredMiniRevision: 10</br>"));
     EXPECT_EQ(Verdict::Offer, r.verdict);
     EXPECT_STREQ(" 3.2  beta 1", r.fields.version);  // blanks after the colon are part of the value
     EXPECT_EQ(291u, r.fields.revision);
@@ -123,25 +125,31 @@ TEST(UpdateReplyTest, NumbersReadLikeDecimalConversion) {
     EXPECT_EQ(7u, ReadNumber(std::string(300, '9').c_str(), 7));
 }
 
-TEST(UpdateReplyTest, OnlyPlainWebAddressesAreOffered) {
-    const char* safe[] = {"http://www.example.com/", "https://example.com/x?y=1&z=2", "HTTP://A/",
-                          "hTtPs://a/b%20c", "http://u:p@[::1]:8080/a-b_c.~d/!$&()*+,;=@#f[g]"};
-    for (const char* url : safe) {
-        const Result r = Evaluate(Reply(std::string("version:3.2</br>revision:291</br>url:") + url +
-                                        "</br>requiredMiniRevision:1</br>"));
-        EXPECT_EQ(Verdict::Offer, r.verdict) << url;
+TEST(UpdateReplyTest, OnlyPlainHttpsAddressesOnTheOwnHostsAreOffered) {
+    auto verdict = [](const char* url) {
+        return Evaluate(Reply(std::string("version:3.2</br>revision:291</br>url:") + url +
+                              "</br>requiredMiniRevision:1</br>"))
+            .verdict;
+    };
+    for (const char* url : {"https://a/", "HTTPS://WWW.EXAMPLE.COM/x?y=1&z=2", "hTtPs://a/b%20c#f[g]", "https://a"}) {
+        EXPECT_EQ(Verdict::Offer, verdict(url)) << url;
     }
+    // Plain web addresses that a forged reply could name: plain http, other hosts, hosts that only
+    // begin, end or carry an own one, user information, a port.
+    const char* foreign[] = {
+        "http://a/", "http://www.example.com/", "https://example.com/", "https://b/", "https://aa/",
+        "https://a.evil.example/", "https://www.example.com.evil.example/", "https://evil.example/www.example.com",
+        "https://evil.example?a", "https://a@evil.example/", "https://evil.example@a/", "https://a:8443/",
+        "https://a./", "https://[::1]/", "http://u:p@[::1]:8080/a-b_c.~d/!$&()*+,;=@#f[g]",
+    };
+    for (const char* url : foreign) EXPECT_EQ(Verdict::NotOwnPage, verdict(url)) << url;
     const char* unsafe[] = {
         "file:///C:/Windows/System32/calc.exe", "javascript:alert(1)", "\\\\attacker\\share\\setup.exe",
         "C:\\Windows\\System32\\cmd.exe", "setup.exe", "ms-settings:", "mailto:a@b", " http://a/",
         "http:/a/", "httpx://a/", "http://a/\x01x", "http://a/\x7Fx", "http://a/\xC2\x85x", "",
         "http:///a", "http://?a", "http://u@/a",
     };
-    for (const char* url : unsafe) {
-        const Result r = Evaluate(Reply(std::string("version:3.2</br>revision:291</br>url:") + url +
-                                        "</br>requiredMiniRevision:1</br>"));
-        EXPECT_EQ(Verdict::UnsafeUrl, r.verdict) << url;
-    }
+    for (const char* url : unsafe) EXPECT_EQ(Verdict::UnsafeUrl, verdict(url)) << url;
     // Each character that a web address may not carry unencoded is refused, wherever it stands.
     for (const char c : std::string(" \"'<>\\{}|^`\t\x1b\x7f\x80\xC3\xFF")) {
         for (const std::string& url : {"http://a/x" + std::string(1, c) + "y", "http://a" + std::string(1, c) + "b/"}) {
@@ -149,6 +157,7 @@ TEST(UpdateReplyTest, OnlyPlainWebAddressesAreOffered) {
         }
     }
     EXPECT_FALSE(update_reply::IsSafeUpdateUrl(nullptr));
+    EXPECT_FALSE(update_reply::IsOwnDownloadUrl(nullptr, kOwnHosts));
 }
 
 TEST(UpdateReplyTest, TheHostOfAnAddressIsWhatTheOfferNames) {
@@ -172,7 +181,7 @@ TEST(UpdateReplyTest, TextsLongerThanTheirFieldsRecordNothing) {
                               "</br>requiredMiniRevision:1</br>"));
     };
     // The offer holds 259 characters of address: a longer one would be recorded and never offered.
-    const std::string url259 = "http://a/" + std::string(259 - 9, 'u');
+    const std::string url259 = "https://a/" + std::string(259 - 10, 'u');
     Result r = with(std::string(19, 'v'), url259);
     EXPECT_EQ(Verdict::Offer, r.verdict);
     EXPECT_EQ(19u, strlen(r.fields.version));
@@ -182,7 +191,7 @@ TEST(UpdateReplyTest, TextsLongerThanTheirFieldsRecordNothing) {
     EXPECT_EQ(Verdict::FieldTooLong, with(std::string(5000, 'v'), "http://a/").verdict);
     EXPECT_EQ(Verdict::FieldTooLong, with("3.2", "http://a/" + std::string(5000, 'u')).verdict);
     // A 5,000-character revision is still read from its start.
-    r = Evaluate(Reply("version:3.2</br>revision:291" + std::string(5000, ' ') + "x</br>url:http://a/</br>"
+    r = Evaluate(Reply("version:3.2</br>revision:291" + std::string(5000, ' ') + "x</br>url:https://a/</br>"
                        "requiredMiniRevision:1</br>"));
     EXPECT_EQ(Verdict::Offer, r.verdict);
     EXPECT_EQ(291u, r.fields.revision);
@@ -206,7 +215,7 @@ TEST(UpdateReplyTest, HostileRepliesOfferNothing) {
     EXPECT_NE(Verdict::Offer, Evaluate(junk).verdict);
 
     // Bytes after a NUL are not part of the text.
-    const std::string nul("version:3.2</br>\0revision:291</br>url:http://a/</br>requiredMiniRevision:1</br>", 79);
+    const std::string nul("version:3.2</br>\0revision:291</br>url:https://a/</br>requiredMiniRevision:1</br>", 79);
     const Result r = Evaluate(nul);
     EXPECT_EQ(Verdict::NotForThisBuild, r.verdict);
     EXPECT_STREQ("3.2", r.fields.version);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "framework/RegexMatcher.h"
 #include "update/UpdateReply.h"
@@ -11,6 +12,7 @@
 namespace {
 constexpr size_t kReplyBytes = 10240;
 constexpr uint32_t kBuild = 290;
+constexpr const char* kOwnHosts[] = {"update.example.net", "www.example.net"};
 
 void Require(bool condition) {
     if (!condition) std::abort();
@@ -27,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CRegexMatcher matcher;
     update_reply::Fields fields;
-    const auto verdict = update_reply::Evaluate(matcher, reply, kBuild, fields);
+    const auto verdict = update_reply::Evaluate(matcher, reply, kBuild, kOwnHosts, fields);
     Require(strlen(fields.version) < sizeof(fields.version));
     Require(strlen(fields.url) < sizeof(fields.url));
     if (verdict == update_reply::Verdict::Offer) {
@@ -35,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(strlen(fields.url) <= update_reply::kOfferableUrlChars);
         char host[update_reply::kHostBytes];
         update_reply::UrlHost(fields.url, host);
-        Require(host[0] != '\0');
+        Require(strcasecmp(host, kOwnHosts[0]) == 0 || strcasecmp(host, kOwnHosts[1]) == 0);
         char scheme[9] = {};
         for (size_t i = 0; i < 8 && fields.url[i]; ++i) scheme[i] = static_cast<char>(tolower(fields.url[i]));
-        Require(strncmp(scheme, "http://", 7) == 0 || strncmp(scheme, "https://", 8) == 0);
+        Require(strncmp(scheme, "https://", 8) == 0);
         for (const char* p = fields.url; *p; ++p) {
             Require(static_cast<unsigned char>(*p) > 0x20 && static_cast<unsigned char>(*p) < 0x7F &&
                     !strchr("\"'<>\\{}|^`", *p));
