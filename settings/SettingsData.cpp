@@ -4,6 +4,7 @@
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
+#include "settings/ScoopPath.h"
 
 PageValues::~PageValues() {
     for (wchar_t* text : {shown.switchPassword.text, shown.restorePassword.text}) {
@@ -36,6 +37,12 @@ void UpdateRunValue(const wchar_t* runKey, const wchar_t* exePath) {
     }
     // An empty path would only make Windows start nothing at log-on.
     if (exePath[0] == L'\0') return;
+    // Started from a scoop install: the app's "current" folder outlives the next update, where this
+    // version's folder does not. Only when it holds the program, so no other install is sent nowhere.
+    wchar_t scoopCurrent[MAX_PATH];
+    if (ScoopCurrentPath(exePath, scoopCurrent) && ::GetFileAttributesW(scoopCurrent) != INVALID_FILE_ATTRIBUTES) {
+        exePath = scoopCurrent;
+    }
     // Quoted, so a path with blanks starts this program and not one planted at its first blank. A
     // path too long for the quotes is not written cut: that would start something else.
     wchar_t command[MAX_PATH + 4];

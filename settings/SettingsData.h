@@ -88,7 +88,8 @@ bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b) noexcept;
 // (ignoring case).
 bool ProcessListChanged(const ProcessList& record, const ProcessList& page) noexcept;
 // Writes the program's Run value under the given key as the path in double quotes, unless it holds
-// that already (ignoring case); an older unquoted value is written again quoted. An empty path
+// that already (ignoring case); an older unquoted value is written again quoted. A path in a scoop
+// version folder is written as the app's "current" one when that holds the program. An empty path
 // writes nothing. Null deletes the value.
 void UpdateRunValue(const wchar_t* runKey, const wchar_t* exePath);
 }  // namespace settings_rules
