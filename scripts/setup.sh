@@ -8,9 +8,12 @@ export DEBIAN_FRONTEND=noninteractive
 # Named one by one, recommended ones included: a machine whose packages came without their
 # recommendations must build and test the same. Wine itself runs in a Debian 13 root of its own
 # (scripts/wine_root.sh, made at the end), so the machine needs only what builds, the X server, the
-# tools that look at its screen and debootstrap.
+# tools that look at its screen and debootstrap. The downloads are signed with osslsigncode and read
+# back with msitools; the signing test makes its key with openssl and keeps one on a SoftHSM token,
+# which osslsigncode reaches through OpenSSL's PKCS#11 engine.
 PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix xvfb xauth imagemagick xdotool x11-utils
-          googletest dpkg-dev fp-utils python3 wixl zip unzip debootstrap)
+          googletest dpkg-dev fp-utils python3 wixl zip unzip debootstrap
+          osslsigncode msitools openssl softhsm2 libengine-pkcs11-openssl)
 # VP_HOST_WINE=1: the machine's own Wine as well (Debian 12's Wine 8), to compare the two. Wine draws
 # the dialogs' "Microsoft Sans Serif" with its own faces (fonts-wine) and falls back on the Liberation
 # and DejaVu faces; the X libraries are the ones its display driver loads.

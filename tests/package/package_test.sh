@@ -69,8 +69,11 @@ restore() {
 }
 trap restore EXIT
 
-step "build the packages"
-VP_BUILD_DIR="$BUILD" bash "$ROOT/scripts/package.sh" --prebuilt "$OUT/dist"
+step "build the packages, signed with a throwaway key"
+mkdir -p "$OUT/keys"
+bash "$(dirname "$0")/test_key.sh" "$OUT/keys"
+VP_BUILD_DIR="$BUILD" bash "$ROOT/scripts/package.sh" --prebuilt --pkcs12 "$OUT/keys/signer.p12" \
+    --password-file "$OUT/keys/password.txt" "$OUT/dist"
 MSI="$(ls "$OUT"/dist/Veilpane-*.msi)"
 ZIP="$(ls "$OUT"/dist/Veilpane-*-portable.zip)"
 [ -f "$OUT/dist/Veilpane.exe.debug" ] || fail "no Veilpane.exe.debug"
@@ -93,6 +96,9 @@ cmp -s "$INSTALL/Veilpane.exe" "$OUT/portable/Veilpane.exe" || fail "installed V
 [ -f "$SHORTCUT" ] || fail "no Start-menu shortcut"
 strings -a "$SHORTCUT" | grep -qF 'AppData\Local\Programs\Veilpane\Veilpane.exe' || fail "the shortcut points elsewhere"
 listed || fail "not in the installed-programs list"
+# winget finds what it installed by the ProductCode its manifest names.
+code="$(sed -n "s/^ *ProductCode: '\(.*\)'\$/\1/p" "$OUT"/dist/winget/*.installer.yaml)"
+installed | grep -qxF "$code|||Veilpane" || fail "the winget manifest names ProductCode '$code', installed: $(installed | grep Veilpane)"
 
 # start_installed: runs the installed program and waits until its settings window has shown (on a
 # first start it marks that in the settings).
