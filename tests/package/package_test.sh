@@ -69,11 +69,8 @@ restore() {
 }
 trap restore EXIT
 
-step "build the packages, signed with a throwaway key"
-mkdir -p "$OUT/keys"
-bash "$(dirname "$0")/test_key.sh" "$OUT/keys"
-VP_BUILD_DIR="$BUILD" bash "$ROOT/scripts/package.sh" --prebuilt --pkcs12 "$OUT/keys/signer.p12" \
-    --password-file "$OUT/keys/password.txt" "$OUT/dist"
+step "build the packages"
+VP_BUILD_DIR="$BUILD" bash "$ROOT/scripts/package.sh" --prebuilt "$OUT/dist"
 MSI="$(ls "$OUT"/dist/Veilpane-*.msi)"
 ZIP="$(ls "$OUT"/dist/Veilpane-*-portable.zip)"
 [ -f "$OUT/dist/Veilpane.exe.debug" ] || fail "no Veilpane.exe.debug"
