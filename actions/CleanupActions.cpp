@@ -27,9 +27,10 @@ constexpr wchar_t kJumpListFolder[] = L"Microsoft\\Windows\\Recent\\AutomaticDes
 
 CEndpointMute::~CEndpointMute() { Reset(); }
 
-void CEndpointMute::SetChangeNotice(DWORD threadId, UINT message) noexcept {
-    m_noticeMessage.store(message);
-    m_noticeThread.store(threadId);
+void CEndpointMute::SetChangeNotice(ChangeNotice notice, void* context) noexcept {
+    m_notice.store(nullptr);
+    m_noticeContext.store(context);
+    m_notice.store(notice);
 }
 
 bool CEndpointMute::Prepare() {
@@ -76,7 +77,7 @@ HRESULT CEndpointMute::QueryInterface(REFIID iid, void** out) {
 HRESULT CEndpointMute::OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) {
     if (flow != eRender || role != eMultimedia) return S_OK;
     m_deviceChanged.store(true);
-    if (const DWORD thread = m_noticeThread.load()) ::PostThreadMessageW(thread, m_noticeMessage.load(), 0, 0);
+    if (const ChangeNotice notice = m_notice.load()) notice(m_noticeContext.load());
     return S_OK;
 }
 

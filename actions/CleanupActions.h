@@ -28,9 +28,10 @@ public:
     CEndpointMute(const CEndpointMute&) = delete;
     CEndpointMute& operator=(const CEndpointMute&) = delete;
 
-    // Posted (wParam and lParam 0) when the default playback device changes, so the owner can get
-    // the new one ready before the next switch. The notice comes on a thread of the audio system.
-    void SetChangeNotice(DWORD threadId, UINT message) noexcept;
+    // Called with context when the default playback device changes, so the owner can get the new one
+    // ready before the next switch. The call comes on a thread of the audio system.
+    using ChangeNotice = void (*)(void* context);
+    void SetChangeNotice(ChangeNotice notice, void* context) noexcept;
     // Gets the endpoint volume of the default device, unless it holds one that is still current.
     bool Prepare();
     // Sets the mute; when the call fails, gets the endpoint again and tries once more.
@@ -53,8 +54,8 @@ private:
     vp::ComPtr<IAudioEndpointVolume> m_volume;
     bool m_watching = false;
     std::atomic<bool> m_deviceChanged{false};
-    std::atomic<DWORD> m_noticeThread{0};
-    std::atomic<UINT> m_noticeMessage{0};
+    std::atomic<void*> m_noticeContext{nullptr};
+    std::atomic<ChangeNotice> m_notice{nullptr};
 };
 
 // The browser history store, kept from one clearing to the next. One apartment, as above.
@@ -108,7 +109,9 @@ LONG DeleteTypedUrls(HKEY key) noexcept;
 class CMuteAction : public CSwitchAction {
 public:
     explicit CMuteAction(DWORD osMajor) noexcept : m_osMajor(osMajor) {}
-    void SetChangeNotice(DWORD threadId, UINT message) noexcept { m_endpoint.SetChangeNotice(threadId, message); }
+    void SetChangeNotice(CEndpointMute::ChangeNotice notice, void* context) noexcept {
+        m_endpoint.SetChangeNotice(notice, context);
+    }
     void Prepare(const CSettingsData& s) override;
     void Before(const CSettingsData& s) override;
     bool HoldsEndpoint() const noexcept { return m_endpoint.HoldsEndpoint(); }

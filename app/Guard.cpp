@@ -8,11 +8,9 @@
 #include "app/RestartLog.h"
 #include "app/StartArguments.h"
 #include "framework/Product.h"
-#include "framework/RegistryStore.h"
 #include "framework/Text.h"
 #include "framework/Trace.h"
 #include "settings/ProgramKeys.h"
-#include "settings/StoredPassword.h"
 #include "switching/WayBack.h"
 
 namespace {
@@ -32,47 +30,44 @@ std::terminate_handler g_previousTerminate = nullptr;
 std::atomic<CGuardKeeper*> g_keeper{nullptr};
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* info) {
-    ComeBackFromOutside(g_crashDesktop, true);
+    ComeBackFromOutside(g_crashDesktop, guard_channel::CurrentWithoutLock(), true);
     return g_previousFilter ? g_previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
 }
 
 void OnTerminate() {
-    ComeBackFromOutside(g_crashDesktop, true);
+    ComeBackFromOutside(g_crashDesktop, guard_channel::CurrentWithoutLock(), true);
     if (g_previousTerminate) g_previousTerminate();
     std::abort();
 }
 
-// The way back after the program ended, and the mark cleared once the original desktop shows.
-WayBackTaken TakeWayBackAfterEnd(HDESK original, bool takenOver) noexcept {
-    HKEY root = HKEY_CURRENT_USER;
-    const wchar_t* key = g_ProgramKeys.settings;
-    CRegistryStore store;
-    store.SetPath(key);
-    const WayBack way =
-        ChooseWayBack(undo_record::IsVirtualShowing(root, key), stored_password::RestorePasswordStored(store), takenOver);
-    const WayBackTaken taken = TakeWayBack(way, original);
-    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
-        undo_record::SetVirtualShowing(root, key, false);
-    }
-    return taken;
+// The path of a program file beside this executable, whole or not at all.
+bool BesideThisExecutable(const wchar_t* name, wchar_t (&path)[MAX_PATH]) noexcept {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
+    wchar_t* slash = wcsrchr(path, L'\\');
+    if (!slash) return false;
+    slash[1] = L'\0';
+    wchar_t folder[MAX_PATH];
+    return vp::CopyTextWhole(folder, path) && vp::FormatText(path, L"%ls%ls", folder, name);
 }
 
 }  // namespace
 
-bool StartProgramAgain(const wchar_t* program, wchar_t* desktop) noexcept {
-    wchar_t own[MAX_PATH];
+bool StartProgramAgain(const wchar_t* program, wchar_t* desktop, HANDLE state) noexcept {
+    wchar_t beside[MAX_PATH];
     if (!program) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, own, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
-        program = own;
+        if (!BesideThisExecutable(product::kExeName, beside)) return false;
+        program = beside;
     }
-    wchar_t commandLine[MAX_PATH + 2];
-    if (!vp::FormatText(commandLine, L"\"%ls\"", program)) return false;
+    wchar_t commandLine[MAX_PATH + 64];
+    if (!FormatRestartCommandLine(commandLine, program, state)) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.lpDesktop = desktop;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    // The state goes by inheritance; nothing else this process holds is inheritable by then.
+    if (!::CreateProcessW(program, commandLine, nullptr, nullptr, state != nullptr, 0, nullptr, nullptr, &startup,
+                          &started)) {
         return false;
     }
     ::CloseHandle(started.hThread);
@@ -85,22 +80,40 @@ DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
     return spacingMs >= kMaxRelaunchSpacingMs / 2 ? kMaxRelaunchSpacingMs : spacingMs * 2;
 }
 
-WayBackTaken ComeBackFromOutside(HDESK original, bool takenOver) noexcept {
-    undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
-    return TakeWayBackAfterEnd(original, takenOver);
+WayBackTaken ComeBackFromOutside(HDESK original, const GuardState& told, bool takenOver) noexcept {
+    HKEY root = HKEY_CURRENT_USER;
+    const wchar_t* key = g_ProgramKeys.settings;
+    undo_record::Undo(root, key);
+    const WayBack way = ChooseWayBack(told.virtualShowing, told.guarded, takenOver);
+    const WayBackTaken taken = TakeWayBack(way, original, told.lockAsked);
+    // The mark cleared once the original desktop shows.
+    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
+        undo_record::SetVirtualShowing(root, key, false);
+    }
+    return taken;
 }
 
 void KeepGuardFromRestarting() noexcept {
     if (CGuardKeeper* keeper = g_keeper.load()) keeper->End();
 }
 
-int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept {
+int RunGuard(HANDLE watched, HANDLE quitEvent, HANDLE state, const wchar_t* program) noexcept {
     // A handle that names no process (a malformed argument) gives nothing to wait on.
     if (!watched || !quitEvent || ::GetProcessId(watched) == 0) return 2;
     // Even after Quit the guard waits for the end: what the program's threads did not finish by then
     // is finished here, when none of them can still move the screen.
     if (::WaitForSingleObject(watched, INFINITE) != WAIT_OBJECT_0) return 2;
     const bool quit = ::WaitForSingleObject(quitEvent, 0) == WAIT_OBJECT_0;
+    // What the program told, never what the key says now. Nothing readable: fail closed.
+    GuardState told;
+    if (!guard_channel::Read(state, told)) {
+        told.virtualShowing = told.guarded = told.failClosed = true;
+        vp::Trace(L"guard: the program's state cannot be read; every way back locks first");
+    }
+    // Handed to a copy started again, and nothing else of the program's.
+    ::SetHandleInformation(watched, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(quitEvent, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(state, HANDLE_FLAG_INHERIT, 0);
 
     // The guard lives on the original desktop; open it by name for the right to show it.
     HDESK own = ::GetThreadDesktop(::GetCurrentThreadId());
@@ -112,7 +125,7 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept 
     }
     const HDESK shown = original ? original.Get() : own;
     if (quit) {
-        vp::Trace(L"guard: the program quit; %ls", WayBackText(ComeBackFromOutside(shown, false)));
+        vp::Trace(L"guard: the program quit; %ls", WayBackText(ComeBackFromOutside(shown, told, false)));
         return 0;
     }
 
@@ -125,13 +138,18 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program) noexcept 
     const restart_log::Plan plan = restart_log::PlanRestart(stamps, restarts, now);
     if (!plan.allowed) {
         restart_log::MarkGaveUp(root, key);
-        vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(ComeBackFromOutside(shown, false)));
+        vp::Trace(L"guard: the program keeps ending; not restarted; %ls",
+                  WayBackText(ComeBackFromOutside(shown, told, false)));
         return 0;
     }
-    vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(ComeBackFromOutside(shown, true)));
+    const WayBackTaken taken = ComeBackFromOutside(shown, told, true);
+    vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(taken));
+    if (taken == WayBackTaken::CameBack) told.virtualShowing = false;
     ::Sleep(plan.delayMs);
     restart_log::Append(root, key, stamps, restarts, now);
-    if (StartProgramAgain(program, name[0] ? name : nullptr)) {
+    // The new copy is handed what this one was told, in a section of its own.
+    guard_channel::Open(told, true);
+    if (StartProgramAgain(program, name[0] ? name : nullptr, guard_channel::Section())) {
         vp::Trace(L"guard: restarted the program after %lu ms", plan.delayMs);
     } else {
         vp::Trace(L"guard: the program could not be restarted (error %lu)", ::GetLastError());
@@ -151,8 +169,14 @@ CGuardKeeper::~CGuardKeeper() {
 }
 
 bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, m_szExePath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
+    // The guard's own image beside the program; without one (an older copy of the files), the
+    // program's, which ending every Veilpane.exe ends too.
+    if (!BesideThisExecutable(product::kGuardExeName, m_szGuardPath) ||
+        ::GetFileAttributesW(m_szGuardPath) == INVALID_FILE_ATTRIBUTES) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, m_szGuardPath, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
+    }
+    if (!guard_channel::Section()) return false;
     DWORD needed = 0;
     if (!::GetUserObjectInformationW(original, UOI_NAME, m_szDesktop, sizeof(m_szDesktop) - sizeof(wchar_t),
                                      &needed)) {
@@ -182,13 +206,15 @@ bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
 bool CGuardKeeper::Launch() {
     m_lastLaunch = ::GetTickCount64();
     wchar_t commandLine[MAX_PATH + 64];
-    if (!FormatGuardCommandLine(commandLine, m_szExePath, m_watched.Get(), m_quit.Get())) return false;
+    if (!FormatGuardCommandLine(commandLine, m_szGuardPath, m_watched.Get(), m_quit.Get(), guard_channel::Section())) {
+        return false;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.lpDesktop = m_szDesktop;
     startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles: the guard writes nowhere
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(m_szExePath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessW(m_szGuardPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                           &started)) {
         vp::Trace(L"guard could not be started");
         m_guard.Reset();

@@ -1,29 +1,33 @@
 #pragma once
-// The guard: a second process of the same executable that lives on the original desktop and waits on
-// the main process. When the main process ends without Quit (ended from outside, crashed, any exit
-// code), the guard undoes the program's recorded changes, takes the way back (switching/WayBack.h:
-// while a restore password is set and the virtual desktop shows, it does not switch at all), starts
-// the program again on the original desktop and ends; the new copy starts its own guard and serves the
-// next trigger. After Quit, the session's end or "/quit" it only finishes what the program left
-// undone, and never restarts it.
+// The guard: a second process (VeilpaneGuard.exe, the program under a name of its own, so that ending
+// every Veilpane.exe does not end it) that lives on the original desktop and waits on the main
+// process. It decides from what the program told it (switching/GuardChannel.h), never from the key.
+// When the main process ends without Quit (ended from outside, crashed, any exit code), the guard
+// undoes the program's recorded changes, takes the way back (switching/WayBack.h: while a restore
+// password is set and the virtual desktop shows, it does not switch at all), starts the program again
+// on the original desktop, handing it the state it was told, and ends; the new copy starts its own
+// guard and serves the next trigger. After Quit, the session's end or "/quit" it only finishes what
+// the program left undone (behind the lock, which it waits for), and never restarts it.
 #include <windows.h>
 
 
 #include "framework/Handles.h"
+#include "switching/GuardChannel.h"
 #include "switching/WayBack.h"
 
-// The guard process's body. program: what to start again (null: this executable), with no argument.
-// Returns its exit code: 0 once it has done its part, 2 when it was given nothing it can wait on.
-int RunGuard(HANDLE watched, HANDLE quitEvent, const wchar_t* program = nullptr) noexcept;
+// The guard process's body. state: the section of what the program tells it. program: what to start
+// again (null: Veilpane.exe beside this executable). Returns its exit code: 0 once it has done its
+// part, 2 when it was given nothing it can wait on.
+int RunGuard(HANDLE watched, HANDLE quitEvent, HANDLE state, const wchar_t* program = nullptr) noexcept;
 
-// What is done for a process that can no longer do it itself, read from the program's key alone:
-// the record undone, and the way back taken; takenOver: a new copy of the program is about to serve
-// the virtual desktop. Returns the way it went. No locks and no allocation, so a dying process can
-// call it.
-WayBackTaken ComeBackFromOutside(HDESK original, bool takenOver) noexcept;
+// What is done for a process that can no longer do it itself, by what it told: the record undone, and
+// the way back taken; takenOver: a new copy of the program is about to serve the virtual desktop.
+// Returns the way it went. No locks and no allocation, so a dying process can call it.
+WayBackTaken ComeBackFromOutside(HDESK original, const GuardState& told, bool takenOver) noexcept;
 
-// Starts program (null: this executable) with no argument, on the named desktop (null: this one).
-bool StartProgramAgain(const wchar_t* program = nullptr, wchar_t* desktop = nullptr) noexcept;
+// Starts program (null: Veilpane.exe beside this executable) on the named desktop (null: this one),
+// handing it state (null: nothing, and no argument).
+bool StartProgramAgain(const wchar_t* program = nullptr, wchar_t* desktop = nullptr, HANDLE state = nullptr) noexcept;
 
 // Asks the running guard not to start the program again: the session is ending.
 void KeepGuardFromRestarting() noexcept;
@@ -55,7 +59,7 @@ private:
     void Keep();
     static DWORD WINAPI KeeperProc(void* self);
 
-    wchar_t m_szExePath[MAX_PATH] = {};
+    wchar_t m_szGuardPath[MAX_PATH] = {};
     wchar_t m_szDesktop[64] = {};
     vp::KernelHandle m_watched;    // this process, inheritable, for the guard to wait on
     vp::KernelHandle m_quit;       // inheritable; set at the normal Quit

@@ -15,10 +15,11 @@
 #include "switching/DesktopSwitcher.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/PasswordThreads.h"
+#include "switching/SystemSignals.h"
+#include "switching/ThreadMail.h"
 #include "ui/PasswordDlg.h"
 #include "update/CheckForUpdate.h"
 #include "update/UpdatePath.h"
-#include "switching/ThreadMessages.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ HANDLE WorkersGate() noexcept {
 }
 
 // The way to the first trigger begins at once, beside the start of the other workers.
-DWORD WINAPI HookWorkerProc(void* threads) {
-    return RunHookThread(*static_cast<const ThreadIds*>(threads), WorkersGate(), HookThreadStarted());
+DWORD WINAPI HookWorkerProc(void* mail) {
+    return RunHookThread(*static_cast<ThreadMail*>(mail), WorkersGate(), HookThreadStarted());
 }
 
 }  // namespace
@@ -56,8 +57,6 @@ struct WorkerStart {
 
 DWORD WINAPI WorkerEntry(void* p) noexcept {
     const WorkerStart start = *static_cast<WorkerStart*>(p);
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     ::SetEvent(start.queueReady);
     if (start.gate) ::WaitForSingleObject(start.gate, INFINITE);
     return start.body(start.arg);
@@ -98,38 +97,31 @@ void StartWorker(ThreadCreator create, LPTHREAD_START_ROUTINE body, void* arg, H
 
 }  // namespace
 
-int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads, const WorkerThreadBodies& bodies,
+int RunMainThread(const wchar_t* commandLine, int showState, ThreadMail& mail, const WorkerThreadBodies& bodies,
                   ThreadCreator create) {
-    MSG msg;
-    // Creates the queue now, so that nothing posted to the main thread from here on is lost.
-    ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
+    ThreadIds& threads = mail.ids;
     threads.main = ::GetCurrentThreadId();
     static PasswordThreadStart passwordStart;
-    passwordStart = PasswordThreadStart{&threads, &g_passwordPrompt};
+    passwordStart = PasswordThreadStart{&mail, &g_passwordPrompt};
 
     const HANDLE gate = WorkersGate();
     ::ResetEvent(gate);
-    auto* uiStart = new UiThreadStart{commandLine, showState, &threads};
+    auto* uiStart = new UiThreadStart{commandLine, showState, &mail};
     StartWorker(create, bodies.ui, uiStart, gate, threads.ui, L"Cannot create ui thread!!!");
     if (!threads.ui) delete uiStart;  // no thread will free it
-    StartWorker(create, bodies.hook, &threads, nullptr, threads.hook, L"Cannot create hook thread!!!");
+    StartWorker(create, bodies.hook, &mail, nullptr, threads.hook, L"Cannot create hook thread!!!");
     StartWorker(create, bodies.pwd1, &passwordStart, gate, threads.pwd1, L"Cannot create Pwd1 thread!!!");
     StartWorker(create, bodies.pwd2, &passwordStart, gate, threads.pwd2, L"Cannot create Pwd2 thread!!!");
-    StartWorker(create, bodies.check, &threads, gate, threads.check, L"Cannot create check thread!!!");
-    // Every id is known now: the workers may read them.
+    StartWorker(create, bodies.check, &mail, gate, threads.check, L"Cannot create check thread!!!");
+    // Every id is known now: the workers may run.
     ::SetEvent(gate);
 
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_DESKTOP_SWITCH) {
-            // Whatever it carried, a request that reaches the main thread still needs its password check.
-            ::PostThreadMessageW(threads.hook, WM_DESKTOP_SWITCH, 0, 1);
-        } else if (msg.message == WM_APP_QUIT) {
-            for (DWORD id : {threads.hook, threads.ui, threads.pwd1, threads.pwd2, threads.check}) {
-                ::PostThreadMessageW(id, WM_APP_QUIT, 0, 0);
-            }
-            break;
-        }
-    }
+    // Only the program's own end, never a message, ends the workers.
+    vp::WaitForMail(mail.ended.Get(), INFINITE);
+    mail.hook.Put(HookRequest(HookRequest::Kind::Quit));
+    mail.pwd1.Put(PasswordRequest(PasswordRequest::Kind::Quit));
+    mail.pwd2.Put(PasswordRequest(PasswordRequest::Kind::Quit));
+    mail.check.Put(CheckRequest{CheckRequest::Kind::Quit});
     return 1;
 }
 
@@ -148,8 +140,8 @@ void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept {
     g_quitRequest = quit;
 }
 
-int CUiMessageLoop::Run(int, const ThreadIds* threads) {
-    if (threads) m_frame.UseThreads(*threads);
+int CUiMessageLoop::Run(int, ThreadMail* mail) {
+    m_frame.UseMail(mail);
     m_frame.OnSessionEnd(KeepGuardFromRestarting);
     if (!m_frame.CreateFrame()) return 0;
     AddWaitHandle(g_showSettingsRequest, [this] { m_frame.ShowSettingsWindow(); });
@@ -173,7 +165,11 @@ int RunUi(UiThreadStart* start) {
         CUiMessageLoop loop;
         g_uiLoop = &loop;
         vp::SetNoticeMailHandler(OnNoticeMail);
-        result = loop.Run(start ? start->showState : SW_SHOWNORMAL, start ? start->threads : nullptr);
+        // The system's word on the screen (desktop switches, the session's lock and unlock) is heard
+        // on this thread, which owns windows, and handed to the hook thread, which may not.
+        CSystemSignals signals;
+        if (start && start->mail) signals.Start(&start->mail->hook);
+        result = loop.Run(start ? start->showState : SW_SHOWNORMAL, start ? start->mail : nullptr);
         delete start;
         vp::SetNoticeMailHandler(nullptr);
         g_uiLoop = nullptr;
@@ -200,15 +196,14 @@ DWORD WINAPI UiThreadProc(void* arg) {
     return static_cast<DWORD>(result);
 }
 
-DWORD WINAPI CheckThreadProc(void*) {
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, WM_CHECK_UPDATE, WM_CHECK_UPDATE, PM_NOREMOVE);
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_CHECK_UPDATE) {
+DWORD WINAPI CheckThreadProc(void* arg) {
+    ThreadMail& mail = *static_cast<ThreadMail*>(arg);
+    for (;;) {
+        vp::WaitForMail(mail.check.Ready(), INFINITE);
+        CheckRequest request;
+        while (mail.check.Take(request)) {
+            if (request.kind == CheckRequest::Kind::Quit) return 1;
             CheckForUpdate(product::kUpdateHost, UpdateRequestPath(), g_SettingsMirror.Snapshot()->autoUpdate);
-        } else if (msg.message == WM_APP_QUIT) {
-            break;
         }
     }
-    return 1;
 }

@@ -2,7 +2,7 @@
 // The thread spine: the main thread's run step and the bodies of the ui and check threads.
 #include <windows.h>
 
-#include "switching/ThreadIds.h"
+#include "switching/ThreadMail.h"
 
 // The bodies of the five worker threads, in the order the main thread starts them.
 struct WorkerThreadBodies {
@@ -27,16 +27,17 @@ HANDLE CreateWorkerThread(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, D
 struct UiThreadStart {
     const wchar_t* commandLine;
     int showState;
-    const ThreadIds* threads;
+    ThreadMail* mail;
 };
 
-// Starts the workers, relays switch requests to the hook thread and broadcasts the quit message.
-// Every id is filled in before a worker reads any (the workers wait at a gate the main thread opens
-// once all exist) and is read by the workers for as long as they run, so the caller keeps the ids
-// until the process ends. The hook thread alone runs its body at once: the program's own makes the
-// desktops, hooks them and starts the shell, which needs no id, while the main thread starts the
-// others, and waits at the gate itself before it serves. Returns 1 after the quit message.
-int RunMainThread(const wchar_t* commandLine, int showState, ThreadIds& threads,
+// Starts the workers, then waits until the program ends (mail.ended, set by the ui thread) and puts
+// Quit in every other worker's mail. Nothing posted to the main thread does anything. Every id is
+// filled in before a worker runs (the workers wait at a gate the main thread opens once all exist);
+// the workers use the mail for as long as they run, so the caller keeps it until the process ends.
+// The hook thread alone runs its body at once: the program's own makes the desktops, hooks them and
+// starts the shell while the main thread starts the others, and waits at the gate itself before it
+// serves. Every worker's argument is &mail but the ui thread's. Returns 1.
+int RunMainThread(const wchar_t* commandLine, int showState, ThreadMail& mail,
                   const WorkerThreadBodies& bodies = DefaultWorkerThreadBodies(),
                   ThreadCreator create = CreateWorkerThread);
 
@@ -48,5 +49,5 @@ HANDLE HookThreadStarted() noexcept;
 void SetCopyRequests(HANDLE showSettings, HANDLE quit) noexcept;
 
 DWORD WINAPI UiThreadProc(void* start);
-// Its argument is the program's ThreadIds.
-DWORD WINAPI CheckThreadProc(void* threads);
+// Its argument is the program's ThreadMail.
+DWORD WINAPI CheckThreadProc(void* mail);

@@ -1,6 +1,6 @@
 // The process entry: the installer's "/quit" and "/afterinstall"; otherwise the main thread's run
-// step (COM and the common controls are the ui thread's, app/Threads.cpp). The same executable also
-// serves as the program's guard process (a private argument).
+// step (COM and the common controls are the ui thread's, app/Threads.cpp). The same program, under
+// the name VeilpaneGuard.exe, also serves as its guard process (a private argument).
 #include <windows.h>
 
 #include "actions/UndoRecord.h"
@@ -10,7 +10,9 @@
 #include "app/StartArguments.h"
 #include "app/Threads.h"
 #include "settings/ProgramKeys.h"
+#include "switching/GuardChannel.h"
 #include "switching/OriginalDesktop.h"
+#include "switching/ThreadMail.h"
 
 namespace {
 // How long a second start waits for a copy that is starting (its window not there yet) or quitting.
@@ -29,7 +31,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         return 0;
     }
     const StartArguments args = ParseStartArguments(commandLine);
-    if (args.role == StartRole::Guard) return RunGuard(args.watched, args.quitEvent);
+    if (args.role == StartRole::Guard) return RunGuard(args.watched, args.quitEvent, args.state);
+
+    // What this copy tells its guard: from a fresh start, or as its guard handed over what the copy
+    // that ended had told.
+    GuardState handed;
+    const bool handedOver = args.state && guard_channel::Read(args.state, handed);
+    if (handedOver) ::CloseHandle(args.state);  // a value that names no such section is left alone
+    guard_channel::Open(handedOver ? handed : GuardState{}, handedOver);
 
     static CSingleCopy single;  // its events are waited on by the ui thread until the process ends
     if (!single.Claim(kSecondStartWaitMs)) return 0;
@@ -44,16 +53,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     guard.Start(original, HookThreadStarted());
 
     // Read by the workers until the process ends, which happens before this frame is left.
-    static ThreadIds threads;
+    static ThreadMail mail;
     // The show state handed to the entry never decides how the settings window starts.
-    const int result = RunMainThread(commandLine, SW_SHOWNORMAL, threads);
+    const int result = RunMainThread(commandLine, SW_SHOWNORMAL, mail);
     // Not a kill: the guard will not start the program again, and finishes what is left undone.
     guard.End();
     // Give the hook thread a bounded moment for its quit step (the way back, unhook, close the
     // desktop); then end the process at once, so no worker still inside an action meets destroyed
     // shared objects. Nothing here moves the screen: a hook thread still at work keeps that job until
     // the process ends, and the guard takes it over then.
-    if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, threads.hook)) {
+    if (HANDLE hook = ::OpenThread(SYNCHRONIZE, FALSE, mail.ids.hook)) {
         ::WaitForSingleObject(hook, kHookQuitWaitMs);
         ::CloseHandle(hook);
     }

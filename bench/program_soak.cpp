@@ -24,7 +24,6 @@
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
-#include "switching/ThreadMessages.h"
 
 namespace {
 
@@ -381,7 +380,7 @@ void RunSoak(int trips) {
         std::printf("  (GDI and USER counts: this platform gives none)\n");
     }
 
-    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    RunQuitArgument();
     if (!app.WaitExit(15000)) app.KillAll();
     app.KillChildren(L"explorer.exe");
     testing_support::DeleteKeyTree(L"Software\\MORVEX\\Veilpane");

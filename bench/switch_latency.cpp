@@ -21,7 +21,7 @@
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/SwitcherHarness.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ void PrintFlipLine(const char* what, Stats& s) {
 
 // Sets the fast actions' flags of the mirror as the settings window does (nothing matches the
 // window and process actions).
-void SetFastActions(const SwitcherHarness& h, BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
+void SetFastActions(SwitcherHarness& h, BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
     g_SettingsMirror.Update([&](CSettingsData& m) {
         m.mute = mute;
         m.clearIEHistory = history;
@@ -163,7 +163,7 @@ void SetFastActions(const SwitcherHarness& h, BOOL mute, BOOL history, BOOL type
         m.clearRecentDocs = recent;
         m.disableTaskMgr = taskMgr;
     });
-    ::PostThreadMessageW(h.HookThreadId(), WM_ACTIONS_CHANGED, 0, 0);
+    h.Mail().hook.Put(HookRequest(HookRequest::Kind::ActionsChanged));
 }
 
 // Each fast action alone, then all of them, measured on the switches to the virtual desktop (the

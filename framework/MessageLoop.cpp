@@ -36,6 +36,15 @@ bool CMessageLoop::ServeWaitHandle() {
     return !queued && !::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE);
 }
 
+namespace {
+thread_local bool t_quitAsked = false;  // the thread itself asked its loop to end
+}  // namespace
+
+void QuitMessageLoop(int code) noexcept {
+    t_quitAsked = true;
+    ::PostQuitMessage(code);
+}
+
 int CMessageLoop::Run() {
     bool doIdle = true;
     int idleCount = 0;
@@ -46,7 +55,13 @@ int CMessageLoop::Run() {
         if (ServeWaitHandle()) continue;
         const BOOL r = ::GetMessageW(&m_msg, nullptr, 0, 0);
         if (r == -1) continue;
-        if (r == 0) break;
+        if (r == 0) {
+            if (t_quitAsked) {
+                t_quitAsked = false;
+                break;
+            }
+            continue;  // posted by someone else
+        }
         if (!PreTranslateMessage(&m_msg)) {
             ::TranslateMessage(&m_msg);
             ::DispatchMessageW(&m_msg);

@@ -19,7 +19,8 @@ public:
     // signalled when it is set, between two messages. The handle must outlive the loop.
     void AddWaitHandle(HANDLE handle, std::function<void()> signalled);
 
-    // Runs until WM_QUIT; returns its wParam.
+    // Runs until the thread's own QuitMessageLoop; returns its code. A WM_QUIT that anyone else
+    // posts to the thread is dropped.
     int Run();
 
     // Overridable steps, in slot order: the message filter (true when it took the message), then idle
@@ -39,5 +40,8 @@ protected:
     std::vector<std::function<void()>> m_waitCalls;
     MSG m_msg{};
 };
+
+// Ends the calling thread's CMessageLoop with code, as PostQuitMessage would.
+void QuitMessageLoop(int code) noexcept;
 
 }  // namespace vp

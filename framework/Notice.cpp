@@ -1,8 +1,10 @@
 #include "framework/Notice.h"
 
 #include <atomic>
+#include <memory>
 #include <new>
 
+#include "framework/Mailbox.h"
 #include "framework/Text.h"
 
 namespace vp {
@@ -10,8 +12,9 @@ namespace vp {
 namespace {
 
 constexpr wchar_t kNoticeClass[] = L"VeilpaneNotice";
-constexpr UINT kShowNotice = WM_APP + 1;  // lParam: a Notice, owned by the receiver
-constexpr UINT kNoticeMail = WM_APP + 2;  // wParam: the code for the mail handler
+// Only wakes the window: what it is to show waits in the process's own mail, so a message that any
+// program can post to the window carries nothing it would act on.
+constexpr UINT kLookInMail = WM_APP + 1;
 constexpr DWORD kWaitForWindowMs = 3000;
 
 struct Notice {
@@ -19,6 +22,17 @@ struct Notice {
     wchar_t caption[128];
     UINT type;
 };
+
+// A box to show, or a code for the mail handler.
+struct NoticeItem {
+    std::unique_ptr<Notice> box;
+    UINT code = 0;
+};
+
+CMailbox<NoticeItem>& NoticeMail() {
+    static CMailbox<NoticeItem> mail;
+    return mail;
+}
 
 std::atomic<HWND> g_noticeWindow{nullptr};
 std::atomic<NoticeMailHandler> g_mailHandler{nullptr};
@@ -55,24 +69,24 @@ void CNoticeWindow::Destroy() noexcept {
     if (!m_hWnd) return;
     HWND mine = m_hWnd;
     if (g_noticeWindow.compare_exchange_strong(mine, nullptr)) ::ResetEvent(NoticeWindowReady());
-    // Notices still queued for the window go with it.
-    MSG msg;
-    while (::PeekMessageW(&msg, m_hWnd, kShowNotice, kShowNotice, PM_REMOVE)) {
-        delete reinterpret_cast<Notice*>(msg.lParam);
+    // Notices still waiting go with the window.
+    NoticeItem item;
+    while (NoticeMail().Take(item)) {
     }
     ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
 }
 
 LRESULT CALLBACK CNoticeWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == kShowNotice) {
-        Notice* notice = reinterpret_cast<Notice*>(lp);
-        ::MessageBoxW(nullptr, notice->text, notice->caption, notice->type);
-        delete notice;
-        return 0;
-    }
-    if (msg == kNoticeMail) {
-        if (const NoticeMailHandler handler = g_mailHandler.load()) handler(static_cast<UINT>(wp));
+    if (msg == kLookInMail) {
+        // One item per wake: a box's modal loop may deliver the next wake, and so shows the next box.
+        NoticeItem item;
+        if (!NoticeMail().Take(item)) return 0;
+        if (item.box) {
+            ::MessageBoxW(nullptr, item.box->text, item.box->caption, item.box->type);
+        } else if (const NoticeMailHandler handler = g_mailHandler.load()) {
+            handler(item.code);
+        }
         return 0;
     }
     return ::DefWindowProcW(hwnd, msg, wp, lp);
@@ -80,23 +94,33 @@ LRESULT CALLBACK CNoticeWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
 
 void SetNoticeMailHandler(NoticeMailHandler handler) noexcept { g_mailHandler.store(handler); }
 
-bool PostNoticeMail(UINT code) noexcept {
+namespace {
+
+bool Hand(NoticeItem item) noexcept {
     HWND window = WaitForNoticeWindow();
-    return window && ::PostMessageW(window, kNoticeMail, code, 0);
+    if (!window) return false;
+    NoticeMail().Put(std::move(item));
+    return ::PostMessageW(window, kLookInMail, 0, 0) != FALSE;
+}
+
+}  // namespace
+
+bool PostNoticeMail(UINT code) noexcept {
+    NoticeItem item;
+    item.code = code;
+    return Hand(std::move(item));
 }
 
 bool PostNotice(const wchar_t* text, const wchar_t* caption, UINT type) noexcept {
-    HWND window = WaitForNoticeWindow();
-    if (!window) return false;
-    auto* notice = new (std::nothrow) Notice;
-    if (!notice) return false;
+    if (!WaitForNoticeWindow()) return false;
+    NoticeItem item;
+    item.box.reset(new (std::nothrow) Notice);
+    if (!item.box) return false;
     // The box only shows these texts; a cut one still says what went wrong.
-    CopyText(notice->text, text);
-    CopyText(notice->caption, caption);
-    notice->type = type;
-    if (::PostMessageW(window, kShowNotice, 0, reinterpret_cast<LPARAM>(notice))) return true;
-    delete notice;
-    return false;
+    CopyText(item.box->text, text);
+    CopyText(item.box->caption, caption);
+    item.box->type = type;
+    return Hand(std::move(item));
 }
 
 }  // namespace vp

@@ -9,6 +9,8 @@ namespace product {
 
 constexpr wchar_t kName[] = L"Veilpane";
 constexpr wchar_t kExeName[] = L"Veilpane.exe";
+// The guard runs under an image name of its own, so ending every Veilpane.exe leaves it to act.
+constexpr wchar_t kGuardExeName[] = L"VeilpaneGuard.exe";
 constexpr wchar_t kHelpFile[] = L"Veilpane.chm";
 constexpr wchar_t kVersion[] = VP_WIDEN(VP_VERSION_TEXT);
 constexpr int kBuild = VP_VERSION_BUILD;

@@ -26,7 +26,7 @@ source "$(dirname "$0")/common.sh"
 
 # The executables the downloads ship: each is stripped, keeps its debug information beside it, is
 # signed and goes into the portable zip (the installer package lists its own files).
-SHIPPED_EXECUTABLES=(Veilpane.exe)
+SHIPPED_EXECUTABLES=(Veilpane.exe VeilpaneGuard.exe)
 
 die() { echo "package: $*" >&2; exit 1; }
 prebuilt=0
@@ -143,7 +143,8 @@ for exe in "${SHIPPED_EXECUTABLES[@]}"; do
     # The link names the debug file and carries its checksum, so a debugger finds it beside the executable.
     (cd "$STAGE" && "$OBJCOPY" --add-gnu-debuglink="$exe.debug" "$exe")
     size=$(stat -c %s "$STAGE/$exe")
-    [ "$size" -le 1048576 ] || die "the stripped $exe has $size bytes, more than 1 MB"
+    # A guard against what a stray dependency would bring in (about 1.08 MB with the static runtime).
+    [ "$size" -le 1258291 ] || die "the stripped $exe has $size bytes, more than 1.2 MB"
 done
 
 # ---- signing ------------------------------------------------------------------------------------

@@ -17,12 +17,13 @@ size_t PageIndex(SettingsPage page) noexcept { return page == SettingsPage::Basi
 
 // ---- passes ----------------------------------------------------------------------------------------
 
-void CSettingsOwner::LoadSettings() {
+void CSettingsOwner::LoadSettings(const PasswordSetting* restoreInstead) {
     m_settingsStore.SetPath(g_ProgramKeys.settings);
     for (const SettingDescription& d : table::All()) {
         table::Load(d, m_settingsStore, m_settings);
         table::Normalise(d, m_settings);
     }
+    if (restoreInstead) m_settings.restorePassword = *restoreInstead;
     ComputeExecutablePath();
     for (const SettingDescription& d : table::All()) TakeEffect(d);
     Publish();

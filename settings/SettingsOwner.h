@@ -34,8 +34,9 @@ public:
     CSettingsOwner& operator=(const CSettingsOwner&) = delete;
 
     // Reads every value (defaults for what cannot be read) and puts it into effect. Writes nothing
-    // to the settings key; the Run value may be written.
-    void LoadSettings();
+    // to the settings key; the Run value may be written. restoreInstead, when given, is the restore
+    // password in force instead of the key's: the one a copy that ended was guarded by.
+    void LoadSettings(const PasswordSetting* restoreInstead = nullptr);
     // Applies what the created pages show; a page that was never created passes null and is neither
     // read nor written. Only settings that changed are written, and put into effect in the key's
     // order; a validation message ends Apply, and what came before it stays applied.

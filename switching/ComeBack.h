@@ -5,15 +5,16 @@
 // ends.
 #include <windows.h>
 
-#include "framework/Product.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
-// Asks the hook thread and waits for it. Nobody else moves the screen or writes the policy while the
-// hook thread lives: one that does not answer in time (busy in a long action) is left to finish, and
-// what it leaves undone when the process ends is done by the guard, once no thread of the program
-// runs. kind: kComeBackScreen, or kComeBackUndoOnly to leave the screen where it is. Returns whether
-// the hook thread answered.
-bool ComeBackAndUndo(DWORD hookThreadId, DWORD timeoutMs, WPARAM kind = kComeBackScreen);
+enum class ComeBackKind {
+    Screen,    // the screen back (by the rule), and the changes undone
+    UndoOnly,  // the changes undone; the screen stays where it is (the session ends)
+};
 
-// The hook thread's answer to WM_COME_BACK: sets and closes the event the request carried.
-void AnswerComeBack(LPARAM lParam) noexcept;
+// Asks the hook thread through its mail and waits for it. Nobody else moves the screen or writes the
+// policy while the hook thread lives: one that does not answer in time (busy in a long action) is
+// left to finish, and what it leaves undone when the process ends is done by the guard, once no
+// thread of the program runs. Returns whether the hook thread answered; false at once when there is
+// no hook thread (hookRuns false: it never started).
+bool ComeBackAndUndo(vp::CMailbox<HookRequest>& hook, bool hookRuns, DWORD timeoutMs, ComeBackKind kind = ComeBackKind::Screen);

@@ -5,14 +5,14 @@
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "framework/Trace.h"
+#include "actions/OpenActions.h"
 #include "actions/UndoRecord.h"
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
-#include "switching/ComeBack.h"
+#include "switching/GuardChannel.h"
 #include "switching/HookLib.h"
 #include "switching/InputDesktop.h"
 #include "switching/OriginalDesktop.h"
-#include "switching/ThreadMessages.h"
 
 namespace {
 
@@ -22,11 +22,22 @@ std::atomic<long> g_switches{0}, g_requests{0};
 // How the trace names a desktop of the table.
 const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : product::kDesktopName; }
 
+// The word the user is owed after the session was locked for someone else's switch.
+constexpr wchar_t kForeignSwitchNotice[] =
+    L"While the virtual desktop was showing, another program brought your own desktop to the screen, so "
+    L"Veilpane locked the session.";
+
+// The default playback device changed, on a thread of the audio system: the hook thread makes it
+// ready before the next switch.
+void OnPlaybackDeviceChanged(void* mail) {
+    HookRequest changed;
+    changed.kind = HookRequest::Kind::ActionsChanged;
+    static_cast<vp::CMailbox<HookRequest>*>(mail)->Put(std::move(changed));
+}
+
 }  // namespace
 
-CDesktopSwitcher::CDesktopSwitcher(const ThreadIds& threads)
-    : m_threads(threads), m_mute(OsMajorVersion()), m_recentDocs(OsMajorVersion()), m_closeWindows(m_ownShellId),
-      m_terminate(m_ownShellId) {}
+CDesktopSwitcher::CDesktopSwitcher(ThreadMail& mail) : m_mail(mail), m_actions(m_ownShellId) {}
 
 SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
@@ -38,18 +49,33 @@ int DesktopGivenOn(WPARAM givenOn, int index) noexcept {
     return index;
 }
 
-bool CDesktopSwitcher::Start() {
-    m_ownId = ::GetCurrentThreadId();
-    // The queue first, so no trigger of the hooks about to be set is lost.
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_NOREMOVE);
+Seen CDesktopSwitcher::See() const {
+    wchar_t showing[64];
+    if (!ReadInputDesktopName(showing)) return Seen::Secure;
+    if (::lstrcmpiW(showing, m_names[0]) == 0) return Seen::Original;
+    if (::lstrcmpiW(showing, m_names[1]) == 0) return Seen::Virtual;
+    return Seen::Elsewhere;
+}
 
+bool CDesktopSwitcher::Start() {
     m_desktops[0] = OriginalDesktop();
-    // A virtual desktop left showing by a copy that ended without Quit: this copy serves the next
-    // trigger there (and asks for the restore password). A mark without its desktop is from before
+    DWORD needed = 0;
+    ::GetUserObjectInformationW(m_desktops[0], UOI_NAME, m_names[0], sizeof(m_names[0]) - sizeof(wchar_t), &needed);
+    vp::CopyText(m_names[1], product::kDesktopName);
+    // A virtual desktop left showing by a copy that ended without Quit. A copy the guard started
+    // again was handed that state by it; any other copy that finds the virtual desktop showing (the
+    // mark, or the screen itself) cannot know the password that guarded it, and takes every way back
+    // behind the lock until the user has come back once. A mark without its desktop is from before
     // the last sign-in.
     vp::DesktopHandle left(::OpenDesktopW(product::kDesktopName, 0, FALSE, DESKTOP_READOBJECTS));
-    const bool leftShowing = left && undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings);
+    const GuardState told = guard_channel::Current();
+    bool leftShowing = false;
+    if (left && guard_channel::HandedOver()) {
+        leftShowing = told.virtualShowing;
+    } else if (left) {
+        leftShowing = undo_record::IsVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings) || See() == Seen::Virtual;
+        m_failClosed = leftShowing;
+    }
     if (!left) undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, false);
     left.Reset();
     // Opens the desktop when it exists already (left from an earlier run, or made by the Pwd2 thread).
@@ -57,12 +83,27 @@ bool CDesktopSwitcher::Start() {
                                             GENERIC_ALL, nullptr));
     if (!m_virtualDesktop) vp::Trace(L"virtual desktop not created (error %lu)", ::GetLastError());
     m_desktops[1] = m_virtualDesktop.Get();
-    m_index = leftShowing && m_desktops[1] ? 1 : 0;
-    if (m_index == 1) vp::Trace(L"the virtual desktop was left showing");
+    if (!m_desktops[1]) m_failClosed = false;
+    m_truth.StartOn(leftShowing && m_desktops[1] ? 1 : 0);
+    if (m_truth.Index() == 1) {
+        vp::Trace(m_failClosed ? L"the virtual desktop was left showing; every way back locks first"
+                               : L"the virtual desktop was left showing");
+        if (m_failClosed) guard_channel::TellFailClosed();
+    }
+    TellShowing();
     PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
     ArmTriggers(0);
     ArmTriggers(1);
-    if (m_index == 1) ShowLeftVirtualDesktop();
+    if (m_truth.Index() == 1) {
+        // The person was left on the virtual desktop. Whatever showed theirs in between (a platform
+        // that hands the screen on when the last copy's windows went), this copy serves from the
+        // virtual desktop, so that is what shows; a secure desktop in front is left alone.
+        const Seen seen = See();
+        if ((seen == Seen::Original || seen == Seen::Elsewhere) && MoveTo(1)) {
+            vp::Trace(L"the virtual desktop shown again");
+        }
+        if (m_threadOn == 1 || PlaceThread(1)) m_truth.OwnSwitch(1, See());
+    }
 
     // The shell once both desktops are heard; making the actions ready does not hold up its start.
     m_startup = STARTUPINFOW{};
@@ -80,8 +121,7 @@ bool CDesktopSwitcher::Start() {
         m_ownShellId = m_shell.dwProcessId;
     }
 
-    // The queue exists: a setting written from now on reaches this thread as WM_ACTIONS_CHANGED.
-    m_mute.SetChangeNotice(m_ownId, WM_ACTIONS_CHANGED);
+    m_actions.SetChangeNotice(OnPlaybackDeviceChanged, &m_mail.hook);
     PrepareActions();
 
     if (!shellStarted) {
@@ -106,96 +146,155 @@ bool CDesktopSwitcher::Start() {
 }
 
 DWORD CDesktopSwitcher::Run() {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_DESKTOP_SWITCH) {
-            OnSwitchRequest(msg.wParam, msg.lParam);
-        } else if (msg.message == WM_ACTIONS_CHANGED) {
-            PrepareActions();
-            if (m_held.lParam != 0 && g_SettingsMirror.IsPublished()) {
-                const HeldRequest held = m_held;
-                m_held = HeldRequest{};
-                OnSwitchRequest(held.givenOn, held.lParam);
-            }
-        } else if (msg.message == WM_COME_BACK) {
-            ComeBack(msg.wParam != kComeBackUndoOnly);
-            AnswerComeBack(msg.lParam);
-        } else if (msg.message == WM_APP_QUIT) {
-            OnQuit();
-            break;
+    for (;;) {
+        vp::WaitForMail(m_mail.hook.Ready(), m_truth.WaitMs());
+        HookRequest request;
+        while (m_mail.hook.Take(request)) {
+            if (!Serve(request)) return 1;
         }
+        if (m_truth.Index() == 1 || m_truth.LockPending()) Look();
     }
-    return 1;
 }
 
-void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
+bool CDesktopSwitcher::Serve(HookRequest& request) {
+    switch (request.kind) {
+    case HookRequest::Kind::Trigger: OnTrigger(request.givenOn); break;
+    case HookRequest::Kind::Approved: OnApproved(request.ask); break;
+    case HookRequest::Kind::Declined:
+        for (OpenAsks& open : m_asks) {
+            if (open.ask == request.ask) open = OpenAsks{};
+        }
+        break;
+    case HookRequest::Kind::ComeBack:
+        ComeBack(request.screen);
+        if (request.done) ::SetEvent(request.done->Get());
+        break;
+    case HookRequest::Kind::ActionsChanged:
+        PrepareActions();
+        if (m_held.held && g_SettingsMirror.IsPublished()) {
+            m_held.held = false;
+            OnTrigger(m_held.givenOn);
+        }
+        break;
+    case HookRequest::Kind::Signal: OnSignal(request.signal); break;
+    case HookRequest::Kind::Quit: OnQuit(); return false;
+    }
+    return true;
+}
+
+bool CDesktopSwitcher::Guarded() const {
+    return m_failClosed || g_SettingsMirror.Snapshot()->restorePassword.text[0] != L'\0';
+}
+
+void CDesktopSwitcher::TellShowing() const { guard_channel::TellShowing(m_truth.Index() == 1); }
+
+void CDesktopSwitcher::OnTrigger(WPARAM givenOn) {
     g_requestTaken.store(vp::PerformanceStamp());
     g_requests.fetch_add(1);
     if (!g_SettingsMirror.IsPublished()) {
         // Starting up: until the settings are known, no password is known either. The trigger is
-        // served once they are (WM_ACTIONS_CHANGED follows their publication).
-        m_held = HeldRequest{givenOn, lParam != 0 ? lParam : 1};
+        // served once they are (ActionsChanged follows their publication).
+        m_held = HeldTrigger{true, givenOn};
         vp::Trace(L"request held until the settings are known");
         return;
     }
+    // What really shows first: a switch someone else made is answered before the trigger is.
+    Look();
     const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
     const CSettingsData& s = *settings;
 
-    // A trigger given on a desktop means that desktop shows, whatever moved the screen there.
-    const int from = DesktopGivenOn(givenOn, m_index);
-    if (from != m_index) {
-        vp::Trace(L"request given on %ls while the index said %ls", DesktopTitle(from), DesktopTitle(m_index));
-        m_index = from;
+    // Where the platform says what shows, the trigger goes away from that; elsewhere, a trigger given
+    // on a desktop means that desktop shows, whatever moved the screen there.
+    const Seen seen = m_truth.Watching() ? See() : Seen::Secure;
+    const int from = seen == Seen::Original ? 0 : seen == Seen::Virtual ? 1 : DesktopGivenOn(givenOn, m_truth.Index());
+    if (from != m_truth.Index()) {
+        vp::Trace(L"request given on %ls while the index said %ls", DesktopTitle(from), DesktopTitle(m_truth.Index()));
+        m_truth.StartOn(from);
+        TellShowing();
     }
+    if (m_truth.LockPending() || m_truth.LockHeld()) return;  // the lock screen is on its way
 
-    if (lParam != 0) {
-        if (m_index == 1 && s.restorePassword.text[0]) {
-            ::PostThreadMessageW(m_threads.pwd2, WM_ASK_PASSWORD, 0, 0);
-            vp::Trace(L"restore password asked");
-            return;
-        }
-        if (m_index == 0 && s.switchPassword.text[0]) {
-            ::PostThreadMessageW(m_threads.pwd1, WM_ASK_PASSWORD, 0, 0);
-            vp::Trace(L"switch password asked");
-            return;
-        }
+    if (from == 1 && m_failClosed) {
+        LockForWayBack(false);
+        return;
     }
+    const bool asks = from == 1 ? s.restorePassword.text[0] != L'\0' : s.switchPassword.text[0] != L'\0';
+    if (asks) {
+        // One prompt at a time: a trigger while it is open asks nothing more.
+        OpenAsks& open = m_asks[from];
+        if (open.ask != 0) return;
+        open.ask = ++m_lastAsk;
+        (from == 1 ? m_mail.pwd2 : m_mail.pwd1).Put(PasswordRequest(PasswordRequest::Kind::Ask, open.ask));
+        vp::Trace(from == 1 ? L"restore password asked" : L"switch password asked");
+        return;
+    }
+    Flip(1 - from);
+}
 
-    const int newIndex = 1 - m_index;
+void CDesktopSwitcher::OnApproved(unsigned ask) {
+    // One use, for an ask of the direction that still applies: the screen went nowhere since.
+    const int from = m_truth.Index();
+    if (ask == 0 || m_asks[from].ask != ask) {
+        vp::Trace(L"an approval for no open ask of this desktop was dropped");
+        return;
+    }
+    m_asks[0] = m_asks[1] = OpenAsks{};
+    g_requestTaken.store(vp::PerformanceStamp());
+    Flip(1 - from);
+}
+
+void CDesktopSwitcher::Flip(int newIndex) {
+    const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
+    const CSettingsData& s = *settings;
     if (newIndex == 1) {
         // The actions before the switch act on the user's desktop: windows closed by title are
         // looked for there.
         if (!PlaceThread(0)) return;
-        for (CSwitchAction* action : m_actions) action->Before(s);
+        m_actions.Leaving(s);
     }
     if (!SwitchTo(newIndex)) {
-        // Nothing changed: the next trigger tries again. The programs whose windows would not close
-        // end here, on the way out.
-        m_closeWindows.After(s);
+        // Nothing changed: the next trigger tries again.
+        if (newIndex == 1) m_actions.LeaveFailed(s);
         return;
     }
-    for (CSwitchAction* action : m_actions) {
-        if (newIndex == 1) action->After(s);
-        else action->Undo();
+    if (newIndex == 1) {
+        m_actions.VirtualShown(s);
+    } else {
+        m_actions.Back();
+        if (m_failClosed) guard_channel::TellFailClosedOver();
+        m_failClosed = false;
     }
 }
 
 void CDesktopSwitcher::PrepareActions() {
     const SettingsSnapshot s = g_SettingsMirror.Snapshot();
-    for (CSwitchAction* action : m_actions) action->Prepare(*s);
+    m_actions.Prepare(*s);
 }
 
 bool CDesktopSwitcher::SwitchTo(int newIndex) {
     HKEY root = HKEY_CURRENT_USER;
     const wchar_t* key = g_ProgramKeys.settings;
     // Marked before the move, cleared after the move back: never missing while the desktop shows.
-    if (newIndex == 1 && !undo_record::SetVirtualShowing(root, key, true)) vp::Trace(L"showing mark not written");
+    if (newIndex == 1) {
+        if (!undo_record::SetVirtualShowing(root, key, true)) vp::Trace(L"showing mark not written");
+        guard_channel::TellShowing(true);
+    }
     if (!MoveTo(newIndex)) {
-        if (newIndex == 1 && m_index == 0) undo_record::SetVirtualShowing(root, key, false);
+        if (newIndex == 1 && m_truth.Index() == 0) {
+            undo_record::SetVirtualShowing(root, key, false);
+            guard_channel::TellShowing(false);
+        }
         return false;
     }
-    if (newIndex == 0) undo_record::SetVirtualShowing(root, key, false);
-    m_index = newIndex;
+    m_asks[0] = m_asks[1] = OpenAsks{};
+    if (m_truth.OwnSwitch(newIndex, See())) {
+        vp::Trace(m_truth.Watching() ? L"the input desktop follows the switches: watched"
+                                     : L"the input desktop does not follow the switches: not watched");
+    }
+    if (newIndex == 0) {
+        undo_record::SetVirtualShowing(root, key, false);
+        guard_channel::TellShowing(false);
+    }
     ArmTriggers(newIndex);
     g_ready.store(vp::PerformanceStamp());
     g_switches.fetch_add(1);
@@ -203,21 +302,94 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
     return true;
 }
 
-void CDesktopSwitcher::ComeBack(bool screen) {
-    if (screen && m_index == 1) {
-        const bool guarded = g_SettingsMirror.Snapshot()->restorePassword.text[0] != L'\0';
-        if (ClearToComeBack(ChooseWayBack(true, guarded, false))) SwitchTo(0);
-    }
-    for (CSwitchAction* action : m_actions) action->Undo();
+bool CDesktopSwitcher::LockForWayBack(bool foreign) {
+    // Asked from the desktop that shows, as the system wants it.
+    const Seen seen = See();
+    const int input = seen == Seen::Original ? 0 : 1;
+    if (!PlaceThread(input) || !AskLock()) return false;
+    m_truth.LockAsked(::GetTickCount64(), foreign);
+    return true;
 }
 
-void CDesktopSwitcher::ShowLeftVirtualDesktop() {
-    // The person was left on the virtual desktop. Whatever showed theirs in between (a platform that
-    // hands the screen on when the last copy's windows went), this copy serves from the virtual
-    // desktop, so that is what shows; a secure desktop in front is left alone.
-    wchar_t showing[64];
-    if (!ReadInputDesktopName(showing) || ::lstrcmpiW(showing, product::kDesktopName) == 0) return;
-    if (MoveTo(1)) vp::Trace(L"the virtual desktop shown again");
+void CDesktopSwitcher::ComeBack(bool screen) {
+    if (screen && m_truth.Index() == 1) {
+        if (!Guarded()) {
+            SwitchTo(0);
+        } else if (LockForWayBack(false)) {
+            // The program is on its way out: its guard waits for the lock to hold and the session to
+            // be unlocked, and shows the original desktop then.
+            guard_channel::TellLockAsked();
+        }
+    }
+    m_actions.Back();
+}
+
+void CDesktopSwitcher::OnSignal(SystemSignal signal) {
+    switch (signal) {
+    case SystemSignal::DesktopSwitched: Look(); break;
+    case SystemSignal::SessionLocked: {
+        const bool confirmed = QuerySessionLock() == SessionLock::Locked || See() == Seen::Secure;
+        vp::Trace(confirmed ? L"session locked" : L"a lock signal the system does not confirm was ignored");
+        m_truth.SessionLocked(confirmed);
+        break;
+    }
+    case SystemSignal::SessionUnlocked:
+        vp::Trace(L"session unlocked");
+        Carry(m_truth.SessionUnlocked(See()));
+        break;
+    }
+}
+
+void CDesktopSwitcher::Look() {
+    if (m_truth.LockPending()) {
+        Carry(m_truth.CheckLock(QuerySessionLock(), ::GetTickCount64()));
+        return;
+    }
+    Carry(m_truth.Observe(See(), Guarded()));
+}
+
+void CDesktopSwitcher::Carry(TruthStep step) {
+    if (step == TruthStep::Nothing) return;
+    m_asks[0] = m_asks[1] = OpenAsks{};  // whatever was asked was asked of another screen
+    switch (step) {
+    case TruthStep::Nothing: return;
+    case TruthStep::FollowVirtual:
+        vp::Trace(L"the virtual desktop was shown by another program");
+        undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, true);
+        break;
+    case TruthStep::FollowBack:
+        vp::Trace(L"the original desktop was shown by another program; came back");
+        undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, false);
+        PlaceThread(0);
+        m_actions.Back();
+        break;
+    case TruthStep::LockNow:
+        vp::Trace(L"the original desktop was shown by another program; locking");
+        if (!LockForWayBack(true)) {
+            // No lock to be had: the virtual desktop at once, the record kept.
+            if (MoveTo(1)) vp::Trace(L"the virtual desktop shown again");
+        }
+        break;
+    case TruthStep::CameBack:
+    case TruthStep::ShowOriginal:
+        if (step == TruthStep::ShowOriginal) {
+            if (!SwitchTo(0)) return;
+        } else {
+            vp::Trace(L"came back through the lock screen");
+            undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, false);
+            PlaceThread(0);
+        }
+        m_actions.Back();
+        if (m_failClosed) guard_channel::TellFailClosedOver();
+        m_failClosed = false;
+        if (m_truth.TakeForeignNotice()) vp::PostNotice(kForeignSwitchNotice, product::kName, MB_OK | MB_ICONWARNING);
+        break;
+    case TruthStep::LockNotHeld:
+        vp::Trace(L"way back: the lock was not confirmed; stayed on the virtual desktop");
+        if (See() != Seen::Virtual) MoveTo(1);
+        break;
+    }
+    TellShowing();
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {
@@ -248,7 +420,7 @@ void CDesktopSwitcher::ArmTriggers(int index) {
     const WPARAM givenOn = index == 0 ? kGivenOnOriginal : kGivenOnVirtual;
     if (hooklib::HookedDesktop(givenOn)) return;
     if (!m_desktops[index]) return;
-    if (!InstallInputHook(m_ownId, m_desktops[index], givenOn)) {
+    if (!InstallInputHook(&m_mail.hook, m_desktops[index], givenOn)) {
         vp::Trace(L"hook not armed on %ls", DesktopTitle(index));
         return;
     }
@@ -260,21 +432,19 @@ void CDesktopSwitcher::ArmTriggers(int index) {
 }
 
 void CDesktopSwitcher::OnQuit() {
-    ComeBack();  // never leave the user on the virtual desktop without a trigger
+    ComeBack(true);  // never leave the user on the virtual desktop without a trigger
     UnInstallInputHook();
     m_virtualDesktop.Reset();
     m_desktops[1] = nullptr;
     vp::Trace(L"hook thread quit");
 }
 
-DWORD RunHookThread(const ThreadIds& threads, HANDLE serveAfter, HANDLE started) {
-    CDesktopSwitcher switcher(threads);
+DWORD RunHookThread(ThreadMail& mail, HANDLE serveAfter, HANDLE started) {
+    CDesktopSwitcher switcher(mail);
     const bool serving = switcher.Start();
     if (started) ::SetEvent(started);
     if (!serving) return 1;  // no hook is left, and the desktops stay open
-    // Requests that arrive meanwhile wait in the queue, which Start made first.
+    // Requests that arrive meanwhile wait in the mail.
     if (serveAfter) ::WaitForSingleObject(serveAfter, INFINITE);
     return switcher.Run();
 }
-
-DWORD WINAPI HookThreadProc(void* threads) { return RunHookThread(*static_cast<const ThreadIds*>(threads), nullptr); }

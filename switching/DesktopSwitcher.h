@@ -1,34 +1,30 @@
 #pragma once
 // The hook thread: owns the original and the virtual desktop, starts the shell on the virtual one,
-// and performs every switch with its password gate and its actions around the move.
+// and performs every switch with its password gate and its actions around the move. It holds the
+// desktop truth (switching/DesktopTruth.h): before each switch and at the system's signals it reads
+// which desktop really shows, and answers a switch it did not make.
 #include <windows.h>
 
-#include <atomic>
-
-#include "actions/CleanupActions.h"
-#include "actions/OpenActions.h"
-#include "actions/WindowActions.h"
+#include "actions/ActionList.h"
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
-#include "switching/ThreadIds.h"
+#include "switching/DesktopTruth.h"
+#include "switching/ThreadMail.h"
 #include "switching/WayBack.h"
 
-// The hook thread's body; its argument is the program's ThreadIds.
-DWORD WINAPI HookThreadProc(void* threads);
-// The same, for a thread that may begin before the other threads' ids are known: the desktops are
-// made and hooked and the shell started at once, for that reads none of them, and requests, which
-// post to them, are served once serveAfter is set (null: at once). started, when given, is set once
-// that start-up is over, whether it succeeded or not.
-DWORD RunHookThread(const ThreadIds& threads, HANDLE serveAfter, HANDLE started = nullptr);
+// The hook thread's body for a thread that may begin before the other threads exist: the desktops
+// are made and hooked and the shell started at once, and requests are served once serveAfter is set
+// (null: at once). started, when given, is set once that start-up is over, whether it succeeded or
+// not. The mail must outlive the thread.
+DWORD RunHookThread(ThreadMail& mail, HANDLE serveAfter, HANDLE started = nullptr);
 
-// The desktop a switch request was given on (0 original, 1 virtual): the one its wParam names, or,
-// when it names none, the one the switcher's index says is showing. The switch goes away from it.
+// The desktop a trigger was given on (0 original, 1 virtual): the one its hooks name, or, when it
+// names none, the one the switcher's index says is showing. The switch goes away from it.
 int DesktopGivenOn(WPARAM givenOn, int index) noexcept;
 
 class CDesktopSwitcher {
 public:
-    // The ids are read at each request, so they must outlive the switcher.
-    explicit CDesktopSwitcher(const ThreadIds& threads);
+    explicit CDesktopSwitcher(ThreadMail& mail);
     CDesktopSwitcher(const CDesktopSwitcher&) = delete;
     CDesktopSwitcher& operator=(const CDesktopSwitcher&) = delete;
 
@@ -36,16 +32,27 @@ public:
     // a failure; the switcher serves on without it when both desktops are hooked, and otherwise
     // removes its hooks and returns false.
     bool Start();
-    // Runs the thread's loop until quit; returns the thread's result.
+    // Serves its mail until Quit; returns the thread's result.
     DWORD Run();
-    void OnSwitchRequest(WPARAM givenOn, LPARAM lParam);
-    void OnQuit();
-    // Back to the original desktop when the virtual one shows (behind the lock screen while a restore
-    // password is set, and not at all when the lock fails), and the recorded changes undone. With
-    // screen false only the changes are undone, and the screen stays where it is.
-    void ComeBack(bool screen = true);
 
 private:
+    // One request; false after Quit.
+    bool Serve(HookRequest& request);
+    void OnTrigger(WPARAM givenOn);
+    void OnApproved(unsigned ask);
+    // Back to the original desktop when the virtual one shows (by the way-back rule), and the
+    // recorded changes undone. With screen false only the changes are undone.
+    void ComeBack(bool screen);
+    void OnQuit();
+    void OnSignal(SystemSignal signal);
+    // Reads what shows and answers what someone else did; also confirms a lock asked for.
+    void Look();
+    void Carry(TruthStep step);
+    // What the input desktop is now.
+    Seen See() const;
+
+    // The whole switch: the actions before it, the move, the actions after it (or the undo).
+    void Flip(int newIndex);
     // Puts the hook thread on a desktop of the table; false, with the thread where it was, when the
     // platform refuses.
     bool PlaceThread(int index);
@@ -56,42 +63,41 @@ private:
     bool SwitchTo(int newIndex);
     // Makes sure the triggers of a desktop are heard, hooking it again when its hooks are gone.
     void ArmTriggers(int index);
-    // At the start, with the virtual desktop left showing: shows it when the system shows another.
-    void ShowLeftVirtualDesktop();
     void PrepareActions();
+    // The way back behind the lock, inside the running program: asked from the hook thread on the
+    // input desktop; foreign: because someone else showed the original desktop.
+    bool LockForWayBack(bool foreign);
+    // Whether a restore password (or the fail-closed start) guards the way back now.
+    bool Guarded() const;
+    void TellShowing() const;
 
-    struct HeldRequest {
+    struct HeldTrigger {
+        bool held = false;
         WPARAM givenOn = 0;
-        LPARAM lParam = 0;  // 0: none held
     };
-    HeldRequest m_held;            // a trigger that came before the settings were known
+    // The password ask open for each direction: one at a time, and its approval counts once, while
+    // the direction still applies.
+    struct OpenAsks {
+        unsigned ask = 0;  // 0: none open
+    };
+
+    ThreadMail& m_mail;
+    CDesktopTruth m_truth;
+    HeldTrigger m_held;            // a trigger that came before the settings were known
+    OpenAsks m_asks[2];
+    unsigned m_lastAsk = 0;
+    bool m_failClosed = false;     // started while the virtual desktop showed, with no state handed over
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
-    const ThreadIds& m_threads;
     HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
+    wchar_t m_names[2][64] = {};
     vp::DesktopHandle m_virtualDesktop;
-    int m_index = 0;
     int m_threadOn = -1;           // the entry the hook thread is on; -1 before it is placed
-    DWORD m_ownId = 0;
     STARTUPINFOW m_startup{};
     PROCESS_INFORMATION m_shell{};
     vp::KernelHandle m_shellProcess, m_shellThread;
     DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
-
     // The actions, made on the hook thread and living in its COM apartment for the thread's lifetime.
-    CMuteAction m_mute;
-    CMonitorOffAction m_monitorOff;
-    CHistoryAction m_history;
-    CTypedUrlsAction m_typedUrls;
-    CRecentDocsAction m_recentDocs;
-    CTaskManagerAction m_taskManager;
-    CCloseWindowsAction m_closeWindows;
-    COpenFileAction m_openFile;
-    COpenWebsiteAction m_openWebsite;
-    CTerminateAction m_terminate;
-    // The order they run in, each step (prepare, before, after, undo) down the whole list.
-    CSwitchAction* const m_actions[10] = {&m_mute,         &m_monitorOff,   &m_history,  &m_typedUrls,
-                                          &m_recentDocs,   &m_taskManager,  &m_closeWindows,
-                                          &m_openFile,     &m_openWebsite,  &m_terminate};
+    CActionList m_actions;
 };
 
 // Performance-counter stamps of the last switch, for the benchmark and the trace.

@@ -6,7 +6,7 @@
 #include "framework/Handles.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 namespace hooklib {
 
@@ -120,11 +120,12 @@ TriggerRecogniser g_recogniser;
 struct Pump {
     WPARAM givenOn = 0;
     HDESK desktop = nullptr;   // borrowed until the pump is ready; the pump enters it through its own handle
-    DWORD target = 0;
+    vp::CMailbox<HookRequest>* target = nullptr;
     vp::KernelHandle thread;
     DWORD threadId = 0;
     vp::KernelHandle ready;    // set once the pump has tried to hook
     std::atomic<HDESK> hooked{nullptr};
+    std::atomic<bool> stop{false};  // the program's own end of the pump; nothing posted ends it
 };
 Pump g_pumps[2];
 thread_local const Pump* t_pump = nullptr;  // the pump whose thread this is
@@ -152,10 +153,12 @@ HeldInput ReadHeldInput(int key) noexcept {
     return h;
 }
 
-// Decides and posts; never waits on anything.
+// Decides and hands on; never waits on anything but the mailbox's push.
 LRESULT Act(Verdict v, const Pump& pump, LONGLONG enter) noexcept {
     if (v == Verdict::Trigger) {
-        ::PostThreadMessageW(pump.target, WM_DESKTOP_SWITCH, pump.givenOn, 1);
+        HookRequest trigger;
+        trigger.givenOn = pump.givenOn;
+        pump.target->Put(std::move(trigger));
         g_triggers.fetch_add(1);
         g_stampEnter.store(enter, std::memory_order_relaxed);
         g_stampLeave.store(vp::PerformanceStamp(), std::memory_order_relaxed);
@@ -226,9 +229,10 @@ DWORD WINAPI PumpThreadProc(void* arg) {
     }
     ::SetEvent(pump.ready.Get());
     if (!pump.hooked.load()) return 0;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    // The hooks are called inside GetMessageW. A WM_QUIT anyone may post ends nothing: the pump ends
+    // when the program stops it.
+    while (!pump.stop.load()) {
+        if (::GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.hwnd) ::DispatchMessageW(&msg);
     }
     pump.hooked.store(nullptr);
     return 0;  // the hooks go with their handles, then the pump leaves the desktop
@@ -236,7 +240,8 @@ DWORD WINAPI PumpThreadProc(void* arg) {
 
 void StopPump(Pump& pump) noexcept {
     if (!pump.thread) return;
-    ::PostThreadMessageW(pump.threadId, WM_QUIT, 0, 0);
+    pump.stop.store(true);
+    ::PostThreadMessageW(pump.threadId, WM_NULL, 0, 0);  // only wakes it
     ::WaitForSingleObject(pump.thread.Get(), 5000);
     pump.thread.Reset();
     pump.threadId = 0;
@@ -270,14 +275,15 @@ HDESK HookedDesktop(WPARAM givenOn) noexcept {
 
 using namespace hooklib;
 
-bool InstallInputHook(DWORD threadId, HDESK desktop, WPARAM givenOn) {
-    if ((givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) || !desktop) return false;
+bool InstallInputHook(vp::CMailbox<HookRequest>* target, HDESK desktop, WPARAM givenOn) {
+    if ((givenOn != kGivenOnOriginal && givenOn != kGivenOnVirtual) || !desktop || !target) return false;
     vp::LockGuard lock(g_installLock);
     Pump& pump = g_pumps[givenOn - kGivenOnOriginal];
     StopPump(pump);
     pump.givenOn = givenOn;
     pump.desktop = desktop;
-    pump.target = threadId;
+    pump.target = target;
+    pump.stop.store(false);
     pump.ready.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     pump.thread.Reset(::CreateThread(nullptr, 0, PumpThreadProc, &pump, 0, &pump.threadId));
     if (!pump.thread || !pump.ready) return false;

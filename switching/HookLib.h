@@ -1,15 +1,17 @@
 #pragma once
 // The input-hook component: recognises the global triggers (middle button, left and right buttons
-// together, a key with exact modifiers) and posts WM_DESKTOP_SWITCH to the switcher's thread.
+// together, a key with exact modifiers) and puts a trigger in the switcher's mail.
 // Every hooked desktop has a pump thread of its own that holds that desktop's hooks and does nothing
 // but pump messages: a busy switcher never stalls the system's input or has its hooks dropped, and
 // the hooks of both desktops stay in place across every switch, so no trigger falls between them.
 #include <windows.h>
 
-// Hooks the input of desktop; every trigger seen there posts WM_DESKTOP_SWITCH with wParam givenOn
-// (kGivenOnOriginal or kGivenOnVirtual) and lParam 1 to threadId. Hooks held earlier for the same
+#include "switching/ThreadMail.h"
+
+// Hooks the input of desktop; every trigger seen there puts a Trigger with givenOn (kGivenOnOriginal
+// or kGivenOnVirtual) into target, which must outlive the hooks. Hooks held earlier for the same
 // givenOn are let go first. True when the pump thread reports its hooks in place on that very desktop.
-bool InstallInputHook(DWORD threadId, HDESK desktop, WPARAM givenOn);
+bool InstallInputHook(vp::CMailbox<HookRequest>* target, HDESK desktop, WPARAM givenOn);
 // Removes the hooks of every desktop; the pump threads end.
 void UnInstallInputHook();
 // The triggers: the key with exactly these modifiers (0: none), the middle button, the button pair.

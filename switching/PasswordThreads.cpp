@@ -1,5 +1,7 @@
 #include "switching/PasswordThreads.h"
 
+#include <algorithm>
+
 #include "framework/Handles.h"
 #include "framework/PasswordHash.h"
 #include "framework/Product.h"
@@ -7,16 +9,20 @@
 #include "framework/Trace.h"
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
+#include "switching/GuardChannel.h"
 #include "switching/OriginalDesktop.h"
 #include "framework/Notice.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_attempts::Prompt kind,
                     failed_attempts::Summary& before) {
     before = failed_attempts::Summary{};
     const failed_attempts::CFailedAttempts attempts(g_ProgramKeys.settings);
+    // Counted in memory too (and handed to a copy started again), so a value reset in the key
+    // shortens no wait.
+    const DWORD inARow = std::max(attempts.FailedInARow(), guard_channel::Current().failedInARow);
     wchar_t entered[16] = {};
-    if (prompter.Ask(prompt, entered, failed_attempts::WaitSeconds(attempts.FailedInARow())) != IDOK) return false;
+    if (prompter.Ask(prompt, entered, failed_attempts::WaitSeconds(inARow)) != IDOK) return false;
     // The guarding password is read now, after the prompt has closed.
     const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
     const PasswordSetting& guarding =
@@ -27,9 +33,11 @@ bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_att
         SYSTEMTIME now;
         ::GetSystemTime(&now);
         attempts.Record(kind, now);
+        guard_channel::TellFailedInARow(std::max(attempts.FailedInARow(), inARow + 1));
         return false;
     }
     before = attempts.TakeSummary();
+    guard_channel::TellFailedInARow(0);
     return true;
 }
 
@@ -37,27 +45,28 @@ namespace {
 
 DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::Prompt kind,
                         const PasswordThreadStart& start) {
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, WM_ASK_PASSWORD, WM_ASK_PASSWORD, PM_NOREMOVE);
+    vp::CMailbox<PasswordRequest>& mail = kind == failed_attempts::Prompt::Switch ? start.mail->pwd1 : start.mail->pwd2;
     // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
     vp::CThreadDesktop place;
     if (!place.Enter(desktop)) vp::Trace(L"password thread not placed (error %lu)", ::GetLastError());
-    // The authorisation was given on this thread's desktop: the switch goes away from it.
-    const WPARAM givenOn = kind == failed_attempts::Prompt::Switch ? kGivenOnOriginal : kGivenOnVirtual;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_ASK_PASSWORD) {
+    for (;;) {
+        vp::WaitForMail(mail.Ready(), INFINITE);
+        PasswordRequest request;
+        while (mail.Take(request)) {
+            if (request.kind == PasswordRequest::Kind::Quit) return 1;
             failed_attempts::Summary before;
-            if (!AskForPassword(*start.prompt, prompt, kind, before)) continue;
-            ::PostThreadMessageW(start.threads->hook, WM_DESKTOP_SWITCH, givenOn, 0);
+            const bool right = AskForPassword(*start.prompt, prompt, kind, before);
+            // The answer, right or not, closes the ask; only a right one approves the switch.
+            HookRequest answer(right ? HookRequest::Kind::Approved : HookRequest::Kind::Declined);
+            answer.ask = request.ask;
+            start.mail->hook.Put(std::move(answer));
+            if (!right) continue;
             if (before.count > 0) {
                 failed_attempts::SetPendingNotice(failed_attempts::NoticeText(before.count, before.since));
                 vp::PostNoticeMail(kPasswordNoticeMail);
             }
-        } else if (msg.message == WM_APP_QUIT) {
-            break;
         }
     }
-    return 1;
 }
 
 }  // namespace

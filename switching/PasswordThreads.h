@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "settings/FailedAttempts.h"
-#include "switching/ThreadIds.h"
+#include "switching/ThreadMail.h"
 
 // Shows a password prompt on the calling thread's desktop.
 class IPasswordPrompt {
@@ -16,8 +16,10 @@ public:
 };
 
 // Start argument of both password threads; owned by whoever starts them and kept for their life.
+// Each takes its asks from its own mailbox and hands the switcher a one-use approval for the ask it
+// answered, in the switcher's mail.
 struct PasswordThreadStart {
-    const ThreadIds* threads;
+    ThreadMail* mail;
     IPasswordPrompt* prompt;
 };
 

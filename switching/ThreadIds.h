@@ -1,6 +1,6 @@
 #pragma once
-// The ids through which the program's threads address each other. The main thread fills them in
-// before any worker runs and hands each worker their address; nobody writes them afterwards.
+// The ids of the program's threads: for waits and the trace. The main thread fills them in before any
+// worker runs; nobody writes them afterwards. What the threads ask of each other goes by their mail.
 #include <windows.h>
 
 struct ThreadIds {

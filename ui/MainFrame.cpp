@@ -7,19 +7,21 @@
 #include <iterator>
 
 #include "framework/Dpi.h"
+#include "framework/MessageLoop.h"
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "settings/FailedAttempts.h"
 #include "settings/ProgramKeys.h"
 #include "switching/ComeBack.h"
+#include "switching/GuardChannel.h"
 #include "switching/HookLib.h"
 #include "switching/PasswordThreads.h"
+#include "switching/ThreadMail.h"
 #include "ui/Drawing.h"
 #include "ui/QuitDlg.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/ThemedBackground.h"
 #include "update/UpdatePrompt.h"
-#include "switching/ThreadMessages.h"
 
 namespace {
 // The styles that would let the user resize, minimise or maximise the window.
@@ -128,7 +130,17 @@ void CMainFrame::OnCreate() {
     ::SetMenu(m_hWnd, nullptr);
 
     m_hotkeyAtom = ::GlobalAddAtomW(product::kName);
-    m_owner.LoadSettings();
+    // A copy its guard started again keeps the restore password that guarded the copy that ended,
+    // whatever the key says now: the key can be changed from the virtual desktop.
+    if (guard_channel::HandedOver()) {
+        const GuardState told = guard_channel::Current();
+        PasswordSetting restore;
+        restore.on = told.restoreRecord[0] != L'\0' ? 1 : 0;
+        vp::CopyText(restore.text, told.restoreRecord);
+        m_owner.LoadSettings(&restore);
+    } else {
+        m_owner.LoadSettings();
+    }
     SelectPage(kBasicPage);
 
     ModifyStyle(kResizeStyles, 0);
@@ -263,9 +275,10 @@ void CMainFrame::OnDestroy() {
     if (m_hotkeyAtom) ::GlobalDeleteAtom(m_hotkeyAtom);
     m_hotkeyAtom = 0;
     ::KillTimer(m_hWnd, kUpdateTimerId);
-    ::PostThreadMessageW(m_threads.main, WM_APP_QUIT, 0, 0);
+    // The program ends with its window: the main thread ends every other thread.
+    if (m_mail) ::SetEvent(m_mail->ended.Get());
     m_pages.Forget();
-    ::PostQuitMessage(0);
+    vp::QuitMessageLoop(0);
 }
 
 void CMainFrame::SelectPage(int n) {
@@ -341,9 +354,15 @@ void CMainFrame::PublishSettings(SettingsSnapshot settings) {
     const HotkeySetting& key = settings->switchHotkey;
     ::SetKeyCode(key.bEnabled ? static_cast<int>(key.nKey) : 0, key.bEnabled && key.bShift, key.bEnabled && key.bCtrl,
                  key.bEnabled && key.bAlt);
+    // The guard learns the restore password from the program, never from the key.
+    guard_channel::TellRestorePassword(settings->restorePassword.text[0] != L'\0', settings->restorePassword.text);
     g_SettingsMirror.Publish(std::move(settings));
     // The hook thread gets the enabled actions ready before the next switch needs them.
-    if (m_threads.hook) ::PostThreadMessageW(m_threads.hook, WM_ACTIONS_CHANGED, 0, 0);
+    if (m_mail) {
+        HookRequest changed;
+        changed.kind = HookRequest::Kind::ActionsChanged;
+        m_mail->hook.Put(std::move(changed));
+    }
 }
 void CMainFrame::RegisterSettingsHotkey(UINT modifiers, UINT key) {
     ::RegisterHotKey(m_hWnd, m_hotkeyAtom, modifiers, key);
@@ -357,7 +376,7 @@ void CMainFrame::ShowSettingHint(const wchar_t* text) {
 
 void CMainFrame::CloseSettingsWindow() {
     // Before anything ends: the user is never left on the virtual desktop, nor Task Manager off.
-    ComeBackAndUndo(m_threads.hook, kComeBackWaitMs);
+    if (m_mail) ComeBackAndUndo(m_mail->hook, m_mail->ids.hook != 0, kComeBackWaitMs);
     DestroyWindow();
 }
 
@@ -476,13 +495,13 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         // everything stays, the virtual desktop included.
         if (wp) {
             if (m_sessionEnds) m_sessionEnds();
-            ComeBackAndUndo(m_threads.hook, kComeBackWaitMs, kComeBackUndoOnly);
+            if (m_mail) ComeBackAndUndo(m_mail->hook, m_mail->ids.hook != 0, kComeBackWaitMs, ComeBackKind::UndoOnly);
         }
         result = 0;
         return true;
     case WM_TIMER:
         if (wp != kUpdateTimerId) return false;
-        ::PostThreadMessageW(m_threads.check, WM_CHECK_UPDATE, 0, 0);
+        if (m_mail) m_mail->check.Put(CheckRequest{});
         result = 0;
         return true;
     }

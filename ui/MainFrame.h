@@ -16,7 +16,7 @@
 #include "resource.h"
 #include "settings/FailedAttempts.h"
 #include "settings/SettingsOwner.h"
-#include "switching/ThreadIds.h"
+#include "switching/ThreadMail.h"
 #include "ui/PageHost.h"
 #include "ui/PasswordDlg.h"
 #include "ui/TrayIcon.h"
@@ -49,7 +49,8 @@ public:
     ~CMainFrame() override;
 
     // The threads the frame posts to: the main thread when it goes, the check thread on its timer.
-    void UseThreads(const ThreadIds& threads) noexcept { m_threads = threads; }
+    // The mail of the program's threads, which the window asks (null in tests that run it alone).
+    void UseMail(ThreadMail* mail) noexcept { m_mail = mail; }
 
     // Creates the top-level frame window (its creation loads the settings and puts them into
     // effect); false when it cannot be created.
@@ -135,7 +136,7 @@ private:
     void TellPasswordNotice(const std::wstring& text);
 
     CSettingsOwner m_owner{*this};
-    ThreadIds m_threads;
+    ThreadMail* m_mail = nullptr;
     ATOM m_hotkeyAtom = 0;  // the settings hotkey's id, for the life of the window
     vp::IconHandle m_bigIcon;
     vp::IconHandle m_smallIcon;

@@ -97,7 +97,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     });
 
     const DWORD policyBefore = SwitcherHarness::ReadTaskManagerPolicy();
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(1, 30000));
     const LONGLONG switched = LastSwitchStamps().switched;
     EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
@@ -125,7 +125,7 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_LE(web.created, LogValue(ReadFileText(targetLog), L"time="));
 
     // Back again: only Task Manager comes back; what the file action started stays on vpdesk.
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(2, 30000));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     // Task Manager comes back, as it was, right after the switch has been counted.
@@ -159,7 +159,7 @@ TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFli
     SetDesktopCallsForTest(WatchedSwitchDesktop, nullptr);
     g_SettingsMirror.Update([&](CSettingsData& m) { vp::CopyText(m.closeWindows.text, title.c_str()); });
 
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(1, 30000));
     // Asked twice, it outlived both waits; the screen flipped first, then it was ended.
     EXPECT_EQ(1, g_stubbornRunningAtFlip);

@@ -19,6 +19,8 @@
 #include "framework/RegistryStore.h"
 #include "settings/ProgramKeys.h"
 #include "support/TestSupport.h"
+#include "framework/Text.h"
+#include "switching/GuardChannel.h"
 #include "switching/WayBack.h"
 
 using namespace testing_support;
@@ -28,39 +30,48 @@ namespace {
 HANDLE AsHandle(ULONG_PTR v) { return reinterpret_cast<HANDLE>(v); }
 
 TEST(StartArguments, OnlyTheGuardsWordMakesAGuardAndEverythingElseIsIgnored) {
-    for (const wchar_t* line : {L"", L"  ", L"/quiet", L"/vpguardx 1 2", L"guard 1 2", L"\"/vpguard\" 1 2"}) {
+    for (const wchar_t* line : {L"", L"  ", L"/quiet", L"/vpguardx 1 2 3", L"guard 1 2 3", L"\"/vpguard\" 1 2 3"}) {
         EXPECT_EQ(StartRole::Program, ParseStartArguments(line).role) << line;
+        EXPECT_EQ(nullptr, ParseStartArguments(line).state) << line;
     }
     EXPECT_EQ(StartRole::Program, ParseStartArguments(nullptr).role);
 
-    const StartArguments ok = ParseStartArguments(L"  /VPGUARD 1a4\t2c ");
+    const StartArguments ok = ParseStartArguments(L"  /VPGUARD 1a4\t2c 30 ");
     EXPECT_EQ(StartRole::Guard, ok.role);
     EXPECT_EQ(AsHandle(0x1a4), ok.watched);
     EXPECT_EQ(AsHandle(0x2c), ok.quitEvent);
+    EXPECT_EQ(AsHandle(0x30), ok.state);
+    // A copy started again by its guard, and one whose argument is malformed: the program either way.
+    EXPECT_EQ(AsHandle(0x44), ParseStartArguments(L"/vpstate 44").state);
+    for (const wchar_t* line : {L"/vpstate", L"/vpstate 0", L"/vpstate 44 45", L"/vpstatex 44"}) {
+        EXPECT_EQ(StartRole::Program, ParseStartArguments(line).role) << line;
+        EXPECT_EQ(nullptr, ParseStartArguments(line).state) << line;
+    }
 
     // Malformed: a guard with nothing to watch, never a second program.
-    for (const wchar_t* line : {L"/vpguard", L"/vpguard 1a4", L"/vpguard 0 2c", L"/vpguard 1a4 2c 3", L"/vpguard 1g 2",
-                                L"/vpguard -1 2", L"/vpguard 1a4 2cz"}) {
+    for (const wchar_t* line : {L"/vpguard", L"/vpguard 1a4 2c", L"/vpguard 0 2c 3", L"/vpguard 1a4 2c 3 4",
+                                L"/vpguard 1g 2 3", L"/vpguard -1 2 3", L"/vpguard 1a4 2c 3z"}) {
         const StartArguments bad = ParseStartArguments(line);
         EXPECT_EQ(StartRole::Guard, bad.role) << line;
         EXPECT_EQ(nullptr, bad.watched) << line;
-        EXPECT_EQ(2, RunGuard(bad.watched, bad.quitEvent)) << line;
+        EXPECT_EQ(2, RunGuard(bad.watched, bad.quitEvent, bad.state)) << line;
     }
 }
 
 TEST(StartArguments, TheGuardsCommandLineReadsBackAfterTheExecutable) {
     wchar_t line[MAX_PATH + 64];
-    ASSERT_TRUE(FormatGuardCommandLine(line, L"C:\\Program Files\\Veilpane\\Veilpane.exe", AsHandle(0xfedcba98),
-                                       AsHandle(0x7c)));
+    ASSERT_TRUE(FormatGuardCommandLine(line, L"C:\\Program Files\\Veilpane\\VeilpaneGuard.exe", AsHandle(0xfedcba98),
+                                       AsHandle(0x7c), AsHandle(0x80)));
     const std::wstring text = line;
-    ASSERT_EQ(0u, text.find(L"\"C:\\Program Files\\Veilpane\\Veilpane.exe\" "));
+    ASSERT_EQ(0u, text.find(L"\"C:\\Program Files\\Veilpane\\VeilpaneGuard.exe\" "));
     const StartArguments args = ParseStartArguments(text.c_str() + text.find(L"\" ") + 2);
     EXPECT_EQ(StartRole::Guard, args.role);
     EXPECT_EQ(AsHandle(0xfedcba98), args.watched);
     EXPECT_EQ(AsHandle(0x7c), args.quitEvent);
+    EXPECT_EQ(AsHandle(0x80), args.state);
     // A path that does not fit whole is refused.
     const std::wstring longPath(MAX_PATH + 64, L'x');
-    EXPECT_FALSE(FormatGuardCommandLine(line, longPath.c_str(), AsHandle(1), AsHandle(2)));
+    EXPECT_FALSE(FormatGuardCommandLine(line, longPath.c_str(), AsHandle(1), AsHandle(2), AsHandle(3)));
 }
 
 // Task Manager disabled through the record, as the program does on the way to the virtual desktop.
@@ -83,6 +94,13 @@ std::atomic<int> g_switches{0}, g_locks{0};
 std::atomic<bool> g_lockTakes{false};
 BOOL WINAPI CountedSwitch(HDESK desktop) { return ++g_switches, ::SwitchDesktop(desktop); }
 BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
+// The session's lock as the system would tell it after a lock that took: held for a few questions,
+// then lifted by whoever unlocks.
+std::atomic<int> g_lockAnswers{0};
+SessionLock PlantedSessionLock() {
+    if (!g_lockTakes.load() || g_locks.load() == 0) return SessionLock::Unlocked;
+    return ++g_lockAnswers <= 3 ? SessionLock::Locked : SessionLock::Unlocked;
+}
 
 // The program's key as the program leaves it when it ends on the virtual desktop, a guard waiting
 // on a stand-in for the program, and a recorder standing in for the program the guard starts again.
@@ -92,6 +110,8 @@ protected:
         DeleteKeyTree(g_ProgramKeys.settings);
         SetDesktopCallsForTest(CountedSwitch, nullptr);
         SetLockCallForTest(PlantedLock);
+        SetSessionLockQueryForTest(PlantedSessionLock);
+        g_lockAnswers = 0;
         g_switches = 0;
         g_locks = 0;
         g_lockTakes = false;
@@ -103,19 +123,27 @@ protected:
     void TearDown() override {
         SetDesktopCallsForTest(nullptr, nullptr);
         SetLockCallForTest(nullptr);
+        SetSessionLockQueryForTest(nullptr);
         DeleteKeyTree(g_ProgramKeys.settings);
         ShowDesktop(L"Default");  // where the guard rightly stayed behind the restore password
     }
 
-    // The screen on "vpdesk" and the program's key as the program leaves them there.
+    // The screen on "vpdesk", and what the program told its guard as it left them there. The key says
+    // the opposite of the restore password, as someone on "vpdesk" may have edited it: the guard goes by
+    // what the program told.
     void LeaveOnVirtualDesktop(bool guarded) {
         ASSERT_TRUE(ShowDesktop(L"vpdesk"));
         DisableWithRecord();
         ASSERT_TRUE(undo_record::SetVirtualShowing(HKEY_CURRENT_USER, g_ProgramKeys.settings, true));
+        GuardState told;
+        told.virtualShowing = true;
+        told.guarded = guarded;
+        vp::CopyText(told.restoreRecord, guarded ? L"the record told" : L"");
+        ASSERT_TRUE(guard_channel::Open(told));
         CRegistryStore store;
         store.SetPath(g_ProgramKeys.settings);
-        store.WriteDword(L"PWD_ORIG_ENABLED", guarded ? 1 : 0);
-        store.WriteString(L"PWD_ORIG", L"a stored record");
+        store.WriteDword(L"PWD_ORIG_ENABLED", guarded ? 0 : 1);
+        store.WriteString(L"PWD_ORIG", guarded ? L"" : L"planted");
     }
 
     // The program ends (after Quit when quit is true); returns when the guard is done.
@@ -124,7 +152,10 @@ protected:
         ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"window_owner.exe") + L"\" \"Watched by the guard\" exit 0", watched));
         vp::KernelHandle quitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         auto guard = std::async(std::launch::async,
-                                [&] { return RunGuard(watched.process.Get(), quitEvent.Get(), m_program.c_str()); });
+                                [&] {
+                                    return RunGuard(watched.process.Get(), quitEvent.Get(), guard_channel::Section(),
+                                                    m_program.c_str());
+                                });
         EXPECT_EQ(std::future_status::timeout, guard.wait_for(std::chrono::milliseconds(100)));
         if (quit) ::SetEvent(quitEvent.Get());
         ::TerminateProcess(watched.process.Get(), 7);
@@ -158,11 +189,16 @@ TEST_F(GuardEnd, AKilledProgramIsStartedAgainAndOnlyAnUnguardedOneComesBackFirst
         EXPECT_EQ(0, g_locks.load()) << guarded;
         EXPECT_EQ(guarded, Marked()) << guarded;
         EXPECT_TRUE(Showing(guarded ? L"vpdesk" : L"Default")) << guarded;
-        // The same program, with no argument, on the guard's own (the original) desktop.
+        // The same program, on the guard's own (the original) desktop, handed what the guard was told.
         ASSERT_TRUE(WaitUntil([&] { return !Restarts().empty(); }, 10000)) << guarded;
         const std::wstring line = Restarts();
         EXPECT_NE(std::wstring::npos, line.find(L"desk=" + DesktopName(::GetThreadDesktop(::GetCurrentThreadId()))));
-        EXPECT_NE(std::wstring::npos, line.find(L"cmd=\"" + m_program + L"\"\n")) << line;
+        EXPECT_NE(std::wstring::npos, line.find(L"cmd=\"" + m_program + L"\" /vpstate ")) << line;
+        GuardState handed;
+        ASSERT_TRUE(guard_channel::Read(guard_channel::Section(), handed));
+        EXPECT_EQ(guarded, handed.virtualShowing) << guarded;
+        EXPECT_EQ(guarded, handed.guarded) << guarded;
+        EXPECT_STREQ(guarded ? L"the record told" : L"", handed.restoreRecord);
     }
 }
 

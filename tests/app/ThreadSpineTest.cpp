@@ -9,7 +9,8 @@
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "update/UpdatePath.h"
-#include "switching/ThreadMessages.h"
+#include "switching/PasswordThreads.h"
+#include "switching/ThreadMail.h"
 
 using namespace testing_support;
 
@@ -18,48 +19,51 @@ namespace {
 // What each stand-in worker saw, indexed ui, hook, pwd1, pwd2, check.
 struct Seen {
     std::atomic<int> quits{0};
-    std::atomic<int> switches{0};
-    std::atomic<LPARAM> lastSwitchLParam{-1};
     std::atomic<bool> freedStart{false};
 };
 Seen g_seen[5];
 
-template <int Index>
-DWORD WINAPI Worker(void* arg) {
-    if (Index == 0) {
-        // The ui thread owns its start argument.
-        auto* start = static_cast<UiThreadStart*>(arg);
-        g_seen[0].freedStart = start != nullptr && start->showState == SW_HIDE && start->commandLine != nullptr;
-        delete start;
-    }
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_DESKTOP_SWITCH) {
-            g_seen[Index].switches++;
-            g_seen[Index].lastSwitchLParam = msg.lParam;
-        } else if (msg.message == WM_APP_QUIT) {
-            g_seen[Index].quits++;
-            break;
+// Waits on one mailbox until Quit, counting it.
+template <class Request>
+DWORD ServeUntilQuit(vp::CMailbox<Request>& mail, Seen& seen) {
+    for (;;) {
+        vp::WaitForMail(mail.Ready(), INFINITE);
+        Request request;
+        while (mail.Take(request)) {
+            if (request.kind == Request::Kind::Quit) {
+                seen.quits++;
+                return 1;
+            }
         }
     }
-    return 1;
 }
 
-const WorkerThreadBodies kBodies{Worker<0>, Worker<1>, Worker<2>, Worker<3>, Worker<4>};
+DWORD WINAPI UiWorker(void* arg) {
+    // The ui thread owns its start argument.
+    auto* start = static_cast<UiThreadStart*>(arg);
+    g_seen[0].freedStart = start != nullptr && start->showState == SW_HIDE && start->commandLine != nullptr;
+    delete start;
+    return 1;
+}
+DWORD WINAPI HookWorker(void* arg) { return ServeUntilQuit(static_cast<ThreadMail*>(arg)->hook, g_seen[1]); }
+DWORD WINAPI Pwd1Worker(void* arg) { return ServeUntilQuit(static_cast<PasswordThreadStart*>(arg)->mail->pwd1, g_seen[2]); }
+DWORD WINAPI Pwd2Worker(void* arg) { return ServeUntilQuit(static_cast<PasswordThreadStart*>(arg)->mail->pwd2, g_seen[3]); }
+DWORD WINAPI CheckWorker(void* arg) { return ServeUntilQuit(static_cast<ThreadMail*>(arg)->check, g_seen[4]); }
+
+const WorkerThreadBodies kBodies{UiWorker, HookWorker, Pwd1Worker, Pwd2Worker, CheckWorker};
 
 struct MainRun {
     std::atomic<int> result{0};
     std::atomic<bool> done{false};
     DWORD id = 0;
-    ThreadIds ids;
+    ThreadMail mail;
     vp::KernelHandle thread;
     ThreadCreator create = CreateWorkerThread;
 };
 MainRun* g_run = nullptr;
 
 DWORD WINAPI MainThread(void*) {
-    g_run->result = RunMainThread(L"ignored", SW_HIDE, g_run->ids, kBodies, g_run->create);
+    g_run->result = RunMainThread(L"ignored", SW_HIDE, g_run->mail, kBodies, g_run->create);
     g_run->done = true;
     return 0;
 }
@@ -69,17 +73,17 @@ protected:
     void SetUp() override {
         for (auto& s : g_seen) {
             s.quits = 0;
-            s.switches = 0;
-            s.lastSwitchLParam = -1;
             s.freedStart = false;
         }
         g_run = &run;
     }
     void StartMain() {
         run.thread.Reset(::CreateThread(nullptr, 0, MainThread, nullptr, 0, &run.id));
-        ASSERT_TRUE(WaitUntil([] { return g_run->ids.check != 0 || g_run->done; }, 10000));
-        // The workers run once every id is known; each has its queue once it takes a message.
-        ASSERT_TRUE(WaitUntil([this] { return ::PostThreadMessageW(run.ids.hook, WM_NULL, 0, 0) != FALSE; }, 10000));
+        ASSERT_TRUE(WaitUntil([] { return g_run->mail.ids.check != 0 || g_run->done; }, 10000));
+    }
+    void EndProgram() {
+        ::SetEvent(run.mail.ended.Get());
+        ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
     }
     void TearDown() override {
         if (run.thread) ::WaitForSingleObject(run.thread.Get(), 5000);
@@ -88,31 +92,25 @@ protected:
     MainRun run;
 };
 
-TEST_F(ThreadSpineTest, RelaysSwitchRequestsAsUncheckedAndBroadcastsQuitOnce) {
+TEST_F(ThreadSpineTest, OnlyTheProgramsOwnEndEndsTheWorkersAndNothingPostedDoes) {
     StartMain();
-    const DWORD ids[5] = {run.ids.ui, run.ids.hook, run.ids.pwd1, run.ids.pwd2, run.ids.check};
-    for (DWORD id : ids) EXPECT_NE(0u, id);
+    const ThreadIds& ids = run.mail.ids;
+    for (DWORD id : {ids.ui, ids.hook, ids.pwd1, ids.pwd2, ids.check}) EXPECT_NE(0u, id);
+    EXPECT_TRUE(WaitUntil([] { return g_seen[0].freedStart.load(); }, 5000));
 
-    // Whatever lParam it carried, a request that reaches the main thread needs the password check.
-    for (LPARAM lp : {0, 1, 7}) {
-        const int before = g_seen[1].switches;
-        ::PostThreadMessageW(run.id, WM_DESKTOP_SWITCH, 0, lp);
-        ASSERT_TRUE(WaitUntil([&] { return g_seen[1].switches == before + 1; }, 5000));
-        EXPECT_EQ(1, g_seen[1].lastSwitchLParam);
+    // What anyone may post to the main thread, WM_QUIT included, ends nothing.
+    for (const UINT message : std::vector<UINT>{WM_QUIT, WM_USER, WM_USER + 1, WM_USER + 8, WM_APP}) {
+        ::PostThreadMessageW(run.id, message, 1, 1);
     }
-    EXPECT_EQ(0, g_seen[0].switches + g_seen[2].switches + g_seen[3].switches + g_seen[4].switches);
+    ::Sleep(200);
+    EXPECT_FALSE(run.done.load());
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(0, g_seen[i].quits.load()) << "worker " << i;
 
-    ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
+    EndProgram();
     EXPECT_EQ(1, run.result);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 1; i < 5; ++i) {
         EXPECT_TRUE(WaitUntil([i] { return g_seen[i].quits == 1; }, 5000)) << "worker " << i;
     }
-    EXPECT_TRUE(g_seen[0].freedStart);
-    // The main thread reads its queue no more: a second quit reaches nobody.
-    ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
-    ::Sleep(200);
-    for (auto& s : g_seen) EXPECT_EQ(1, s.quits);
 }
 
 HANDLE FailHook(LPTHREAD_START_ROUTINE body, void* arg, HANDLE gate, DWORD* id) {
@@ -134,14 +132,13 @@ TEST_F(ThreadSpineTest, AWorkerThatCannotStartIsReportedAndTheRestStart) {
     ::GetDlgItemTextW(box, 0xFFFF, text, 64);
     EXPECT_STREQ(L"Cannot create hook thread!!!", text);
     // The box holds start-up until it is dismissed: the Pwd1 thread does not exist yet.
-    EXPECT_EQ(0u, run.ids.pwd1);
+    EXPECT_EQ(0u, run.mail.ids.pwd1);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return run.ids.check != 0; }, 10000));
-    EXPECT_EQ(0u, run.ids.hook);
-    EXPECT_NE(0u, run.ids.ui);
-    EXPECT_NE(0u, run.ids.pwd2);
-    ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return run.mail.ids.check != 0; }, 10000));
+    EXPECT_EQ(0u, run.mail.ids.hook);
+    EXPECT_NE(0u, run.mail.ids.ui);
+    EXPECT_NE(0u, run.mail.ids.pwd2);
+    EndProgram();
 }
 
 TEST_F(ThreadSpineTest, TheHookThreadRunsAtOnceAndTheOthersOnceEveryIdIsKnown) {
@@ -150,13 +147,12 @@ TEST_F(ThreadSpineTest, TheHookThreadRunsAtOnceAndTheOthersOnceEveryIdIsKnown) {
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 10000));
     // The box holds the start of the rest: the hook thread already serves, the ui thread waits.
-    ::PostThreadMessageW(run.ids.hook, WM_DESKTOP_SWITCH, 0, 1);
-    EXPECT_TRUE(WaitUntil([] { return g_seen[1].switches == 1; }, 5000));
+    run.mail.hook.Put(HookRequest(HookRequest::Kind::Quit));
+    EXPECT_TRUE(WaitUntil([] { return g_seen[1].quits == 1; }, 5000));
     EXPECT_FALSE(g_seen[0].freedStart);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([] { return g_seen[0].freedStart.load(); }, 10000));
-    ::PostThreadMessageW(run.id, WM_APP_QUIT, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return run.done.load(); }, 5000));
+    EndProgram();
 }
 
 TEST(AppModule, ConstantsAndBoundedEnvironmentCopies) {

@@ -11,7 +11,6 @@
 #include "framework/RegistryStore.h"
 #include "framework/ThreadDesktop.h"
 #include "support/TestSupport.h"
-#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 
@@ -59,7 +58,7 @@ TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
     at = app.WaitSwitchedTo(L"Default", 10000, at);
     ASSERT_GE(at, 0);
 
-    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_EQ(0u, RunQuitArgument());
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(15000, &code));
     EXPECT_EQ(1u, code);
@@ -99,7 +98,7 @@ TEST(EndToEnd, StartedOnTheVirtualDesktopItLivesOnTheUsersDesktop) {
     ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
     ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
 
-    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_EQ(0u, RunQuitArgument());
     ASSERT_TRUE(app.WaitExit(15000));
     app.KillChildren(L"explorer.exe");
 }
@@ -126,7 +125,7 @@ TEST(EndToEnd, WithoutTheTraceSwitchedOnTheProgramSaysNothing) {
     EXPECT_TRUE(WaitUntil([&] { return ReadDword(kPolicy, L"DisableTaskMgr", 9) == 0; }, 10000));
     EXPECT_TRUE(Showing(L"Default"));
 
-    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_EQ(0u, RunQuitArgument());
     ASSERT_TRUE(app.WaitExit(15000));
     EXPECT_TRUE(app.Trace().empty()) << app.Trace().front();
     app.KillChildren(L"explorer.exe");

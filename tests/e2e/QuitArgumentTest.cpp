@@ -14,12 +14,6 @@ namespace {
 
 constexpr wchar_t kKey[] = L"Software\\MORVEX\\Veilpane";
 
-DWORD RunQuit(const wchar_t* desktop) {
-    StartedProcess quit;
-    if (!StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\" /quit", quit, desktop)) return 99;
-    return WaitExit(quit, 40000);
-}
-
 TEST(QuitArgument, OnlyTheBareArgumentCounts) {
     EXPECT_TRUE(IsQuitArgument(L"/quit"));
     EXPECT_TRUE(IsQuitArgument(L"  /QUIT\t"));
@@ -47,7 +41,7 @@ TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
 
     // Started on the other desktop, where the frame is not among the top-level windows.
     DeleteKeyTree(kKey);
-    EXPECT_EQ(0u, RunQuit(L"vpdesk"));
+    EXPECT_EQ(0u, RunQuitArgument(L"vpdesk"));
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(5000, &code));
     // The tray's Exit saved every setting on the way out.
@@ -59,7 +53,7 @@ TEST(QuitArgument, EndsTheRunningCopyAsTheTrayExitDoesAndSucceedsWhenNoneRuns) {
     DeleteKeyTree(kKey);  // the saved switch password must not guard the next test's run
 
     const ULONGLONG before = ::GetTickCount64();
-    EXPECT_EQ(0u, RunQuit(nullptr));
+    EXPECT_EQ(0u, RunQuitArgument(nullptr));
     EXPECT_LT(::GetTickCount64() - before, 10000u);
 }
 

@@ -206,6 +206,13 @@ HWND VeilpaneProcess::WaitFrameReady(DWORD timeoutMs) const {
     return ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) ? frame : nullptr;
 }
 
+DWORD RunQuitArgument(const wchar_t* desktop) {
+    using namespace testing_support;
+    StartedProcess quit;
+    if (!StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\" /quit", quit, desktop)) return 99;
+    return WaitExit(quit, 40000);
+}
+
 void Inject(const wchar_t* desktop, const wchar_t* steps) {
     using namespace testing_support;
     StartedProcess p;

@@ -30,8 +30,8 @@ public:
     // Ends the program and every process it started (its guard, its shell) at one stroke, as a
     // power loss would: none of them gets to run another instruction.
     void KillAll();
-    // The guard processes the program started (children of the same executable).
-    std::vector<DWORD> Guards() const { return Children(L"Veilpane.exe"); }
+    // The guard processes the program started.
+    std::vector<DWORD> Guards() const { return Children(L"VeilpaneGuard.exe"); }
     // The program's own child processes of that executable name (the shell it started, say).
     std::vector<DWORD> Children(const wchar_t* exeName) const;
     // Ends them: the shell outlives the program, and under Wine it would hold the test runner's
@@ -59,6 +59,10 @@ private:
     std::mutex m_lock;
     std::vector<std::wstring> m_trace;
 };
+
+// Ends the running copy as the installer does: "Veilpane.exe /quit", started on the named desktop
+// (null: the test's own); returns its exit code (99 when it could not start).
+DWORD RunQuitArgument(const wchar_t* desktop = nullptr);
 
 // Sends input on a desktop through the injector helper (steps as it reads them: "middle", "key:0x78+ctrl").
 void Inject(const wchar_t* desktop, const wchar_t* steps);

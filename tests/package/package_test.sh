@@ -75,7 +75,7 @@ MSI="$(ls "$OUT"/dist/Veilpane-*.msi)"
 ZIP="$(ls "$OUT"/dist/Veilpane-*-portable.zip)"
 [ -f "$OUT/dist/Veilpane.exe.debug" ] || fail "no Veilpane.exe.debug"
 MSI_WIN="$(win winepath -w "$MSI")"
-[ "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "NOTICE.txt README.txt Veilpane.chm Veilpane.exe " ] ||
+[ "$(unzip -Z1 "$ZIP" | sort | tr '\n' ' ')" = "NOTICE.txt README.txt Veilpane.chm Veilpane.exe VeilpaneGuard.exe " ] ||
     fail "portable zip holds: $(unzip -Z1 "$ZIP" | tr '\n' ' ')"
 unzip -p "$ZIP" NOTICE.txt | grep -q "PCRE2 LICENCE" || fail "NOTICE.txt lacks PCRE2's licence"
 unzip -q -o "$ZIP" Veilpane.exe -d "$OUT/portable"
@@ -88,7 +88,7 @@ w reg delete "$SETTINGS" /f || true
 
 step "silent install"
 msi /i "$MSI_WIN" /qn
-for f in Veilpane.exe Veilpane.chm NOTICE.txt; do [ -f "$INSTALL/$f" ] || fail "$f not installed"; done
+for f in Veilpane.exe VeilpaneGuard.exe Veilpane.chm NOTICE.txt; do [ -f "$INSTALL/$f" ] || fail "$f not installed"; done
 cmp -s "$INSTALL/Veilpane.exe" "$OUT/portable/Veilpane.exe" || fail "installed Veilpane.exe differs from the portable one"
 [ -f "$SHORTCUT" ] || fail "no Start-menu shortcut"
 strings -a "$SHORTCUT" | grep -qF 'AppData\Local\Programs\Veilpane\Veilpane.exe' || fail "the shortcut points elsewhere"
@@ -105,6 +105,14 @@ start_installed() {
     wait_for 60 has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the installed Veilpane.exe did not start"
 }
 ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
+# No guard of this prefix runs any more (its own image name, VeilpaneGuard.exe).
+guard_gone() {
+    local p
+    for p in $(pgrep -f 'VeilpaneGuard\.exe'); do
+        tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 1
+    done
+    return 0
+}
 
 step "the installed program starts and quits"
 w "$INSTALL_WIN\\Veilpane.exe" /quit || fail "/quit with no copy running did not succeed"
@@ -123,6 +131,7 @@ start_installed
 w reg add "$RUN" /v Veilpane /d "\"$INSTALL_WIN\\Veilpane.exe\"" /f
 msi /x "$MSI_WIN" /qn
 wait_for 10 ended || fail "Veilpane still runs after the uninstall"
+wait_for 10 guard_gone || fail "its guard still runs after the uninstall"
 APP_PID=""
 [ ! -e "$INSTALL" ] || fail "left behind: $(ls -A "$INSTALL" | tr '\n' ' ')"
 [ ! -e "$SHORTCUT" ] || fail "the shortcut is left behind"

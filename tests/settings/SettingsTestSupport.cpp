@@ -24,9 +24,6 @@ void SettingsKeyTest::TearDown() { testing_support::DeleteKeyTree(kTestRoot); }
 
 void UiThreadTest::SetUp() {
     SettingsKeyTest::SetUp();
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    threads.main = threads.check = ::GetCurrentThreadId();
     failed_attempts::CFailedAttempts(kSettingsKey).TakeSummary();
 }
 
@@ -51,7 +48,7 @@ void UiThreadTest::TearDown() {
 
 void UiThreadTest::StartUi() {
     frame = nullptr;
-    ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL, &threads}, 0, &uiId));
+    ui.Reset(::CreateThread(nullptr, 0, UiThreadProc, new UiThreadStart{L"", SW_SHOWNORMAL, &mail}, 0, &uiId));
     ASSERT_TRUE(ui);
     ASSERT_TRUE(Poll([&] { return (frame = FindOwnWindow(CMainFrame::kClassName, L"Veilpane Pro")) != nullptr; },
                      10000));

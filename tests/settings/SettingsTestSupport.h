@@ -16,7 +16,7 @@
 
 #include "framework/Handles.h"
 #include "settings/SettingsTable.h"
-#include "switching/ThreadIds.h"
+#include "switching/ThreadMail.h"
 
 namespace settings_test {
 
@@ -43,7 +43,8 @@ protected:
     // The ui thread's exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitUiEnd(DWORD timeoutMs = 10000);
 
-    ThreadIds threads;
+    // The mail the ui thread asks the other threads through; this test stands in for them.
+    ThreadMail mail;
     vp::KernelHandle ui;
     DWORD uiId = 0;
     HWND frame = nullptr;

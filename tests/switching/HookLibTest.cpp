@@ -5,7 +5,7 @@
 #include "framework/Product.h"
 #include "support/TestSupport.h"
 #include "switching/HookLib.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 using namespace testing_support;
 using hooklib::HeldInput;
@@ -177,34 +177,29 @@ TEST(TriggerRecogniser, GenericModifierCodesAreToldApart) {
 // The real hooks, with input sent on this desktop.
 class HookLibLive : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    }
     void TearDown() override {
         UnInstallInputHook();
         SetMiddleButton(0);
         SetDoubleButton(0);
         SetKeyCode(0, 0, 0, 0);
     }
-    bool Install() {
-        return InstallInputHook(::GetCurrentThreadId(), ::GetThreadDesktop(::GetCurrentThreadId()), kGivenOnOriginal);
-    }
-    // The switch requests that have reached this thread (the injector has ended, so every callback
-    // has run), each saying it was given on this desktop.
-    static int Requests() {
+    bool Install() { return InstallInputHook(&mail, ::GetThreadDesktop(::GetCurrentThreadId()), kGivenOnOriginal); }
+    // The triggers that have reached the mail (the injector has ended, so every callback has run),
+    // each saying it was given on this desktop.
+    int Requests() {
         int n = 0;
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, WM_DESKTOP_SWITCH, WM_DESKTOP_SWITCH, PM_REMOVE)) {
-            EXPECT_EQ(1, msg.lParam);
-            EXPECT_EQ(kGivenOnOriginal, msg.wParam);
+        HookRequest request;
+        while (mail.Take(request)) {
+            EXPECT_EQ(HookRequest::Kind::Trigger, request.kind);
+            EXPECT_EQ(kGivenOnOriginal, request.givenOn);
             ++n;
         }
         return n;
     }
+    vp::CMailbox<HookRequest> mail;
 };
 
-TEST_F(HookLibLive, EachEnabledTriggerPostsOneRequestToTheInstallingThread) {
+TEST_F(HookLibLive, EachEnabledTriggerPutsOneRequestInTheMailItWasGiven) {
     ASSERT_TRUE(Install());
     EXPECT_EQ(DesktopName(::GetThreadDesktop(::GetCurrentThreadId())),
               DesktopName(hooklib::HookedDesktop(kGivenOnOriginal)));

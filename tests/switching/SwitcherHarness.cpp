@@ -9,17 +9,11 @@
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 using namespace testing_support;
 
-namespace {
-struct RecorderStart {
-    std::atomic<int>* counter;
-};
-}  // namespace
-
-SwitcherHarness::SwitcherHarness() {
+SwitcherHarness::SwitcherHarness(bool recorders) : m_withRecorders(recorders) {
     // A short private "Windows directory": the module's field holds 49 characters.
     m_systemRoot = L"C:\\vpsr" + std::to_wstring(::GetCurrentProcessId());
     ::CreateDirectoryW(m_systemRoot.c_str(), nullptr);
@@ -30,8 +24,9 @@ SwitcherHarness::SwitcherHarness() {
 SwitcherHarness::~SwitcherHarness() {
     Stop();
     for (int i = 0; i < 2; ++i) {
-        if (m_recorderIds[i]) ::PostThreadMessageW(m_recorderIds[i], WM_APP_QUIT, 0, 0);
-        if (m_recorders[i]) ::WaitForSingleObject(m_recorders[i].Get(), 2000);
+        if (!m_recorderThreads[i]) continue;
+        m_recorders[i].mail->Put(PasswordRequest(PasswordRequest::Kind::Quit));
+        ::WaitForSingleObject(m_recorderThreads[i].Get(), 2000);
     }
     ::DeleteFileW((m_systemRoot + L"\\explorer.exe.log").c_str());
     ::DeleteFileW((m_systemRoot + L"\\explorer.exe").c_str());
@@ -44,41 +39,40 @@ void SwitcherHarness::ClearMirror() {
 }
 
 DWORD WINAPI SwitcherHarness::RecorderProc(void* arg) {
-    auto* counter = static_cast<std::atomic<int>*>(arg);
-    MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_ASK_PASSWORD) counter->fetch_add(1);
-        if (msg.message == WM_APP_QUIT) break;
+    auto& recorder = *static_cast<Recorder*>(arg);
+    for (;;) {
+        ::WaitForSingleObject(recorder.mail->Ready(), INFINITE);
+        PasswordRequest request;
+        while (recorder.mail->Take(request)) {
+            if (request.kind == PasswordRequest::Kind::Quit) return 0;
+            recorder.lastAsk = request.ask;
+            recorder.asks.fetch_add(1);
+        }
     }
-    return 0;
 }
 
 DWORD WINAPI SwitcherHarness::HookProc(void* harness) {
     const auto* h = static_cast<SwitcherHarness*>(harness);
-    return RunHookThread(h->m_threads, h->m_serveAfter, h->m_started);
+    return RunHookThread(const_cast<SwitcherHarness*>(h)->m_mail, h->m_serveAfter, h->m_started);
 }
 
 bool SwitcherHarness::Start(HANDLE serveAfter, HANDLE started) {
     m_serveAfter = serveAfter;
     m_started = started;
-    m_threads.main = ::GetCurrentThreadId();
+    m_mail.ids.main = ::GetCurrentThreadId();
     vp::SetSystemRootForTest(m_systemRoot.c_str());
-    for (int i = 0; i < 2; ++i) {
-        m_recorders[i].Reset(::CreateThread(nullptr, 0, RecorderProc, &m_asks[i], 0, &m_recorderIds[i]));
+    m_recorders[0].mail = &m_mail.pwd1;
+    m_recorders[1].mail = &m_mail.pwd2;
+    for (int i = 0; i < 2 && m_withRecorders; ++i) {
+        m_recorderThreads[i].Reset(::CreateThread(nullptr, 0, RecorderProc, &m_recorders[i], 0, nullptr));
     }
-    // The recorders' queues exist once they answer a posted message; give them a moment.
-    WaitUntil([&] { return ::PostThreadMessageW(m_recorderIds[0], WM_NULL, 0, 0) &&
-                           ::PostThreadMessageW(m_recorderIds[1], WM_NULL, 0, 0); }, 2000);
-    m_threads.pwd1 = m_recorderIds[0];
-    m_threads.pwd2 = m_recorderIds[1];
 
     const SwitchStamps at = LastSwitchStamps();
     m_switchesAtStart = at.switches;
     m_requestsAtStart = at.requests;
     m_triggersAtStart = hooklib::TriggersPosted();
     m_hookThread.Reset(::CreateThread(nullptr, 0, HookProc, this, 0, &m_hookId));
-    m_threads.hook = m_hookId;
+    m_mail.ids.hook = m_hookId;
     // The hooks are in place before the shell is started; a shell that could not start is shown.
     WaitUntil([&] { return !ShellLog().empty() || ::WaitForSingleObject(m_hookThread.Get(), 0) == WAIT_OBJECT_0 ||
                            ::FindWindowW(L"#32770", L"Veilpane") != nullptr; },
@@ -88,13 +82,27 @@ bool SwitcherHarness::Start(HANDLE serveAfter, HANDLE started) {
 
 void SwitcherHarness::Stop() {
     if (!m_hookThread) return;
-    ::PostThreadMessageW(m_hookId, WM_APP_QUIT, 0, 0);
+    m_mail.hook.Put(HookRequest(HookRequest::Kind::Quit));
     ::WaitForSingleObject(m_hookThread.Get(), 10000);
     m_hookThread.Reset();
 }
 
-void SwitcherHarness::PostSwitch(LPARAM lParam, WPARAM givenOn) const {
-    ::PostThreadMessageW(m_hookId, WM_DESKTOP_SWITCH, givenOn, lParam);
+void SwitcherHarness::Trigger(WPARAM givenOn) {
+    HookRequest trigger;
+    trigger.givenOn = givenOn;
+    m_mail.hook.Put(std::move(trigger));
+}
+
+void SwitcherHarness::Approve(int which) {
+    HookRequest approval(HookRequest::Kind::Approved);
+    approval.ask = m_recorders[which - 1].lastAsk.load();
+    m_mail.hook.Put(std::move(approval));
+}
+
+void SwitcherHarness::Decline(int which) {
+    HookRequest declined(HookRequest::Kind::Declined);
+    declined.ask = m_recorders[which - 1].lastAsk.load();
+    m_mail.hook.Put(std::move(declined));
 }
 
 long SwitcherHarness::Switches() const { return LastSwitchStamps().switches - m_switchesAtStart; }

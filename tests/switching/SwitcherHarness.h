@@ -11,20 +11,26 @@
 #include "framework/Handles.h"
 #include "support/TestSupport.h"
 #include "settings/SettingsMirror.h"
-#include "switching/ThreadIds.h"
+#include "switching/ThreadMail.h"
 
 class SwitcherHarness {
 public:
-    SwitcherHarness();
+    // recorders false: no stand-ins take the password threads' mail (a test starts the real ones).
+    explicit SwitcherHarness(bool recorders = true);
     ~SwitcherHarness();
 
     // Starts the hook thread; false when it did not come up (both desktops hooked, the shell started).
     // With serveAfter it serves requests once that is set, and sets started after its start-up.
     bool Start(HANDLE serveAfter = nullptr, HANDLE started = nullptr);
-    // Stops it with the quit message and waits for it.
+    // Stops it with Quit in its mail and waits for it.
     void Stop();
 
-    void PostSwitch(LPARAM lParam, WPARAM givenOn = 0) const;
+    // A trigger, as the hooks of the desktop givenOn (0: none named) hand it on.
+    void Trigger(WPARAM givenOn = 0);
+    // The right password for the last ask the stand-in password thread which (1: Pwd1, 2: Pwd2) took.
+    void Approve(int which);
+    // That prompt closed without the right password.
+    void Decline(int which);
     // Waits until the number of switches made reaches count.
     bool WaitSwitches(long count, DWORD timeoutMs = 10000) const;
     long Switches() const;
@@ -38,13 +44,13 @@ public:
     std::wstring HookedDesktop(WPARAM givenOn) const;    // desktop hooked for triggers given there
     DWORD NoticeThreadId() const { return m_notices.Id(); }
 
-    int PasswordAsks(int which) const { return m_asks[which - 1].load(); }  // 1: Pwd1, 2: Pwd2
+    int PasswordAsks(int which) const { return m_recorders[which - 1].asks.load(); }  // 1: Pwd1, 2: Pwd2
     std::wstring ShellLog() const;            // what the stand-in shell wrote
     const std::wstring& SystemRoot() const { return m_systemRoot; }
 
     DWORD HookThreadId() const { return m_hookId; }
-    // The ids the hook thread was started with; a test may put other password threads in.
-    ThreadIds& Threads() { return m_threads; }
+    // The mail the hook thread serves.
+    ThreadMail& Mail() { return m_mail; }
 
     // Resets every mirror field to its initial value.
     static void ClearMirror();
@@ -56,17 +62,22 @@ public:
     static DWORD ReadTaskManagerPolicy();
 
 private:
-    static DWORD WINAPI RecorderProc(void* arg);
+    struct Recorder {
+        vp::CMailbox<PasswordRequest>* mail = nullptr;
+        std::atomic<int> asks{0};
+        std::atomic<unsigned> lastAsk{0};
+    };
+    static DWORD WINAPI RecorderProc(void* recorder);
     static DWORD WINAPI HookProc(void* harness);
 
     testing_support::NoticeThread m_notices;
     std::wstring m_systemRoot;
-    ThreadIds m_threads;
+    ThreadMail m_mail;
+    bool m_withRecorders;
     HANDLE m_serveAfter = nullptr, m_started = nullptr;
     vp::KernelHandle m_hookThread;
     DWORD m_hookId = 0;
     long m_switchesAtStart = 0, m_requestsAtStart = 0, m_triggersAtStart = 0;
-    vp::KernelHandle m_recorders[2];
-    DWORD m_recorderIds[2] = {};
-    std::atomic<int> m_asks[2] = {};
+    vp::KernelHandle m_recorderThreads[2];
+    Recorder m_recorders[2];
 };

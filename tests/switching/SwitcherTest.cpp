@@ -12,7 +12,8 @@
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/SwitcherHarness.h"
-#include "switching/ThreadMessages.h"
+#include "switching/GuardChannel.h"
+#include "switching/ThreadMail.h"
 
 using namespace testing_support;
 
@@ -42,7 +43,7 @@ TEST_F(SwitcherTest, ShellStartsOnTheVirtualDesktopAndBothDesktopsStayHooked) {
     EXPECT_EQ(0u, log.find(L"vpdesk|\"" + h.SystemRoot() + L"\\explorer.exe\"")) << log;
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     for (long n = 1; n <= 2; ++n) {
-        h.PostSwitch(1);
+        h.Trigger();
         ASSERT_TRUE(h.WaitSwitches(n));
         EXPECT_EQ(n == 1 ? L"vpdesk" : L"Default", h.HookThreadDesktop());
         EXPECT_EQ(L"Default", h.HookedDesktop(kGivenOnOriginal));
@@ -62,32 +63,44 @@ TEST(SwitcherRules, ARequestGoesAwayFromTheDesktopItWasGivenOn) {
     EXPECT_EQ(nullptr, OriginalDesktopInstead(L"Work", L"vpdesk"));
 }
 
-TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktop) {
+TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktopOnceAndEachApprovalCountsOnce) {
     SetPasswords(L"Secret", L"");
-    // Several triggers while the prompt is open: each asks again, none switches.
-    h.PostSwitch(1);
-    h.PostSwitch(1);
-    h.PostSwitch(1);
-    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 3; }, 5000));
+    // Several triggers while the prompt is open: one ask, no switch.
+    h.Trigger();
+    h.Trigger();
+    h.Trigger();
+    ASSERT_TRUE(WaitUntil([&] { return h.Requests() == 3; }, 5000));
+    EXPECT_EQ(1, h.PasswordAsks(1));
     EXPECT_EQ(0, h.Switches());
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
+    // A prompt closed without the password: the next trigger asks again.
+    h.Decline(1);
+    h.Trigger();
+    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 2; }, 5000));
 
-    // An authorised request switches without asking; the way back has no password.
-    h.PostSwitch(0);
+    // The right password switches; the way back has no password.
+    h.Approve(1);
     ASSERT_TRUE(h.WaitSwitches(1));
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(2));
-    EXPECT_EQ(3, h.PasswordAsks(1));
+    // The same approval again, or one for no open ask, switches nothing.
+    h.Approve(1);
+    h.Approve(2);
+    h.Trigger(kGivenOnOriginal);
+    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 3; }, 5000));
+    EXPECT_EQ(2, h.Switches());
+    h.Decline(1);
 
     // With a restore password only the way back asks, and it asks the thread of the virtual desktop.
     SetPasswords(L"", L"Back");
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(3));
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(2) == 1; }, 5000));
     EXPECT_EQ(3, h.Switches());
     EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
-    h.PostSwitch(0);
+    h.Approve(1);  // an ask of the other direction is no approval here
+    h.Approve(2);
     ASSERT_TRUE(h.WaitSwitches(4));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
 }
@@ -106,10 +119,10 @@ TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
         m.clearTypedUrls = 1;
     });
     for (long round = 0; round < 2; ++round) {
-        h.PostSwitch(1);
+        h.Trigger();
         ASSERT_TRUE(h.WaitSwitches(2 * round + 1));
         EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
-        h.PostSwitch(1);
+        h.Trigger();
         ASSERT_TRUE(h.WaitSwitches(2 * round + 2));
         ASSERT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 7; }, 5000));
     }
@@ -128,12 +141,12 @@ TEST_F(SwitcherTest, TaskManagerComesBackEvenWhenTheSettingIsClearedOnTheVirtual
     g_SettingsMirror.Update([&](CSettingsData& m) {
         m.disableTaskMgr = 1;
     });
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(1));
     g_SettingsMirror.Update([&](CSettingsData& m) {
         m.disableTaskMgr = 0;
     });
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(2));
     EXPECT_TRUE(WaitUntil([] { return SwitcherHarness::ReadTaskManagerPolicy() == 0xFFFFFFFF; }, 5000));
 }
@@ -144,24 +157,24 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     policy.DeleteValue(L"DisableTaskMgr");
     g_SettingsMirror.Update([&](CSettingsData& m) { m.disableTaskMgr = 1; });
     // On the original desktop already: nothing moves.
-    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
+    EXPECT_TRUE(ComeBackAndUndo(h.Mail().hook, true, 5000));
     EXPECT_EQ(0, h.Switches());
 
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(1));
     ASSERT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
     // The session's end gives the policy back and leaves the screen where it is.
-    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000, kComeBackUndoOnly));
+    EXPECT_TRUE(ComeBackAndUndo(h.Mail().hook, true, 5000, ComeBackKind::UndoOnly));
     EXPECT_EQ(1, h.Switches());
     EXPECT_TRUE(Showing(L"vpdesk"));
     EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
-    EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
+    EXPECT_TRUE(ComeBackAndUndo(h.Mail().hook, true, 5000));
     EXPECT_EQ(2, h.Switches());
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     EXPECT_TRUE(Showing(L"Default"));
 
     // The next trigger goes to the virtual desktop, not back to where the screen already is.
-    h.PostSwitch(1);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(3));
     EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
     // Quitting from there comes back too.
@@ -175,27 +188,34 @@ std::atomic<bool> g_lockTakes{false};
 std::atomic<int> g_locks{0};
 BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
 
-TEST_F(SwitcherTest, BehindARestorePasswordComingBackLocksFirstAndStaysWhenTheLockFails) {
+TEST_F(SwitcherTest, BehindARestorePasswordComingBackAsksTheLockAndLeavesTheScreenToTheGuard) {
     SetLockCallForTest(PlantedLock);
     g_locks = 0;
     g_SettingsMirror.Update([&](CSettingsData& m) { vp::CopyText(m.restorePassword.text, L"Back"); });
-    h.PostSwitch(0);
+    h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(1));
+    EXPECT_TRUE(guard_channel::Current().virtualShowing);
     for (const bool takes : {false, true}) {
         g_lockTakes = takes;
-        EXPECT_TRUE(ComeBackAndUndo(h.HookThreadId(), 5000));
-        EXPECT_EQ(takes ? 2 : 1, h.Switches()) << takes;
-        EXPECT_EQ(takes ? L"Default" : L"vpdesk", h.HookThreadDesktop()) << takes;
-        EXPECT_TRUE(Showing(takes ? L"Default" : L"vpdesk")) << takes;
+        EXPECT_TRUE(ComeBackAndUndo(h.Mail().hook, true, 5000));
+        // The screen stays: once the program has ended, its guard shows the original desktop when the
+        // lock has held and the session is unlocked; a lock that failed is no way back at all.
+        EXPECT_EQ(1, h.Switches()) << takes;
+        EXPECT_TRUE(Showing(L"vpdesk")) << takes;
+        EXPECT_EQ(takes, guard_channel::Current().lockAsked) << takes;
     }
     EXPECT_EQ(2, g_locks.load());
     EXPECT_EQ(0, h.PasswordAsks(2));  // asked by a trigger, never by coming back
     SetLockCallForTest(nullptr);
+    SetPasswords(L"", L"");
+    h.Stop();  // without a restore password now: quitting comes back
+    EXPECT_TRUE(Showing(L"Default"));
 }
 
 TEST(ComeBack, WithNoHookThreadThereIsNothingToWaitFor) {
     // The program quits after its hook thread failed to start: no wait (an endless one here).
-    EXPECT_FALSE(ComeBackAndUndo(0, INFINITE));
+    vp::CMailbox<HookRequest> nobody;
+    EXPECT_FALSE(ComeBackAndUndo(nobody, false, INFINITE));
 }
 
 TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
@@ -205,7 +225,7 @@ TEST_F(SwitcherTest, AHungWindowDoesNotHoldTheSwitch) {
     g_SettingsMirror.Update([&](CSettingsData& m) {
         m.monitorOff = 1;
     });
-    h.PostSwitch(1);
+    h.Trigger();
     // A broadcast that waited for every window would never come back from the hung one.
     EXPECT_TRUE(h.WaitSwitches(1, 10000));
     ::TerminateProcess(hung.process.Get(), 0);

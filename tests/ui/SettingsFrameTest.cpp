@@ -14,15 +14,16 @@
 #include "settings/SettingsMirror.h"
 #include "switching/HookLib.h"
 #include "ui/MainFrame.h"
-#include "switching/ThreadMessages.h"
+#include "switching/ThreadMail.h"
 
 using namespace settings_test;
 
 namespace {
 
-bool TakeThreadMessage(UINT message, DWORD timeoutMs) {
-    MSG msg;
-    return Poll([&] { return ::PeekMessageW(&msg, nullptr, message, message, PM_REMOVE) != FALSE; }, timeoutMs);
+// Whether the ui thread asked for an update check, within the time.
+bool TakeCheck(ThreadMail& mail, DWORD timeoutMs) {
+    CheckRequest request;
+    return Poll([&] { return mail.check.Take(request); }, timeoutMs);
 }
 
 // The message the tray icon calls back with.
@@ -51,7 +52,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
 
     ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(0u, WaitUiEnd());
-    EXPECT_TRUE(TakeThreadMessage(WM_APP_QUIT, 1000));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(mail.ended.Get(), 1000));  // the program ends with it
     EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
     EXPECT_EQ(static_cast<DWORD>('J'), ReadDword(L"SW_HOTKEY").value_or(0));
     EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(0));
@@ -96,7 +97,7 @@ TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
     ::PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
     ::PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(0u, WaitUiEnd());
-    EXPECT_TRUE(TakeThreadMessage(WM_APP_QUIT, 1000));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(mail.ended.Get(), 1000));  // the program ends with it
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));  // saved on the way out
     EXPECT_EQ(33u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
 }
@@ -127,9 +128,9 @@ TEST_F(UiThreadTest, DoubleClickAndSettingsHotkeyBringTheWindowCloseHidesAndTheT
 
     // Timer 188 asks the check thread for an update check; another timer does not.
     ::SendMessageW(frame, WM_TIMER, 189, 0);
-    EXPECT_FALSE(TakeThreadMessage(WM_CHECK_UPDATE, 200));
+    EXPECT_FALSE(TakeCheck(mail, 200));
     ::SendMessageW(frame, WM_TIMER, CMainFrame::kUpdateTimerId, 0);
-    EXPECT_TRUE(TakeThreadMessage(WM_CHECK_UPDATE, 1000));
+    EXPECT_TRUE(TakeCheck(mail, 1000));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "support/TestSupport.h"
-#include "switching/ThreadMessages.h"
 
 using namespace testing_support;
 
@@ -132,7 +131,7 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildOnTheOwnPageAndTheSettingsWind
     ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
     EXPECT_FALSE(WaitUntil([] { return ::FindWindowW(L"#32770", kOfferCaption) != nullptr; }, 1500));
 
-    ::PostThreadMessageW(app.MainThreadId(), WM_APP_QUIT, 0, 0);
+    ASSERT_EQ(0u, RunQuitArgument());
     EXPECT_TRUE(app.WaitExit(15000));
     for (const wchar_t* name : {L"UPDATE_VERSION", L"UPDATE_URL", L"UPDATE_REVISION", L"UPDATE_SHOWED"}) {
         store.DeleteValue(name);

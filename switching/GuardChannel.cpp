@@ -1,0 +1,122 @@
+#include "switching/GuardChannel.h"
+
+#include "framework/Handles.h"
+#include "framework/Text.h"
+
+namespace {
+
+constexpr DWORD kMagic = 0x56504753;  // "VPGS"
+
+// The section's layout. sequence is odd while the state is being written.
+struct Shared {
+    DWORD magic;
+    volatile LONG sequence;
+    GuardState state;
+};
+
+vp::CriticalSection g_lock;
+HANDLE g_section = nullptr;   // kept for the whole run
+Shared* g_view = nullptr;
+GuardState g_current;
+bool g_handedOver = false;
+
+void WriteLocked() noexcept {
+    if (!g_view) return;
+    ::InterlockedIncrement(&g_view->sequence);
+    g_view->state = g_current;
+    ::InterlockedIncrement(&g_view->sequence);
+}
+
+template <class Change>
+void Tell(Change change) noexcept {
+    vp::LockGuard lock(g_lock);
+    change(g_current);
+    WriteLocked();
+}
+
+}  // namespace
+
+namespace guard_channel {
+
+bool Open(const GuardState& initial, bool handedOver) noexcept {
+    vp::LockGuard lock(g_lock);
+    g_current = initial;
+    g_handedOver = handedOver;
+    if (!g_section) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        g_section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, sizeof(Shared), nullptr);
+        if (!g_section) return false;
+        g_view = static_cast<Shared*>(::MapViewOfFile(g_section, FILE_MAP_WRITE, 0, 0, sizeof(Shared)));
+        if (!g_view) return false;
+        g_view->magic = kMagic;
+    }
+    WriteLocked();
+    return true;
+}
+
+HANDLE Section() noexcept { return g_section; }
+bool HandedOver() noexcept { return g_handedOver; }
+
+GuardState Current() noexcept {
+    vp::LockGuard lock(g_lock);
+    return g_current;
+}
+
+GuardState CurrentWithoutLock() noexcept { return g_current; }
+
+void TellShowing(bool virtualShowing) noexcept {
+    Tell([&](GuardState& s) { s.virtualShowing = virtualShowing; });
+}
+
+void TellRestorePassword(bool guarded, const wchar_t* record) noexcept {
+    Tell([&](GuardState& s) {
+        s.guarded = guarded || s.failClosed;
+        vp::CopyTextWhole(s.restoreRecord, guarded && record ? record : L"");
+    });
+}
+
+void TellFailClosed() noexcept {
+    Tell([](GuardState& s) {
+        s.failClosed = true;
+        s.guarded = true;
+    });
+}
+
+void TellFailClosedOver() noexcept {
+    Tell([](GuardState& s) {
+        s.failClosed = false;
+        s.guarded = s.restoreRecord[0] != L'\0';
+    });
+}
+
+void TellLockAsked() noexcept {
+    Tell([](GuardState& s) { s.lockAsked = true; });
+}
+
+void TellFailedInARow(DWORD count) noexcept {
+    Tell([&](GuardState& s) { s.failedInARow = count; });
+}
+
+bool Read(HANDLE section, GuardState& out) noexcept {
+    if (!section) return false;
+    MEMORY_BASIC_INFORMATION info{};
+    auto* view = static_cast<const Shared*>(::MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof(Shared)));
+    if (!view) return false;
+    const bool whole = ::VirtualQuery(view, &info, sizeof(info)) && info.RegionSize >= sizeof(Shared) &&
+                       view->magic == kMagic;
+    if (whole) {
+        const LONG before = view->sequence;
+        out = view->state;
+        out.restoreRecord[vp::kPasswordRecordUnits - 1] = L'\0';
+        if ((before & 1) != 0 || view->sequence != before) {
+            // Ended halfway through a change: nothing in it is to be trusted to open the way back.
+            out.virtualShowing = true;
+            out.guarded = true;
+            out.failClosed = out.restoreRecord[0] == L'\0';
+        }
+    }
+    ::UnmapViewOfFile(view);
+    return whole;
+}
+
+}  // namespace guard_channel
