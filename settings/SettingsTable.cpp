@@ -70,7 +70,8 @@ SettingDescription List(ProcessList S::*field, Names names, int check, int list)
     return d;
 }
 
-// The whole settings key, in its order; its value names are spelled here and nowhere else.
+// The whole settings key, in its order; its value names are spelled here and nowhere else (the
+// restore password's with the stored passwords, settings/StoredPassword.h).
 const SettingDescription kSettings[] = {
     OnOff(&S::middleButton, L"SW_WHEEL", 1, kBasic, IDC_SW_WHEEL),
     OnOff(&S::doubleButton, L"SW_DOUBLE", 1, kBasic, IDC_SW_DOUBLE),
@@ -83,7 +84,7 @@ const SettingDescription kSettings[] = {
            IDC_SS_HOTKEY_ENABLED, IDC_SS_HOTKEY),
     Password(&S::switchPassword, &PageValues::switchPasswordConfirm, {L"PWD_VIRT_ENABLED", L"PWD_VIRT"},
              {IDC_PWD_VIRT_ENABLED, IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM}),
-    Password(&S::restorePassword, &PageValues::restorePasswordConfirm, {L"PWD_ORIG_ENABLED", L"PWD_ORIG"},
+    Password(&S::restorePassword, &PageValues::restorePasswordConfirm, {stored_password::kRestoreOnValue, stored_password::kRestoreValue},
              {IDC_PWD_ORIG_ENABLED, IDC_PWD_ORIG, IDC_PWD_ORIG_CONFIRM}),
     OnOff(&S::mute, L"AC_MUTE", 0, kAdvanced, IDC_AC_MUTE),
     OnOff(&S::monitorOff, L"AC_MONITOR", 0, kAdvanced, IDC_AC_MONITOR),
