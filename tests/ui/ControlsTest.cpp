@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "UiWindowSupport.h"
@@ -56,6 +57,44 @@ TEST(Artwork, ThePickedImageIsTheOneAtOrAboveTheScaleAndComesOutAtTheDpisSize) {
         vp::BitmapHandle drawnImage(LoadPngBitmap(id));  // the image drawn at that scale is in the resources
         EXPECT_EQ(::MulDiv(44, static_cast<int>(drawn), 96), BitmapSize(drawnImage.Get()).cy);
     }
+}
+
+// A control taken over by an object and then by another party: the object lets go first without
+// cutting the other party off, as swapping the window procedure back would.
+struct MessageCounter : vp::CWindowImplBase {
+    int seen = 0;
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        seen += msg == WM_APP;
+        return false;
+    }
+};
+
+LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR count) noexcept {
+    *reinterpret_cast<int*>(count) += msg == WM_APP;
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST_F(ThemedControls, AnObjectLetsGoOfItsControlWithoutCuttingOffALaterSubclass) {
+    HWND edit = Child(L"EDIT", L"", 0, RECT{0, 0, 100, 20}, 7);
+    auto object = std::make_unique<MessageCounter>();
+    ASSERT_TRUE(object->SubclassWindow(edit));
+    EXPECT_FALSE(MessageCounter().SubclassWindow(edit));  // one object per window
+    EXPECT_EQ(object.get(), vp::CWindowImplBase::FromHandle(edit));
+    int later = 0;
+    ASSERT_TRUE(::SetWindowSubclass(edit, CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&later)));
+    ::SendMessageW(edit, WM_APP, 0, 0);
+    EXPECT_EQ(1, object->seen);
+    EXPECT_EQ(1, later);
+
+    object.reset();
+    EXPECT_EQ(nullptr, vp::CWindowImplBase::FromHandle(edit));
+    ::SendMessageW(edit, WM_APP, 0, 0);
+    EXPECT_EQ(2, later);
+    ::SetWindowTextW(edit, L"still an edit");
+    wchar_t text[32] = L"";
+    ::GetWindowTextW(edit, text, 32);
+    EXPECT_STREQ(L"still an edit", text);
+    ::RemoveWindowSubclass(edit, CountingSubclass, 1);
 }
 
 TEST_F(ThemedControls, LabelShowsItsParentAroundTheTextAndANewTextAtOnce) {

@@ -35,7 +35,6 @@ protected:
         // Leave no key down behind for the next test.
         for (WORD vk : {VK_CONTROL, VK_MENU, VK_SHIFT}) Key(vk, false);
         Settle();
-        ctrl.UnsubclassWindow();
         ::DestroyWindow(host);
     }
 
