@@ -308,19 +308,6 @@ PageValues Shown(const CSettingsData& record) {
     return v;
 }
 
-void Copy(const SettingDescription& d, const PageValues& from, PageValues& to) {
-    switch (d.kind) {
-    case SettingKind::Flag: to.shown.*d.flag = from.shown.*d.flag; return;
-    case SettingKind::Hotkey: to.shown.*d.hotkey = from.shown.*d.hotkey; return;
-    case SettingKind::Text: to.shown.*d.text = from.shown.*d.text; return;
-    case SettingKind::Password:
-        to.shown.*d.password = from.shown.*d.password;
-        vp::CopyText(to.*d.confirm, from.*d.confirm);
-        return;
-    case SettingKind::List: to.shown.*d.list = from.shown.*d.list; return;
-    }
-}
-
 void EmptyTextsThatAreOff(CSettingsData& record) noexcept {
     for (const SettingDescription& d : kSettings) {
         if (d.kind != SettingKind::Text && d.kind != SettingKind::Password) continue;

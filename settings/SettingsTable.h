@@ -67,8 +67,6 @@ bool Changed(const SettingDescription& d, const CSettingsData& record, const Pag
 void Take(const SettingDescription& d, const PageValues& page, CSettingsData& record);
 // What the pages show for the record: a set password as the mask.
 PageValues Shown(const CSettingsData& record);
-// One setting's values from one page view's values to another's.
-void Copy(const SettingDescription& d, const PageValues& from, PageValues& to);
 // The record as the switcher acts on it: texts that are off are empty.
 void EmptyTextsThatAreOff(CSettingsData& record) noexcept;
 

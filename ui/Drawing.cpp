@@ -254,21 +254,6 @@ HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept {
     }
 }
 
-bool GetMessageFont(LOGFONTW& font) noexcept {
-    NONCLIENTMETRICSW metrics{};
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::GetVersionExW(&version);
-#pragma GCC diagnostic pop
-    // Systems before major version 6 reject the structure with the padded-border field at its end.
-    metrics.cbSize = version.dwMajorVersion >= 6 ? sizeof(NONCLIENTMETRICSW) : sizeof(NONCLIENTMETRICSW) - sizeof(int);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return false;
-    font = metrics.lfMessageFont;
-    return true;
-}
-
 bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept {
     NONCLIENTMETRICSW metrics{};
     if (!vp::NonClientMetricsForDpi(metrics, dpi)) return false;

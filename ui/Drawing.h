@@ -55,8 +55,6 @@ HWND TopLevelBackgroundWindow(HWND control) noexcept;
 // Parent while the window is a child, owner once it is not.
 HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept;
 
-// The system's message font (non-client metrics sized for the running system).
-bool GetMessageFont(LOGFONTW& font) noexcept;
 // The message font for a window's DPI.
 bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept;
 // A font height grown in magnitude: positive heights get larger, zero and negative ones more negative.

@@ -301,7 +301,6 @@ bool CMainFrame::SwitchPasswordAllows() {
 
 void CMainFrame::TellPasswordNotice(const std::wstring& text) {
     if (text.empty()) return;
-    m_lastPasswordNotice = text;
     if (m_owner.TrayIconShown() && ShowTrayBalloon(product::kName, text.c_str())) return;
     ::MessageBoxW(MessageOwner(), text.c_str(), product::kName, MB_ICONWARNING);
 }

@@ -28,11 +28,5 @@ void CPasswordEditCtrl::TakeOver() noexcept {
     SendMessage(EM_LIMITTEXT, kTypedLimit);
 }
 
-int CPasswordEditCtrl::GetPassword(wchar_t (&text)[kReadUnits]) const noexcept {
-    text[0] = L'\0';
-    if (!m_hWnd) return 0;
-    return ::GetWindowTextW(m_hWnd, text, kReadUnits);
-}
-
 // Every message goes to the edit unchanged.
 bool CPasswordEditCtrl::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) { return false; }

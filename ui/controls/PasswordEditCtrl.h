@@ -18,9 +18,6 @@ public:
     // Creates a new edit of its own, set up the same way; nullptr when it cannot.
     HWND Create(HWND parent, const RECT& rc, UINT id, DWORD style = kDefaultStyles) noexcept;
 
-    // The entered text, at most 14 characters. Returns the number of characters read.
-    int GetPassword(wchar_t (&text)[kReadUnits]) const noexcept;
-
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
