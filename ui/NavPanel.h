@@ -28,7 +28,6 @@ class CNavPanelView : public vp::CWindowImplBase {
 public:
     static constexpr wchar_t kClassName[] = L"WTL_NavPanel";
     static constexpr UINT_PTR kSweepTimer = 210;
-    static constexpr COLORREF kFillColor = RGB(185, 209, 239);
     static constexpr int kSweepWidth = 23;
 
     static constexpr int kHeight = 52;  // the panel's height at 96 DPI

@@ -24,15 +24,11 @@ void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     m_promptFont.Reset(CreatePromptFont(hwnd));
     m_label.SubclassWindow(GetDlgItem(IDC_PASSWORD_PROMPT));
     m_label.SetTextFormat(kPromptFormat);
-    m_label.SetBackgroundWindow(hwnd);
     m_field.SubclassWindow(GetDlgItem(IDC_PASSWORD_EDIT));
     if (m_promptFont) m_label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_promptFont.Get()), TRUE);
     m_label.SetWindowText(m_szPrompt);
-    for (CThemedButtonCtrl* button : {&m_ok, &m_cancel}) {
-        button->SubclassWindow(GetDlgItem(button == &m_ok ? IDOK : IDCANCEL));
-        button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_ok, hwnd, IDOK);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     // In front with the keyboard, the caret in the field: whatever is typed next is the password.
     Present(hwnd, m_nWaitLeft > 0 ? nullptr : m_field.m_hWnd);
     if (m_nWaitLeft > 0) {

@@ -11,10 +11,8 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     m_labelFont.Reset(CreatePromptFont(hwnd));
     m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
     m_prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
-    m_prompt.SetBackgroundWindow(hwnd);
     if (m_labelFont) m_prompt.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), TRUE);
     m_picture.SubclassWindow(GetDlgItem(IDC_QUIT_PICTURE));
-    m_picture.SetBackgroundWindow(hwnd);
     m_picture.SetImage(IDB_QUIT_IMAGE);
     m_picture.SizeToImage();
     // Named as the panel's Quit button is, whose picture it repeats.
@@ -22,13 +20,8 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     ::LoadStringW(vp::ModuleInstance(), ID_NAV_QUIT, name, 64);
     m_picture.SetAccessibleName(name);
     m_noAsk.SubclassWindow(GetDlgItem(IDC_QUIT_NOCONFIRM));
-    m_noAsk.SetBackgroundWindow(hwnd);
-    m_quit.SubclassWindow(GetDlgItem(IDC_QUIT_BUTTON));
-    m_cancel.SubclassWindow(GetDlgItem(IDCANCEL));
-    for (CThemedButtonCtrl* button : {&m_quit, &m_cancel}) {
-        button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_quit, hwnd, IDC_QUIT_BUTTON);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     Present(hwnd);
 }
 

@@ -64,7 +64,6 @@ public:
     BOOL SelectTab(int index, bool animate) noexcept;
 
     int SelectedIndex() const noexcept { return m_nSelected; }
-    size_t TabCount() const noexcept { return m_tabs.size(); }
     const TabItem& Tab(size_t i) const noexcept { return m_tabs[i]; }
     int TabHeight() const noexcept { return m_nTabHeight; }
     // The DPI the bar draws for: font, artwork, the tabs' places and its own height.
@@ -76,7 +75,8 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void EnsureFont() noexcept;
+    static HFONT Font() noexcept;  // the look's
+    void MeasureFont() noexcept;
     void LayoutTabs() noexcept;
     void LoadImages() noexcept;
     // A tab chosen from the keyboard (or a screen reader): the frame hears of it as of a click.
@@ -101,7 +101,6 @@ private:
     void OnTimer() noexcept;
 
     HWND m_hWndNotify = nullptr;
-    vp::FontHandle m_font;
     TEXTMETRICW m_metrics{};
     int m_nTabHeight = 0;
     int m_nSelected = -1;

@@ -4,6 +4,7 @@
 
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/controls/ThemedBackground.h"
 #include "ui/controls/ThemedButtonCtrl.h"
 
@@ -42,7 +43,6 @@ void RescaleDialog(HWND dialog, UINT oldDpi, UINT newDpi, std::vector<vp::FontHa
         }
         ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
     }
-    CThemedBackground::ChangeLook();
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -58,13 +58,9 @@ void CThemedDialogBase::SetUpTheme(HWND page) noexcept {
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, ::GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_COMPOSITED);
     vp::TakeOverDialogDpiScaling(page);
     m_dpi = vp::WindowDpi(page);
-    LOGFONTW lf{};
-    if (!GetMessageFontForDpi(lf, m_dpi)) return;
-    lf.lfHeight = -vp::ScaleForDpi(14, m_dpi);
-    m_font.Reset(::CreateFontIndirectW(&lf));
-    if (!m_font) return;
-    ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
-    SetFontOnDescendants(page, m_font.Get());
+    HFONT font = CLook::OfThisThread().PageFont();
+    ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    SetFontOnDescendants(page, font);
 }
 
 bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
@@ -77,13 +73,14 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
     case WM_ERASEBKGND: {
         RECT rc{};
         ::GetClientRect(page, &rc);
-        if (vp::HighContrastOn()) {
-            FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+        const CLook& look = CLook::OfThisThread();
+        if (look.HighContrast()) {
+            FillSolidRect(reinterpret_cast<HDC>(wp), rc, look.Colours().window);
             result = 1;
             return true;
         }
-        if (m_brush && m_brushGeneration != CThemedBackground::LookGeneration()) m_brush.Reset();
-        m_brushGeneration = CThemedBackground::LookGeneration();
+        if (m_brush && m_brushGeneration != look.Generation()) m_brush.Reset();
+        m_brushGeneration = look.Generation();
         if (!m_brush) m_brush.Reset(MakeParentBackgroundBrush(page, ::GetParent(page)));
         if (m_brush) {
             HDC dc = reinterpret_cast<HDC>(wp);
@@ -103,11 +100,17 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
 void CModalDialogLook::LoadLook(HWND dialog) noexcept {
     vp::TakeOverDialogDpiScaling(dialog);
     m_dpi = vp::WindowDpi(dialog);
-    m_background.Reset(LoadPngBitmapForDpi(IDB_DIALOG_BACKGROUND, m_dpi));
-    m_face.Reset(LoadPngBitmapForDpi(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
+    const CLook& look = CLook::OfThisThread();
+    m_background.Reset(look.LoadArtwork(IDB_DIALOG_BACKGROUND, m_dpi));
+    m_face.Reset(look.LoadArtwork(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
 }
 
 int CModalDialogLook::FaceMargin() const noexcept { return vp::ScaleForDpi(kDialogFaceMargin, m_dpi); }
+
+void CModalDialogLook::TakeButton(CThemedButtonCtrl& button, HWND dialog, int id) noexcept {
+    button.SubclassWindow(::GetDlgItem(dialog, id));
+    button.SetFace(m_face.Get(), FaceMargin());
+}
 
 bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
     if (msg == WM_DPICHANGED) {
@@ -121,7 +124,7 @@ bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPAR
         const int margin = FaceMargin();
         for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
             if (auto* button = dynamic_cast<CThemedButtonCtrl*>(vp::CWindowImplBase::FromHandle(child))) {
-                button->SetFace(m_face.Get(), margin, margin, margin, margin);
+                button->SetFace(m_face.Get(), margin);
             }
         }
         if (oldFace) ::DeleteObject(oldFace);
@@ -145,10 +148,10 @@ bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPAR
         return true;
     }
     if (msg != WM_ERASEBKGND) return false;
-    if (vp::HighContrastOn()) {
+    if (CLook::OfThisThread().HighContrast()) {
         RECT rc{};
         ::GetClientRect(dialog, &rc);
-        FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+        FillSolidRect(reinterpret_cast<HDC>(wp), rc, CLook::OfThisThread().Colours().window);
     } else {
         if (!m_background) return false;
         PaintStretchedBackground(dialog, reinterpret_cast<HDC>(wp), m_background.Get());

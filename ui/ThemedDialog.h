@@ -14,6 +14,8 @@
 #include "framework/ToolTip.h"
 #include "framework/Window.h"
 
+class CThemedButtonCtrl;
+
 constexpr UINT WM_FORWARDMSG = 0x037F;  // lParam: a MSG* from the frame's message filter
 constexpr int kDialogFaceMargin = 6;  // at 96 DPI
 
@@ -29,13 +31,11 @@ public:
     void SetUpTheme(HWND page) noexcept;
     // WM_FORWARDMSG, WM_ERASEBKGND (consumed) and WM_SIZE (drops the brush, passed on).
     bool ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
-    HFONT PageFont() const noexcept { return m_font.Get(); }
     UINT PageDpi() const noexcept { return m_dpi; }
     // The page's DPI became newDpi (the frame sends WM_DPICHANGED_AFTERPARENT): lays it out again.
     void RescalePage(HWND page, UINT newDpi) noexcept;
 
 private:
-    vp::FontHandle m_font;
     vp::BrushHandle m_brush;  // the frame's background behind the page; until the next size change
     unsigned m_brushGeneration = 0;
     UINT m_dpi = 0;
@@ -82,6 +82,8 @@ public:
     UINT LookDpi() const noexcept { return m_dpi; }
     // The face margin at the dialog's DPI.
     int FaceMargin() const noexcept;
+    // Takes over the dialog's button id as a themed button with the dialog's face.
+    void TakeButton(CThemedButtonCtrl& button, HWND dialog, int id) noexcept;
     // WM_ERASEBKGND: the background stretched over the whole client area (the window colour in high
     // contrast). WM_DPICHANGED: the dialog laid out again for the new DPI in the suggested rectangle,
     // its artwork reloaded; the buttons of faceButtons take the new face.

@@ -10,6 +10,7 @@
 #include "UiWindowSupport.h"
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/controls/EditBrowserCtrl.h"
 #include "ui/controls/FadeStateButtonCtrl.h"
 #include "ui/controls/ThemedButtonCtrl.h"
@@ -101,20 +102,21 @@ TEST_F(ThemedControls, LabelShowsItsParentAroundTheTextAndANewTextAtOnce) {
     HWND hwnd = Child(L"STATIC", L"Hi", SS_LEFT, RECT{10, 10, 310, 40}, 100);
     CThemedLabelCtrl label;
     ASSERT_TRUE(label.SubclassWindow(hwnd));
-    label.SetLabelColor(RGB(200, 0, 0));
+    label.SetLabelColor(&Palette::heading);  // the look's colour for headers
+    const COLORREF ink = CLook::OfThisThread().Colours().heading;
     ::UpdateWindow(host);
 
     Pixels before = PrintClient(hwnd);
     EXPECT_EQ(kHostColour, before.At(0, 0));
     EXPECT_EQ(kHostColour, before.At(299, 29));
     EXPECT_EQ(0, before.Count(kUnpainted));
-    EXPECT_GT(before.Count(RGB(200, 0, 0), RECT{0, 0, 40, 30}), 5);
-    EXPECT_EQ(0, before.Count(RGB(200, 0, 0), RECT{100, 0, 300, 30}));
+    EXPECT_GT(before.Count(ink, RECT{0, 0, 40, 30}), 5);
+    EXPECT_EQ(0, before.Count(ink, RECT{100, 0, 300, 30}));
 
     // No pumping: the new text must already be on the screen when SetWindowText returns.
     ::SetWindowTextW(hwnd, L"Hi there, this text is longer");
     Pixels screen = ReadScreen(hwnd);
-    EXPECT_GT(screen.Count(RGB(200, 0, 0), RECT{100, 0, 300, 30}), 5);
+    EXPECT_GT(screen.Count(ink, RECT{100, 0, 300, 30}), 5);
     EXPECT_EQ(kHostColour, screen.At(299, 0));
 }
 
@@ -150,7 +152,7 @@ TEST_F(ThemedControls, PushButtonShowsTheFaceCellOfItsState) {
     HWND hwnd = Child(L"BUTTON", L"Go", BS_PUSHBUTTON, RECT{10, 10, 110, 40}, 102);
     CThemedButtonCtrl button;
     ASSERT_TRUE(button.SubclassWindow(hwnd));
-    button.SetFace(face.Get(), 2, 2, 2, 2);
+    button.SetFace(face.Get(), 2);
 
     Pixels normal = PrintClient(hwnd);
     EXPECT_EQ(cells[3], normal.At(10, 15));
@@ -185,7 +187,7 @@ TEST_F(ThemedControls, CheckBoxTakesTheBackgroundAndGreysItsTextWhenDisabled) {
     auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageW(host, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(hwnd)));
     ASSERT_NE(nullptr, brush);
-    EXPECT_EQ(CThemedCheckboxCtrl::kTextColor, ::GetTextColor(dc.Get()));
+    EXPECT_EQ(CLook::PaletteOf(Theme::Light).text, ::GetTextColor(dc.Get()));
     EXPECT_EQ(TRANSPARENT, ::GetBkMode(dc.Get()));
     ::EnableWindow(hwnd, FALSE);
     ::SendMessageW(host, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(hwnd));
@@ -211,11 +213,11 @@ TEST_F(ThemedControls, HyperlinkDrawsColouredTextAndKeepsAnUnderlinedFont) {
 
     Pixels p = PrintClient(hwnd);
     EXPECT_EQ(kHostColour, p.At(0, 0));
-    EXPECT_GT(p.Count(CThemedHyperlinkCtrl::kNormalColor), 5);
+    EXPECT_GT(p.Count(CLook::PaletteOf(Theme::Light).link), 5);
     ::SendMessageW(hwnd, WM_MOUSEHOVER, 0, MAKELPARAM(20, 10));
     Pixels hot = PrintClient(hwnd);
-    EXPECT_GT(hot.Count(CThemedHyperlinkCtrl::kHotColor), 5);
-    EXPECT_EQ(0, hot.Count(CThemedHyperlinkCtrl::kNormalColor));
+    EXPECT_GT(hot.Count(CLook::PaletteOf(Theme::Light).linkHot), 5);
+    EXPECT_EQ(0, hot.Count(CLook::PaletteOf(Theme::Light).link));
 }
 
 class EditBrowser : public ThemedControls {

@@ -30,7 +30,7 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         const int labels[2] = {IDC_TEST_HEADER_LABEL, IDC_TEST_HEADER2_LABEL};
         for (int i = 0; i < 2; ++i) {
             headerLabels[i].SubclassWindow(GetDlgItem(labels[i]));
-            headerLabels[i].SetLabelColor(RGB(40, 90, 170));
+            headerLabels[i].SetLabelColor(&Palette::heading);
             headerLabels[i].SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_BOTTOM);
         }
         version.SubclassWindow(GetDlgItem(IDC_TEST_VERSION));
@@ -42,7 +42,7 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         link.SubclassWindow(GetDlgItem(IDC_TEST_LINK));
         face.Reset(LoadPngBitmap(IDB_BUTTON_FACE));
         button.SubclassWindow(GetDlgItem(IDC_TEST_BUTTON));
-        button.SetFace(face.Get(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        button.SetFace(face.Get(), kDialogFaceMargin);
         SetUpTheme(hwnd);
         ::SendMessageW(GetDlgItem(IDC_TEST_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
         ::SendMessageW(GetDlgItem(IDC_TEST_HEADER2_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
@@ -66,20 +66,13 @@ bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LR
         promptFont.Reset(GrownFont(hwnd));
         prompt.SubclassWindow(GetDlgItem(IDC_TEST_PROMPT));
         prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
-        prompt.SetBackgroundWindow(hwnd);
         ::SendMessageW(prompt, WM_SETFONT, reinterpret_cast<WPARAM>(promptFont.Get()), 0);
         picture.SubclassWindow(GetDlgItem(IDC_TEST_PICTURE));
-        picture.SetBackgroundWindow(hwnd);
         picture.SetImage(IDB_QUIT_IMAGE);
         picture.SizeToImage();
         noAsk.SubclassWindow(GetDlgItem(IDC_TEST_NOASK));
-        noAsk.SetBackgroundWindow(hwnd);
-        quit.SubclassWindow(GetDlgItem(IDC_TEST_QUIT));
-        cancel.SubclassWindow(GetDlgItem(IDCANCEL));
-        for (CThemedButtonCtrl* b : {&quit, &cancel}) {
-            b->SetBackgroundWindow(hwnd);
-            b->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
-        }
+        TakeButton(quit, hwnd, IDC_TEST_QUIT);
+        TakeButton(cancel, hwnd, IDCANCEL);
         Present(hwnd);
         ::PostMessageW(hwnd, WM_TEST_WHILE_OPEN, 0, 0);
         result = TRUE;

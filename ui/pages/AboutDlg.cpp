@@ -57,7 +57,6 @@ void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_logo.SetAccessibleName(product::kName);
     for (CThemedLabelCtrl* label : {&m_version, &m_notice}) {
         label->SubclassWindow(GetDlgItem(label == &m_version ? IDC_ABOUT_VERSION : IDC_ABOUT_NOTICE));
-        label->SetLabelColor(RGB(0, 0, 0));
         label->SetTextFormat(kInfoFormat);
     }
     m_maker.SubclassWindow(GetDlgItem(IDC_ABOUT_MAKER));

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "ids_artwork.h"
+#include "ui/Look.h"
 #include "ui/pages/PageRules.h"
 #include "ui/pages/SettingControls.h"
 #include "ui/pages/ProcessDlg.h"
@@ -46,9 +47,10 @@ bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LP
         // The process list is read-only, yet it is live while enabled: it keeps the look of an edit.
         if (reinterpret_cast<HWND>(lp) == m_processes.m_hWnd && m_processes.IsWindowEnabled()) {
             const auto dc = reinterpret_cast<HDC>(wp);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-            result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            const CLook& look = CLook::OfThisThread();
+            ::SetTextColor(dc, look.Colours().editText);
+            ::SetBkColor(dc, look.Colours().editBack);
+            result = reinterpret_cast<LRESULT>(look.EditBrush());
             return true;
         }
         return false;

@@ -137,7 +137,7 @@ void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThe
     image.SetImage(png);
     image.SizeToImage();
     label.SubclassWindow(::GetDlgItem(page, labelId));
-    label.SetLabelColor(kHeaderColor);
+    label.SetLabelColor(&Palette::heading);
     label.SetTextFormat(kHeaderFormat);
     // Screen readers name the header's mark by its header.
     wchar_t text[128] = L"";

@@ -49,7 +49,6 @@ class CThemedLabelCtrl;
 
 namespace page_rules {
 
-constexpr COLORREF kHeaderColor = RGB(40, 90, 170);
 constexpr UINT kHeaderFormat = DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_BOTTOM;
 
 // The page's current (template) font, two units larger in magnitude. The caller owns it.

@@ -39,13 +39,9 @@ bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 
 void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook(hwnd);
-    const int ids[3] = {IDC_PROCESS_REFRESH, IDOK, IDCANCEL};
-    CThemedButtonCtrl* buttons[3] = {&m_refresh, &m_ok, &m_cancel};
-    for (int i = 0; i < 3; ++i) {
-        buttons[i]->SubclassWindow(GetDlgItem(ids[i]));
-        buttons[i]->SetBackgroundWindow(hwnd);
-        buttons[i]->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_refresh, hwnd, IDC_PROCESS_REFRESH);
+    TakeButton(m_ok, hwnd, IDOK);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     // The template marks Refresh and OK both as default buttons; Enter means OK.
     m_refresh.SendMessage(BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
     SendMessage(DM_SETDEFID, IDOK);
