@@ -51,7 +51,15 @@ void CThemedDialogBase::RescalePage(HWND page, UINT newDpi) noexcept {
     const UINT old = m_dpi;
     m_dpi = newDpi;
     m_brush.Reset();
-    RescaleDialog(page, old, newDpi, m_dpiFonts);
+    if (old == newDpi) return;
+    vp::ScaleChildWindows(page, old, newDpi);
+    const auto font = reinterpret_cast<WPARAM>(CLook::OfThisThread().PageFont());
+    ::SendMessageW(page, WM_SETFONT, font, 0);
+    SetFontOnDescendants(page, CLook::OfThisThread().PageFont());
+    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    }
+    ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CThemedDialogBase::SetUpTheme(HWND page) noexcept {

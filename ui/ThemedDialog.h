@@ -4,14 +4,11 @@
 // PNG background and themed buttons).
 #include <windows.h>
 
-#include <type_traits>
 #include <vector>
 
-#include "framework/DialogResize.h"
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Reflection.h"
-#include "framework/ToolTip.h"
 #include "framework/Window.h"
 
 class CThemedButtonCtrl;
@@ -27,47 +24,36 @@ void RescaleDialog(HWND dialog, UINT oldDpi, UINT newDpi, std::vector<vp::FontHa
 // The page's share of the work, without the template: fonts, background brush, keyboard forwarding.
 class CThemedDialogBase {
 public:
-    // Composites the page and gives it and every descendant the message font, 14 pixels at 96 DPI.
+    // Composites the page and gives it and every descendant the look's page font.
     void SetUpTheme(HWND page) noexcept;
     // WM_FORWARDMSG, WM_ERASEBKGND (consumed) and WM_SIZE (drops the brush, passed on).
     bool ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
     UINT PageDpi() const noexcept { return m_dpi; }
-    // The page's DPI became newDpi (the frame sends WM_DPICHANGED_AFTERPARENT): lays it out again.
+    // The page's DPI became newDpi (the frame sends WM_DPICHANGED_AFTERPARENT): every child moved and
+    // sized by the ratio, the look's page font given again (the look has it for the new DPI), and
+    // the message passed on to each child so it reloads its artwork.
     void RescalePage(HWND page, UINT newDpi) noexcept;
 
 private:
     vp::BrushHandle m_brush;  // the frame's background behind the page; until the next size change
     unsigned m_brushGeneration = 0;
     UINT m_dpi = 0;
-    std::vector<vp::FontHandle> m_dpiFonts;
 };
 
 // Sends WM_SETFONT (no redraw) to every window below parent, depth first.
 void SetFontOnDescendants(HWND parent, HFONT font) noexcept;
 
-// A settings page. T names its template (IDD) and supplies its own handlers in ProcessPageMessage;
-// when T also derives from vp::CToolTipDialog and vp::CDialogResize they take their places in the
-// dispatch: tooltips, the page, this base, anchoring, then reflection to the controls.
+// A page of the settings window. T names its template (IDD) and supplies its own handlers in
+// ProcessPageMessage, which sees WM_DPICHANGED_AFTERPARENT once the page was laid out again; then
+// this base, then reflection to the controls.
 template <class T>
 class CThemedDialogImpl : public vp::CDialogImpl<T>, public CThemedDialogBase {
 public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-        T* self = static_cast<T*>(this);
-        if constexpr (std::is_base_of_v<vp::CToolTipDialog, T>) {
-            if (self->vp::CToolTipDialog::ProcessWindowMessage(hwnd, msg, wp, lp, result)) return true;
-        }
-        if (msg == WM_DPICHANGED_AFTERPARENT) {
-            const UINT old = PageDpi();
-            RescalePage(hwnd, vp::WindowDpi(hwnd));
-            if constexpr (std::is_base_of_v<vp::CDialogResize, T>) self->DlgResize_Scale(old, PageDpi());
-            result = 0;
-            return true;
-        }
-        if (self->ProcessPageMessage(hwnd, msg, wp, lp, result)) return true;
+        if (msg == WM_DPICHANGED_AFTERPARENT) RescalePage(hwnd, vp::WindowDpi(hwnd));
+        if (static_cast<T*>(this)->ProcessPageMessage(hwnd, msg, wp, lp, result)) return true;
+        if (msg == WM_DPICHANGED_AFTERPARENT) return true;
         if (ProcessThemedMessage(hwnd, msg, wp, lp, result)) return true;
-        if constexpr (std::is_base_of_v<vp::CDialogResize, T>) {
-            if (self->vp::CDialogResize::ProcessWindowMessage(hwnd, msg, wp, lp, result)) return true;
-        }
         return vp::ReflectNotifications(hwnd, msg, wp, lp, result);
     }
 };

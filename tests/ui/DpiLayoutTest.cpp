@@ -1,7 +1,8 @@
-// The settings window at the display scale of its prefix (VP_TEST_DPI): the client area and every
-// visible control of each page scale with the DPI (within 10 %, and a pixel or two of rounding, of the
-// 100 % layout times the scale), the window fits the work area of its screen with OK and Apply on
-// it, and each page is saved as a screenshot. The 100 % run records the layout the others compare
+// The settings window at the display scale of its prefix (VP_TEST_DPI): on each page no two controls
+// overlap, every text fits its control and every control lies inside the page; the client area and
+// every visible control scale with the DPI (within 10 %, and a pixel or two of rounding, of the 100 %
+// layout times the scale); the window fits the work area of its screen with OK and Apply on it, and
+// each page is saved as a screenshot. The 100 % run records the layout the others compare
 // with, and also lays a window out again for 192 DPI through WM_DPICHANGED.
 #include <gtest/gtest.h>
 
@@ -134,6 +135,16 @@ protected:
         for (int page = 1; page <= 3; ++page) {
             ShowPage(page);
             pages[page] = Measure(frame, page);
+            HWND shown = nullptr;
+            for (HWND w = ::GetWindow(frame, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+                wchar_t cls[16] = L"";
+                ::GetClassNameW(w, cls, 16);
+                if (::IsWindowVisible(w) && ::lstrcmpW(cls, L"#32770") == 0) shown = w;
+            }
+            EXPECT_NE(nullptr, shown);
+            for (const std::wstring& fault : testing_support::LayoutFaults(shown)) {
+                ADD_FAILURE() << "page " << page << ": " << testing_support::Narrow(fault);
+            }
             if (shotName) {
                 ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
                 Poll([] { return false; }, 300);  // the tab's fade and the paints settle

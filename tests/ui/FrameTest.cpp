@@ -17,6 +17,7 @@
 #include "settings/SettingsMirror.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/StoredPassword.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/MainFrame.h"
 

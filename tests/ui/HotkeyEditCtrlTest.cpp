@@ -18,7 +18,7 @@ protected:
         ASSERT_NE(nullptr, host);
         HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, host,
                                       reinterpret_cast<HMENU>(11007), vp::ModuleInstance(), nullptr);
-        ASSERT_TRUE(ctrl.Attach(edit));
+        ASSERT_TRUE(ctrl.SubclassWindow(edit));
         ::SetForegroundWindow(host);
         ::SetFocus(edit);
         ASSERT_TRUE(testing_support::WaitUntil([&] { return ::GetFocus() == edit; }, 3000));

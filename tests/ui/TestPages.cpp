@@ -2,10 +2,9 @@
 
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 namespace {
-const vp::DialogResizeEntry kResizeMap[] = {
-    {IDC_TEST_FILE_EDIT, vp::DLSZ_MOVE_X}, {IDC_TEST_SITE_EDIT, vp::DLSZ_MOVE_X}, {IDC_TEST_BUTTON, vp::DLSZ_MOVE_X}};
 constexpr UINT WM_TEST_WHILE_OPEN = WM_APP + 7;
 
 HFONT GrownFont(HWND dialog) {
@@ -19,7 +18,6 @@ HFONT GrownFont(HWND dialog) {
 bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_INITDIALOG: {
-        headerFont.Reset(GrownFont(hwnd));
         const int images[3] = {IDC_TEST_HEADER_IMAGE, IDC_TEST_HEADER2_IMAGE, IDC_TEST_HEADER3_IMAGE};
         const UINT pngs[3] = {IDB_HEADER_SWITCH, IDB_HEADER_ACTIONS, IDB_HEADER_PASSWORD};
         for (int i = 0; i < 3; ++i) {
@@ -44,9 +42,9 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         button.SubclassWindow(GetDlgItem(IDC_TEST_BUTTON));
         button.SetFace(face.Get(), kDialogFaceMargin);
         SetUpTheme(hwnd);
-        ::SendMessageW(GetDlgItem(IDC_TEST_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
-        ::SendMessageW(GetDlgItem(IDC_TEST_HEADER2_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
-        DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
+        for (int id : {IDC_TEST_HEADER_LABEL, IDC_TEST_HEADER2_LABEL}) {
+            ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(CLook::OfThisThread().HeadingFont()), 0);
+        }
         result = TRUE;
         return true;
     }

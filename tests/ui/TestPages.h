@@ -4,8 +4,6 @@
 #include <windows.h>
 
 #include "UiTestIds.h"
-#include "framework/DialogResize.h"
-#include "framework/ToolTip.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/EditBrowserCtrl.h"
 #include "ui/controls/ThemedButtonCtrl.h"
@@ -14,10 +12,9 @@
 #include "ui/controls/ThemedImageCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
 
-class CTestPage : public CThemedDialogImpl<CTestPage>, public vp::CToolTipDialog, public vp::CDialogResize {
+class CTestPage : public CThemedDialogImpl<CTestPage> {
 public:
     static constexpr int IDD = IDD_TEST_PAGE;
-    CTestPage() : vp::CToolTipDialog(IDD) {}
 
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
@@ -28,7 +25,6 @@ public:
     CEditBrowserCtrl fileEdit;
     CThemedHyperlinkCtrl link;
     CThemedButtonCtrl button;
-    vp::FontHandle headerFont;
     vp::BitmapHandle face;
     int browseClicks = 0;
 };

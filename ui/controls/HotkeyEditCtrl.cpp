@@ -13,19 +13,6 @@ void ReadModifier(int vk, const wchar_t* label, BOOL& flag, wchar_t (&text)[8]) 
 
 }  // namespace
 
-bool CHotkeyEditCtrl::Attach(HWND edit) noexcept {
-    if (!SubclassWindow(edit)) return false;
-    ModifyStyle(0, WS_VISIBLE | ES_AUTOHSCROLL);
-    Reset();
-    return true;
-}
-
-void CHotkeyEditCtrl::Reset() noexcept {
-    m_bComplete = 0;
-    m_nKey = 0;
-    m_bCtrl = m_bShift = m_bAlt = 0;
-}
-
 void CHotkeyEditCtrl::SetHotkey(BOOL complete, DWORD key, BOOL ctrl, BOOL shift, BOOL alt) noexcept {
     m_bComplete = complete;
     m_nKey = key;
@@ -97,13 +84,8 @@ void CHotkeyEditCtrl::ShowDisplay() noexcept {
     ::SendMessageW(m_hWnd, EM_SETSEL, static_cast<WPARAM>(length), length);
 }
 
-bool CHotkeyEditCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CHotkeyEditCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_CREATE:
-        result = DefWindowProc(msg, wp, lp);
-        ModifyStyle(0, WS_VISIBLE | ES_AUTOHSCROLL);
-        Reset();
-        return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         Capture(static_cast<DWORD>(wp));

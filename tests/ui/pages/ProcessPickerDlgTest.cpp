@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PagesTestSupport.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/pages/AdvancedSettingsDlg.h"
 
