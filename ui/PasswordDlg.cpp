@@ -3,6 +3,7 @@
 #include "framework/Dpi.h"
 #include "framework/Text.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 HFONT CreatePromptFont(HWND dialog) noexcept {
     auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -20,6 +21,8 @@ CPasswordDlg::~CPasswordDlg() { ::SecureZeroMemory(m_szPassword, sizeof(m_szPass
 
 void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     m_szPassword[0] = L'\0';
+    // A password thread keeps its look for its life: the theme is read again for each prompt.
+    CLook::OfThisThread().Refresh();
     LoadLook(hwnd);
     m_promptFont.Reset(CreatePromptFont(hwnd));
     m_label.SubclassWindow(GetDlgItem(IDC_PASSWORD_PROMPT));

@@ -71,7 +71,22 @@ void CThemedDialogBase::SetUpTheme(HWND page) noexcept {
     SetFontOnDescendants(page, font);
 }
 
+bool AnswerEditColours(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    const CLook& look = CLook::OfThisThread();
+    if (look.GetTheme() != Theme::Dark || (msg != WM_CTLCOLOREDIT && msg != WM_CTLCOLORSTATIC)) return false;
+    const auto control = reinterpret_cast<HWND>(lp);
+    wchar_t cls[8] = L"";
+    ::GetClassNameW(control, cls, 8);
+    if (::lstrcmpiW(cls, L"Edit") != 0) return false;
+    const auto dc = reinterpret_cast<HDC>(wp);
+    ::SetTextColor(dc, ::IsWindowEnabled(control) ? look.Colours().editText : look.Colours().disabledText);
+    ::SetBkColor(dc, look.Colours().editBack);
+    result = reinterpret_cast<LRESULT>(look.EditBrush());
+    return true;
+}
+
 bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    if (AnswerEditColours(msg, wp, lp, result)) return true;
     switch (msg) {
     case WM_FORWARDMSG: {
         auto* forwarded = reinterpret_cast<MSG*>(lp);
@@ -109,6 +124,7 @@ void CModalDialogLook::LoadLook(HWND dialog) noexcept {
     vp::TakeOverDialogDpiScaling(dialog);
     m_dpi = vp::WindowDpi(dialog);
     const CLook& look = CLook::OfThisThread();
+    look.PaintTitleBar(dialog);
     m_background.Reset(look.LoadArtwork(IDB_DIALOG_BACKGROUND, m_dpi));
     m_face.Reset(look.LoadArtwork(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
 }
@@ -121,6 +137,7 @@ void CModalDialogLook::TakeButton(CThemedButtonCtrl& button, HWND dialog, int id
 }
 
 bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    if (AnswerEditColours(msg, wp, lp, result)) return true;
     if (msg == WM_DPICHANGED) {
         const UINT old = m_dpi, dpi = HIWORD(wp);
         RECT client{};

@@ -40,6 +40,10 @@ private:
     UINT m_dpi = 0;
 };
 
+// In the dark theme, WM_CTLCOLOREDIT and WM_CTLCOLORSTATIC of an edit get the look's edit colours
+// (greyed text while it is disabled); otherwise false, and the system's colours stay.
+bool AnswerEditColours(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
+
 // Sends WM_SETFONT (no redraw) to every window below parent, depth first.
 void SetFontOnDescendants(HWND parent, HFONT font) noexcept;
 

@@ -4,6 +4,7 @@
 
 #include "actions/ProcessPicker.h"
 #include "framework/Dpi.h"
+#include "ui/Look.h"
 
 bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
@@ -55,6 +56,10 @@ void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     column.iSubItem = 0;
     ::SendMessageW(m_list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     ::SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const Palette& colours = CLook::OfThisThread().Colours();
+    ListView_SetBkColor(m_list, colours.editBack);
+    ListView_SetTextBkColor(m_list, colours.editBack);
+    ListView_SetTextColor(m_list, colours.editText);
     Fill();
     Present(hwnd);
 }
