@@ -105,7 +105,7 @@ void CNavPanelView::LayoutButtons() noexcept {
     if (batch) ::EndDeferWindowPos(batch);
 }
 
-bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CNavPanelView::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_CREATE:
         OnCreate();
@@ -113,17 +113,6 @@ bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         return true;
     case WM_SIZE:
         LayoutButtons();
-        result = 0;
-        return true;
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Paint(dc); });
-    case WM_THEMECHANGED:
-        LoadImages();
-        Invalidate(TRUE);
         result = 0;
         return true;
     case WM_TIMER:
@@ -142,9 +131,7 @@ bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
     return false;
 }
 
-void CNavPanelView::Paint(HDC dc) noexcept {
-    RECT client{};
-    GetClientRect(&client);
+void CNavPanelView::Draw(HDC dc, const RECT& client) {
     const RECT band = NavBandRect(client, m_nBandHalfWidth, m_dpi);
     const CLook& look = CLook::OfThisThread();
     FillSolidRect(dc, client, look.Colours().panel);

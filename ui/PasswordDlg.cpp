@@ -19,7 +19,7 @@ CPasswordDlg::CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds) noexcept
 
 CPasswordDlg::~CPasswordDlg() { ::SecureZeroMemory(m_szPassword, sizeof(m_szPassword)); }
 
-void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     m_szPassword[0] = L'\0';
     // A password thread keeps its look for its life: the theme is read again for each prompt.
     CLook::OfThisThread().Refresh();
@@ -40,6 +40,8 @@ void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
         ShowWait();
         ::SetTimer(hwnd, kWaitTimerId, 1000, nullptr);
     }
+    // The field has the focus; while the prompt waits, the first tab stop that takes it.
+    return m_nWaitLeft > 0 ? TRUE : FALSE;
 }
 
 void CPasswordDlg::ShowWait() noexcept {
@@ -56,13 +58,8 @@ void CPasswordDlg::ShowWait() noexcept {
     ::SetFocus(m_field);
 }
 
-bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CPasswordDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        // The field has the focus; while the prompt waits, the first tab stop that takes it.
-        result = m_nWaitLeft > 0 ? TRUE : FALSE;
-        return true;
     case WM_COMMAND:
         // The notification code is not looked at, so Enter and Esc act like the buttons.
         switch (LOWORD(wp)) {

@@ -6,7 +6,7 @@
 #include "settings/ProgramKeys.h"
 #include "ui/PasswordDlg.h"
 
-void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook(hwnd);
     m_labelFont.Reset(CreatePromptFont(hwnd));
     m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
@@ -23,6 +23,7 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     TakeButton(m_quit, hwnd, IDC_QUIT_BUTTON);
     TakeButton(m_cancel, hwnd, IDCANCEL);
     Present(hwnd);
+    return TRUE;
 }
 
 void CQuitDlg::OnQuit() noexcept {
@@ -35,12 +36,8 @@ void CQuitDlg::OnQuit() noexcept {
     EndDialog(kQuit);
 }
 
-bool CQuitDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CQuitDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_QUIT_BUTTON:

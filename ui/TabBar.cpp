@@ -194,10 +194,11 @@ void CThemedTabBar::OnTimer() noexcept {
     if (!still) ::KillTimer(m_hWnd, kFadeTimer);
 }
 
-bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CThemedTabBar::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_CREATE: {
         ModifyStyleEx(0, WS_EX_COMPOSITED);
+        SetBackgroundWindow(GetParent());
         m_dpi = vp::WindowDpi(m_hWnd);
         LoadImages();
         if (!m_hWndNotify) m_hWndNotify = GetParent();
@@ -237,12 +238,6 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         result = 0;
         return true;
     }
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Paint(dc); });
     case WM_MOUSEMOVE: {
         const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         ChangeState(HitTest(pt), kTabHot, kTabHot, 0);
@@ -286,33 +281,18 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         OnTimer();
         result = 0;
         return true;
-    case WM_MOVE:
-    case WM_SIZE:
-        m_background.Forget();
-        Invalidate(TRUE);
-        result = 0;
-        return true;
-    case WM_THEMECHANGED:
-        LoadImages();
-        Invalidate(TRUE);
-        result = 0;
-        return true;
     }
     return false;
 }
 
-void CThemedTabBar::Paint(HDC dc) noexcept {
+void CThemedTabBar::Draw(HDC dc, const RECT& client) {
     const int saved = ::SaveDC(dc);
     ::SelectObject(dc, Font());
-    RECT client{};
-    GetClientRect(&client);
-    if (CLook::OfThisThread().HighContrast()) {
+    if (Look().HighContrast()) {
         PaintHighContrast(dc, client);
         ::RestoreDC(dc, saved);
         return;
     }
-    if (!m_background.Window()) m_background.SetWindow(GetParent());
-    m_background.Fill(m_hWnd, dc, client);
 
     vp::MemoryDcHandle imageDc(::CreateCompatibleDC(dc));
     if (imageDc) {

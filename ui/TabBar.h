@@ -9,7 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "ui/Accessible.h"
-#include "ui/controls/ThemedBackground.h"
+#include "ui/controls/ThemedControl.h"
 
 // ---- tab states and the fade arithmetic -----------------------------------------------------------
 
@@ -51,8 +51,10 @@ bool ApplyTabStateChange(std::vector<TabItem>& tabs, int target, DWORD set, DWOR
 // A tab stop of its own: Left and Right (Home and End) choose the tab beside (the first, the last), as
 // a click does; a focus rectangle marks the chosen tab while the bar has the focus. Screen readers
 // see a page tab list with one page tab per tab, named by its text.
-class CThemedTabBar : public vp::CWindowImplBase, private IAccessibleItems {
+class CThemedTabBar : public CThemedControl, private IAccessibleItems {
 public:
+    CThemedTabBar() noexcept : CThemedControl(Drawing::Paint) {}
+
     static constexpr wchar_t kClassName[] = L"WTL_ThemedTabBar";
     static constexpr UINT_PTR kFadeTimer = 42;
     static constexpr DWORD kFadeMs = 300;
@@ -72,9 +74,10 @@ public:
     // The height the bar's window takes at its DPI.
     int BarHeight() const noexcept;
 
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
 private:
+    bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void Draw(HDC dc, const RECT& client) override;
+    void ReloadArtwork() override { LoadImages(); }
     static HFONT Font() noexcept;  // the look's
     void MeasureFont() noexcept;
     void LayoutTabs() noexcept;
@@ -94,7 +97,6 @@ private:
     long ItemAt(POINT screen) const override;
     void ChangeState(int target, DWORD set, DWORD clear, DWORD duration) noexcept;
     int HitTest(POINT pt) const noexcept;
-    void Paint(HDC dc) noexcept;
     void DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept;
     void DrawFocus(HDC dc, const TabItem& tab) noexcept;
     void PaintHighContrast(HDC dc, const RECT& client) noexcept;
@@ -107,7 +109,6 @@ private:
     bool m_bTracking = false;
     bool m_bFocus = false;
     UINT m_dpi = 96;
-    CThemedBackground m_background;
     vp::BitmapHandle m_bar;
     vp::BitmapHandle m_strip;
     std::vector<TabItem> m_tabs;

@@ -47,13 +47,18 @@ bool AnswerEditColours(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept
 // Sends WM_SETFONT (no redraw) to every window below parent, depth first.
 void SetFontOnDescendants(HWND parent, HFONT font) noexcept;
 
-// A page of the settings window. T names its template (IDD) and supplies its own handlers in
-// ProcessPageMessage, which sees WM_DPICHANGED_AFTERPARENT once the page was laid out again; then
-// this base, then reflection to the controls.
+// A page of the settings window. T names its template (IDD), sets itself up in OnInitDialog (which
+// answers WM_INITDIALOG) and supplies its own handlers in ProcessPageMessage, which sees
+// WM_DPICHANGED_AFTERPARENT once the page was laid out again; then this base, then reflection to the
+// controls.
 template <class T>
 class CThemedDialogImpl : public vp::CDialogImpl<T>, public CThemedDialogBase {
 public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_INITDIALOG) {
+            result = static_cast<T*>(this)->OnInitDialog(hwnd);
+            return true;
+        }
         if (msg == WM_DPICHANGED_AFTERPARENT) RescalePage(hwnd, vp::WindowDpi(hwnd));
         if (static_cast<T*>(this)->ProcessPageMessage(hwnd, msg, wp, lp, result)) return true;
         if (msg == WM_DPICHANGED_AFTERPARENT) return true;
@@ -89,12 +94,17 @@ private:
     std::vector<vp::FontHandle> m_dpiFonts;
 };
 
-// A modal dialog of the program: T supplies ProcessDialogMessage; the look comes first for the erase,
-// reflection last so the themed controls can draw themselves.
+// A modal dialog of the program: T sets itself up in OnInitDialog (WM_INITDIALOG's answer: TRUE to
+// give the focus to the first tab stop) and supplies ProcessDialogMessage; the look comes next for the
+// erase, reflection last so the themed controls can draw themselves.
 template <class T>
 class CThemedModalDialogImpl : public vp::CDialogImpl<T>, public CModalDialogLook {
 public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_INITDIALOG) {
+            result = static_cast<T*>(this)->OnInitDialog(hwnd);
+            return true;
+        }
         if (static_cast<T*>(this)->ProcessDialogMessage(hwnd, msg, wp, lp, result)) return true;
         if (ProcessLookMessage(hwnd, msg, wp, lp, result)) return true;
         return vp::ReflectNotifications(hwnd, msg, wp, lp, result);

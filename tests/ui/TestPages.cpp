@@ -15,9 +15,8 @@ HFONT GrownFont(HWND dialog) {
 }
 }  // namespace
 
-bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_INITDIALOG: {
+BOOL CTestPage::OnInitDialog(HWND hwnd) {
+    {
         const int images[3] = {IDC_TEST_HEADER_IMAGE, IDC_TEST_HEADER2_IMAGE, IDC_TEST_HEADER3_IMAGE};
         const UINT pngs[3] = {IDB_HEADER_SWITCH, IDB_HEADER_ACTIONS, IDB_HEADER_PASSWORD};
         for (int i = 0; i < 3; ++i) {
@@ -45,21 +44,19 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         for (int id : {IDC_TEST_HEADER_LABEL, IDC_TEST_HEADER2_LABEL}) {
             ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(CLook::OfThisThread().HeadingFont()), 0);
         }
-        result = TRUE;
-        return true;
     }
-    case WM_EDITBROWSER_CLICK:
-        ++browseClicks;
-        result = 0;
-        return true;
-    }
-    (void)wp;
-    return false;
+    return TRUE;
 }
 
-bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_INITDIALOG:
+bool CTestPage::ProcessPageMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_EDITBROWSER_CLICK) return false;
+    ++browseClicks;
+    result = 0;
+    return true;
+}
+
+BOOL CTestModal::OnInitDialog(HWND hwnd) {
+    {
         LoadLook(hwnd);
         promptFont.Reset(GrownFont(hwnd));
         prompt.SubclassWindow(GetDlgItem(IDC_TEST_PROMPT));
@@ -73,8 +70,12 @@ bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LR
         TakeButton(cancel, hwnd, IDCANCEL);
         Present(hwnd);
         ::PostMessageW(hwnd, WM_TEST_WHILE_OPEN, 0, 0);
-        result = TRUE;
-        return true;
+    }
+    return TRUE;
+}
+
+bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    switch (msg) {
     case WM_TEST_WHILE_OPEN:
         ::UpdateWindow(hwnd);
         if (whileOpen) whileOpen(*this);

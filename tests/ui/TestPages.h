@@ -16,6 +16,7 @@ class CTestPage : public CThemedDialogImpl<CTestPage> {
 public:
     static constexpr int IDD = IDD_TEST_PAGE;
 
+    BOOL OnInitDialog(HWND hwnd);
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     CThemedImageCtrl headerImages[3];
@@ -32,6 +33,7 @@ public:
 class CTestModal : public CThemedModalDialogImpl<CTestModal> {
 public:
     static constexpr int IDD = IDD_TEST_MODAL;
+    BOOL OnInitDialog(HWND hwnd);
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     // Runs once the dialog is up, then the dialog closes itself.

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "framework/Reflection.h"
 #include "ui/Drawing.h"
 
@@ -25,6 +26,11 @@ bool CThemedControl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, 
     case WM_SETFONT:
         m_font = reinterpret_cast<HFONT>(wp);
         return false;  // the control keeps it too
+    case WM_THEMECHANGED:
+    case WM_DPICHANGED_AFTERPARENT:
+        ReloadArtwork();
+        Invalidate(TRUE);
+        return false;
     }
     if (m_drawing == Drawing::Paint) {
         switch (msg) {

@@ -3,7 +3,8 @@
 // it (the top-level window above it unless told otherwise), draws with the font it was given and the
 // colours of its thread's look, and is drawn one of three ways: by its own paint (labels, images), by
 // custom draw of a button (push buttons, links; the parent reflects WM_NOTIFY), or by the system with
-// the colours the control answers (check boxes; the parent reflects WM_CTLCOLORSTATIC).
+// the colours the control answers (check boxes; the parent reflects WM_CTLCOLORSTATIC). The program's
+// own bars are windows of their own classes drawn by their paint.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -23,8 +24,10 @@ public:
 protected:
     explicit CThemedControl(Drawing drawing) noexcept : m_drawing(drawing) {}
 
-    // The control's own messages, after the shared ones.
+    // The control's own messages, before the shared ones.
     virtual bool ProcessControlMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    // The look or the display scale changed: the control's artwork is loaded again.
+    virtual void ReloadArtwork() {}
     // Drawing::Paint: the client area, over the background already filled.
     virtual void Draw(HDC, const RECT&) {}
     // Drawing::CustomDraw: the item, over the background already filled.

@@ -32,19 +32,13 @@ void CThemedImageCtrl::SizeToImage() noexcept {
 }
 
 bool CThemedImageCtrl::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    switch (msg) {
-    case WM_GETOBJECT:
-        return AnswerGetObject(m_hWnd, wp, lp, m_name, ROLE_SYSTEM_GRAPHIC, result);
-    case WM_DPICHANGED_AFTERPARENT:
-    case WM_THEMECHANGED:
-        if (m_imageId) {
-            SetImage(m_imageId);
-            if (m_sizedToImage) SizeToImage();
-        }
-        result = 0;
-        return true;
-    }
-    return false;
+    return msg == WM_GETOBJECT && AnswerGetObject(m_hWnd, wp, lp, m_name, ROLE_SYSTEM_GRAPHIC, result);
+}
+
+void CThemedImageCtrl::ReloadArtwork() {
+    if (!m_imageId) return;
+    SetImage(m_imageId);
+    if (m_sizedToImage) SizeToImage();
 }
 
 void CThemedImageCtrl::Draw(HDC dc, const RECT& rc) {

@@ -24,6 +24,7 @@ public:
 
 private:
     bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void ReloadArtwork() override;
     void Draw(HDC dc, const RECT& rc) override;
 
     vp::BitmapHandle m_image;

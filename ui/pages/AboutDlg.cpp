@@ -25,10 +25,6 @@ void CAboutDlg::SetVersionText(const wchar_t* text) noexcept {
 
 bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
     case WM_DPICHANGED_AFTERPARENT:
         FitTexts();
         return true;
@@ -61,7 +57,7 @@ bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
     return false;
 }
 
-void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_name.SubclassWindow(GetDlgItem(IDC_ABOUT_NAME));
     m_name.SetImage(IDB_ABOUT_NAME);
     m_name.SizeToImage();
@@ -82,6 +78,7 @@ void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_support.SubclassWindow(GetDlgItem(IDC_ABOUT_SUPPORT));
     SetUpTheme(hwnd);
     FitTexts();
+    return TRUE;
 }
 
 // The template spaced its texts for its own font; at the page font each takes the room its text

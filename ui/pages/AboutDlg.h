@@ -18,10 +18,10 @@ public:
     // The frame's "version(build)" text, set once after the page is created.
     void SetVersionText(const wchar_t* text) noexcept;
 
+    BOOL OnInitDialog(HWND hwnd) noexcept;
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    void OnInitDialog(HWND hwnd) noexcept;
     void FitTexts() noexcept;
 
     CThemedImageCtrl m_name;

@@ -6,12 +6,8 @@
 #include "framework/Dpi.h"
 #include "ui/Look.h"
 
-bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CProcessDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_PROCESS_REFRESH:
@@ -38,7 +34,7 @@ bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return false;
 }
 
-void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook(hwnd);
     TakeButton(m_refresh, hwnd, IDC_PROCESS_REFRESH);
     TakeButton(m_ok, hwnd, IDOK);
@@ -62,6 +58,7 @@ void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     ListView_SetTextColor(m_list, colours.editText);
     Fill();
     Present(hwnd);
+    return TRUE;
 }
 
 void CProcessDlg::Fill() noexcept {

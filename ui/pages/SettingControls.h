@@ -74,16 +74,15 @@ public:
         setting_controls::Read(this->m_hWnd, setting, values);
     }
 
+    BOOL OnInitDialog(HWND hwnd) {
+        m_settings.Create(hwnd, T::kPage, T::kHeadings);
+        static_cast<T*>(this)->OnControlsMade();
+        this->SetUpTheme(hwnd);
+        m_settings.Arrange(hwnd);
+        return TRUE;
+    }
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-        T* self = static_cast<T*>(this);
         switch (msg) {
-        case WM_INITDIALOG:
-            m_settings.Create(hwnd, T::kPage, T::kHeadings);
-            self->OnControlsMade();
-            this->SetUpTheme(hwnd);
-            m_settings.Arrange(hwnd);
-            result = TRUE;
-            return true;
         case WM_DPICHANGED_AFTERPARENT:
             m_settings.Arrange(hwnd);
             return true;
@@ -95,7 +94,7 @@ public:
             result = 0;
             return true;
         }
-        return self->ProcessOwnMessage(hwnd, msg, wp, lp, result);
+        return static_cast<T*>(this)->ProcessOwnMessage(hwnd, msg, wp, lp, result);
     }
 
 protected:
