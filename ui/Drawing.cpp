@@ -244,16 +244,6 @@ HWND TopLevelBackgroundWindow(HWND control) noexcept {
     return top;
 }
 
-HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept {
-    HWND top = control;
-    for (;;) {
-        const bool child = (::GetWindowLongPtrW(top, GWL_STYLE) & WS_CHILD) != 0;
-        HWND up = child ? ::GetParent(top) : ::GetWindow(top, GW_OWNER);
-        if (!up) return top;
-        top = up;
-    }
-}
-
 bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept {
     NONCLIENTMETRICSW metrics{};
     if (!vp::NonClientMetricsForDpi(metrics, dpi)) return false;

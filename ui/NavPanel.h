@@ -49,9 +49,6 @@ public:
     void StartSweep(double seconds) noexcept;
 
     RECT Band() const noexcept;
-    size_t ButtonCount() const noexcept { return m_buttons.size(); }
-    CFadeStateButtonCtrl* Button(size_t i) const noexcept { return m_buttons[i].button.get(); }
-    bool IsSweeping() const noexcept { return m_dwSweepDuration != 0; }
 
 private:
     bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -65,9 +65,7 @@ public:
     // Returns 0 and changes nothing for an index beyond the tabs.
     BOOL SelectTab(int index, bool animate) noexcept;
 
-    int SelectedIndex() const noexcept { return m_nSelected; }
     const TabItem& Tab(size_t i) const noexcept { return m_tabs[i]; }
-    int TabHeight() const noexcept { return m_nTabHeight; }
     // The DPI the bar draws for: font, artwork, the tabs' places and its own height.
     void SetDpi(UINT dpi) noexcept;
     UINT Dpi() const noexcept { return m_dpi; }

@@ -28,7 +28,6 @@ public:
     void SetUpTheme(HWND page) noexcept;
     // WM_FORWARDMSG, WM_ERASEBKGND (consumed) and WM_SIZE (drops the brush, passed on).
     bool ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
-    UINT PageDpi() const noexcept { return m_dpi; }
     // The page's DPI became newDpi (the frame sends WM_DPICHANGED_AFTERPARENT): every child moved and
     // sized by the ratio, the look's page font given again (the look has it for the new DPI), and
     // the message passed on to each child so it reloads its artwork.
@@ -73,7 +72,6 @@ class CModalDialogLook {
 public:
     // In WM_INITDIALOG, before the controls are themed: the artwork for the dialog's DPI.
     void LoadLook(HWND dialog) noexcept;
-    HBITMAP Face() const noexcept { return m_face.Get(); }
     UINT LookDpi() const noexcept { return m_dpi; }
     // The face margin at the dialog's DPI.
     int FaceMargin() const noexcept;

@@ -69,7 +69,10 @@ protected:
     }
     int SelectedTab() const {
         auto* bar = static_cast<CThemedTabBar*>(vp::CWindowImplBase::FromHandle(tabBar));
-        return bar ? bar->SelectedIndex() : -2;
+        for (size_t i = 0; bar && i < 3; ++i) {
+            if (bar->Tab(i).state & kTabSelected) return static_cast<int>(i);
+        }
+        return bar ? -1 : -2;
     }
     HWND NavButton(UINT id) const { return ::GetDlgItem(navPanel, static_cast<int>(id)); }
     // A click on a navigation button as the user's: the button reports it through the panel. Sent, so

@@ -106,7 +106,6 @@ void CFadeStateButtonCtrl::OnCreate() noexcept {
 void CFadeStateButtonCtrl::ApplyToolTip() noexcept {
     if (!m_hWndToolTip) return;
     ::SendMessageW(m_hWndToolTip, TTM_ACTIVATE, FALSE, 0);
-    m_bToolTipActive = false;
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.uFlags = TTF_IDISHWND;
@@ -118,7 +117,6 @@ void CFadeStateButtonCtrl::ApplyToolTip() noexcept {
     ti.lpszText = m_szToolTip;
     ::SendMessageW(m_hWndToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     ::SendMessageW(m_hWndToolTip, TTM_ACTIVATE, TRUE, 0);
-    m_bToolTipActive = true;
 }
 
 void CFadeStateButtonCtrl::SetToolTipText(const wchar_t* text) noexcept {
@@ -193,7 +191,6 @@ bool CFadeStateButtonCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARA
     case WM_DESTROY:
         if (m_hWndToolTip) ::DestroyWindow(m_hWndToolTip);
         m_hWndToolTip = nullptr;
-        m_bToolTipActive = false;
         return false;
     case WM_LBUTTONDOWN:
         result = DefWindowProc(msg, wp, lp);

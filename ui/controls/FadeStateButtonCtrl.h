@@ -59,7 +59,6 @@ public:
     void SetDpi(UINT dpi) noexcept;
 
     HWND ToolTipWindow() const noexcept { return m_hWndToolTip; }
-    bool IsToolTipActive() const noexcept { return m_bToolTipActive; }
     const FadeTrack& Fade() const noexcept { return m_fade; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -79,7 +78,6 @@ private:
     UINT m_dpi = 96;
     CThemedBackground m_background;  // the parent's
     HWND m_hWndToolTip = nullptr;    // owned; destroyed on WM_DESTROY
-    bool m_bToolTipActive = false;
     wchar_t m_szToolTip[300] = L"";
     BYTE m_bPressed = 0;
     BYTE m_bHover = 0;

@@ -11,7 +11,6 @@ public:
     CThemedHyperlinkCtrl() noexcept : CThemedControl(Drawing::CustomDraw) {}
 
     bool SubclassWindow(HWND hwnd) noexcept;
-    HFONT UnderlinedFont() const noexcept { return m_underlined.Get(); }
 
 private:
     bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -20,7 +20,6 @@ public:
     void SetAccessibleName(const wchar_t* name) noexcept { m_name = name ? name : L""; }
     // Makes the client area exactly as large as the image, keeping the position.
     void SizeToImage() noexcept;
-    HBITMAP Image() const noexcept { return m_image.Get(); }
 
 private:
     bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -32,8 +32,6 @@ public:
     void Show(const SettingDescription& setting, const PageValues& values) override;
     void Read(const SettingDescription& setting, PageValues& values) const override;
 
-    const std::vector<std::wstring>& ProcessNames() const noexcept { return m_processNames; }
-
     void OnControlsMade() noexcept;
     bool ProcessOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 

@@ -307,7 +307,7 @@ TEST_F(PagesTest, AdvancedPageReadLimitsAndTheProcessTextCut) {
     // A browse notice for any other window opens nothing.
     ::SendMessageW(page, WM_EDITBROWSER_CLICK, reinterpret_cast<WPARAM>(::GetDlgItem(page, IDC_AC_WEBSITE_URL)), 0);
     ::SendMessageW(page, WM_EDITBROWSER_CLICK, 0, 0);
-    EXPECT_EQ(page.ProcessNames(), names);
+    EXPECT_EQ(ShownNames(page), names);
 }
 
 // ---- layout and looks ------------------------------------------------------------------------------
