@@ -61,7 +61,9 @@ CWindowImplBase::~CWindowImplBase() {
 }
 
 CWindowImplBase* CWindowImplBase::FromHandle(HWND hwnd) noexcept {
-    if (!hwnd || !::IsWindow(hwnd)) return nullptr;
+    // Another program's window is never asked: it holds none of our objects, and it might not answer.
+    DWORD process = 0;
+    if (!hwnd || !::GetWindowThreadProcessId(hwnd, &process) || process != ::GetCurrentProcessId()) return nullptr;
     return reinterpret_cast<CWindowImplBase*>(::SendMessageW(hwnd, ObjectMessage(), 0, 0));
 }
 

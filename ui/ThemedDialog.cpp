@@ -53,9 +53,7 @@ void CThemedDialogBase::RescalePage(HWND page, UINT newDpi) noexcept {
     m_brush.Reset();
     if (old == newDpi) return;
     vp::ScaleChildWindows(page, old, newDpi);
-    const auto font = reinterpret_cast<WPARAM>(CLook::OfThisThread().PageFont());
-    ::SendMessageW(page, WM_SETFONT, font, 0);
-    SetFontOnDescendants(page, CLook::OfThisThread().PageFont());
+    GivePageFont(page);
     for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
     }
@@ -66,6 +64,10 @@ void CThemedDialogBase::SetUpTheme(HWND page) noexcept {
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, ::GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_COMPOSITED);
     vp::TakeOverDialogDpiScaling(page);
     m_dpi = vp::WindowDpi(page);
+    GivePageFont(page);
+}
+
+void CThemedDialogBase::GivePageFont(HWND page) noexcept {
     HFONT font = CLook::OfThisThread().PageFont();
     ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     SetFontOnDescendants(page, font);

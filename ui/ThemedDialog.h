@@ -34,6 +34,8 @@ public:
     void RescalePage(HWND page, UINT newDpi) noexcept;
 
 private:
+    static void GivePageFont(HWND page) noexcept;
+
     vp::BrushHandle m_brush;  // the frame's background behind the page; until the next size change
     unsigned m_brushGeneration = 0;
     UINT m_dpi = 0;

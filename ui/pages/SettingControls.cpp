@@ -77,7 +77,9 @@ void Place(HWND window, int x, int y, int width, int height) noexcept {
 }  // namespace
 
 CSettingControls::CSettingControls() = default;
-CSettingControls::~CSettingControls() = default;
+CSettingControls::~CSettingControls() {
+    if (m_tips && ::IsWindow(m_tips)) ::DestroyWindow(m_tips);
+}
 
 void CSettingControls::Create(HWND page, SettingsPage which, std::span<const Heading> headings) {
     for (const SettingDescription& d : settings_table::All()) {
@@ -104,7 +106,7 @@ void CSettingControls::Create(HWND page, SettingsPage which, std::span<const Hea
         m_headings.push_back(std::move(heading));
     }
 
-    HWND tips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_BALLOON,
+    HWND tips = m_tips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_BALLOON,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page, nullptr,
                                   vp::ModuleInstance(), nullptr);
     for (const SettingDescription* d : m_rows) {

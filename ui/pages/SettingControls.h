@@ -44,6 +44,7 @@ private:
     std::vector<std::unique_ptr<vp::CWindowImplBase>> m_controls;
     std::vector<std::unique_ptr<HeadingControls>> m_headings;
     std::vector<const SettingDescription*> m_rows;  // the page's, in the order of their places
+    HWND m_tips = nullptr;  // the tooltip of the controls, owned by the page's top-level window
 };
 
 // BN_CLICKED from a setting's check box of this page: the controls beside it are enabled exactly
