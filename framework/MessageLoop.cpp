@@ -8,14 +8,6 @@ void CMessageLoop::AddWaitHandle(HANDLE handle, std::function<void()> signalled)
     m_waitCalls.push_back(std::move(signalled));
 }
 
-bool CMessageLoop::IsIdleMessage(const MSG& msg) noexcept {
-    switch (msg.message) {
-    case WM_MOUSEMOVE: case WM_NCMOUSEMOVE: case WM_PAINT: case 0x0118:  // 0x118: the system timer
-        return false;
-    }
-    return true;
-}
-
 bool CMessageLoop::ServeWaitHandle() {
     if (m_waitHandles.empty()) return false;
     const DWORD n = static_cast<DWORD>(m_waitHandles.size());
@@ -46,12 +38,7 @@ void QuitMessageLoop(int code) noexcept {
 }
 
 int CMessageLoop::Run() {
-    bool doIdle = true;
-    int idleCount = 0;
     for (;;) {
-        while (doIdle && !::PeekMessageW(&m_msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!OnIdle(idleCount++)) doIdle = false;
-        }
         if (ServeWaitHandle()) continue;
         const BOOL r = ::GetMessageW(&m_msg, nullptr, 0, 0);
         if (r == -1) continue;
@@ -65,10 +52,6 @@ int CMessageLoop::Run() {
         if (!PreTranslateMessage(&m_msg)) {
             ::TranslateMessage(&m_msg);
             ::DispatchMessageW(&m_msg);
-        }
-        if (IsIdleMessage(m_msg)) {
-            doIdle = true;
-            idleCount = 0;
         }
     }
     return static_cast<int>(m_msg.wParam);

@@ -1,6 +1,5 @@
 #pragma once
-// The ui thread's message loop: a message filter step, idle time, and handles waited on beside the
-// messages.
+// The ui thread's message loop: a message filter step, and handles waited on beside the messages.
 #include <windows.h>
 
 #include <functional>
@@ -23,13 +22,8 @@ public:
     // posts to the thread is dropped.
     int Run();
 
-    // Overridable steps, in slot order: the message filter (true when it took the message), then idle
-    // time (true to be called again before the next message). Neither does anything here.
+    // The message filter: true when it took the message. Takes none here.
     virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
-    virtual BOOL OnIdle(int) { return FALSE; }
-
-    // Messages that do not re-arm the idle calls.
-    static bool IsIdleMessage(const MSG& msg) noexcept;
 
 protected:
     // Serves one signalled wait handle, waiting for one or for a message when none is queued. True

@@ -32,10 +32,6 @@ public:
     // Opens the key for writing, creating missing levels as a write does; the caller closes it.
     LONG OpenForWrite(HKEY* key) const noexcept;
 
-    const wchar_t* Path() const noexcept { return m_szPath; }
-    int SegmentCount() const noexcept { return m_nSegments; }
-    const wchar_t* Segment(int i) const noexcept { return i >= 0 && i < m_nSegments ? m_segments[i] : nullptr; }
-
 private:
     wchar_t m_szPath[kPathUnits] = {};
     wchar_t m_szSegments[kPathUnits] = {};

@@ -1,13 +1,20 @@
 #include "framework/Window.h"
 
+#include <commctrl.h>
+
 #include "framework/Dpi.h"
 
 namespace vp {
 
 namespace {
-// A window's object lives in one place, a window property, for the windows the program creates and
-// the controls it subclasses alike, so that a control's own use of GWLP_USERDATA stays untouched.
-constexpr wchar_t kSubclassProp[] = L"VeilpaneWindowObject";
+// The one subclass a control carries for its object.
+constexpr UINT_PTR kSubclassId = 1;
+
+// Answered by every window with an object, whichever way it reaches it: the object's address.
+UINT ObjectMessage() noexcept {
+    static const UINT message = ::RegisterWindowMessageW(L"VeilpaneWindowObject");
+    return message;
+}
 }  // namespace
 
 HINSTANCE ModuleInstance() noexcept { return ::GetModuleHandleW(nullptr); }
@@ -44,18 +51,20 @@ void CWindow::CenterWindow(HWND over) const noexcept {
 
 CWindowImplBase::~CWindowImplBase() {
     // An object that dies before its window leaves no dangling pointer behind.
-    if (m_hWnd && ::IsWindow(m_hWnd)) {
-        if (m_subclassed) {
-            UnsubclassWindow();
-        } else {
-            ::RemovePropW(m_hWnd, kSubclassProp);
-            ::DestroyWindow(m_hWnd);
-        }
+    if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+    if (m_subclassed) {
+        Release();
+    } else {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+        ::DestroyWindow(m_hWnd);
     }
 }
 
 CWindowImplBase* CWindowImplBase::FromHandle(HWND hwnd) noexcept {
-    return static_cast<CWindowImplBase*>(::GetPropW(hwnd, kSubclassProp));
+    // Another program's window is never asked: it holds none of our objects, and it might not answer.
+    DWORD process = 0;
+    if (!hwnd || !::GetWindowThreadProcessId(hwnd, &process) || process != ::GetCurrentProcessId()) return nullptr;
+    return reinterpret_cast<CWindowImplBase*>(::SendMessageW(hwnd, ObjectMessage(), 0, 0));
 }
 
 HWND CWindowImplBase::Create(const wchar_t* className, HWND parent, const RECT* rc, const wchar_t* title,
@@ -82,12 +91,12 @@ HWND CWindowImplBase::Create(const wchar_t* className, HWND parent, const RECT* 
 }
 
 LRESULT CALLBACK CWindowImplBase::StartWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = FromHandle(hwnd);
+    auto* self = reinterpret_cast<CWindowImplBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self && msg == WM_NCCREATE) {
         self = static_cast<CWindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         if (self) {
             self->m_hWnd = hwnd;
-            ::SetPropW(hwnd, kSubclassProp, self);
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
     }
     if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
@@ -95,47 +104,40 @@ LRESULT CALLBACK CWindowImplBase::StartWindowProc(HWND hwnd, UINT msg, WPARAM wp
 }
 
 bool CWindowImplBase::SubclassWindow(HWND hwnd) noexcept {
-    if (m_hWnd || !::IsWindow(hwnd) || ::GetPropW(hwnd, kSubclassProp)) return false;
+    if (m_hWnd || !::IsWindow(hwnd) || FromHandle(hwnd)) return false;
+    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
     m_hWnd = hwnd;
     m_subclassed = true;
-    ::SetPropW(hwnd, kSubclassProp, this);
-    m_pfnSuperWindowProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassWindowProc)));
     return true;
 }
 
-HWND CWindowImplBase::UnsubclassWindow() noexcept {
-    HWND hwnd = m_hWnd;
-    if (!hwnd || !m_subclassed) return nullptr;
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
-    ::RemovePropW(hwnd, kSubclassProp);
-    m_pfnSuperWindowProc = ::DefWindowProcW;
+void CWindowImplBase::Release() noexcept {
+    if (m_subclassed) {
+        ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    } else {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    }
     m_subclassed = false;
     m_hWnd = nullptr;
-    return hwnd;
 }
 
-LRESULT CALLBACK CWindowImplBase::SubclassWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    auto* self = static_cast<CWindowImplBase*>(::GetPropW(hwnd, kSubclassProp));
-    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    return self->Dispatch(hwnd, msg, wp, lp);
+LRESULT CALLBACK CWindowImplBase::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                               DWORD_PTR self) noexcept {
+    return reinterpret_cast<CWindowImplBase*>(self)->Dispatch(hwnd, msg, wp, lp);
 }
 
 LRESULT CWindowImplBase::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (m_subclassed) return ::DefSubclassProc(m_hWnd, msg, wp, lp);
     return ::CallWindowProcW(m_pfnSuperWindowProc, m_hWnd, msg, wp, lp);
 }
 
 LRESULT CWindowImplBase::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == ObjectMessage()) return reinterpret_cast<LRESULT>(this);
     LRESULT result = 0;
     const bool handled = ProcessWindowMessage(hwnd, msg, wp, lp, result);
     if (!handled) result = DefWindowProc(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        if (m_subclassed) {
-            UnsubclassWindow();
-        } else {
-            ::RemovePropW(hwnd, kSubclassProp);
-        }
-        m_hWnd = nullptr;
+        Release();
         OnFinalMessage(hwnd);
     }
     return result;
@@ -148,10 +150,6 @@ CDialogImplBase::~CDialogImplBase() {
         ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
         if (!m_modal) ::DestroyWindow(m_hWnd);
     }
-}
-
-CDialogImplBase* CDialogImplBase::FromHandle(HWND hwnd) noexcept {
-    return reinterpret_cast<CDialogImplBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 namespace {

@@ -18,9 +18,6 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept {
         return ::SendMessageW(m_hWnd, msg, wp, lp);
     }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const noexcept {
-        return ::PostMessageW(m_hWnd, msg, wp, lp);
-    }
     BOOL SetWindowText(const wchar_t* text) const noexcept { return ::SetWindowTextW(m_hWnd, text); }
     BOOL ShowWindow(int cmd) const noexcept { return ::ShowWindow(m_hWnd, cmd); }
     BOOL Invalidate(BOOL erase = TRUE) const noexcept { return ::InvalidateRect(m_hWnd, nullptr, erase); }
@@ -53,7 +50,7 @@ public:
 
 // A window of one of the program's own classes, or an existing window (a dialog's control) that the
 // object subclasses. Messages go to ProcessWindowMessage first, then to the default procedure (the
-// class's, or the control's original procedure when subclassed).
+// class's, or the next procedure of the control's subclass chain).
 class CWindowImplBase : public CWindow, public CMessageMap {
 public:
     CWindowImplBase() = default;
@@ -65,25 +62,28 @@ public:
     HWND Create(const wchar_t* className, HWND parent, const RECT* rc, const wchar_t* title, DWORD style,
                 DWORD exStyle = 0, HMENU menuOrId = nullptr, UINT classStyle = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
                 HBRUSH background = nullptr, HICON icon = nullptr) noexcept;
-    // Takes over an existing window; false if it is not a window or is already taken.
+    // Takes over an existing window (SetWindowSubclass); false if it is not a window or is already taken.
     bool SubclassWindow(HWND hwnd) noexcept;
-    // Gives the window its original procedure back; returns the window.
-    HWND UnsubclassWindow() noexcept;
 
-    // Calls the next procedure (original or default) for a message this class passes on.
+    // Calls the next procedure (the class's default, or the subclass chain's next) for a message
+    // this class passes on.
     LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
     // Called after WM_NCDESTROY, once the handle is gone.
     virtual void OnFinalMessage(HWND) {}
 
+    // The object of a window, the one place it is looked up: every window with an object answers a
+    // message of its own with it, a control taken over (its subclass holds the object) and a window of
+    // the program's own classes (GWLP_USERDATA) alike; null for any other window.
     static CWindowImplBase* FromHandle(HWND hwnd) noexcept;
 
 protected:
     static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    static LRESULT CALLBACK SubclassWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    void Release() noexcept;
 
-    WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
+    WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;  // own classes: the class's default procedure
     bool m_subclassed = false;
 };
 
@@ -100,7 +100,6 @@ public:
     BOOL EndDialog(INT_PTR result) noexcept { return ::EndDialog(m_hWnd, result); }
 
     virtual void OnFinalMessage(HWND) {}
-    static CDialogImplBase* FromHandle(HWND hwnd) noexcept;
 
 protected:
     static INT_PTR CALLBACK StartDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;

@@ -6,8 +6,9 @@ usage: check_help.py <Veilpane.chm> <help source folder> <resources folder>
 The compiled file must be a CHM archive (it starts with "ITSF") whose directory holds every page,
 the contents and the index. The sources must hang together: every page is in the project, in the
 contents and reachable; no link, contents entry or index entry points to a missing page. And the
-pages must keep up with the program: every check box of the two settings pages and every item of
-the tray menu is described by its own text.
+pages must keep up with the program: every check box of the two settings pages (their texts are in
+the rows of the settings table, beside the resources) and every item of the tray menu is described by
+its own text.
 """
 import html
 import os
@@ -94,21 +95,18 @@ def main():
                 fail("html/%s links to %s, which does not exist" % (p, href))
 
     # ---- the pages describe what the program shows -------------------------------------------------
-    dialogs = read(os.path.join(res_dir, "dialogs.rc"))
-
-    def check_boxes(template):
-        body = re.search(template + r"\s+DIALOGEX.*?\nBEGIN\n(.*?)\nEND", dialogs, re.S)
-        if not body:
-            fail("dialogs.rc has no %s" % template)
-            return []
-        boxes = re.findall(r'CONTROL\s+"([^"]*)",\s*\w+,\s*"Button",\s*0x5001[0-9A-Fa-f]{2}03\b', body.group(1))
-        if not boxes:
-            fail("no check boxes found in %s" % template)
-        return [rc_text(b) for b in boxes]
-
-    for template, page in (("IDD_BASIC_SETTINGS", "basic_settings.html"),
-                           ("IDD_ADVANCED_SETTINGS", "advanced_settings.html")):
-        for label in check_boxes(template):
+    # A row of the table: its kind, what comes before its place (an on/off row names its page there),
+    # and the check box's text right after the place.
+    table = read(os.path.join(res_dir, "..", "settings", "SettingsTable.cpp"))
+    rows = re.findall(r'\b(OnOff|Hotkey|Password|Text|List)\(&S::(.*?)\{\d+, \d+, \d+\},\s*L"([^"]*)"', table, re.S)
+    boxes = {"basic_settings.html": [], "advanced_settings.html": []}
+    for kind, before, label in rows:
+        basic = kind in ("Hotkey", "Password") or (kind == "OnOff" and "kBasic" in before)
+        boxes["basic_settings.html" if basic else "advanced_settings.html"].append(rc_text(label))
+    for page, labels in boxes.items():
+        if not labels:
+            fail("no check boxes found for %s in the settings table" % page)
+        for label in labels:
             if label not in texts.get(page, ""):
                 fail("html/%s does not describe the setting '%s'" % (page, label))
 

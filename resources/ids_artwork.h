@@ -2,6 +2,8 @@
 // Resource ids: artwork (PNG images of type "PNG"; drawn by make_artwork.py). Each id names the
 // 100 % image; the 125, 150 and 200 % images follow it at 1, 2 and 3 times IDB_SCALE_STEP.
 #define IDB_SCALE_STEP 4096
+// The dark set: each image of it under its light image's id plus IDB_DARK_STEP.
+#define IDB_DARK_STEP 16384
 #define IDB_TAB_BAR 204
 #define IDB_TAB_STRIP 205
 #define IDB_FRAME_BACKGROUND 209

@@ -1,6 +1,5 @@
 #pragma once
-// Resource ids: dialogs and their controls. The tooltip of a page control is the string-table entry
-// numbered like the control, so these ids double as string ids (strings.rc).
+// Resource ids: dialogs and their controls.
 
 // ---- Dialog templates ------------------------------------------------------------------------------
 #define IDD_ABOUT 105
@@ -31,42 +30,12 @@
 #define IDC_HEADER_IMAGE 11002
 #define IDC_HEADER_LABEL 11003
 
-// ---- Basic settings page (108) -------------------------------------------------------------------
-#define IDC_SW_WHEEL 11004
-#define IDC_SW_DOUBLE 11005
-#define IDC_SW_HOTKEY_ENABLED 11006
-#define IDC_SW_HOTKEY 11007
+// ---- Basic settings page (108): the headings of its second and third sections ----------------------
+// (The settings' own controls take their ids from the settings table.)
 #define IDC_SYS_HEADER_IMAGE 11008
 #define IDC_SYS_HEADER_LABEL 11009
-#define IDC_SS_STARTUP 11010
-#define IDC_SS_TRAYICON 11011
-#define IDC_SS_HOTKEY_ENABLED 11012
-#define IDC_SS_HOTKEY 11013
-#define IDC_SS_UPDATE 11014
 #define IDC_PWD_HEADER_IMAGE 11017
 #define IDC_PWD_HEADER_LABEL 11018
-#define IDC_PWD_ORIG_ENABLED 11019   // password asked before switching back to the original desktop
-#define IDC_PWD_ORIG 11020
-#define IDC_PWD_ORIG_CONFIRM 11021
-#define IDC_PWD_VIRT_ENABLED 11022   // password asked before switching to the virtual desktop
-#define IDC_PWD_VIRT 11023
-#define IDC_PWD_VIRT_CONFIRM 11024
-
-// ---- Advanced settings page (106) ----------------------------------------------------------------
-#define IDC_AC_MONITOR 21007
-#define IDC_AC_MUTE 21010
-#define IDC_AC_IEHISTORY 21012
-#define IDC_AC_IEURLS 21013
-#define IDC_AC_TASKMGR 21016
-#define IDC_AC_RECENTDOC 21017
-#define IDC_AC_PROCESSES 21018          // edit with a browse button: the process picker
-#define IDC_AC_FILE_ENABLED 21019
-#define IDC_AC_WINDOWS_TITLE 21020
-#define IDC_AC_FILE_PATH 21021          // edit with a browse button: the file picker
-#define IDC_AC_WEBSITE_ENABLED 21022
-#define IDC_AC_WINDOWS_ENABLED 21023
-#define IDC_AC_PROCESSES_ENABLED 21024
-#define IDC_AC_WEBSITE_URL 21025
 
 // ---- About page (105) ----------------------------------------------------------------------------
 #define IDC_ABOUT_NOTICE 31010

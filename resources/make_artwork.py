@@ -13,7 +13,14 @@ wide at 125 %), as the program rounds them. The icon carries 16, 20, 24, 32, 40,
 
 One palette for everything: calm blues on white, navy ink, rounded shapes, soft gradients. Shapes
 are written in ImageMagick's drawing language (MVG); colours with alpha fades are made with -fx.
+
+The dark set (NAME_dark.png, NAME_dark@125.png, ...) is drawn from the same shapes with the ink and
+lines of the dark palette, every light colour turned into a deep blue-grey of the same hue, and the
+accent blue as it is. The images that are white on the accent blue (the section marks, the logo, Apply,
+the quit picture, the sweep) read on both and have no dark copy; the program takes the light one.
 """
+import colorsys
+import re
 import argparse
 import os
 import shutil
@@ -38,6 +45,14 @@ GREY_LIGHT = "#C9D2DE"
 QUIT_RED = "#C4473E"
 QUIT_RED_DEEP = "#A3362E"
 
+DARK_PALETTE = dict(INK="#C9D6E8", INK_SOFT="#AFC0D8", LINE="#3A4658", LINE_STRONG="#4A5A72", GREY="#6A7688",
+                    GREY_LIGHT="#4A5566")
+DARK_SET = ("frame_background", "dialog_background", "tab_bar", "tab_strip", "nav_left_cap", "nav_right_cap",
+            "nav_middle", "nav_centre", "nav_homepage", "nav_help", "nav_hide", "nav_quit", "nav_previous",
+            "nav_next", "button_face", "about_name")
+DARK = False   # drawing the dark set
+ART = None     # the folder the images go to
+
 CONVERT = None
 SCALES = (100, 125, 150, 200)
 S = 1.0        # the scale being drawn
@@ -57,16 +72,46 @@ def find_convert():
     sys.exit("ImageMagick's convert is missing: run scripts/setup.sh")
 
 
+def dark_colour(match):
+    """A light colour of the light set as the dark set has it: the same hue, little of its
+    saturation, and its lightness turned over into 0.12 (white) to 0.36; darker colours, and the
+    dark palette's own inks and lines, stay."""
+    text = match.group(0)
+    if text.startswith("#"):
+        rgb, alpha = [int(text[i:i + 2], 16) / 255 for i in (1, 3, 5)], None
+    elif text.startswith("rgba"):
+        *rgb, alpha = [float(v) for v in match.group(1).split(",")]
+        rgb = [v / 255 for v in rgb]
+    else:
+        rgb, alpha = [1.0, 1.0, 1.0], None
+    h, l, s = colorsys.rgb_to_hls(*rgb)
+    if l < 0.7 or text.upper() in DARK_PALETTE.values():
+        return text
+    if s < 0.05:  # white and the greys take the blue-grey of the rest
+        h, s = 0.6, 0.3
+    r, g, b = (round(v * 255) for v in colorsys.hls_to_rgb(h, 0.12 + (1 - l) * 0.8, min(s, 0.3)))
+    return f"#{r:02X}{g:02X}{b:02X}" if alpha is None else f"rgba({r},{g},{b},{alpha})"
+
+
+COLOUR = re.compile(r"#[0-9A-Fa-f]{6}\b|rgba\(([\d.,]+)\)|\bwhite\b")
+
+
 def run(args):
-    subprocess.run([CONVERT] + [str(a) for a in args], check=True)
+    args = [str(a) for a in args]
+    if DARK:
+        args = [COLOUR.sub(dark_colour, a) for a in args]
+    subprocess.run([CONVERT] + args, check=True)
 
 
 def save(out, name, args, scaled=True):
     """Runs convert with args and writes a 32-bit RGBA PNG without timestamps; the name gets the
     suffix of the scale being drawn."""
-    if scaled and SUFFIX:
-        root, ext = os.path.splitext(name)
-        name = root + SUFFIX + ext
+    root, ext = os.path.splitext(name)
+    if DARK and out == ART:
+        if root not in DARK_SET:
+            return None
+        root += "_dark"
+    name = root + (SUFFIX if scaled else "") + ext
     path = os.path.join(out, name)
     run(args + ["+repage", "-strip"] + STRIP + ["PNG32:" + path])
     return path
@@ -412,8 +457,9 @@ def quit_image(out):
 
 def icon(out):
     # One file for every scale: the small icon at 100 to 250 %, the large one at 100 to 150 %, and
-    # 256 pixels for the shell's large views. Each size drawn from the shapes, none resampled.
-    if S != 1.0:
+    # 256 pixels for the shell's large views. Each size drawn from the shapes, none resampled. The icon
+    # sits on the shell's colours, not the window's: it has no dark copy.
+    if S != 1.0 or DARK:
         return
     with tempfile.TemporaryDirectory() as tmp:
         sizes = [16, 20, 24, 32, 40, 48, 256]
@@ -422,18 +468,22 @@ def icon(out):
 
 
 def main():
-    global CONVERT, S, SUFFIX
+    global CONVERT, S, SUFFIX, DARK, ART
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "art"))
     args = parser.parse_args()
     CONVERT = find_convert()
+    ART = args.out
     os.makedirs(args.out, exist_ok=True)
-    for scale in SCALES:
-        S = scale / 100.0
-        SUFFIX = "" if scale == 100 else f"@{scale}"
-        for step in (frame_background, dialog_background, tab_bar, tab_strip, nav_band, nav_centre, nav_sweep,
-                     nav_buttons, button_face, headers, about, quit_image, icon):
-            step(args.out)
+    for DARK in (False, True):
+        if DARK:
+            globals().update(DARK_PALETTE)
+        for scale in SCALES:
+            S = scale / 100.0
+            SUFFIX = "" if scale == 100 else f"@{scale}"
+            for step in (frame_background, dialog_background, tab_bar, tab_strip, nav_band, nav_centre, nav_sweep,
+                         nav_buttons, button_face, headers, about, quit_image, icon):
+                step(args.out)
     print("artwork written to", args.out)
 
 

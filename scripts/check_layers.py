@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The layer check: derives the folder graph from the #include lines of the program's sources and
 fails on any include that points up (or sideways within a layer), on any cycle between folders, on
-any cycle of includes between the files of one folder, and on a
-folder library that links a layer that is not below it. Prints each offence with file and line.
+any cycle of includes between the units of one folder (a header and its source file are one unit:
+"settings/StoredPassword" stands for both), and on a folder library that links a layer that is not
+below it. Prints each offence with file and line.
 
 Usage: check_layers.py SOURCE_ROOT
 """
@@ -45,13 +46,18 @@ def source_includes(root):
                             yield folder, path, number, m.group(1)
 
 
-def scan_files(root):
-    """Yields (file, included file, line number) for every include between two files of one folder,
-    both named from the source root ("actions/UndoRecord.h")."""
+def unit_of(path):
+    """The unit a file belongs to: its path without the ending ("actions/UndoRecord")."""
+    return os.path.splitext(path)[0]
+
+
+def scan_units(root):
+    """Yields (unit, included unit, file, line number) for every include between two units of one
+    folder, named from the source root; a file including its own unit's header is no edge."""
     for folder, path, number, include in source_includes(root):
         source = os.path.relpath(path, root).replace(os.sep, "/")
-        if folder_of(include) == folder and include != source:
-            yield source, include, number
+        if folder_of(include) == folder and unit_of(include) != unit_of(source):
+            yield unit_of(source), unit_of(include), source, number
 
 
 def scan_includes(root):
@@ -103,12 +109,12 @@ def check(root):
         steps = [f"{a} -> {b} ({edges[(a, b)][0]}:{edges[(a, b)][1]})" for a, b in zip(cycle, cycle[1:])]
         problems.append("folder cycle: " + ", ".join(steps))
     includes = {}
-    for source, target, number in scan_files(root):
-        includes.setdefault((source, target), number)
+    for source, target, path, number in scan_units(root):
+        includes.setdefault((source, target), (path, number))
     cycle = find_cycle(includes)
     if cycle:
-        steps = [f"{a}:{includes[(a, b)]} includes {b}" for a, b in zip(cycle, cycle[1:])]
-        problems.append("file cycle: " + ", ".join(steps))
+        steps = [f"{a} -> {b} ({includes[(a, b)][0]}:{includes[(a, b)][1]})" for a, b in zip(cycle, cycle[1:])]
+        problems.append("unit cycle: " + ", ".join(steps))
     for folder in RANK:
         cmake = os.path.join(root, folder, "CMakeLists.txt")
         if not os.path.exists(cmake):

@@ -73,13 +73,4 @@ void FormatHotkeyText(wchar_t (&text)[kHotkeyTextUnits], BOOL ctrl, BOOL alt, BO
                    keyName ? keyName : L"");
 }
 
-void HotkeyText(wchar_t (&text)[kHotkeyTextUnits], DWORD key, BOOL ctrl, BOOL shift, BOOL alt) noexcept {
-    wchar_t name[kKeyNameUnits];
-    if (KeyName(key & 0xFF, name) == 0) {
-        text[0] = L'\0';
-        return;
-    }
-    FormatHotkeyText(text, ctrl, alt, shift, name);
-}
-
 }  // namespace hotkeys

@@ -14,8 +14,4 @@ DWORD KeyName(DWORD vk, wchar_t (&name)[kKeyNameUnits]) noexcept;
 // "Ctrl+" "Alt+" "Shift+" in this order, then the key name.
 void FormatHotkeyText(wchar_t (&text)[kHotkeyTextUnits], BOOL ctrl, BOOL alt, BOOL shift, const wchar_t* keyName) noexcept;
 
-// The text of a stored combination: empty when the key has no name. Only the low 8 bits of the
-// key are used, as for a stored setting.
-void HotkeyText(wchar_t (&text)[kHotkeyTextUnits], DWORD key, BOOL ctrl, BOOL shift, BOOL alt) noexcept;
-
 }  // namespace hotkeys

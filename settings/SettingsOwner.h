@@ -62,7 +62,6 @@ public:
     CRegistryStore& Store() noexcept { return m_settingsStore; }
     const wchar_t* ExecutablePath() const noexcept { return m_szExePath; }
     bool TrayIconShown() const noexcept { return m_bTrayIconShown != 0; }
-    bool SettingsHotkeyRegistered() const noexcept { return m_bHotkeyRegistered != 0; }
 
 private:
     void ComputeExecutablePath() noexcept;

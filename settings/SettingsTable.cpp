@@ -6,7 +6,6 @@
 
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
-#include "ids_dialogs.h"
 #include "settings/StoredPassword.h"
 
 namespace {
@@ -14,10 +13,15 @@ namespace {
 using S = CSettingsData;
 using Names = std::array<const wchar_t*, 5>;
 using Values = std::array<DWORD, 5>;
+using Tips = std::array<const wchar_t*, 3>;
 constexpr SettingsPage kBasic = SettingsPage::Basic;
 constexpr SettingsPage kAdvanced = SettingsPage::Advanced;
 
-SettingDescription Describe(SettingKind kind, SettingsPage page, Names names, Values defaults, std::array<int, 3> controls) {
+// The ids of the pages' setting controls: a run of four for each row, in the table's order.
+constexpr int kFirstControlId = 12000;
+
+SettingDescription Describe(SettingKind kind, SettingsPage page, Names names, Values defaults, SettingPlace place,
+                            const wchar_t* text, Tips tips) {
     SettingDescription d;
     d.kind = kind;
     d.page = page;
@@ -25,18 +29,22 @@ SettingDescription Describe(SettingKind kind, SettingsPage page, Names names, Va
         d.names[i] = names[i];
         d.defaults[i] = defaults[i];
     }
-    for (size_t i = 0; i < controls.size(); ++i) d.controls[i] = controls[i];
+    d.place = place;
+    d.boxText = text;
+    for (size_t i = 0; i < tips.size(); ++i) d.tips[i] = tips[i];
     return d;
 }
 
-SettingDescription OnOff(BOOL S::*field, const wchar_t* name, DWORD fallback, SettingsPage page, int check) {
-    SettingDescription d = Describe(SettingKind::Flag, page, {name}, {fallback}, {check});
+SettingDescription OnOff(BOOL S::*field, const wchar_t* name, DWORD fallback, SettingsPage page, SettingPlace place,
+                         const wchar_t* text, const wchar_t* tip) {
+    SettingDescription d = Describe(SettingKind::Flag, page, {name}, {fallback}, place, text, {tip});
     d.flag = field;
     return d;
 }
 
-SettingDescription Hotkey(HotkeySetting S::*field, Names names, Values defaults, int check, int box) {
-    SettingDescription d = Describe(SettingKind::Hotkey, kBasic, names, defaults, {check, box});
+SettingDescription Hotkey(HotkeySetting S::*field, Names names, Values defaults, SettingPlace place, const wchar_t* text,
+                          Tips tips) {
+    SettingDescription d = Describe(SettingKind::Hotkey, kBasic, names, defaults, place, text, tips);
     d.hotkey = field;
     return d;
 }
@@ -44,8 +52,8 @@ SettingDescription Hotkey(HotkeySetting S::*field, Names names, Values defaults,
 // Kept as a hash record; the page shows a mask for a set one (settings/StoredPassword.h). Compared
 // with case, as the prompt compares.
 SettingDescription Password(PasswordSetting S::*field, wchar_t (PageValues::*confirm)[15], Names names,
-                            std::array<int, 3> controls) {
-    SettingDescription d = Describe(SettingKind::Password, kBasic, names, {}, controls);
+                            SettingPlace place, const wchar_t* text, Tips tips) {
+    SettingDescription d = Describe(SettingKind::Password, kBasic, names, {}, place, text, tips);
     d.readLimit = vp::kPasswordRecordUnits;
     d.caseMatters = true;
     d.password = field;
@@ -54,8 +62,9 @@ SettingDescription Password(PasswordSetting S::*field, wchar_t (PageValues::*con
 }
 
 // A switched-off action keeps its text in the key, ready to be switched on again.
-SettingDescription Text(ActionText S::*field, Names names, bool caseMatters, int check, int edit) {
-    SettingDescription d = Describe(SettingKind::Text, kAdvanced, names, {}, {check, edit});
+SettingDescription Text(ActionText S::*field, Names names, bool caseMatters, SettingPlace place, const wchar_t* text,
+                        const wchar_t* tip) {
+    SettingDescription d = Describe(SettingKind::Text, kAdvanced, names, {}, place, text, {tip});
     d.readLimit = 261;
     d.caseMatters = caseMatters;
     d.keptWhileOff = true;
@@ -63,42 +72,77 @@ SettingDescription Text(ActionText S::*field, Names names, bool caseMatters, int
     return d;
 }
 
-SettingDescription List(ProcessList S::*field, Names names, int check, int list) {
-    SettingDescription d = Describe(SettingKind::List, kAdvanced, names, {}, {check, list});
+SettingDescription List(ProcessList S::*field, Names names, SettingPlace place, const wchar_t* text, const wchar_t* tip) {
+    SettingDescription d = Describe(SettingKind::List, kAdvanced, names, {}, place, text, {tip});
     d.keptWhileOff = true;
     d.list = field;
     return d;
 }
 
-// The whole settings key, in its order; its value names are spelled here and nowhere else.
-const SettingDescription kSettings[] = {
-    OnOff(&S::middleButton, L"SW_WHEEL", 1, kBasic, IDC_SW_WHEEL),
-    OnOff(&S::doubleButton, L"SW_DOUBLE", 1, kBasic, IDC_SW_DOUBLE),
+// Each row's controls get the ids of its run: the check box, and what the kind adds beside it.
+template <size_t N>
+std::array<SettingDescription, N> Numbered(SettingDescription (&&rows)[N]) {
+    std::array<SettingDescription, N> table;
+    for (size_t i = 0; i < N; ++i) {
+        table[i] = rows[i];
+        const SettingKind kind = rows[i].kind;
+        const int count = kind == SettingKind::Flag ? 1 : kind == SettingKind::Password ? 3 : 2;
+        for (int k = 0; k < count; ++k) table[i].controls[k] = kFirstControlId + static_cast<int>(i) * 4 + k;
+    }
+    return table;
+}
+
+// The whole settings key, in its order; its value names are spelled here and nowhere else (the
+// restore password's with the stored passwords, settings/StoredPassword.h). The pages show each
+// setting at its place.
+const auto kSettings = Numbered({
+    OnOff(&S::middleButton, L"SW_WHEEL", 1, kBasic, {0, 0, 0}, L"Press Mouse Wheel Button",
+          L"Enabled to switch desktops by pressing Mouse Wheel(Middle) Button."),
+    OnOff(&S::doubleButton, L"SW_DOUBLE", 1, kBasic, {0, 0, 1}, L"Press Left && Right Buttons",
+          L"Enabled to switch desktops by pressing both Left & Right Mouse Buttons."),
     Hotkey(&S::switchHotkey, {L"SW_HOTKEY_ENABLED", L"SW_HOTKEY", L"SW_CTRL", L"SW_SHIFT", L"SW_ALT"}, {0, VK_F1, 0, 0, 0},
-           IDC_SW_HOTKEY_ENABLED, IDC_SW_HOTKEY),
-    OnOff(&S::autoStartup, L"SS_STARTUP", 1, kBasic, IDC_SS_STARTUP),
-    OnOff(&S::trayIcon, L"SS_TRAYICON", 1, kBasic, IDC_SS_TRAYICON),
-    OnOff(&S::autoUpdate, L"SS_UPDATE", 1, kBasic, IDC_SS_UPDATE),
+           {0, 1, 0}, L"Press Global Hotkey:",
+           {L"Enabled to switch desktops by pressing Global Hotkey.", L"Global Hotkey to switch desktops."}),
+    OnOff(&S::autoStartup, L"SS_STARTUP", 1, kBasic, {1, 0, 0}, L"Auto Startup",
+          L"Enabled to run automatically when Windows starts."),
+    OnOff(&S::trayIcon, L"SS_TRAYICON", 1, kBasic, {1, 0, 1}, L"Show Tray Icon",
+          L"Enabled to show Veilpane icon in system tray."),
+    OnOff(&S::autoUpdate, L"SS_UPDATE", 1, kBasic, {1, 0, 2}, L"Detect Update",
+          L"Enabled to check for updates automatically and show available updates."),
     Hotkey(&S::settingsHotkey, {L"SS_HOTKEY_ENABLED", L"SS_HOTKEY", L"SS_CTRL", L"SS_SHIFT", L"SS_ALT"}, {1, VK_F2, 0, 0, 1},
-           IDC_SS_HOTKEY_ENABLED, IDC_SS_HOTKEY),
-    Password(&S::switchPassword, &PageValues::switchPasswordConfirm, {L"PWD_VIRT_ENABLED", L"PWD_VIRT"},
-             {IDC_PWD_VIRT_ENABLED, IDC_PWD_VIRT, IDC_PWD_VIRT_CONFIRM}),
-    Password(&S::restorePassword, &PageValues::restorePasswordConfirm, {L"PWD_ORIG_ENABLED", L"PWD_ORIG"},
-             {IDC_PWD_ORIG_ENABLED, IDC_PWD_ORIG, IDC_PWD_ORIG_CONFIRM}),
-    OnOff(&S::mute, L"AC_MUTE", 0, kAdvanced, IDC_AC_MUTE),
-    OnOff(&S::monitorOff, L"AC_MONITOR", 0, kAdvanced, IDC_AC_MONITOR),
-    OnOff(&S::disableTaskMgr, L"AC_TASKMGR", 0, kAdvanced, IDC_AC_TASKMGR),
-    OnOff(&S::clearIEHistory, L"AC_IEHISTORY", 0, kAdvanced, IDC_AC_IEHISTORY),
-    OnOff(&S::clearTypedUrls, L"AC_IEURLS", 0, kAdvanced, IDC_AC_IEURLS),
-    OnOff(&S::clearRecentDocs, L"AC_RECENTDOC", 0, kAdvanced, IDC_AC_RECENTDOC),
-    Text(&S::openFile, {L"AC_FILE_ENABLED", L"AC_FILE_PATH"}, false, IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH),
-    Text(&S::openWebsite, {L"AC_WEBSITE_ENABLED", L"AC_WEBSITE_URL"}, false, IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL),
+           {1, 1, 0}, L"Hotkey for Settings Dialog:",
+           {L"Enabled to show settings dialog box by pressing Global Hotkey.", L"Global Hotkey to show settings dialog box."}),
+    Password(&S::switchPassword, &PageValues::switchPasswordConfirm, {L"PWD_VIRT_ENABLED", L"PWD_VIRT"}, {2, 1, 0},
+             L"Switch to Virtual Desk:",
+             {L"Enabled to password protect from switching to virtual desktop.",
+              L"Enter password for switching to virtual desktop here.",
+              L"Re-enter password for switching to virtual desktop here."}),
+    Password(&S::restorePassword, &PageValues::restorePasswordConfirm,
+             {stored_password::kRestoreOnValue, stored_password::kRestoreValue}, {2, 0, 0}, L"Switch to Original Desk:",
+             {L"Enabled to password protect from switching back to original desktop.",
+              L"Enter password for switching back to original desktop here.",
+              L"Re-enter password for switching back to original desktop here."}),
+    OnOff(&S::mute, L"AC_MUTE", 0, kAdvanced, {0, 0, 0}, L"Mute", L"Mute after switching to virtual desktop."),
+    OnOff(&S::monitorOff, L"AC_MONITOR", 0, kAdvanced, {0, 1, 0}, L"Close Monitor",
+          L"Close monitor after switching to virtual desktop."),
+    OnOff(&S::disableTaskMgr, L"AC_TASKMGR", 0, kAdvanced, {0, 2, 0}, L"Disable Task Manager",
+          L"Disable task manager after switching to virtual desktop."),
+    OnOff(&S::clearIEHistory, L"AC_IEHISTORY", 0, kAdvanced, {0, 0, 1}, L"Clear IE  History",
+          L"Clear Internet Explorer browsing history  after switching to virtual desktop."),
+    OnOff(&S::clearTypedUrls, L"AC_IEURLS", 0, kAdvanced, {0, 1, 1}, L"Clear IE Typed Urls",
+          L"Clear Internet Explorer typed URL history  after switching to virtual desktop."),
+    OnOff(&S::clearRecentDocs, L"AC_RECENTDOC", 0, kAdvanced, {0, 2, 1}, L"Clear Recent Document List",
+          L"Clear recent documents list after switching to virtual desktop."),
+    Text(&S::openFile, {L"AC_FILE_ENABLED", L"AC_FILE_PATH"}, false, {1, 0, 0}, L"Open Specified File:",
+         L"Enabled to open the specified file after switching to virtual desktop."),
+    Text(&S::openWebsite, {L"AC_WEBSITE_ENABLED", L"AC_WEBSITE_URL"}, false, {1, 1, 0}, L"Open Specified Website:",
+         L"Enabled to open the specified website page after switching to virtual desktop."),
     // The window title is matched with case, so a case change is a change.
-    Text(&S::closeWindows, {L"AC_WINDOWS_ENABLED", L"AC_WINDOWS_TITLE"}, true, IDC_AC_WINDOWS_ENABLED,
-         IDC_AC_WINDOWS_TITLE),
-    List(&S::terminateProcesses, {L"AC_PROCESSES_ENABLED", L"AC_PROCESSES_COUNT", L"AC_PROCESS%d"},
-         IDC_AC_PROCESSES_ENABLED, IDC_AC_PROCESSES),
-};
+    Text(&S::closeWindows, {L"AC_WINDOWS_ENABLED", L"AC_WINDOWS_TITLE"}, true, {1, 3, 0}, L"Close Windows With Title:",
+         L"Enabled to close the windows containing specified title after switching to virtual desktop."),
+    List(&S::terminateProcesses, {L"AC_PROCESSES_ENABLED", L"AC_PROCESSES_COUNT", L"AC_PROCESS%d"}, {1, 2, 0},
+         L"Terminate Processes:", L"Enabled to terminate the specified processes after switching to virtual desktop."),
+});
 
 // Stored process names are numbered from 0 without gaps by the program itself. A hand-edited count
 // far beyond the stored names must not keep start-up busy reading billions of absent values, so the
@@ -155,6 +199,8 @@ const SettingDescription& Of(BOOL CSettingsData::*field) noexcept { return Find(
 const SettingDescription& Of(PasswordSetting CSettingsData::*field) noexcept {
     return Find(&SettingDescription::password, field);
 }
+const SettingDescription& Of(ActionText CSettingsData::*field) noexcept { return Find(&SettingDescription::text, field); }
+const SettingDescription& Of(ProcessList CSettingsData::*field) noexcept { return Find(&SettingDescription::list, field); }
 
 void Load(const SettingDescription& d, const CRegistryStore& store, CSettingsData& record) {
     switch (d.kind) {
@@ -305,19 +351,6 @@ PageValues Shown(const CSettingsData& record) {
         vp::CopyText(v.*d.confirm, text);
     }
     return v;
-}
-
-void Copy(const SettingDescription& d, const PageValues& from, PageValues& to) {
-    switch (d.kind) {
-    case SettingKind::Flag: to.shown.*d.flag = from.shown.*d.flag; return;
-    case SettingKind::Hotkey: to.shown.*d.hotkey = from.shown.*d.hotkey; return;
-    case SettingKind::Text: to.shown.*d.text = from.shown.*d.text; return;
-    case SettingKind::Password:
-        to.shown.*d.password = from.shown.*d.password;
-        vp::CopyText(to.*d.confirm, from.*d.confirm);
-        return;
-    case SettingKind::List: to.shown.*d.list = from.shown.*d.list; return;
-    }
 }
 
 void EmptyTextsThatAreOff(CSettingsData& record) noexcept {

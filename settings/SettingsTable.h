@@ -1,7 +1,8 @@
 #pragma once
 // One description per setting: its registry values, defaults and limits, its field of the record and
-// the page controls that show it. Loading, saving, Apply's test for a change, the pages and the
-// snapshot handed to the switcher all follow from the table (settings/SettingsTable.cpp).
+// the controls that show it on its page (their texts, tips and place). Loading, saving, Apply's test
+// for a change, the pages and the snapshot handed to the switcher all follow from the table
+// (settings/SettingsTable.cpp).
 #include <windows.h>
 
 #include <span>
@@ -13,6 +14,15 @@ class CRegistryStore;
 enum class SettingKind { Flag, Hotkey, Text, Password, List };
 enum class SettingsPage { Basic, Advanced };
 
+// Where a setting stands on its page: the section (counted from the page's top), the line in the
+// section, and the column of its check box; the controls the box enables take the next column. A
+// line has as many equal columns as its settings use.
+struct SettingPlace {
+    int section = 0;
+    int line = 0;
+    int column = 0;
+};
+
 struct SettingDescription {
     SettingKind kind = SettingKind::Flag;
     SettingsPage page = SettingsPage::Basic;
@@ -23,8 +33,12 @@ struct SettingDescription {
     DWORD readLimit = 0;       // Text, Password: units read, terminator included
     bool caseMatters = false;  // Text: a change of letter case alone is a change
     bool keptWhileOff = false; // Text: stored while switched off (a password is stored empty then)
-    // The check box, then the edit, the hotkey box or the list; a password's two edits.
+    // The check box, then the edit, the hotkey box or the list; a password's two edits. Ids the table
+    // gives each row's controls, a run of its own; 0 past the kind's controls.
     int controls[3] = {};
+    const wchar_t* boxText = nullptr;  // the check box's text
+    const wchar_t* tips[3] = {};       // each control's tooltip; none where null
+    SettingPlace place;
     // The record's field: the one of the kind.
     BOOL CSettingsData::*flag = nullptr;
     HotkeySetting CSettingsData::*hotkey = nullptr;
@@ -50,6 +64,8 @@ std::span<const SettingDescription> All() noexcept;
 // The description of a field of the record.
 const SettingDescription& Of(BOOL CSettingsData::*field) noexcept;
 const SettingDescription& Of(PasswordSetting CSettingsData::*field) noexcept;
+const SettingDescription& Of(ActionText CSettingsData::*field) noexcept;
+const SettingDescription& Of(ProcessList CSettingsData::*field) noexcept;
 
 // A flag as a setting holds it: any non-zero value is 1.
 inline BOOL Flag(DWORD value) noexcept { return value != 0 ? 1 : 0; }
@@ -67,8 +83,6 @@ bool Changed(const SettingDescription& d, const CSettingsData& record, const Pag
 void Take(const SettingDescription& d, const PageValues& page, CSettingsData& record);
 // What the pages show for the record: a set password as the mask.
 PageValues Shown(const CSettingsData& record);
-// One setting's values from one page view's values to another's.
-void Copy(const SettingDescription& d, const PageValues& from, PageValues& to);
 // The record as the switcher acts on it: texts that are off are empty.
 void EmptyTextsThatAreOff(CSettingsData& record) noexcept;
 

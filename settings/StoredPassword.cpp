@@ -6,7 +6,6 @@
 
 #include "framework/Text.h"
 #include "framework/RegistryStore.h"
-#include "settings/SettingsTable.h"
 
 namespace stored_password {
 
@@ -47,11 +46,10 @@ void LoadRecord(const CRegistryStore& store, const wchar_t* name, wchar_t (&reco
 }
 
 bool RestorePasswordStored(const CRegistryStore& store) noexcept {
-    const SettingDescription& row = settings_table::Of(&CSettingsData::restorePassword);
     DWORD on = 0;
-    if (store.ReadDword(row.names[0], &on) != ERROR_SUCCESS || on == 0) return false;
+    if (store.ReadDword(kRestoreOnValue, &on) != ERROR_SUCCESS || on == 0) return false;
     wchar_t record[vp::kPasswordRecordUnits];
-    return store.ReadString(row.names[1], record) == ERROR_SUCCESS && record[0] != L'\0';
+    return store.ReadString(kRestoreValue, record) == ERROR_SUCCESS && record[0] != L'\0';
 }
 
 }  // namespace stored_password

@@ -8,6 +8,11 @@ class CRegistryStore;
 
 namespace stored_password {
 
+// The values of the restore password, which processes that hold no settings read too (the settings
+// table names its row by them).
+constexpr const wchar_t* kRestoreOnValue = L"PWD_ORIG_ENABLED";
+constexpr const wchar_t* kRestoreValue = L"PWD_ORIG";
+
 // Eight bullets. Someone who types exactly these as a new password keeps the old one.
 constexpr const wchar_t* kPageMask = L"\x2022\x2022\x2022\x2022\x2022\x2022\x2022\x2022";
 

@@ -244,31 +244,6 @@ HWND TopLevelBackgroundWindow(HWND control) noexcept {
     return top;
 }
 
-HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept {
-    HWND top = control;
-    for (;;) {
-        const bool child = (::GetWindowLongPtrW(top, GWL_STYLE) & WS_CHILD) != 0;
-        HWND up = child ? ::GetParent(top) : ::GetWindow(top, GW_OWNER);
-        if (!up) return top;
-        top = up;
-    }
-}
-
-bool GetMessageFont(LOGFONTW& font) noexcept {
-    NONCLIENTMETRICSW metrics{};
-    OSVERSIONINFOW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::GetVersionExW(&version);
-#pragma GCC diagnostic pop
-    // Systems before major version 6 reject the structure with the padded-border field at its end.
-    metrics.cbSize = version.dwMajorVersion >= 6 ? sizeof(NONCLIENTMETRICSW) : sizeof(NONCLIENTMETRICSW) - sizeof(int);
-    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return false;
-    font = metrics.lfMessageFont;
-    return true;
-}
-
 bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept {
     NONCLIENTMETRICSW metrics{};
     if (!vp::NonClientMetricsForDpi(metrics, dpi)) return false;

@@ -49,14 +49,10 @@ SIZE BitmapSize(HBITMAP bitmap) noexcept;
 // no artwork, in the button face colour.
 void PaintStretchedBackground(HWND window, HDC dc, HBITMAP background) noexcept;
 
-// The windows the transparent controls show behind themselves.
-// The top-level window above the control: GetParent climbed until there is none.
+// The window the transparent controls show behind themselves: the top-level window above the control,
+// GetParent climbed until there is none.
 HWND TopLevelBackgroundWindow(HWND control) noexcept;
-// Parent while the window is a child, owner once it is not.
-HWND ChildOrOwnerBackgroundWindow(HWND control) noexcept;
 
-// The system's message font (non-client metrics sized for the running system).
-bool GetMessageFont(LOGFONTW& font) noexcept;
 // The message font for a window's DPI.
 bool GetMessageFontForDpi(LOGFONTW& font, UINT dpi) noexcept;
 // A font height grown in magnitude: positive heights get larger, zero and negative ones more negative.

@@ -18,9 +18,9 @@
 #include "switching/PasswordThreads.h"
 #include "switching/ThreadMail.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/QuitDlg.h"
 #include "ui/ThemedDialog.h"
-#include "ui/controls/ThemedBackground.h"
 #include "update/UpdatePrompt.h"
 
 namespace {
@@ -120,6 +120,8 @@ void CMainFrame::OnCreate() {
     m_uTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     m_uQuitRequest = ::RegisterWindowMessageW(product::kQuitRequestMessage);
     m_dpi = vp::WindowDpi(m_hWnd);
+    CLook::OfThisThread().SetDpi(m_dpi);
+    CLook::OfThisThread().PaintTitleBar(m_hWnd);
     LoadLook();
     const UINT system = vp::SystemDpi();
     m_trayIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -178,7 +180,7 @@ void CMainFrame::SetClientSize(int width, int height) noexcept {
 }
 
 void CMainFrame::LoadLook() noexcept {
-    m_background.Reset(LoadPngBitmapForDpi(IDB_FRAME_BACKGROUND, m_dpi));
+    m_background.Reset(CLook::OfThisThread().LoadArtwork(IDB_FRAME_BACKGROUND, m_dpi));
     m_bigIcon.Reset(static_cast<HICON>(::LoadImageW(vp::ModuleInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                     vp::SystemMetricForDpi(SM_CXICON, m_dpi),
                                                     vp::SystemMetricForDpi(SM_CYICON, m_dpi), 0)));
@@ -196,8 +198,8 @@ void CMainFrame::OnDpiChanged(UINT dpi, const RECT* suggested) noexcept {
     GetClientRect(&client);
     vp::SetWindowDpi(m_hWnd, dpi);
     m_dpi = dpi;
+    CLook::OfThisThread().SetDpi(dpi);
     LoadLook();
-    CThemedBackground::ChangeLook();
     m_pages.SetDpi(dpi);
     if (suggested) {
         ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -217,10 +219,14 @@ void CMainFrame::OnDpiChanged(UINT dpi, const RECT* suggested) noexcept {
 }
 
 void CMainFrame::OnLookChanged() noexcept {
-    CThemedBackground::ChangeLook();
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
-    }
+    CLook::OfThisThread().Refresh();
+    CLook::OfThisThread().PaintTitleBar(m_hWnd);
+    LoadLook();
+    // Every control takes the artwork of the new look.
+    ::EnumChildWindows(m_hWnd, [](HWND child, LPARAM) noexcept {
+        ::SendMessageW(child, WM_THEMECHANGED, 0, 0);
+        return TRUE;
+    }, 0);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
@@ -314,7 +320,6 @@ bool CMainFrame::SwitchPasswordAllows() {
 
 void CMainFrame::TellPasswordNotice(const std::wstring& text) {
     if (text.empty()) return;
-    m_lastPasswordNotice = text;
     if (m_owner.TrayIconShown() && ShowTrayBalloon(product::kName, text.c_str())) return;
     ::MessageBoxW(MessageOwner(), text.c_str(), product::kName, MB_ICONWARNING);
 }
@@ -410,10 +415,10 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 
 // Into whatever DC it is given, so the pages' and controls' background brushes capture it.
 void CMainFrame::OnEraseBackground(HDC dc) noexcept {
-    if (vp::HighContrastOn()) {
+    if (CLook::OfThisThread().HighContrast()) {
         RECT rc{};
         GetClientRect(&rc);
-        FillSolidRect(dc, rc, ::GetSysColor(COLOR_WINDOW));
+        FillSolidRect(dc, rc, CLook::OfThisThread().Colours().window);
         return;
     }
     PaintStretchedBackground(m_hWnd, dc, m_background.Get());

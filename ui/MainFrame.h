@@ -65,9 +65,6 @@ public:
     // Exit from the tray menu: asks for the switch password as showing the window does, then saves
     // and ends the program.
     void ExitFromTray();
-    // What the owner was last told about wrong passwords (a tray balloon, or a message without the
-    // tray icon); empty until then.
-    const std::wstring& LastPasswordNotice() const noexcept { return m_lastPasswordNotice; }
     // A password thread's mail: the pending notice of wrong passwords is told now.
     void TellPendingPasswordNotice() { TellPasswordNotice(failed_attempts::TakePendingNotice()); }
     void ShowUpdatePrompt();
@@ -153,5 +150,4 @@ private:
     int m_nMinHeight = 0;
     CPasswordPrompt m_passwordPrompt;
     bool m_bAskingPassword = false;
-    std::wstring m_lastPasswordNotice;
 };

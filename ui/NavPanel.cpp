@@ -5,6 +5,7 @@
 
 #include "framework/Dpi.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 namespace {
 enum Image { kLeftCap, kRightCap, kCentre, kMiddle, kSweep };
@@ -32,7 +33,8 @@ void CNavPanelView::SetImages(UINT leftCap, UINT rightCap, UINT centre, UINT mid
 }
 
 void CNavPanelView::LoadImages() noexcept {
-    for (int i = 0; i < 5; ++i) m_images[i].Reset(m_imageIds[i] ? LoadPngBitmapForDpi(m_imageIds[i], m_dpi) : nullptr);
+    const CLook& look = CLook::OfThisThread();
+    for (int i = 0; i < 5; ++i) m_images[i].Reset(m_imageIds[i] ? look.LoadArtwork(m_imageIds[i], m_dpi) : nullptr);
 }
 
 void CNavPanelView::SetDpi(UINT dpi) noexcept {
@@ -103,7 +105,7 @@ void CNavPanelView::LayoutButtons() noexcept {
     if (batch) ::EndDeferWindowPos(batch);
 }
 
-bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CNavPanelView::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_CREATE:
         OnCreate();
@@ -113,12 +115,6 @@ bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         LayoutButtons();
         result = 0;
         return true;
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Paint(dc); });
     case WM_TIMER:
         if (wp != kSweepTimer) return false;
         Invalidate(TRUE);
@@ -135,18 +131,16 @@ bool CNavPanelView::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
     return false;
 }
 
-void CNavPanelView::Paint(HDC dc) noexcept {
-    RECT client{};
-    GetClientRect(&client);
+void CNavPanelView::Draw(HDC dc, const RECT& client) {
     const RECT band = NavBandRect(client, m_nBandHalfWidth, m_dpi);
-    if (vp::HighContrastOn()) {
+    const CLook& look = CLook::OfThisThread();
+    FillSolidRect(dc, client, look.Colours().panel);
+    if (look.HighContrast()) {
         // System colours, no artwork: the band as a plain outline.
-        FillSolidRect(dc, client, ::GetSysColor(COLOR_BTNFACE));
-        vp::BrushHandle line(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+        vp::BrushHandle line(::CreateSolidBrush(look.Colours().line));
         ::FrameRect(dc, &band, line.Get());
         return;
     }
-    FillSolidRect(dc, client, kFillColor);
 
     const int capW = Px(kCapWidth);
     const SIZE capSize = BitmapSize(m_images[kLeftCap].Get()), middleSize = BitmapSize(m_images[kMiddle].Get());

@@ -9,6 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "ui/controls/FadeStateButtonCtrl.h"
+#include "ui/controls/ThemedControl.h"
 
 struct NavButtonInfo {
     UINT id;         // command and control id
@@ -24,11 +25,12 @@ RECT NavBandRect(const RECT& client, int halfWidth, UINT dpi = 96) noexcept;
 // The sweep's left edge: the share of the duration gone since start, times the width.
 double SweepOffset(DWORD now, DWORD start, DWORD duration, int width) noexcept;
 
-class CNavPanelView : public vp::CWindowImplBase {
+class CNavPanelView : public CThemedControl {
 public:
+    CNavPanelView() noexcept : CThemedControl(Drawing::Paint) {}
+
     static constexpr wchar_t kClassName[] = L"WTL_NavPanel";
     static constexpr UINT_PTR kSweepTimer = 210;
-    static constexpr COLORREF kFillColor = RGB(185, 209, 239);
     static constexpr int kSweepWidth = 23;
 
     static constexpr int kHeight = 52;  // the panel's height at 96 DPI
@@ -47,20 +49,17 @@ public:
     void StartSweep(double seconds) noexcept;
 
     RECT Band() const noexcept;
-    size_t ButtonCount() const noexcept { return m_buttons.size(); }
-    CFadeStateButtonCtrl* Button(size_t i) const noexcept { return m_buttons[i].button.get(); }
-    bool IsSweeping() const noexcept { return m_dwSweepDuration != 0; }
-
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void Draw(HDC dc, const RECT& client) override;
+    void ReloadArtwork() override { LoadImages(); }
     struct Entry {
         std::unique_ptr<CFadeStateButtonCtrl> button;
         NavButtonInfo info;
     };
     void OnCreate() noexcept;
     void LayoutButtons() noexcept;
-    void Paint(HDC dc) noexcept;
 
     HWND m_hWndNotify = nullptr;
     void LoadImages() noexcept;

@@ -3,6 +3,7 @@
 #include "framework/Dpi.h"
 #include "framework/Text.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 HFONT CreatePromptFont(HWND dialog) noexcept {
     auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -18,21 +19,19 @@ CPasswordDlg::CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds) noexcept
 
 CPasswordDlg::~CPasswordDlg() { ::SecureZeroMemory(m_szPassword, sizeof(m_szPassword)); }
 
-void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
     m_szPassword[0] = L'\0';
+    // A password thread keeps its look for its life: the theme is read again for each prompt.
+    CLook::OfThisThread().Refresh();
     LoadLook(hwnd);
     m_promptFont.Reset(CreatePromptFont(hwnd));
     m_label.SubclassWindow(GetDlgItem(IDC_PASSWORD_PROMPT));
     m_label.SetTextFormat(kPromptFormat);
-    m_label.SetBackgroundWindow(hwnd);
     m_field.SubclassWindow(GetDlgItem(IDC_PASSWORD_EDIT));
     if (m_promptFont) m_label.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_promptFont.Get()), TRUE);
     m_label.SetWindowText(m_szPrompt);
-    for (CThemedButtonCtrl* button : {&m_ok, &m_cancel}) {
-        button->SubclassWindow(GetDlgItem(button == &m_ok ? IDOK : IDCANCEL));
-        button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_ok, hwnd, IDOK);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     // In front with the keyboard, the caret in the field: whatever is typed next is the password.
     Present(hwnd, m_nWaitLeft > 0 ? nullptr : m_field.m_hWnd);
     if (m_nWaitLeft > 0) {
@@ -41,6 +40,8 @@ void CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
         ShowWait();
         ::SetTimer(hwnd, kWaitTimerId, 1000, nullptr);
     }
+    // The field has the focus; while the prompt waits, the first tab stop that takes it.
+    return m_nWaitLeft > 0 ? TRUE : FALSE;
 }
 
 void CPasswordDlg::ShowWait() noexcept {
@@ -57,13 +58,8 @@ void CPasswordDlg::ShowWait() noexcept {
     ::SetFocus(m_field);
 }
 
-bool CPasswordDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CPasswordDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        // The field has the focus; while the prompt waits, the first tab stop that takes it.
-        result = m_nWaitLeft > 0 ? TRUE : FALSE;
-        return true;
     case WM_COMMAND:
         // The notification code is not looked at, so Enter and Esc act like the buttons.
         switch (LOWORD(wp)) {

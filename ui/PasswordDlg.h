@@ -31,10 +31,10 @@ public:
     // After IDOK: what was typed, at most 14 characters. Empty after Cancel.
     const wchar_t* Password() const noexcept { return m_szPassword; }
 
+    BOOL OnInitDialog(HWND hwnd) noexcept;
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    void OnInitDialog(HWND hwnd) noexcept;
     // Shows the seconds left, or opens the field once they are over.
     void ShowWait() noexcept;
 

@@ -6,15 +6,13 @@
 #include "settings/ProgramKeys.h"
 #include "ui/PasswordDlg.h"
 
-void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook(hwnd);
     m_labelFont.Reset(CreatePromptFont(hwnd));
     m_prompt.SubclassWindow(GetDlgItem(IDC_QUIT_PROMPT));
     m_prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
-    m_prompt.SetBackgroundWindow(hwnd);
     if (m_labelFont) m_prompt.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), TRUE);
     m_picture.SubclassWindow(GetDlgItem(IDC_QUIT_PICTURE));
-    m_picture.SetBackgroundWindow(hwnd);
     m_picture.SetImage(IDB_QUIT_IMAGE);
     m_picture.SizeToImage();
     // Named as the panel's Quit button is, whose picture it repeats.
@@ -22,14 +20,10 @@ void CQuitDlg::OnInitDialog(HWND hwnd) noexcept {
     ::LoadStringW(vp::ModuleInstance(), ID_NAV_QUIT, name, 64);
     m_picture.SetAccessibleName(name);
     m_noAsk.SubclassWindow(GetDlgItem(IDC_QUIT_NOCONFIRM));
-    m_noAsk.SetBackgroundWindow(hwnd);
-    m_quit.SubclassWindow(GetDlgItem(IDC_QUIT_BUTTON));
-    m_cancel.SubclassWindow(GetDlgItem(IDCANCEL));
-    for (CThemedButtonCtrl* button : {&m_quit, &m_cancel}) {
-        button->SetBackgroundWindow(hwnd);
-        button->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_quit, hwnd, IDC_QUIT_BUTTON);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     Present(hwnd);
+    return TRUE;
 }
 
 void CQuitDlg::OnQuit() noexcept {
@@ -42,12 +36,8 @@ void CQuitDlg::OnQuit() noexcept {
     EndDialog(kQuit);
 }
 
-bool CQuitDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CQuitDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_QUIT_BUTTON:

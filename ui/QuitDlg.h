@@ -16,10 +16,10 @@ public:
     static constexpr INT_PTR kQuit = 1;
     static constexpr INT_PTR kCancel = 2;
 
+    BOOL OnInitDialog(HWND hwnd) noexcept;
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    void OnInitDialog(HWND hwnd) noexcept;
     void OnQuit() noexcept;
 
     vp::FontHandle m_labelFont;

@@ -6,6 +6,7 @@
 #include "framework/Text.h"
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/controls/ThemedButtonCtrl.h"
 
 // ---- tab states and the fade arithmetic -----------------------------------------------------------
@@ -75,15 +76,15 @@ int CThemedTabBar::Px(int px96) const noexcept { return vp::ScaleForDpi(px96, m_
 int CThemedTabBar::BarHeight() const noexcept { return m_nTabHeight + Px(5); }
 
 void CThemedTabBar::LoadImages() noexcept {
-    m_bar.Reset(LoadPngBitmapForDpi(IDB_TAB_BAR, m_dpi));
-    m_strip.Reset(LoadPngBitmapForDpi(IDB_TAB_STRIP, m_dpi, 5));
+    const CLook& look = CLook::OfThisThread();
+    m_bar.Reset(look.LoadArtwork(IDB_TAB_BAR, m_dpi));
+    m_strip.Reset(look.LoadArtwork(IDB_TAB_STRIP, m_dpi, 5));
 }
 
 void CThemedTabBar::SetDpi(UINT dpi) noexcept {
     if (dpi == 0 || dpi == m_dpi) return;
     m_dpi = dpi;
-    m_font.Reset();
-    EnsureFont();
+    MeasureFont();
     m_nTabHeight = m_metrics.tmHeight + Px(14);
     LoadImages();
     LayoutTabs();
@@ -91,15 +92,12 @@ void CThemedTabBar::SetDpi(UINT dpi) noexcept {
     if (IsWindow()) Invalidate(TRUE);
 }
 
-void CThemedTabBar::EnsureFont() noexcept {
-    if (m_font) return;
-    LOGFONTW lf{};
-    if (!GetMessageFontForDpi(lf, m_dpi)) return;
-    lf.lfHeight = GrowFontHeight(lf.lfHeight, Px(2));
-    m_font.Reset(::CreateFontIndirectW(&lf));
+HFONT CThemedTabBar::Font() noexcept { return CLook::OfThisThread().TabFont(); }
+
+void CThemedTabBar::MeasureFont() noexcept {
     vp::WindowDc dc(m_hWnd);
     if (!dc) return;
-    vp::SelectGuard select(dc.Get(), m_font.Get());
+    vp::SelectGuard select(dc.Get(), Font());
     ::GetTextMetricsW(dc.Get(), &m_metrics);
 }
 
@@ -117,9 +115,8 @@ void CThemedTabBar::SetTabs(const TabItemInfo* tabs, size_t count) noexcept {
 }
 
 void CThemedTabBar::LayoutTabs() noexcept {
-    EnsureFont();
     vp::WindowDc dc(m_hWnd);
-    vp::SelectGuard select(dc.Get(), m_font.Get());
+    vp::SelectGuard select(dc.Get(), Font());
     LONG x = Px(16);
     for (TabItem& item : m_tabs) {
         SIZE text{};
@@ -197,14 +194,15 @@ void CThemedTabBar::OnTimer() noexcept {
     if (!still) ::KillTimer(m_hWnd, kFadeTimer);
 }
 
-bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CThemedTabBar::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_CREATE: {
         ModifyStyleEx(0, WS_EX_COMPOSITED);
+        SetBackgroundWindow(GetParent());
         m_dpi = vp::WindowDpi(m_hWnd);
         LoadImages();
         if (!m_hWndNotify) m_hWndNotify = GetParent();
-        EnsureFont();
+        MeasureFont();
         m_nTabHeight = m_metrics.tmHeight + Px(14);
         RECT window{}, client{};
         GetWindowRect(&window);
@@ -240,12 +238,6 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         result = 0;
         return true;
     }
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Paint(dc); });
     case WM_MOUSEMOVE: {
         const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         ChangeState(HitTest(pt), kTabHot, kTabHot, 0);
@@ -289,28 +281,18 @@ bool CThemedTabBar::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, L
         OnTimer();
         result = 0;
         return true;
-    case WM_MOVE:
-    case WM_SIZE:
-        m_background.Forget();
-        Invalidate(TRUE);
-        result = 0;
-        return true;
     }
     return false;
 }
 
-void CThemedTabBar::Paint(HDC dc) noexcept {
+void CThemedTabBar::Draw(HDC dc, const RECT& client) {
     const int saved = ::SaveDC(dc);
-    ::SelectObject(dc, m_font.Get());
-    RECT client{};
-    GetClientRect(&client);
-    if (vp::HighContrastOn()) {
+    ::SelectObject(dc, Font());
+    if (Look().HighContrast()) {
         PaintHighContrast(dc, client);
         ::RestoreDC(dc, saved);
         return;
     }
-    if (!m_background.Window()) m_background.SetWindow(GetParent());
-    m_background.Fill(m_hWnd, dc, client);
 
     vp::MemoryDcHandle imageDc(::CreateCompatibleDC(dc));
     if (imageDc) {
@@ -342,7 +324,7 @@ void CThemedTabBar::DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept {
         }
     }
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetTextColor(dc, CLook::OfThisThread().Colours().text);
     RECT rc = tab.rc;
     ::DrawTextW(dc, tab.szText, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     DrawFocus(dc, tab);
@@ -350,33 +332,29 @@ void CThemedTabBar::DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept {
 
 void CThemedTabBar::DrawFocus(HDC dc, const TabItem& tab) noexcept {
     if (!m_bFocus || m_nSelected < 0 || &tab != &m_tabs[static_cast<size_t>(m_nSelected)]) return;
+    const Palette& colours = CLook::OfThisThread().Colours();
+    const bool highContrast = CLook::OfThisThread().HighContrast();
     RECT focus = tab.rc;
     ::InflateRect(&focus, -Px(4), -Px(3));
-    ::SetTextColor(dc, RGB(0, 0, 0));
-    ::SetBkColor(dc, RGB(255, 255, 255));
+    ::SetTextColor(dc, highContrast ? colours.buttonTextLit : colours.focusInk);
+    ::SetBkColor(dc, highContrast ? colours.highlight : colours.focusPaper);
     ::DrawFocusRect(dc, &focus);
 }
 
 void CThemedTabBar::PaintHighContrast(HDC dc, const RECT& client) noexcept {
-    FillSolidRect(dc, client, ::GetSysColor(COLOR_WINDOW));
-    vp::BrushHandle line(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
-    FillSolidRect(dc, RECT{client.left, client.bottom - Px(1), client.right, client.bottom}, ::GetSysColor(COLOR_WINDOWTEXT));
+    const Palette& colours = CLook::OfThisThread().Colours();
+    FillSolidRect(dc, client, colours.window);
+    vp::BrushHandle line(::CreateSolidBrush(colours.line));
+    FillSolidRect(dc, RECT{client.left, client.bottom - Px(1), client.right, client.bottom}, colours.line);
     ::SetBkMode(dc, TRANSPARENT);
     for (size_t i = 0; i < m_tabs.size(); ++i) {
         const TabItem& tab = m_tabs[i];
         const bool selected = static_cast<int>(i) == m_nSelected;
-        const bool hot = (tab.state & kTabHot) != 0;
         RECT rc = tab.rc;
-        FillSolidRect(dc, rc, ::GetSysColor(selected ? COLOR_HIGHLIGHT : hot ? COLOR_BTNFACE : COLOR_WINDOW));
+        FillSolidRect(dc, rc, selected ? colours.highlight : (tab.state & kTabHot) ? colours.buttonFace : colours.window);
         ::FrameRect(dc, &rc, line.Get());
-        ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        ::SetTextColor(dc, selected ? colours.buttonTextLit : colours.text);
         ::DrawTextW(dc, tab.szText, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        if (selected && m_bFocus) {
-            RECT focus = tab.rc;
-            ::InflateRect(&focus, -Px(4), -Px(3));
-            ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
-            ::DrawFocusRect(dc, &focus);
-        }
+        DrawFocus(dc, tab);
     }
 }

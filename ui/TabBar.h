@@ -9,7 +9,7 @@
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "ui/Accessible.h"
-#include "ui/controls/ThemedBackground.h"
+#include "ui/controls/ThemedControl.h"
 
 // ---- tab states and the fade arithmetic -----------------------------------------------------------
 
@@ -51,8 +51,10 @@ bool ApplyTabStateChange(std::vector<TabItem>& tabs, int target, DWORD set, DWOR
 // A tab stop of its own: Left and Right (Home and End) choose the tab beside (the first, the last), as
 // a click does; a focus rectangle marks the chosen tab while the bar has the focus. Screen readers
 // see a page tab list with one page tab per tab, named by its text.
-class CThemedTabBar : public vp::CWindowImplBase, private IAccessibleItems {
+class CThemedTabBar : public CThemedControl, private IAccessibleItems {
 public:
+    CThemedTabBar() noexcept : CThemedControl(Drawing::Paint) {}
+
     static constexpr wchar_t kClassName[] = L"WTL_ThemedTabBar";
     static constexpr UINT_PTR kFadeTimer = 42;
     static constexpr DWORD kFadeMs = 300;
@@ -63,20 +65,19 @@ public:
     // Returns 0 and changes nothing for an index beyond the tabs.
     BOOL SelectTab(int index, bool animate) noexcept;
 
-    int SelectedIndex() const noexcept { return m_nSelected; }
-    size_t TabCount() const noexcept { return m_tabs.size(); }
     const TabItem& Tab(size_t i) const noexcept { return m_tabs[i]; }
-    int TabHeight() const noexcept { return m_nTabHeight; }
     // The DPI the bar draws for: font, artwork, the tabs' places and its own height.
     void SetDpi(UINT dpi) noexcept;
     UINT Dpi() const noexcept { return m_dpi; }
     // The height the bar's window takes at its DPI.
     int BarHeight() const noexcept;
 
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
 private:
-    void EnsureFont() noexcept;
+    bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void Draw(HDC dc, const RECT& client) override;
+    void ReloadArtwork() override { LoadImages(); }
+    static HFONT Font() noexcept;  // the look's
+    void MeasureFont() noexcept;
     void LayoutTabs() noexcept;
     void LoadImages() noexcept;
     // A tab chosen from the keyboard (or a screen reader): the frame hears of it as of a click.
@@ -94,21 +95,18 @@ private:
     long ItemAt(POINT screen) const override;
     void ChangeState(int target, DWORD set, DWORD clear, DWORD duration) noexcept;
     int HitTest(POINT pt) const noexcept;
-    void Paint(HDC dc) noexcept;
     void DrawTab(HDC dc, HDC stripDc, const TabItem& tab) noexcept;
     void DrawFocus(HDC dc, const TabItem& tab) noexcept;
     void PaintHighContrast(HDC dc, const RECT& client) noexcept;
     void OnTimer() noexcept;
 
     HWND m_hWndNotify = nullptr;
-    vp::FontHandle m_font;
     TEXTMETRICW m_metrics{};
     int m_nTabHeight = 0;
     int m_nSelected = -1;
     bool m_bTracking = false;
     bool m_bFocus = false;
     UINT m_dpi = 96;
-    CThemedBackground m_background;
     vp::BitmapHandle m_bar;
     vp::BitmapHandle m_strip;
     std::vector<TabItem> m_tabs;

@@ -4,6 +4,7 @@
 
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/controls/ThemedBackground.h"
 #include "ui/controls/ThemedButtonCtrl.h"
 
@@ -42,7 +43,6 @@ void RescaleDialog(HWND dialog, UINT oldDpi, UINT newDpi, std::vector<vp::FontHa
         }
         ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
     }
-    CThemedBackground::ChangeLook();
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -51,23 +51,44 @@ void CThemedDialogBase::RescalePage(HWND page, UINT newDpi) noexcept {
     const UINT old = m_dpi;
     m_dpi = newDpi;
     m_brush.Reset();
-    RescaleDialog(page, old, newDpi, m_dpiFonts);
+    if (old == newDpi) return;
+    vp::ScaleChildWindows(page, old, newDpi);
+    GivePageFont(page);
+    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    }
+    ::RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CThemedDialogBase::SetUpTheme(HWND page) noexcept {
     ::SetWindowLongPtrW(page, GWL_EXSTYLE, ::GetWindowLongPtrW(page, GWL_EXSTYLE) | WS_EX_COMPOSITED);
     vp::TakeOverDialogDpiScaling(page);
     m_dpi = vp::WindowDpi(page);
-    LOGFONTW lf{};
-    if (!GetMessageFontForDpi(lf, m_dpi)) return;
-    lf.lfHeight = -vp::ScaleForDpi(14, m_dpi);
-    m_font.Reset(::CreateFontIndirectW(&lf));
-    if (!m_font) return;
-    ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
-    SetFontOnDescendants(page, m_font.Get());
+    GivePageFont(page);
+}
+
+void CThemedDialogBase::GivePageFont(HWND page) noexcept {
+    HFONT font = CLook::OfThisThread().PageFont();
+    ::SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    SetFontOnDescendants(page, font);
+}
+
+bool AnswerEditColours(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    const CLook& look = CLook::OfThisThread();
+    if (look.GetTheme() != Theme::Dark || (msg != WM_CTLCOLOREDIT && msg != WM_CTLCOLORSTATIC)) return false;
+    const auto control = reinterpret_cast<HWND>(lp);
+    wchar_t cls[8] = L"";
+    ::GetClassNameW(control, cls, 8);
+    if (::lstrcmpiW(cls, L"Edit") != 0) return false;
+    const auto dc = reinterpret_cast<HDC>(wp);
+    ::SetTextColor(dc, ::IsWindowEnabled(control) ? look.Colours().editText : look.Colours().disabledText);
+    ::SetBkColor(dc, look.Colours().editBack);
+    result = reinterpret_cast<LRESULT>(look.EditBrush());
+    return true;
 }
 
 bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    if (AnswerEditColours(msg, wp, lp, result)) return true;
     switch (msg) {
     case WM_FORWARDMSG: {
         auto* forwarded = reinterpret_cast<MSG*>(lp);
@@ -77,13 +98,14 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
     case WM_ERASEBKGND: {
         RECT rc{};
         ::GetClientRect(page, &rc);
-        if (vp::HighContrastOn()) {
-            FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+        const CLook& look = CLook::OfThisThread();
+        if (look.HighContrast()) {
+            FillSolidRect(reinterpret_cast<HDC>(wp), rc, look.Colours().window);
             result = 1;
             return true;
         }
-        if (m_brush && m_brushGeneration != CThemedBackground::LookGeneration()) m_brush.Reset();
-        m_brushGeneration = CThemedBackground::LookGeneration();
+        if (m_brush && m_brushGeneration != look.Generation()) m_brush.Reset();
+        m_brushGeneration = look.Generation();
         if (!m_brush) m_brush.Reset(MakeParentBackgroundBrush(page, ::GetParent(page)));
         if (m_brush) {
             HDC dc = reinterpret_cast<HDC>(wp);
@@ -103,13 +125,21 @@ bool CThemedDialogBase::ProcessThemedMessage(HWND page, UINT msg, WPARAM wp, LPA
 void CModalDialogLook::LoadLook(HWND dialog) noexcept {
     vp::TakeOverDialogDpiScaling(dialog);
     m_dpi = vp::WindowDpi(dialog);
-    m_background.Reset(LoadPngBitmapForDpi(IDB_DIALOG_BACKGROUND, m_dpi));
-    m_face.Reset(LoadPngBitmapForDpi(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
+    const CLook& look = CLook::OfThisThread();
+    look.PaintTitleBar(dialog);
+    m_background.Reset(look.LoadArtwork(IDB_DIALOG_BACKGROUND, m_dpi));
+    m_face.Reset(look.LoadArtwork(IDB_BUTTON_FACE, m_dpi, CThemedButtonCtrl::kFaceCells));
 }
 
 int CModalDialogLook::FaceMargin() const noexcept { return vp::ScaleForDpi(kDialogFaceMargin, m_dpi); }
 
+void CModalDialogLook::TakeButton(CThemedButtonCtrl& button, HWND dialog, int id) noexcept {
+    button.SubclassWindow(::GetDlgItem(dialog, id));
+    button.SetFace(m_face.Get(), FaceMargin());
+}
+
 bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+    if (AnswerEditColours(msg, wp, lp, result)) return true;
     if (msg == WM_DPICHANGED) {
         const UINT old = m_dpi, dpi = HIWORD(wp);
         RECT client{};
@@ -121,7 +151,7 @@ bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPAR
         const int margin = FaceMargin();
         for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
             if (auto* button = dynamic_cast<CThemedButtonCtrl*>(vp::CWindowImplBase::FromHandle(child))) {
-                button->SetFace(m_face.Get(), margin, margin, margin, margin);
+                button->SetFace(m_face.Get(), margin);
             }
         }
         if (oldFace) ::DeleteObject(oldFace);
@@ -145,10 +175,10 @@ bool CModalDialogLook::ProcessLookMessage(HWND dialog, UINT msg, WPARAM wp, LPAR
         return true;
     }
     if (msg != WM_ERASEBKGND) return false;
-    if (vp::HighContrastOn()) {
+    if (CLook::OfThisThread().HighContrast()) {
         RECT rc{};
         ::GetClientRect(dialog, &rc);
-        FillSolidRect(reinterpret_cast<HDC>(wp), rc, ::GetSysColor(COLOR_WINDOW));
+        FillSolidRect(reinterpret_cast<HDC>(wp), rc, CLook::OfThisThread().Colours().window);
     } else {
         if (!m_background) return false;
         PaintStretchedBackground(dialog, reinterpret_cast<HDC>(wp), m_background.Get());

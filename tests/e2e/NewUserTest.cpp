@@ -14,6 +14,7 @@
 #include "framework/RegistryStore.h"
 #include "ids_dialogs.h"
 #include "ids_menus.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/UiWindowSupport.h"
 

@@ -174,6 +174,19 @@ bool AnyValueHolds(const std::wstring& text, const wchar_t* key) {
     return found;
 }
 
+void ValuePage::Copy(const SettingDescription& d, const PageValues& from, PageValues& to) {
+    switch (d.kind) {
+    case SettingKind::Flag: to.shown.*d.flag = from.shown.*d.flag; return;
+    case SettingKind::Hotkey: to.shown.*d.hotkey = from.shown.*d.hotkey; return;
+    case SettingKind::Text: to.shown.*d.text = from.shown.*d.text; return;
+    case SettingKind::Password:
+        to.shown.*d.password = from.shown.*d.password;
+        vp::CopyText(to.*d.confirm, from.*d.confirm);
+        return;
+    case SettingKind::List: to.shown.*d.list = from.shown.*d.list; return;
+    }
+}
+
 void ValuePage::SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm) {
     v.shown.switchPassword.on = on;
     vp::CopyText(v.shown.switchPassword.text, entry);

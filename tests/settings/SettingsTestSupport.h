@@ -74,11 +74,13 @@ bool AnyValueHolds(const std::wstring& text, const wchar_t* key = kSettingsKey);
 class ValuePage : public ISettingsPageView {
 public:
     PageValues v;
-    void Show(const SettingDescription& d, const PageValues& values) override { settings_table::Copy(d, values, v); }
-    void Read(const SettingDescription& d, PageValues& out) const override { settings_table::Copy(d, v, out); }
+    void Show(const SettingDescription& d, const PageValues& values) override { Copy(d, values, v); }
+    void Read(const SettingDescription& d, PageValues& out) const override { Copy(d, v, out); }
     // As typed into a password's two boxes.
     void SetSwitchPassword(BOOL on, const wchar_t* entry, const wchar_t* confirm);
     void SetRestorePassword(BOOL on, const wchar_t* entry, const wchar_t* confirm);
+    // One setting's values from one set of page values to another.
+    static void Copy(const SettingDescription& d, const PageValues& from, PageValues& to);
 };
 
 // Answers every "Setting hint" message box of this process with OK and remembers its text.

@@ -107,6 +107,32 @@ std::vector<std::wstring> TextsThatDoNotFit(HWND dialog) {
     return cut;
 }
 
+std::vector<std::wstring> LayoutFaults(HWND page) {
+    std::vector<std::wstring> faults = TextsThatDoNotFit(page);
+    RECT client{};
+    ::GetClientRect(page, &client);
+    std::vector<std::pair<int, RECT>> placed;
+    for (HWND ctl = ::GetWindow(page, GW_CHILD); ctl; ctl = ::GetWindow(ctl, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(ctl)) continue;
+        RECT rc{};
+        ::GetWindowRect(ctl, &rc);
+        ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
+        const int id = ::GetDlgCtrlID(ctl);
+        RECT inside{};
+        if (!::IntersectRect(&inside, &rc, &client) || !::EqualRect(&inside, &rc)) {
+            faults.push_back(L"id " + std::to_wstring(id) + L" reaches out of the page");
+        }
+        for (const auto& [other, at] : placed) {
+            RECT both{};
+            if (::IntersectRect(&both, &rc, &at)) {
+                faults.push_back(L"ids " + std::to_wstring(other) + L" and " + std::to_wstring(id) + L" overlap");
+            }
+        }
+        placed.emplace_back(id, rc);
+    }
+    return faults;
+}
+
 std::wstring DesktopName(HDESK desk) {
     wchar_t name[256] = {};
     DWORD needed = 0;

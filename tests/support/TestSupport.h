@@ -40,6 +40,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // The texts of a dialog's buttons and labels that its controls cannot show whole, each measured with
 // the font its control draws with ("id 1003: 166 > 159 px"); empty when everything fits.
 std::vector<std::wstring> TextsThatDoNotFit(HWND dialog);
+// What is wrong with a page's layout: texts that do not fit (as above), visible controls that overlap
+// each other ("ids 1003 and 1004 overlap") and controls that reach out of the page's client area.
+std::vector<std::wstring> LayoutFaults(HWND page);
 
 // ASCII text of a name for a test's message; other characters become '?'.
 std::string Narrow(const std::wstring& text);

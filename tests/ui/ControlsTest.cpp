@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "UiWindowSupport.h"
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/controls/EditBrowserCtrl.h"
 #include "ui/controls/FadeStateButtonCtrl.h"
 #include "ui/controls/ThemedButtonCtrl.h"
@@ -58,24 +60,63 @@ TEST(Artwork, ThePickedImageIsTheOneAtOrAboveTheScaleAndComesOutAtTheDpisSize) {
     }
 }
 
+// A control taken over by an object and then by another party: the object lets go first without
+// cutting the other party off, as swapping the window procedure back would.
+struct MessageCounter : vp::CWindowImplBase {
+    int seen = 0;
+    bool ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT&) override {
+        seen += msg == WM_APP;
+        return false;
+    }
+};
+
+LRESULT CALLBACK CountingSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR count) noexcept {
+    *reinterpret_cast<int*>(count) += msg == WM_APP;
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST_F(ThemedControls, AnObjectLetsGoOfItsControlWithoutCuttingOffALaterSubclass) {
+    HWND edit = Child(L"EDIT", L"", 0, RECT{0, 0, 100, 20}, 7);
+    auto object = std::make_unique<MessageCounter>();
+    ASSERT_TRUE(object->SubclassWindow(edit));
+    EXPECT_FALSE(MessageCounter().SubclassWindow(edit));  // one object per window
+    EXPECT_EQ(object.get(), vp::CWindowImplBase::FromHandle(edit));
+    int later = 0;
+    ASSERT_TRUE(::SetWindowSubclass(edit, CountingSubclass, 1, reinterpret_cast<DWORD_PTR>(&later)));
+    ::SendMessageW(edit, WM_APP, 0, 0);
+    EXPECT_EQ(1, object->seen);
+    EXPECT_EQ(1, later);
+
+    object.reset();
+    EXPECT_EQ(nullptr, vp::CWindowImplBase::FromHandle(edit));
+    ::SendMessageW(edit, WM_APP, 0, 0);
+    EXPECT_EQ(2, later);
+    ::SetWindowTextW(edit, L"still an edit");
+    wchar_t text[32] = L"";
+    ::GetWindowTextW(edit, text, 32);
+    EXPECT_STREQ(L"still an edit", text);
+    ::RemoveWindowSubclass(edit, CountingSubclass, 1);
+}
+
 TEST_F(ThemedControls, LabelShowsItsParentAroundTheTextAndANewTextAtOnce) {
     HWND hwnd = Child(L"STATIC", L"Hi", SS_LEFT, RECT{10, 10, 310, 40}, 100);
     CThemedLabelCtrl label;
     ASSERT_TRUE(label.SubclassWindow(hwnd));
-    label.SetLabelColor(RGB(200, 0, 0));
+    label.SetLabelColor(&Palette::heading);  // the look's colour for headers
+    const COLORREF ink = CLook::OfThisThread().Colours().heading;
     ::UpdateWindow(host);
 
     Pixels before = PrintClient(hwnd);
     EXPECT_EQ(kHostColour, before.At(0, 0));
     EXPECT_EQ(kHostColour, before.At(299, 29));
     EXPECT_EQ(0, before.Count(kUnpainted));
-    EXPECT_GT(before.Count(RGB(200, 0, 0), RECT{0, 0, 40, 30}), 5);
-    EXPECT_EQ(0, before.Count(RGB(200, 0, 0), RECT{100, 0, 300, 30}));
+    EXPECT_GT(before.Count(ink, RECT{0, 0, 40, 30}), 5);
+    EXPECT_EQ(0, before.Count(ink, RECT{100, 0, 300, 30}));
 
     // No pumping: the new text must already be on the screen when SetWindowText returns.
     ::SetWindowTextW(hwnd, L"Hi there, this text is longer");
     Pixels screen = ReadScreen(hwnd);
-    EXPECT_GT(screen.Count(RGB(200, 0, 0), RECT{100, 0, 300, 30}), 5);
+    EXPECT_GT(screen.Count(ink, RECT{100, 0, 300, 30}), 5);
     EXPECT_EQ(kHostColour, screen.At(299, 0));
 }
 
@@ -98,7 +139,7 @@ TEST_F(ThemedControls, ImageDrawsThePngWithAlphaOverTheBackground) {
 
     // A missing resource leaves only the background, and a zero-sized image.
     image.SetImage(9999);
-    EXPECT_EQ(nullptr, image.Image());
+    EXPECT_EQ(16 * 16, PrintClient(hwnd).Count(kHostColour));
     image.SizeToImage();
     ::GetClientRect(hwnd, &rc);
     EXPECT_EQ(0, rc.right);
@@ -111,7 +152,7 @@ TEST_F(ThemedControls, PushButtonShowsTheFaceCellOfItsState) {
     HWND hwnd = Child(L"BUTTON", L"Go", BS_PUSHBUTTON, RECT{10, 10, 110, 40}, 102);
     CThemedButtonCtrl button;
     ASSERT_TRUE(button.SubclassWindow(hwnd));
-    button.SetFace(face.Get(), 2, 2, 2, 2);
+    button.SetFace(face.Get(), 2);
 
     Pixels normal = PrintClient(hwnd);
     EXPECT_EQ(cells[3], normal.At(10, 15));
@@ -146,7 +187,7 @@ TEST_F(ThemedControls, CheckBoxTakesTheBackgroundAndGreysItsTextWhenDisabled) {
     auto brush = reinterpret_cast<HBRUSH>(
         ::SendMessageW(host, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(hwnd)));
     ASSERT_NE(nullptr, brush);
-    EXPECT_EQ(CThemedCheckboxCtrl::kTextColor, ::GetTextColor(dc.Get()));
+    EXPECT_EQ(CLook::PaletteOf(Theme::Light).text, ::GetTextColor(dc.Get()));
     EXPECT_EQ(TRANSPARENT, ::GetBkMode(dc.Get()));
     ::EnableWindow(hwnd, FALSE);
     ::SendMessageW(host, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(hwnd));
@@ -160,23 +201,20 @@ TEST_F(ThemedControls, CheckBoxTakesTheBackgroundAndGreysItsTextWhenDisabled) {
     EXPECT_EQ(0, p.Count(kUnpainted));
 }
 
-TEST_F(ThemedControls, HyperlinkDrawsColouredTextAndKeepsAnUnderlinedFont) {
+TEST_F(ThemedControls, HyperlinkDrawsColouredTextUnderlinedWhileHot) {
     HWND hwnd = Child(L"BUTTON", L"Morvex, Inc.", BS_PUSHBUTTON, RECT{10, 10, 160, 30}, 104);
     CThemedHyperlinkCtrl link;
     ASSERT_TRUE(link.SubclassWindow(hwnd));
-    LOGFONTW lf{};
-    ASSERT_TRUE(link.UnderlinedFont());
-    ::GetObjectW(link.UnderlinedFont(), sizeof(lf), &lf);
-    EXPECT_EQ(1, lf.lfUnderline);
-    EXPECT_EQ(-14, lf.lfHeight);
+    const Palette light = CLook::PaletteOf(Theme::Light);
 
     Pixels p = PrintClient(hwnd);
     EXPECT_EQ(kHostColour, p.At(0, 0));
-    EXPECT_GT(p.Count(CThemedHyperlinkCtrl::kNormalColor), 5);
+    EXPECT_GT(p.Count(light.link), 5);
     ::SendMessageW(hwnd, WM_MOUSEHOVER, 0, MAKELPARAM(20, 10));
     Pixels hot = PrintClient(hwnd);
-    EXPECT_GT(hot.Count(CThemedHyperlinkCtrl::kHotColor), 5);
-    EXPECT_EQ(0, hot.Count(CThemedHyperlinkCtrl::kNormalColor));
+    EXPECT_EQ(0, hot.Count(light.link));
+    // The same text underlined: a line of the hot colour as wide as the text more.
+    EXPECT_GT(hot.Count(light.linkHot), p.Count(light.link) + 40);
 }
 
 class EditBrowser : public ThemedControls {
@@ -200,6 +238,12 @@ protected:
         POINT client = screen;
         ::ScreenToClient(edit, &client);
         ::SendMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    }
+    // The button's pressed face: the pressed gradient at its top.
+    bool ShowsPressed() const {
+        const RECT b = browser.ButtonRect();
+        const Pixels p = PrintWindowMessage(edit, PRF_NONCLIENT);
+        return Near(CLook::PaletteOf(Theme::Light).browse[1][0], p.At(b.left + 8, b.top + 1), 6);
     }
     int Clicks() const {
         int n = 0;
@@ -232,10 +276,10 @@ TEST_F(EditBrowser, ButtonTakesRoomFromTheClientAreaAndDraws) {
 
 TEST_F(EditBrowser, ClickSendsTheEditHandleToTheParent) {
     Press(onButton);
-    EXPECT_TRUE(browser.IsPressed());
+    EXPECT_TRUE(ShowsPressed());
     EXPECT_EQ(edit, ::GetCapture());
     Release(onButton);
-    EXPECT_FALSE(browser.IsPressed());
+    EXPECT_FALSE(ShowsPressed());
     EXPECT_NE(edit, ::GetCapture());
     ASSERT_EQ(1, Clicks());
     EXPECT_EQ(reinterpret_cast<WPARAM>(edit), host.received.back().wp);
@@ -245,12 +289,12 @@ TEST_F(EditBrowser, ClickSendsTheEditHandleToTheParent) {
 TEST_F(EditBrowser, ReleaseOutsideOrDisabledSendsNothing) {
     Press(onButton);
     Release(POINT{onButton.x - 80, onButton.y});
-    EXPECT_FALSE(browser.IsPressed());
+    EXPECT_FALSE(ShowsPressed());
     EXPECT_EQ(0, Clicks());
 
     ::EnableWindow(edit, FALSE);
     Press(onButton);
-    EXPECT_FALSE(browser.IsPressed());
+    EXPECT_FALSE(ShowsPressed());
     Release(onButton);
     EXPECT_EQ(0, Clicks());
 }
@@ -289,12 +333,10 @@ TEST_F(FadeButton, PressAndClickReachTheParent) {
 
 TEST_F(FadeButton, TooltipFollowsItsText) {
     ASSERT_TRUE(button.ToolTipWindow());
-    EXPECT_FALSE(button.IsToolTipActive());  // created with an empty text
     EXPECT_EQ(0, ::SendMessageW(button.ToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
 
     button.SetToolTipText(L"Apply all settings now.");
     button.SetToolTipText(L"Apply all settings now.");
-    EXPECT_TRUE(button.IsToolTipActive());
     EXPECT_EQ(1, ::SendMessageW(button.ToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
     wchar_t text[100] = L"";
     TTTOOLINFOW ti{};
@@ -306,7 +348,6 @@ TEST_F(FadeButton, TooltipFollowsItsText) {
     EXPECT_STREQ(L"Apply all settings now.", text);
 
     button.SetToolTipText(L"");
-    EXPECT_FALSE(button.IsToolTipActive());
     EXPECT_EQ(0, ::SendMessageW(button.ToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
 }
 

@@ -1,7 +1,8 @@
-// The settings window at the display scale of its prefix (VP_TEST_DPI): the client area and every
-// visible control of each page scale with the DPI (within 10 %, and a pixel or two of rounding, of the
-// 100 % layout times the scale), the window fits the work area of its screen with OK and Apply on
-// it, and each page is saved as a screenshot. The 100 % run records the layout the others compare
+// The settings window at the display scale of its prefix (VP_TEST_DPI): on each page no two controls
+// overlap, every text fits its control and every control lies inside the page; the client area and
+// every visible control scale with the DPI (within 10 %, and a pixel or two of rounding, of the 100 %
+// layout times the scale); the window fits the work area of its screen with OK and Apply on it, and
+// each page is saved as a screenshot. The 100 % run records the layout the others compare
 // with, and also lays a window out again for 192 DPI through WM_DPICHANGED.
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "resource.h"
 #include "support/TestSupport.h"
 #include "ui/MainFrame.h"
+#include "ui/PasswordDlg.h"
 #include "ui/NavPanel.h"
 #include "ui/TabBar.h"
 
@@ -131,15 +133,28 @@ protected:
 
     std::map<int, Layout> MeasurePages(const wchar_t* shotName) {
         std::map<int, Layout> pages;
+        brightness.clear();
         for (int page = 1; page <= 3; ++page) {
             ShowPage(page);
             pages[page] = Measure(frame, page);
+            HWND shown = nullptr;
+            for (HWND w = ::GetWindow(frame, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+                wchar_t cls[16] = L"";
+                ::GetClassNameW(w, cls, 16);
+                if (::IsWindowVisible(w) && ::lstrcmpW(cls, L"#32770") == 0) shown = w;
+            }
+            EXPECT_NE(nullptr, shown);
+            for (const std::wstring& fault : testing_support::LayoutFaults(shown)) {
+                ADD_FAILURE() << "page " << page << ": " << testing_support::Narrow(fault);
+            }
             if (shotName) {
                 ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
                 Poll([] { return false; }, 300);  // the tab's fade and the paints settle
                 ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
                 const std::wstring path = ShotDir() + L"\\" + shotName + std::to_wstring(page) + L".png";
-                EXPECT_TRUE(ui_test::SavePng(ui_test::ReadScreen(frame), path));
+                const ui_test::Pixels shot = ui_test::ReadScreen(frame);
+                brightness.push_back(shot.Brightness());
+                EXPECT_TRUE(ui_test::SavePng(shot, path));
             }
         }
         ShowPage(1);
@@ -173,7 +188,17 @@ protected:
         return layout;
     }
 
+    // Windows' app theme, as the user sets it, and the notice the system sends every window.
+    void SetAppTheme(bool light) {
+        const DWORD value = light ? 1 : 0;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme", REG_DWORD,
+                                                   &value, sizeof(value)));
+        ::SendMessageW(frame, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+    }
+
+    static constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     UINT dpi = 96;
+    std::vector<double> brightness;  // of each page's screenshot, in page order
 };
 
 TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
@@ -239,6 +264,32 @@ TEST_F(DpiLayoutTest, DpiChangeLaysTheWindowOutAsAtTheNewDpi) {
     }
     std::printf("client area after WM_DPICHANGED to 192: %ld x %ld\n", after.at(1).at("client").right,
                 after.at(1).at("client").bottom);
+}
+
+// With the dark app theme the open window turns dark, every page of it, and a password prompt opened
+// now is dark too; with the light theme back the window is light again.
+TEST_F(DpiLayoutTest, TheWindowAndThePromptFollowTheAppTheme) {
+    if (dpi != 96 && dpi != 192) GTEST_SKIP() << "run at 100 and 200 % only";
+    const std::wstring pct = std::to_wstring(dpi * 100 / 96);
+    SetAppTheme(false);
+    MeasurePages((L"settings_dark_" + pct + L"pct_page").c_str());
+    for (double b : brightness) EXPECT_LT(b, 1.0 / 3);
+
+    CPasswordDlg prompt(L"Please Enter Password To Restore:");
+    ASSERT_TRUE(prompt.Create(nullptr));
+    prompt.ShowWindow(SW_SHOW);  // as its modal loop shows it
+    Poll([] { return false; }, 300);
+    ::RedrawWindow(prompt, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const ui_test::Pixels dark = ui_test::ReadScreen(prompt);
+    EXPECT_TRUE(ui_test::SavePng(dark, ShotDir() + L"\\password_prompt_dark_" + pct + L"pct.png"));
+    EXPECT_LT(dark.Brightness(), 1.0 / 3);
+    prompt.DestroyWindow();
+
+    SetAppTheme(true);
+    MeasurePages(nullptr);
+    ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_GT(ui_test::ReadScreen(frame).Brightness(), 2.0 / 3);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme");
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ protected:
         ASSERT_NE(nullptr, host);
         HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, host,
                                       reinterpret_cast<HMENU>(11007), vp::ModuleInstance(), nullptr);
-        ASSERT_TRUE(ctrl.Attach(edit));
+        ASSERT_TRUE(ctrl.SubclassWindow(edit));
         ::SetForegroundWindow(host);
         ::SetFocus(edit);
         ASSERT_TRUE(testing_support::WaitUntil([&] { return ::GetFocus() == edit; }, 3000));
@@ -35,7 +35,6 @@ protected:
         // Leave no key down behind for the next test.
         for (WORD vk : {VK_CONTROL, VK_MENU, VK_SHIFT}) Key(vk, false);
         Settle();
-        ctrl.UnsubclassWindow();
         ::DestroyWindow(host);
     }
 

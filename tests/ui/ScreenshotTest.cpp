@@ -9,6 +9,7 @@
 #include "ids_artwork.h"
 #include "support/TestSupport.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 #include "ui/NavPanel.h"
 #include "ui/TabBar.h"
 
@@ -106,7 +107,7 @@ TEST(Screenshot, SettingsWindowAndModalDialog) {
     // What the screen shows comes from the artwork, not from unpainted surfaces.
     EXPECT_GT(settings.width, 400);
     EXPECT_EQ(0, settings.Count(kUnpainted));
-    EXPECT_GT(settings.Count(CNavPanelView::kFillColor), 1000);
+    EXPECT_GT(settings.Count(CLook::PaletteOf(Theme::Light).panel), 1000);
 }
 
 }  // namespace

@@ -2,10 +2,9 @@
 
 #include "ids_artwork.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 namespace {
-const vp::DialogResizeEntry kResizeMap[] = {
-    {IDC_TEST_FILE_EDIT, vp::DLSZ_MOVE_X}, {IDC_TEST_SITE_EDIT, vp::DLSZ_MOVE_X}, {IDC_TEST_BUTTON, vp::DLSZ_MOVE_X}};
 constexpr UINT WM_TEST_WHILE_OPEN = WM_APP + 7;
 
 HFONT GrownFont(HWND dialog) {
@@ -16,10 +15,8 @@ HFONT GrownFont(HWND dialog) {
 }
 }  // namespace
 
-bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_INITDIALOG: {
-        headerFont.Reset(GrownFont(hwnd));
+BOOL CTestPage::OnInitDialog(HWND hwnd) {
+    {
         const int images[3] = {IDC_TEST_HEADER_IMAGE, IDC_TEST_HEADER2_IMAGE, IDC_TEST_HEADER3_IMAGE};
         const UINT pngs[3] = {IDB_HEADER_SWITCH, IDB_HEADER_ACTIONS, IDB_HEADER_PASSWORD};
         for (int i = 0; i < 3; ++i) {
@@ -30,7 +27,7 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         const int labels[2] = {IDC_TEST_HEADER_LABEL, IDC_TEST_HEADER2_LABEL};
         for (int i = 0; i < 2; ++i) {
             headerLabels[i].SubclassWindow(GetDlgItem(labels[i]));
-            headerLabels[i].SetLabelColor(RGB(40, 90, 170));
+            headerLabels[i].SetLabelColor(&Palette::heading);
             headerLabels[i].SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_BOTTOM);
         }
         version.SubclassWindow(GetDlgItem(IDC_TEST_VERSION));
@@ -42,48 +39,43 @@ bool CTestPage::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
         link.SubclassWindow(GetDlgItem(IDC_TEST_LINK));
         face.Reset(LoadPngBitmap(IDB_BUTTON_FACE));
         button.SubclassWindow(GetDlgItem(IDC_TEST_BUTTON));
-        button.SetFace(face.Get(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
+        button.SetFace(face.Get(), kDialogFaceMargin);
         SetUpTheme(hwnd);
-        ::SendMessageW(GetDlgItem(IDC_TEST_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
-        ::SendMessageW(GetDlgItem(IDC_TEST_HEADER2_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(headerFont.Get()), 0);
-        DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
-        result = TRUE;
-        return true;
+        for (int id : {IDC_TEST_HEADER_LABEL, IDC_TEST_HEADER2_LABEL}) {
+            ::SendDlgItemMessageW(hwnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(CLook::OfThisThread().HeadingFont()), 0);
+        }
     }
-    case WM_EDITBROWSER_CLICK:
-        ++browseClicks;
-        result = 0;
-        return true;
-    }
-    (void)wp;
-    return false;
+    return TRUE;
 }
 
-bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    switch (msg) {
-    case WM_INITDIALOG:
+bool CTestPage::ProcessPageMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_EDITBROWSER_CLICK) return false;
+    ++browseClicks;
+    result = 0;
+    return true;
+}
+
+BOOL CTestModal::OnInitDialog(HWND hwnd) {
+    {
         LoadLook(hwnd);
         promptFont.Reset(GrownFont(hwnd));
         prompt.SubclassWindow(GetDlgItem(IDC_TEST_PROMPT));
         prompt.SetTextFormat(DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK);
-        prompt.SetBackgroundWindow(hwnd);
         ::SendMessageW(prompt, WM_SETFONT, reinterpret_cast<WPARAM>(promptFont.Get()), 0);
         picture.SubclassWindow(GetDlgItem(IDC_TEST_PICTURE));
-        picture.SetBackgroundWindow(hwnd);
         picture.SetImage(IDB_QUIT_IMAGE);
         picture.SizeToImage();
         noAsk.SubclassWindow(GetDlgItem(IDC_TEST_NOASK));
-        noAsk.SetBackgroundWindow(hwnd);
-        quit.SubclassWindow(GetDlgItem(IDC_TEST_QUIT));
-        cancel.SubclassWindow(GetDlgItem(IDCANCEL));
-        for (CThemedButtonCtrl* b : {&quit, &cancel}) {
-            b->SetBackgroundWindow(hwnd);
-            b->SetFace(Face(), kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin, kDialogFaceMargin);
-        }
+        TakeButton(quit, hwnd, IDC_TEST_QUIT);
+        TakeButton(cancel, hwnd, IDCANCEL);
         Present(hwnd);
         ::PostMessageW(hwnd, WM_TEST_WHILE_OPEN, 0, 0);
-        result = TRUE;
-        return true;
+    }
+    return TRUE;
+}
+
+bool CTestModal::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    switch (msg) {
     case WM_TEST_WHILE_OPEN:
         ::UpdateWindow(hwnd);
         if (whileOpen) whileOpen(*this);

@@ -4,8 +4,6 @@
 #include <windows.h>
 
 #include "UiTestIds.h"
-#include "framework/DialogResize.h"
-#include "framework/ToolTip.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/EditBrowserCtrl.h"
 #include "ui/controls/ThemedButtonCtrl.h"
@@ -14,11 +12,11 @@
 #include "ui/controls/ThemedImageCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
 
-class CTestPage : public CThemedDialogImpl<CTestPage>, public vp::CToolTipDialog, public vp::CDialogResize {
+class CTestPage : public CThemedDialogImpl<CTestPage> {
 public:
     static constexpr int IDD = IDD_TEST_PAGE;
-    CTestPage() : vp::CToolTipDialog(IDD) {}
 
+    BOOL OnInitDialog(HWND hwnd);
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     CThemedImageCtrl headerImages[3];
@@ -28,7 +26,6 @@ public:
     CEditBrowserCtrl fileEdit;
     CThemedHyperlinkCtrl link;
     CThemedButtonCtrl button;
-    vp::FontHandle headerFont;
     vp::BitmapHandle face;
     int browseClicks = 0;
 };
@@ -36,6 +33,7 @@ public:
 class CTestModal : public CThemedModalDialogImpl<CTestModal> {
 public:
     static constexpr int IDD = IDD_TEST_MODAL;
+    BOOL OnInitDialog(HWND hwnd);
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     // Runs once the dialog is up, then the dialog closes itself.

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "framework/DialogResize.h"
 #include "ui/Drawing.h"
 #include "ui/NavPanel.h"
 #include "ui/TabBar.h"
@@ -230,15 +229,6 @@ TEST(EditBrowser, ButtonIsCarvedFromTheRightOfTheClientArea) {
     EXPECT_EQ(15, arrow[1].y);
     EXPECT_EQ(11, arrow[2].x);
     EXPECT_EQ(11, arrow[2].y);
-}
-
-TEST(DialogResize, MoveAndSizeFlags) {
-    const RECT rc{200, 10, 260, 30};
-    EXPECT_RECT((RECT{240, 10, 300, 30}), vp::ResizedControlRect(rc, vp::DLSZ_MOVE_X, 40, 25));
-    EXPECT_RECT((RECT{200, 10, 300, 30}), vp::ResizedControlRect(rc, vp::DLSZ_SIZE_X, 40, 25));
-    EXPECT_RECT((RECT{200, 35, 260, 55}), vp::ResizedControlRect(rc, vp::DLSZ_MOVE_Y, 40, 25));
-    EXPECT_RECT((RECT{200, 10, 260, 30}), vp::ResizedControlRect(rc, 0, 40, 25));
-    EXPECT_RECT((RECT{200, 10, 200, 30}), vp::ResizedControlRect(rc, vp::DLSZ_SIZE_X, -100, 0));
 }
 
 TEST(Fonts, HeightGrowsInMagnitude) {

@@ -85,6 +85,12 @@ int Pixels::Count(COLORREF colour, const RECT& area) const {
     return n;
 }
 
+double Pixels::Brightness() const {
+    double sum = 0;
+    for (DWORD p : bgra) sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+    return bgra.empty() ? 0 : sum / (3.0 * 255.0 * static_cast<double>(bgra.size()));
+}
+
 namespace {
 
 // A DIB section the size of the window part to capture, prefilled with kUnpainted.

@@ -54,6 +54,8 @@ struct Pixels {
     // How many pixels of the rectangle have exactly this colour.
     int Count(COLORREF colour, const RECT& area) const;
     int Count(COLORREF colour) const { return Count(colour, RECT{0, 0, width, height}); }
+    // The mean brightness of the pixels, 0 (black) to 1 (white).
+    double Brightness() const;
 };
 
 constexpr COLORREF kUnpainted = RGB(255, 0, 255);

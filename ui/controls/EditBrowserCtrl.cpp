@@ -4,6 +4,7 @@
 
 #include "framework/Handles.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 RECT BrowseButtonRect(const RECT& window, RECT& client, int width) noexcept {
     const int w = width == -1 ? (client.bottom - client.top) * 8 / 10 : width;
@@ -121,29 +122,26 @@ void CEditBrowserCtrl::DrawButton(HDC windowDc, int state) noexcept {
     const RECT local{0, 0, w, h};
     const int mid = h / 2 - 2;
 
+    const Palette& colours = CLook::OfThisThread().Colours();
     if (state == kDisabled) {
-        FillSolidRect(dc, local, ::GetSysColor(COLOR_INACTIVEBORDER));
+        FillSolidRect(dc, local, colours.browseOff);
     } else {
-        const bool pressed = state == kPressed;
-        const COLORREF k1 = pressed ? RGB(194, 228, 246) : RGB(234, 246, 253);
-        const COLORREF k2 = pressed ? RGB(194, 228, 246) : RGB(215, 239, 252);
-        const COLORREF k3 = pressed ? RGB(169, 217, 242) : RGB(189, 230, 253);
-        const COLORREF k4 = pressed ? RGB(146, 204, 236) : RGB(166, 217, 244);
+        const COLORREF(&k)[4] = colours.browse[state == kPressed ? 1 : 0];
         auto vertex = [](int x, int y, COLORREF c) {
             return TRIVERTEX{x, y, static_cast<COLOR16>(GetRValue(c) << 8), static_cast<COLOR16>(GetGValue(c) << 8),
                              static_cast<COLOR16>(GetBValue(c) << 8), 0xFF00};
         };
-        TRIVERTEX top[2] = {vertex(0, 0, k1), vertex(w, mid, k2)};
-        TRIVERTEX bottom[2] = {vertex(0, mid, k3), vertex(w, h, k4)};
+        TRIVERTEX top[2] = {vertex(0, 0, k[0]), vertex(w, mid, k[1])};
+        TRIVERTEX bottom[2] = {vertex(0, mid, k[2]), vertex(w, h, k[3])};
         GRADIENT_RECT span{0, 1};
         ::GradientFill(dc, top, 2, &span, 1, GRADIENT_FILL_RECT_V);
         ::GradientFill(dc, bottom, 2, &span, 1, GRADIENT_FILL_RECT_V);
-        FillSolidRect(dc, RECT{0, 0, 1, h}, RGB(127, 157, 185));
+        FillSolidRect(dc, RECT{0, 0, 1, h}, colours.browseEdge);
 
         POINT arrow[3];
         BrowseArrowPoints(w, h, arrow);
-        vp::PenHandle pen(::CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-        vp::BrushHandle brush(::CreateSolidBrush(RGB(0, 0, 0)));
+        vp::PenHandle pen(::CreatePen(PS_SOLID, 1, colours.browseArrow));
+        vp::BrushHandle brush(::CreateSolidBrush(colours.browseArrow));
         vp::SelectGuard selectPen(dc, pen.Get());
         vp::SelectGuard selectBrush(dc, brush.Get());
         ::Polygon(dc, arrow, 3);

@@ -23,7 +23,6 @@ public:
     bool SubclassWindow(HWND hwnd) noexcept;
 
     RECT ButtonRect() const noexcept { return m_rcButton; }  // window coordinates
-    bool IsPressed() const noexcept { return m_bPressed; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

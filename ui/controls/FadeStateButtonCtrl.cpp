@@ -9,6 +9,7 @@
 #include "framework/Text.h"
 #include "ui/Accessible.h"
 #include "ui/Drawing.h"
+#include "ui/Look.h"
 
 // ---- fade arithmetic ---------------------------------------------------------------------------------
 
@@ -64,8 +65,6 @@ FadeTrack::Timer FadeTrack::Update(int target, bool visible, DWORD now) noexcept
 
 // ---- the button --------------------------------------------------------------------------------------
 
-CFadeStateButtonCtrl::CFadeStateButtonCtrl() noexcept : m_fillColour(::GetSysColor(COLOR_WINDOW)) {}
-
 HWND CFadeStateButtonCtrl::Create(HWND parent, const RECT& rc, const wchar_t* text, DWORD style, UINT id) noexcept {
     // A superclass of BUTTON: the button's own procedure handles what this class passes on, and it
     // keeps its state in the window's extra bytes, so those are sized as the button's.
@@ -94,7 +93,6 @@ void CFadeStateButtonCtrl::OnCreate() noexcept {
     m_hWndToolTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
                                       vp::ModuleInstance(), nullptr);
-    m_fillColour = (m_dwExtendedStyle & kBlackFill) ? RGB(0, 0, 0) : ::GetSysColor(COLOR_WINDOW);
     if ((m_dwExtendedStyle & kDoubleBuffer) && (::GetWindowLongPtrW(GetParent(), GWL_EXSTYLE) & WS_EX_COMPOSITED)) {
         m_dwExtendedStyle &= ~kDoubleBuffer;
     }
@@ -108,7 +106,6 @@ void CFadeStateButtonCtrl::OnCreate() noexcept {
 void CFadeStateButtonCtrl::ApplyToolTip() noexcept {
     if (!m_hWndToolTip) return;
     ::SendMessageW(m_hWndToolTip, TTM_ACTIVATE, FALSE, 0);
-    m_bToolTipActive = false;
     TTTOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
     ti.uFlags = TTF_IDISHWND;
@@ -120,7 +117,6 @@ void CFadeStateButtonCtrl::ApplyToolTip() noexcept {
     ti.lpszText = m_szToolTip;
     ::SendMessageW(m_hWndToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     ::SendMessageW(m_hWndToolTip, TTM_ACTIVATE, TRUE, 0);
-    m_bToolTipActive = true;
 }
 
 void CFadeStateButtonCtrl::SetToolTipText(const wchar_t* text) noexcept {
@@ -133,7 +129,6 @@ void CFadeStateButtonCtrl::SetToolTipText(const wchar_t* text) noexcept {
 DWORD CFadeStateButtonCtrl::SetExtendedStyle(DWORD bits) noexcept {
     const DWORD previous = m_dwExtendedStyle;
     m_dwExtendedStyle = bits;
-    m_fillColour = (bits & kBlackFill) ? RGB(0, 0, 0) : ::GetSysColor(COLOR_WINDOW);
     if (IsWindow()) {
         // A composited parent already paints bottom-up into one buffer; a second buffer is waste.
         if ((bits & kDoubleBuffer) && (::GetWindowLongPtrW(GetParent(), GWL_EXSTYLE) & WS_EX_COMPOSITED)) {
@@ -147,7 +142,8 @@ DWORD CFadeStateButtonCtrl::SetExtendedStyle(DWORD bits) noexcept {
 
 bool CFadeStateButtonCtrl::LoadImageStrip(UINT id) noexcept {
     m_imageId = id;
-    m_strip.Reset(LoadPngBitmapForDpi(id, vp::WindowDpi(m_hWnd), kCells));
+    m_dpi = vp::WindowDpi(m_hWnd);
+    m_strip.Reset(CLook::OfThisThread().LoadArtwork(id, m_dpi, kCells));
     m_stripSize = BitmapSize(m_strip.Get());
     if (IsWindow()) Invalidate(TRUE);
     return static_cast<bool>(m_strip);
@@ -155,7 +151,8 @@ bool CFadeStateButtonCtrl::LoadImageStrip(UINT id) noexcept {
 
 void CFadeStateButtonCtrl::SetDpi(UINT dpi) noexcept {
     if (m_imageId == 0) return;
-    m_strip.Reset(LoadPngBitmapForDpi(m_imageId, dpi, kCells));
+    m_dpi = dpi;
+    m_strip.Reset(CLook::OfThisThread().LoadArtwork(m_imageId, dpi, kCells));
     m_stripSize = BitmapSize(m_strip.Get());
     SizeToImage();
     m_background.Forget();
@@ -194,7 +191,6 @@ bool CFadeStateButtonCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARA
     case WM_DESTROY:
         if (m_hWndToolTip) ::DestroyWindow(m_hWndToolTip);
         m_hWndToolTip = nullptr;
-        m_bToolTipActive = false;
         return false;
     case WM_LBUTTONDOWN:
         result = DefWindowProc(msg, wp, lp);
@@ -256,6 +252,10 @@ bool CFadeStateButtonCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARA
     case WM_WINDOWPOSCHANGING:
         m_background.Forget();
         return false;
+    case WM_THEMECHANGED:
+        SetDpi(m_dpi);
+        result = 0;
+        return true;
     case WM_ERASEBKGND:
         result = 1;  // the paint covers everything
         return true;
@@ -290,18 +290,20 @@ void CFadeStateButtonCtrl::Paint(HDC dc, const RECT& area) noexcept {
 void CFadeStateButtonCtrl::Draw(HDC dc) noexcept {
     RECT rc{};
     GetClientRect(&rc);
-    if (vp::HighContrastOn()) {
+    const CLook& look = CLook::OfThisThread();
+    const Palette& colours = look.Colours();
+    if (look.HighContrast()) {
         // System colours only: the glyph in the button text colour on the face, inverted while hot
         // or pressed, and the focus rectangle.
         const UINT state = static_cast<UINT>(SendMessage(BM_GETSTATE));
         const bool lit = m_bHover || m_bPressed || (state & BST_PUSHED);
-        FillSolidRect(dc, rc, ::GetSysColor(lit ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-        const COLORREF ink = ::GetSysColor(!IsWindowEnabled() ? COLOR_GRAYTEXT : lit ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+        FillSolidRect(dc, rc, lit ? colours.highlight : colours.buttonFace);
+        const COLORREF ink = !IsWindowEnabled() ? colours.buttonTextOff : lit ? colours.buttonTextLit : colours.buttonText;
         if (m_strip) DrawInk(dc, rc, kFadeNormal, ink);
         if (m_bFocus) {
             RECT focus = rc;
             ::InflateRect(&focus, -1, -1);
-            vp::BrushHandle frame(::CreateSolidBrush(::GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT)));
+            vp::BrushHandle frame(::CreateSolidBrush(lit ? colours.buttonTextLit : colours.line));
             ::FrameRect(dc, &focus, frame.Get());
             ::InflateRect(&focus, -1, -1);
             ::FrameRect(dc, &focus, frame.Get());
@@ -311,8 +313,10 @@ void CFadeStateButtonCtrl::Draw(HDC dc) noexcept {
     if (m_dwExtendedStyle & kParentBackground) {
         if (!m_background.Window()) m_background.SetWindow(GetParent());
         m_background.Fill(m_hWnd, dc, rc);
+    } else if (m_dwExtendedStyle & kBlackFill) {
+        ::FillRect(dc, &rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     } else {
-        FillSolidRect(dc, rc, m_fillColour);
+        FillSolidRect(dc, rc, colours.window);
     }
 
     const UINT buttonState = static_cast<UINT>(SendMessage(BM_GETSTATE));
@@ -336,8 +340,8 @@ void CFadeStateButtonCtrl::Draw(HDC dc) noexcept {
         // The keyboard's place: a dotted rectangle just inside the button.
         RECT focus = rc;
         ::InflateRect(&focus, -1, -1);
-        ::SetTextColor(dc, RGB(0, 0, 0));
-        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::SetTextColor(dc, colours.focusInk);
+        ::SetBkColor(dc, colours.focusPaper);
         ::DrawFocusRect(dc, &focus);
     }
 }

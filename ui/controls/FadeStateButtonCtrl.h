@@ -46,8 +46,6 @@ public:
     static constexpr DWORD kDoubleBuffer = 0x4;      // dropped when the parent is composited
     static constexpr int kCells = 4;
 
-    CFadeStateButtonCtrl() noexcept;
-
     HWND Create(HWND parent, const RECT& rc, const wchar_t* text, DWORD style, UINT id) noexcept;
 
     void SetToolTipText(const wchar_t* text) noexcept;
@@ -61,7 +59,6 @@ public:
     void SetDpi(UINT dpi) noexcept;
 
     HWND ToolTipWindow() const noexcept { return m_hWndToolTip; }
-    bool IsToolTipActive() const noexcept { return m_bToolTipActive; }
     const FadeTrack& Fade() const noexcept { return m_fade; }
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -78,10 +75,9 @@ private:
     UINT m_imageId = 0;  // the artwork id of the strip, when it came from the resources by id
     SIZE m_stripSize{};
     DWORD m_dwExtendedStyle = 0;
-    COLORREF m_fillColour;
+    UINT m_dpi = 96;
     CThemedBackground m_background;  // the parent's
     HWND m_hWndToolTip = nullptr;    // owned; destroyed on WM_DESTROY
-    bool m_bToolTipActive = false;
     wchar_t m_szToolTip[300] = L"";
     BYTE m_bPressed = 0;
     BYTE m_bHover = 0;

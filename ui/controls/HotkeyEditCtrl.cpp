@@ -13,19 +13,6 @@ void ReadModifier(int vk, const wchar_t* label, BOOL& flag, wchar_t (&text)[8]) 
 
 }  // namespace
 
-bool CHotkeyEditCtrl::Attach(HWND edit) noexcept {
-    if (!SubclassWindow(edit)) return false;
-    ModifyStyle(0, WS_VISIBLE | ES_AUTOHSCROLL);
-    Reset();
-    return true;
-}
-
-void CHotkeyEditCtrl::Reset() noexcept {
-    m_bComplete = 0;
-    m_nKey = 0;
-    m_bCtrl = m_bShift = m_bAlt = 0;
-}
-
 void CHotkeyEditCtrl::SetHotkey(BOOL complete, DWORD key, BOOL ctrl, BOOL shift, BOOL alt) noexcept {
     m_bComplete = complete;
     m_nKey = key;
@@ -46,46 +33,37 @@ void CHotkeyEditCtrl::SetHotkey(BOOL complete, DWORD key, BOOL ctrl, BOOL shift,
 }
 
 void CHotkeyEditCtrl::Capture(DWORD vk) noexcept {
-    switch (vk) {
-    case VK_CONTROL:
+    const bool modifier = vk == VK_CONTROL || vk == VK_SHIFT || vk == VK_MENU;
+    if (modifier) {
+        // A modifier alone starts a new combination, which is not complete yet.
         m_szKeyName[0] = L'\0';
-        vp::CopyText(m_szCtrl, L"Ctrl+");
-        m_bCtrl = 1;
         m_bComplete = 0;
-        ReadModifier(VK_SHIFT, L"Shift+", m_bShift, m_szShift);
-        ReadModifier(VK_MENU, L"Alt+", m_bAlt, m_szAlt);
-        break;
-    case VK_SHIFT:
-        m_szKeyName[0] = L'\0';
-        vp::CopyText(m_szShift, L"Shift+");
-        m_bShift = 1;
+    } else if (hotkeys::KeyName(vk, m_szKeyName) == 0) {
+        // A key without a name clears the control; the modifiers stay as they were.
+        m_nKey = 0;
         m_bComplete = 0;
-        ReadModifier(VK_CONTROL, L"Ctrl+", m_bCtrl, m_szCtrl);
-        ReadModifier(VK_MENU, L"Alt+", m_bAlt, m_szAlt);
-        break;
-    case VK_MENU:
-        m_szKeyName[0] = L'\0';
-        vp::CopyText(m_szAlt, L"Alt+");
-        m_bAlt = 1;
-        m_bComplete = 0;
-        ReadModifier(VK_CONTROL, L"Ctrl+", m_bCtrl, m_szCtrl);
-        ReadModifier(VK_SHIFT, L"Shift+", m_bShift, m_szShift);
-        break;
-    default:
-        if (hotkeys::KeyName(vk, m_szKeyName) == 0) {
-            // A key without a name clears the control; the modifiers stay as they were.
-            m_nKey = 0;
-            m_bComplete = 0;
-            m_szDisplay[0] = L'\0';
-            ::SetWindowTextW(m_hWnd, m_szDisplay);
-            return;
-        }
+        m_szDisplay[0] = L'\0';
+        ::SetWindowTextW(m_hWnd, m_szDisplay);
+        return;
+    } else {
         m_nKey = vk;
         m_bComplete = 1;
-        ReadModifier(VK_CONTROL, L"Ctrl+", m_bCtrl, m_szCtrl);
-        ReadModifier(VK_SHIFT, L"Shift+", m_bShift, m_szShift);
-        ReadModifier(VK_MENU, L"Alt+", m_bAlt, m_szAlt);
-        break;
+    }
+    // The modifier pressed counts as held; the others as the keyboard state says.
+    const struct {
+        int vk;
+        const wchar_t* label;
+        BOOL& flag;
+        wchar_t (&text)[8];
+    } modifiers[] = {{VK_CONTROL, L"Ctrl+", m_bCtrl, m_szCtrl}, {VK_SHIFT, L"Shift+", m_bShift, m_szShift},
+                     {VK_MENU, L"Alt+", m_bAlt, m_szAlt}};
+    for (const auto& m : modifiers) {
+        if (static_cast<DWORD>(m.vk) == vk) {
+            vp::CopyText(m.text, m.label);
+            m.flag = 1;
+        } else {
+            ReadModifier(m.vk, m.label, m.flag, m.text);
+        }
     }
     vp::FormatText(m_szDisplay, L"%ls%ls%ls%ls", m_szCtrl, m_szAlt, m_szShift, m_szKeyName);
     ShowDisplay();
@@ -97,13 +75,8 @@ void CHotkeyEditCtrl::ShowDisplay() noexcept {
     ::SendMessageW(m_hWnd, EM_SETSEL, static_cast<WPARAM>(length), length);
 }
 
-bool CHotkeyEditCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CHotkeyEditCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     switch (msg) {
-    case WM_CREATE:
-        result = DefWindowProc(msg, wp, lp);
-        ModifyStyle(0, WS_VISIBLE | ES_AUTOHSCROLL);
-        Reset();
-        return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         Capture(static_cast<DWORD>(wp));

@@ -17,8 +17,6 @@ public:
         BOOL alt;
     };
 
-    // Takes over an existing edit (a dialog's control) and starts empty.
-    bool Attach(HWND edit) noexcept;
     // The control that has taken over edit, or null.
     static CHotkeyEditCtrl* From(HWND edit) noexcept { return dynamic_cast<CHotkeyEditCtrl*>(FromHandle(edit)); }
 
@@ -28,7 +26,6 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void Reset() noexcept;
     void Capture(DWORD vk) noexcept;
     void ShowDisplay() noexcept;
 

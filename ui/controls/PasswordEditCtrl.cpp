@@ -2,36 +2,12 @@
 
 bool CPasswordEditCtrl::SubclassWindow(HWND edit) noexcept {
     if (!vp::CWindowImplBase::SubclassWindow(edit)) return false;
-    TakeOver();
-    return true;
-}
-
-HWND CPasswordEditCtrl::Create(HWND parent, const RECT& rc, UINT id, DWORD style) noexcept {
-    // The system edit is created first and taken over at once, which sets it up exactly as after its
-    // own creation step.
-    HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style | kAddedStyles, rc.left, rc.top,
-                                  rc.right - rc.left, rc.bottom - rc.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), vp::ModuleInstance(), nullptr);
-    if (!edit) return nullptr;
-    if (!SubclassWindow(edit)) {
-        ::DestroyWindow(edit);
-        return nullptr;
-    }
-    return edit;
-}
-
-void CPasswordEditCtrl::TakeOver() noexcept {
-    ModifyStyle(0, kAddedStyles);
+    ModifyStyle(0, WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL);
     // ES_PASSWORD added after creation does not mask on every system; an edit that was made without
     // it would show the password in clear, so give it the mask character as well.
     if (SendMessage(EM_GETPASSWORDCHAR) == 0) SendMessage(EM_SETPASSWORDCHAR, L'*');
     SendMessage(EM_LIMITTEXT, kTypedLimit);
-}
-
-int CPasswordEditCtrl::GetPassword(wchar_t (&text)[kReadUnits]) const noexcept {
-    text[0] = L'\0';
-    if (!m_hWnd) return 0;
-    return ::GetWindowTextW(m_hWnd, text, kReadUnits);
+    return true;
 }
 
 // Every message goes to the edit unchanged.

@@ -10,19 +10,9 @@ class CPasswordEditCtrl : public vp::CWindowImplBase {
 public:
     static constexpr int kTypedLimit = 15;  // EM_LIMITTEXT
     static constexpr int kReadUnits = 15;   // GetWindowTextW buffer, terminator included
-    static constexpr DWORD kAddedStyles = WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL;
-    static constexpr DWORD kDefaultStyles = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
-    // Takes over an existing edit (a dialog's control): masked, 15-character limit.
+    // Takes over an existing edit: masked, 15-character limit.
     bool SubclassWindow(HWND edit) noexcept;
-    // Creates a new edit of its own, set up the same way; nullptr when it cannot.
-    HWND Create(HWND parent, const RECT& rc, UINT id, DWORD style = kDefaultStyles) noexcept;
-
-    // The entered text, at most 14 characters. Returns the number of characters read.
-    int GetPassword(wchar_t (&text)[kReadUnits]) const noexcept;
 
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
-private:
-    void TakeOver() noexcept;
 };

@@ -1,18 +1,10 @@
 #include "ui/controls/ThemedBackground.h"
 
 #include "ui/Drawing.h"
-
-namespace {
-LONG g_lookGeneration = 0;
-}  // namespace
-
-void CThemedBackground::ChangeLook() noexcept { ::InterlockedIncrement(&g_lookGeneration); }
-unsigned CThemedBackground::LookGeneration() noexcept {
-    return static_cast<unsigned>(::InterlockedCompareExchange(&g_lookGeneration, 0, 0));
-}
+#include "ui/Look.h"
 
 HBRUSH CThemedBackground::Brush(HWND control) noexcept {
-    const unsigned now = LookGeneration();
+    const unsigned now = CLook::OfThisThread().Generation();
     if (m_brush && m_generation != now) m_brush.Reset();
     m_generation = now;
     if (!m_brush && m_hWndBackground) m_brush.Reset(MakeParentBackgroundBrush(control, m_hWndBackground));

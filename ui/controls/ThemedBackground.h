@@ -15,12 +15,8 @@ public:
     }
     // The brush is valid only where it was made; moving or sizing the control drops it.
     void Forget() noexcept { m_brush.Reset(); }
-    // Made on first use after a move or size, or after the look changed (ChangeLook).
+    // Made on first use after a move or size, or after the thread's look changed.
     HBRUSH Brush(HWND control) noexcept;
-    // The look changed (display scale, high contrast, system colours): every brush is made again
-    // when it is next used.
-    static void ChangeLook() noexcept;
-    static unsigned LookGeneration() noexcept;
     // Fills rc of the control's DC with the background (PatBlt, PATCOPY).
     void Fill(HWND control, HDC dc, const RECT& rc) noexcept;
 

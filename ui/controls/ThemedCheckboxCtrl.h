@@ -1,21 +1,14 @@
 #pragma once
 // A check box that draws its own glyph and text (standard drawing) over its window's painted
-// background. Its parent must reflect WM_CTLCOLORSTATIC back to it.
+// background, in the look's text colours. Its parent must reflect WM_CTLCOLORSTATIC back to it.
 #include <windows.h>
 
-#include "framework/Window.h"
-#include "ui/controls/ThemedBackground.h"
+#include "ui/controls/ThemedControl.h"
 
-class CThemedCheckboxCtrl : public vp::CWindowImplBase {
+class CThemedCheckboxCtrl : public CThemedControl {
 public:
-    static constexpr COLORREF kTextColor = RGB(0, 0, 0);
-    static constexpr COLORREF kDisabledTextColor = RGB(40, 40, 40);
-
-    bool SubclassWindow(HWND hwnd) noexcept;
-    void SetBackgroundWindow(HWND background) noexcept { m_background.SetWindow(background); }
-
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    CThemedCheckboxCtrl() noexcept : CThemedControl(Drawing::System) {}
 
 private:
-    CThemedBackground m_background;
+    bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };

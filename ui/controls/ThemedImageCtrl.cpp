@@ -4,16 +4,9 @@
 #include "ui/Accessible.h"
 #include "ui/Drawing.h"
 
-bool CThemedImageCtrl::SubclassWindow(HWND hwnd) noexcept {
-    if (!CWindowImplBase::SubclassWindow(hwnd)) return false;
-    m_background.SetWindow(TopLevelBackgroundWindow(hwnd));
-    Invalidate(TRUE);
-    return true;
-}
-
 void CThemedImageCtrl::SetImage(UINT id) noexcept {
     m_imageId = id;
-    m_image.Reset(LoadPngBitmapForDpi(id, vp::WindowDpi(m_hWnd)));
+    m_image.Reset(Look().LoadArtwork(id, vp::WindowDpi(m_hWnd)));
     if (IsWindow()) Invalidate(TRUE);
 }
 
@@ -38,37 +31,17 @@ void CThemedImageCtrl::SizeToImage() noexcept {
     Invalidate(TRUE);
 }
 
-bool CThemedImageCtrl::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        result = 1;
-        return true;
-    case WM_GETOBJECT:
-        return AnswerGetObject(m_hWnd, wp, lp, m_name, ROLE_SYSTEM_GRAPHIC, result);
-    case WM_DPICHANGED_AFTERPARENT:
-        if (m_imageId) {
-            SetImage(m_imageId);
-            if (m_sizedToImage) SizeToImage();
-        }
-        result = 0;
-        return true;
-    case WM_MOVE:
-    case WM_SIZE:
-        m_background.Forget();
-        Invalidate(TRUE);
-        result = 1;
-        return true;
-    case WM_PAINT:
-    case WM_PRINTCLIENT:
-        return vp::PaintOrPrint(m_hWnd, msg, wp, result, [this](HDC dc) { Draw(dc); });
-    }
-    return false;
+bool CThemedImageCtrl::ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    return msg == WM_GETOBJECT && AnswerGetObject(m_hWnd, wp, lp, m_name, ROLE_SYSTEM_GRAPHIC, result);
 }
 
-void CThemedImageCtrl::Draw(HDC dc) noexcept {
-    RECT rc{};
-    GetClientRect(&rc);
-    m_background.Fill(m_hWnd, dc, rc);
+void CThemedImageCtrl::ReloadArtwork() {
+    if (!m_imageId) return;
+    SetImage(m_imageId);
+    if (m_sizedToImage) SizeToImage();
+}
+
+void CThemedImageCtrl::Draw(HDC dc, const RECT& rc) {
     const SIZE size = BitmapSize(m_image.Get());
     AlphaBlendBitmap(dc, rc, m_image.Get(), RECT{0, 0, size.cx, size.cy});
 }

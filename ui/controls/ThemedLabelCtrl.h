@@ -2,26 +2,20 @@
 // A static text that shows its window's painted background around its text.
 #include <windows.h>
 
-#include "framework/Window.h"
-#include "ui/controls/ThemedBackground.h"
+#include "ui/controls/ThemedControl.h"
 
-class CThemedLabelCtrl : public vp::CWindowImplBase {
+class CThemedLabelCtrl : public CThemedControl {
 public:
-    // Takes over a static control of a dialog: background = the top-level window above it, font = the
-    // parent's font, colour black, format DT_SINGLELINE | DT_NOPREFIX.
-    bool SubclassWindow(HWND hwnd) noexcept;
+    CThemedLabelCtrl() noexcept : CThemedControl(Drawing::Paint) {}
 
-    void SetLabelColor(COLORREF colour) noexcept;
+    // The colour of the look the text takes (the text colour until told otherwise).
+    void SetLabelColor(COLORREF Palette::*colour) noexcept;
     void SetTextFormat(UINT format) noexcept;
-    void SetBackgroundWindow(HWND background) noexcept { m_background.SetWindow(background); }
-
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void Draw(HDC dc) noexcept;
+    bool ProcessControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void Draw(HDC dc, const RECT& rc) override;
 
-    CThemedBackground m_background;
-    HFONT m_font = nullptr;  // borrowed: the parent's or whatever WM_SETFONT brings
-    COLORREF m_colour = RGB(0, 0, 0);
+    COLORREF Palette::*m_colour = &Palette::text;
     UINT m_format = DT_SINGLELINE | DT_NOPREFIX;
 };

@@ -2,15 +2,16 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
 
+#include "framework/Dpi.h"
 #include "framework/Handles.h"
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "ids_artwork.h"
 
 namespace {
-const vp::DialogResizeEntry kResizeMap[] = {{IDC_ABOUT_LOGO, vp::DLSZ_MOVE_X}};
 constexpr UINT kInfoFormat = DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER;
 }  // namespace
 
@@ -22,12 +23,21 @@ void CAboutDlg::SetVersionText(const wchar_t* text) noexcept {
     ::SetDlgItemTextW(m_hWnd, IDC_ABOUT_VERSION, text ? text : L"");
 }
 
-bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
+    case WM_DPICHANGED_AFTERPARENT:
+        FitTexts();
         return true;
+    case WM_SIZE: {
+        // The logo keeps its distance from the page's right edge.
+        RECT logo{};
+        m_logo.GetWindowRect(&logo);
+        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&logo), 2);
+        const LONG margin = vp::ScaleForWindow(hwnd, m_logoMargin);
+        ::SetWindowPos(m_logo, nullptr, LOWORD(lp) - margin - (logo.right - logo.left), logo.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return false;
+    }
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_ABOUT_MAKER:
@@ -47,7 +57,7 @@ bool CAboutDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM, LRESU
     return false;
 }
 
-void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_name.SubclassWindow(GetDlgItem(IDC_ABOUT_NAME));
     m_name.SetImage(IDB_ABOUT_NAME);
     m_name.SizeToImage();
@@ -55,47 +65,47 @@ void CAboutDlg::OnInitDialog(HWND hwnd) noexcept {
     m_logo.SetImage(IDB_ABOUT_LOGO);
     m_logo.SizeToImage();
     m_logo.SetAccessibleName(product::kName);
+    RECT page{}, logo{};
+    ::GetClientRect(hwnd, &page);
+    m_logo.GetWindowRect(&logo);
+    ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&logo), 2);
+    m_logoMargin = ::MulDiv(page.right - logo.right, vp::kDefaultDpi, static_cast<int>(vp::WindowDpi(hwnd)));
     for (CThemedLabelCtrl* label : {&m_version, &m_notice}) {
         label->SubclassWindow(GetDlgItem(label == &m_version ? IDC_ABOUT_VERSION : IDC_ABOUT_NOTICE));
-        label->SetLabelColor(RGB(0, 0, 0));
         label->SetTextFormat(kInfoFormat);
     }
     m_maker.SubclassWindow(GetDlgItem(IDC_ABOUT_MAKER));
     m_support.SubclassWindow(GetDlgItem(IDC_ABOUT_SUPPORT));
     SetUpTheme(hwnd);
-    JoinMakerToNotice();
-    DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
+    FitTexts();
+    return TRUE;
 }
 
-// The template spaced the notice and the maker's name for its own font; at the page font the name
-// would float apart from the line it ends, so it follows the notice's text at one blank's distance.
-void CAboutDlg::JoinMakerToNotice() noexcept {
-    HWND notice = GetDlgItem(IDC_ABOUT_NOTICE), maker = GetDlgItem(IDC_ABOUT_MAKER);
-    auto textWidth = [](HWND control, const wchar_t* text) {
-        HDC dc = ::GetDC(control);
+// The template spaced its texts for its own font; at the page font each takes the room its text
+// needs, and the maker's name follows the notice's text at one blank's distance, as the line reads.
+void CAboutDlg::FitTexts() noexcept {
+    auto place = [this](HWND control, LONG left, LONG width, LONG textHeight) {
         RECT rc{};
-        {
-            vp::SelectGuard select(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-            ::DrawTextW(dc, text, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        }
-        ::ReleaseDC(control, dc);
-        return rc.right - rc.left;
+        ::GetWindowRect(control, &rc);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        ::SetWindowPos(control, nullptr, left < 0 ? rc.left : left, rc.top, width,
+                       std::max<LONG>(rc.bottom - rc.top, textHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+        return rc.left;
     };
-    wchar_t noticeText[64], makerText[64];
-    ::GetWindowTextW(notice, noticeText, static_cast<int>(std::size(noticeText)));
-    ::GetWindowTextW(maker, makerText, static_cast<int>(std::size(makerText)));
-    RECT noticeRc{}, makerRc{};
-    ::GetWindowRect(notice, &noticeRc);
-    ::GetWindowRect(maker, &makerRc);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&noticeRc), 2);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&makerRc), 2);
-    const LONG noticeEnd = noticeRc.left + textWidth(notice, noticeText) + textWidth(notice, L" ");
-    const LONG makerWidth = textWidth(maker, makerText) + 4;
-    if (noticeEnd > noticeRc.right) {
-        ::SetWindowPos(notice, nullptr, 0, 0, noticeEnd - noticeRc.left, noticeRc.bottom - noticeRc.top,
-                       SWP_NOMOVE | SWP_NOZORDER);
-    }
-    // The link's text is centred, so a button as wide as the text starts where the notice ends.
-    ::SetWindowPos(maker, nullptr, noticeEnd - 2, makerRc.top, makerWidth, makerRc.bottom - makerRc.top,
-                   SWP_NOZORDER);
+    auto text = [](HWND control, const wchar_t* what = nullptr) {
+        wchar_t own[64] = L"";
+        ::GetWindowTextW(control, own, static_cast<int>(std::size(own)));
+        vp::WindowDc dc(control);
+        RECT rc{};
+        vp::SelectGuard select(dc.Get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        ::DrawTextW(dc.Get(), what ? what : own, -1, &rc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        return SIZE{rc.right, rc.bottom};
+    };
+    // A link's text is centred in a button four pixels wider on each side.
+    const LONG margin = vp::ScaleForWindow(m_hWnd, 4);
+    const SIZE version = text(m_version), notice = text(m_notice), maker = text(m_maker), support = text(m_support);
+    place(m_version, -1, version.cx, version.cy);
+    const LONG noticeEnd = place(m_notice, -1, notice.cx, notice.cy) + notice.cx;
+    place(m_maker, noticeEnd + std::max<LONG>(0, text(m_notice, L" ").cx - margin), maker.cx + 2 * margin, maker.cy);
+    place(m_support, -1, support.cx + 2 * margin, support.cy);
 }

@@ -3,32 +3,30 @@
 // web site and to a new mail to its support address.
 #include <windows.h>
 
-#include "framework/DialogResize.h"
-#include "framework/ToolTip.h"
 #include "ids_dialogs.h"
 #include "ui/ThemedDialog.h"
 #include "ui/controls/ThemedHyperlinkCtrl.h"
 #include "ui/controls/ThemedImageCtrl.h"
 #include "ui/controls/ThemedLabelCtrl.h"
 
-class CAboutDlg : public CThemedDialogImpl<CAboutDlg>, public vp::CToolTipDialog, public vp::CDialogResize {
+class CAboutDlg : public CThemedDialogImpl<CAboutDlg> {
 public:
     static constexpr int IDD = IDD_ABOUT;
 
-    CAboutDlg() noexcept : vp::CToolTipDialog(IDD) {}
     ~CAboutDlg() override;
 
     // The frame's "version(build)" text, set once after the page is created.
     void SetVersionText(const wchar_t* text) noexcept;
 
+    BOOL OnInitDialog(HWND hwnd) noexcept;
     bool ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    void OnInitDialog(HWND hwnd) noexcept;
-    void JoinMakerToNotice() noexcept;
+    void FitTexts() noexcept;
 
     CThemedImageCtrl m_name;
     CThemedImageCtrl m_logo;
+    LONG m_logoMargin = 0;  // from the page's right edge, at 96 DPI
     CThemedLabelCtrl m_version;
     CThemedLabelCtrl m_notice;
     CThemedHyperlinkCtrl m_maker;

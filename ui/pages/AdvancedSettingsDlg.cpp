@@ -4,18 +4,11 @@
 
 #include <iterator>
 
-#include "ids_artwork.h"
+#include "ui/Look.h"
 #include "ui/pages/PageRules.h"
-#include "ui/pages/SettingControls.h"
 #include "ui/pages/ProcessDlg.h"
 
 namespace {
-
-const vp::DialogResizeEntry kResizeMap[] = {
-    {IDC_AC_IEHISTORY, vp::DLSZ_MOVE_X}, {IDC_AC_IEURLS, vp::DLSZ_MOVE_X},      {IDC_AC_RECENTDOC, vp::DLSZ_MOVE_X},
-    {IDC_AC_FILE_PATH, vp::DLSZ_MOVE_X}, {IDC_AC_WEBSITE_URL, vp::DLSZ_MOVE_X}, {IDC_AC_PROCESSES, vp::DLSZ_MOVE_X},
-    {IDC_AC_WINDOWS_TITLE, vp::DLSZ_MOVE_X},
-};
 
 // Three pairs of display text and pattern, each part ending in a zero, the whole in two. ("*rtf"
 // matches every name ending in rtf, the .rtf files among them.)
@@ -26,29 +19,16 @@ constexpr wchar_t kFileFilter[] =
 
 }  // namespace
 
-CAdvancedSettingsDlg::~CAdvancedSettingsDlg() {
-    if (IsWindow()) DestroyWindow();
-}
-
-bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CAdvancedSettingsDlg::ProcessOwnMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
-    case WM_COMMAND:
-        if (setting_controls::FollowCheckBox(hwnd, SettingsPage::Advanced, wp)) {
-            result = 0;
-            return true;
-        }
-        return false;
     case WM_CTLCOLORSTATIC:
         // The process list is read-only, yet it is live while enabled: it keeps the look of an edit.
         if (reinterpret_cast<HWND>(lp) == m_processes.m_hWnd && m_processes.IsWindowEnabled()) {
             const auto dc = reinterpret_cast<HDC>(wp);
-            ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-            ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
-            result = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            const CLook& look = CLook::OfThisThread();
+            ::SetTextColor(dc, look.Colours().editText);
+            ::SetBkColor(dc, look.Colours().editBack);
+            result = reinterpret_cast<LRESULT>(look.EditBrush());
             return true;
         }
         return false;
@@ -66,19 +46,11 @@ bool CAdvancedSettingsDlg::ProcessPageMessage(HWND hwnd, UINT msg, WPARAM wp, LP
     return false;
 }
 
-void CAdvancedSettingsDlg::OnInitDialog(HWND hwnd) noexcept {
-    m_headerFont.Reset(page_rules::MakeGrownFont(hwnd));
-    page_rules::SetUpHeader(hwnd, m_headerImage, IDC_HEADER_IMAGE, IDB_HEADER_ACTIONS, m_headerLabel, IDC_HEADER_LABEL);
-    m_settings.Attach(hwnd, SettingsPage::Advanced);
-    m_filePath.SubclassWindow(GetDlgItem(IDC_AC_FILE_PATH));
-    m_processes.SubclassWindow(GetDlgItem(IDC_AC_PROCESSES));
+void CAdvancedSettingsDlg::OnControlsMade() noexcept {
+    m_filePath.SubclassWindow(GetDlgItem(settings_table::Of(&CSettingsData::openFile).controls[1]));
+    m_processes.SubclassWindow(GetDlgItem(settings_table::Of(&CSettingsData::terminateProcesses).controls[1]));
     // The names come from the picker only: text typed here would show a list that is not the one kept.
     m_processes.SendMessage(EM_SETREADONLY, TRUE);
-
-    SetUpTheme(hwnd);
-    ::SendMessageW(GetDlgItem(IDC_HEADER_LABEL), WM_SETFONT, reinterpret_cast<WPARAM>(m_headerFont.Get()), 0);
-    m_settings.FitCheckBoxTexts(hwnd);
-    DlgResize_Init(hwnd, kResizeMap, std::size(kResizeMap));
 }
 
 // ---- the settings ----------------------------------------------------------------------------------
@@ -93,7 +65,7 @@ void CAdvancedSettingsDlg::Show(const SettingDescription& setting, const PageVal
 void CAdvancedSettingsDlg::ShowProcessNames() noexcept {
     wchar_t text[page_rules::kProcessTextUnits];
     page_rules::ProcessListText(m_processNames, text);
-    ::SetDlgItemTextW(m_hWnd, IDC_AC_PROCESSES, text);
+    m_processes.SetWindowText(text);
 }
 
 void CAdvancedSettingsDlg::Read(const SettingDescription& setting, PageValues& values) const {
@@ -122,7 +94,7 @@ void CAdvancedSettingsDlg::PickFile() noexcept {
                       MB_ICONINFORMATION);
         return;
     }
-    ::SetDlgItemTextW(m_hWnd, IDC_AC_FILE_PATH, file);
+    m_filePath.SetWindowText(file);
 }
 
 void CAdvancedSettingsDlg::PickProcesses() noexcept {

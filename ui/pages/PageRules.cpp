@@ -7,9 +7,6 @@
 
 #include "framework/Dpi.h"
 #include "framework/Handles.h"
-#include "ui/Drawing.h"
-#include "ui/controls/ThemedImageCtrl.h"
-#include "ui/controls/ThemedLabelCtrl.h"
 
 namespace page_rules {
 
@@ -74,75 +71,6 @@ int CheckBoxTextWidth(HWND checkBox, HFONT font) noexcept {
     // The box, the gap the button leaves after it, and a pixel of slack on each side of the text.
     const UINT dpi = vp::WindowDpi(checkBox);
     return extent.cx + vp::SystemMetricForDpi(SM_CXMENUCHECK, dpi) + vp::ScaleForDpi(6, dpi);
-}
-
-namespace {
-
-RECT ChildRect(HWND page, HWND child) noexcept {
-    RECT rc{};
-    ::GetWindowRect(child, &rc);
-    ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
-// The left edge of the nearest control that starts right of x on the rows rc covers.
-LONG RoomEnd(HWND page, HWND self, const RECT& rc) noexcept {
-    RECT client{};
-    ::GetClientRect(page, &client);
-    LONG end = client.right;
-    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (child == self) continue;
-        const RECT other = ChildRect(page, child);
-        const bool sameRow = other.top < rc.bottom && other.bottom > rc.top;
-        if (sameRow && other.left >= rc.right - 1 && other.left < end) end = other.left;
-    }
-    return end;
-}
-
-}  // namespace
-
-void WidenCheckBoxesToFit(HWND page, const int* ids, size_t count) noexcept {
-    constexpr LONG kGap = 2;
-    for (size_t i = 0; i < count; ++i) {
-        HWND box = ::GetDlgItem(page, ids[i]);
-        if (!box) continue;
-        const RECT rc = ChildRect(page, box);
-        const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(box, WM_GETFONT, 0, 0));
-        const LONG needed = CheckBoxTextWidth(box, font);
-        if (needed <= rc.right - rc.left) continue;
-        const LONG room = RoomEnd(page, box, rc) - kGap - rc.left;
-        const LONG width = needed < room ? needed : room;
-        if (width <= rc.right - rc.left) continue;
-        ::SetWindowPos(box, nullptr, 0, 0, width, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-}  // namespace page_rules
-
-// ---- glue shared by the pages ---------------------------------------------------------------------
-
-namespace page_rules {
-
-HFONT MakeGrownFont(HWND page) noexcept {
-    LOGFONTW lf{};
-    const auto current = reinterpret_cast<HFONT>(::SendMessageW(page, WM_GETFONT, 0, 0));
-    if (!current || !::GetObjectW(current, sizeof(lf), &lf)) return nullptr;
-    lf.lfHeight = GrowFontHeight(lf.lfHeight, vp::ScaleForWindow(page, 2));
-    return ::CreateFontIndirectW(&lf);
-}
-
-void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThemedLabelCtrl& label,
-                 int labelId) noexcept {
-    image.SubclassWindow(::GetDlgItem(page, imageId));
-    image.SetImage(png);
-    image.SizeToImage();
-    label.SubclassWindow(::GetDlgItem(page, labelId));
-    label.SetLabelColor(kHeaderColor);
-    label.SetTextFormat(kHeaderFormat);
-    // Screen readers name the header's mark by its header.
-    wchar_t text[128] = L"";
-    ::GetWindowTextW(label, text, static_cast<int>(std::size(text)));
-    image.SetAccessibleName(text);
 }
 
 }  // namespace page_rules

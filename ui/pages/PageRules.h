@@ -33,30 +33,7 @@ std::vector<PickerEntry> PickerRows(const std::vector<std::wstring>& running, co
 // The names of the checked rows, in row order: what OK hands back.
 std::vector<std::wstring> CheckedNames(const std::vector<PickerEntry>& rows);
 
-// Layout: the width a check box needs for its glyph, the gap and its text in the given font.
+// The width a check box needs for its glyph, the gap and its text in the given font.
 int CheckBoxTextWidth(HWND checkBox, HFONT font) noexcept;
-
-// Widens each listed check box of the page whose text does not fit, into the free space on its right
-// (up to the next control on its row, or the page's right edge, less a small gap).
-void WidenCheckBoxesToFit(HWND page, const int* ids, size_t count) noexcept;
-
-}  // namespace page_rules
-
-// ---- glue shared by the pages ---------------------------------------------------------------------
-
-class CThemedImageCtrl;
-class CThemedLabelCtrl;
-
-namespace page_rules {
-
-constexpr COLORREF kHeaderColor = RGB(40, 90, 170);
-constexpr UINT kHeaderFormat = DT_NOPREFIX | DT_SINGLELINE | DT_WORDBREAK | DT_BOTTOM;
-
-// The page's current (template) font, two units larger in magnitude. The caller owns it.
-HFONT MakeGrownFont(HWND page) noexcept;
-
-// A section header: the image sized to its artwork, the label in the header colour.
-void SetUpHeader(HWND page, CThemedImageCtrl& image, int imageId, UINT png, CThemedLabelCtrl& label,
-                 int labelId) noexcept;
 
 }  // namespace page_rules

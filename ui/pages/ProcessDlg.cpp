@@ -4,13 +4,10 @@
 
 #include "actions/ProcessPicker.h"
 #include "framework/Dpi.h"
+#include "ui/Look.h"
 
-bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool CProcessDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_INITDIALOG:
-        OnInitDialog(hwnd);
-        result = TRUE;
-        return true;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_PROCESS_REFRESH:
@@ -37,15 +34,11 @@ bool CProcessDlg::ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return false;
 }
 
-void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
+BOOL CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     LoadLook(hwnd);
-    const int ids[3] = {IDC_PROCESS_REFRESH, IDOK, IDCANCEL};
-    CThemedButtonCtrl* buttons[3] = {&m_refresh, &m_ok, &m_cancel};
-    for (int i = 0; i < 3; ++i) {
-        buttons[i]->SubclassWindow(GetDlgItem(ids[i]));
-        buttons[i]->SetBackgroundWindow(hwnd);
-        buttons[i]->SetFace(Face(), FaceMargin(), FaceMargin(), FaceMargin(), FaceMargin());
-    }
+    TakeButton(m_refresh, hwnd, IDC_PROCESS_REFRESH);
+    TakeButton(m_ok, hwnd, IDOK);
+    TakeButton(m_cancel, hwnd, IDCANCEL);
     // The template marks Refresh and OK both as default buttons; Enter means OK.
     m_refresh.SendMessage(BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
     SendMessage(DM_SETDEFID, IDOK);
@@ -59,8 +52,13 @@ void CProcessDlg::OnInitDialog(HWND hwnd) noexcept {
     column.iSubItem = 0;
     ::SendMessageW(m_list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     ::SendMessageW(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const Palette& colours = CLook::OfThisThread().Colours();
+    ListView_SetBkColor(m_list, colours.editBack);
+    ListView_SetTextBkColor(m_list, colours.editBack);
+    ListView_SetTextColor(m_list, colours.editText);
     Fill();
     Present(hwnd);
+    return TRUE;
 }
 
 void CProcessDlg::Fill() noexcept {

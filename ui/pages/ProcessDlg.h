@@ -20,12 +20,11 @@ public:
     void SetChosenNames(const std::vector<std::wstring>& names) { m_chosen = names; }
     // After OK: the checked names in row order. Unchanged by Cancel.
     const std::vector<std::wstring>& ChosenNames() const noexcept { return m_chosen; }
-    const std::vector<page_rules::PickerEntry>& Rows() const noexcept { return m_running; }
 
+    BOOL OnInitDialog(HWND hwnd) noexcept;
     bool ProcessDialogMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    void OnInitDialog(HWND hwnd) noexcept;
     // Lists the running processes again, checked as the chosen list says.
     void Fill() noexcept;
     void FitColumnToNames() noexcept;

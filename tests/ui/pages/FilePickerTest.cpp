@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PagesTestSupport.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/pages/AdvancedSettingsDlg.h"
 

@@ -11,11 +11,11 @@
 
 #include "PagesTestSupport.h"
 #include "framework/Text.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/pages/AboutDlg.h"
 #include "ui/pages/AdvancedSettingsDlg.h"
 #include "ui/pages/BasicSettingsDlg.h"
-#include "ui/pages/PageRules.h"
 
 using namespace pages_test;
 
@@ -307,28 +307,51 @@ TEST_F(PagesTest, AdvancedPageReadLimitsAndTheProcessTextCut) {
     // A browse notice for any other window opens nothing.
     ::SendMessageW(page, WM_EDITBROWSER_CLICK, reinterpret_cast<WPARAM>(::GetDlgItem(page, IDC_AC_WEBSITE_URL)), 0);
     ::SendMessageW(page, WM_EDITBROWSER_CLICK, 0, 0);
-    EXPECT_EQ(page.ProcessNames(), names);
+    EXPECT_EQ(ShownNames(page), names);
 }
 
 // ---- layout and looks ------------------------------------------------------------------------------
 
 namespace {
 
-// Every check box of the page shows its whole text at the font it ended up with.
-void ExpectCheckBoxTextsFit(HWND page) {
-    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if ((::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX) continue;
-        wchar_t cls[16];
-        ::GetClassNameW(child, cls, 16);
-        if (::lstrcmpiW(cls, L"Button") != 0) continue;
-        RECT rc{};
-        ::GetClientRect(child, &rc);
-        const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
-        EXPECT_LE(page_rules::CheckBoxTextWidth(child, font), rc.right) << "check box " << ::GetDlgCtrlID(child);
+// The text of a control's tip in whichever tooltip of the thread knows the control; empty for a
+// control without one.
+std::wstring TipOf(HWND page, HWND control) {
+    wchar_t text[200] = L"";
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w && !text[0];
+         w = ::FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = page;
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = text;
+        ::SendMessageW(w, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
     }
+    return text;
 }
 
 }  // namespace
+
+TEST_F(PagesTest, EveryCheckBoxExplainsItselfInATip) {
+    CBasicSettingsDlg basic;
+    CAdvancedSettingsDlg advanced;
+    ASSERT_TRUE(basic.Create(Frame()));
+    ASSERT_TRUE(advanced.Create(Frame()));
+    int boxes = 0;
+    for (HWND page : {basic.m_hWnd, advanced.m_hWnd}) {
+        for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if ((::GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX) continue;
+            ++boxes;
+            EXPECT_NE(L"", TipOf(page, child)) << testing_support::Narrow(WindowText(child));
+        }
+    }
+    EXPECT_EQ(settings_table::All().size(), static_cast<size_t>(boxes));  // every setting has its box
+    EXPECT_EQ(L"Enabled to switch desktops by pressing Mouse Wheel(Middle) Button.",
+              TipOf(basic, ::GetDlgItem(basic, IDC_SW_WHEEL)));
+    EXPECT_EQ(L"Re-enter password for switching to virtual desktop here.",
+              TipOf(basic, ::GetDlgItem(basic, IDC_PWD_VIRT_CONFIRM)));
+    EXPECT_EQ(L"", TipOf(advanced, ::GetDlgItem(advanced, IDC_AC_FILE_PATH)));
+}
 
 TEST_F(PagesTest, PagesFitTheirTextsAndScreenshots) {
     CBasicSettingsDlg basic;
@@ -364,7 +387,6 @@ TEST_F(PagesTest, PagesFitTheirTextsAndScreenshots) {
     } shots[] = {{basic, L"page_basic.png"}, {advanced, L"page_advanced.png"}, {about, L"page_about.png"}};
     for (const auto& shot : shots) {
         SCOPED_TRACE(testing::Message() << "page " << shot.file);
-        ExpectCheckBoxTextsFit(shot.page);
         for (const auto& other : shots) ::ShowWindow(other.page, SW_HIDE);
         s_frame->PlacePage(shot.page);
         ui_test::PumpFor(300);
@@ -372,30 +394,12 @@ TEST_F(PagesTest, PagesFitTheirTextsAndScreenshots) {
         RECT rc{};
         ::GetWindowRect(shot.page, &rc);
         EXPECT_FALSE(SaveScreenshot(ReadScreenRect(rc), shot.file).empty());
+        for (const std::wstring& fault : testing_support::LayoutFaults(shot.page)) ADD_FAILURE() << fault;
     }
     EXPECT_EQ(DlgItemText(about, IDC_ABOUT_VERSION), L"3.1(290)");
 }
 
-TEST_F(PagesTest, WiderPagesKeepTheRightColumnAtTheRightEdge) {
-    CBasicSettingsDlg page;
-    ASSERT_TRUE(page.Create(Frame()));
-    s_frame->PlacePage(page);
-    auto left = [&](int id) {
-        RECT rc{};
-        ::GetWindowRect(::GetDlgItem(page, id), &rc);
-        ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
-        return rc.left;
-    };
-    const LONG wheel = left(IDC_SW_WHEEL), hotkey = left(IDC_SW_HOTKEY), confirm = left(IDC_PWD_VIRT_CONFIRM);
-    RECT rc{};
-    page.GetClientRect(&rc);
-    ::SetWindowPos(page, nullptr, 0, 0, rc.right + 40, rc.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(left(IDC_SW_WHEEL), wheel);
-    EXPECT_EQ(left(IDC_SW_HOTKEY), hotkey + 40);
-    EXPECT_EQ(left(IDC_PWD_VIRT_CONFIRM), confirm + 40);
-}
-
-TEST_F(PagesTest, CheckBoxesTooNarrowForTheirTextTakeTheFreeSpaceBesideThem) {
+TEST_F(PagesTest, WiderPagesWidenTheirColumnsAndKeepTheMargins) {
     CBasicSettingsDlg page;
     ASSERT_TRUE(page.Create(Frame()));
     s_frame->PlacePage(page);
@@ -405,26 +409,15 @@ TEST_F(PagesTest, CheckBoxesTooNarrowForTheirTextTakeTheFreeSpaceBesideThem) {
         ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&rc), 2);
         return rc;
     };
-    // As a smaller dialog unit would lay them out: both texts cut short.
-    HWND wheel = ::GetDlgItem(page, IDC_SW_WHEEL), startup = ::GetDlgItem(page, IDC_SS_STARTUP);
-    ::SetWindowPos(wheel, nullptr, 0, 0, 40, rect(IDC_SW_WHEEL).bottom - rect(IDC_SW_WHEEL).top,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    ::SetWindowPos(startup, nullptr, 0, 0, 30, rect(IDC_SS_STARTUP).bottom - rect(IDC_SS_STARTUP).top,
-                   SWP_NOMOVE | SWP_NOZORDER);
-    // And a neighbour moved up close, leaving too little room for the whole text.
-    const RECT tray = rect(IDC_SS_TRAYICON);
-    ::SetWindowPos(::GetDlgItem(page, IDC_SS_TRAYICON), nullptr, rect(IDC_SS_STARTUP).left + 50, tray.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER);
-    const int ids[] = {IDC_SW_WHEEL, IDC_SS_STARTUP};
-    page_rules::WidenCheckBoxesToFit(page, ids, std::size(ids));
-
-    const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(wheel, WM_GETFONT, 0, 0));
-    const RECT w = rect(IDC_SW_WHEEL);
-    EXPECT_EQ(w.right - w.left, page_rules::CheckBoxTextWidth(wheel, font));
-    EXPECT_LE(w.right, rect(IDC_SW_DOUBLE).left);
-    // Widened only up to its neighbour.
-    const RECT st = rect(IDC_SS_STARTUP);
-    EXPECT_EQ(st.right, rect(IDC_SS_TRAYICON).left - 2);
+    const RECT wheel = rect(IDC_SW_WHEEL), hotkey = rect(IDC_SW_HOTKEY), confirm = rect(IDC_PWD_VIRT_CONFIRM);
+    RECT rc{};
+    page.GetClientRect(&rc);
+    ::SetWindowPos(page, nullptr, 0, 0, rc.right + 40, rc.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(rect(IDC_SW_WHEEL).left, wheel.left);
+    EXPECT_NEAR(rect(IDC_SW_HOTKEY).left, hotkey.left + 20, 1);  // the right half of a wider line
+    EXPECT_EQ(rect(IDC_SW_HOTKEY).right, hotkey.right + 40);
+    EXPECT_EQ(rect(IDC_PWD_VIRT_CONFIRM).right, confirm.right + 40);
+    EXPECT_TRUE(testing_support::LayoutFaults(page).empty());
 }
 
 namespace {

@@ -21,6 +21,10 @@ PageValues ReadSettings(const ISettingsPageView& page, SettingsPage which) {
     return values;
 }
 
+std::vector<std::wstring> ShownNames(const ISettingsPageView& page) {
+    return ReadSettings(page, SettingsPage::Advanced).shown.terminateProcesses.names;
+}
+
 void ShowProcessList(ISettingsPageView& page, std::vector<std::wstring> names) {
     PageValues values;
     values.shown.terminateProcesses = ProcessList{1, std::move(names)};

@@ -31,6 +31,8 @@ private:
 // and what the page's controls show now.
 void ShowSettings(ISettingsPageView& page, SettingsPage which, const PageValues& values);
 PageValues ReadSettings(const ISettingsPageView& page, SettingsPage which);
+// The process names the advanced page shows, as Apply reads them.
+std::vector<std::wstring> ShownNames(const ISettingsPageView& page);
 // The advanced page with the process list on and holding these names.
 void ShowProcessList(ISettingsPageView& page, std::vector<std::wstring> names);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PagesTestSupport.h"
+#include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
 #include "ui/pages/AdvancedSettingsDlg.h"
 
@@ -235,16 +236,16 @@ TEST_F(ProcessPickerTest, CancelKeepsThePagesListAndOkDropsWhatIsNotRunning) {
         for (int i = 0; i < count; ++i) ListView_SetCheckState(list, i, FALSE);
         Click(dlg, IDCANCEL);
     })}));
-    EXPECT_EQ(page.ProcessNames(), chosen);
+    EXPECT_EQ(ShownNames(page), chosen);
     EXPECT_EQ(DlgItemText(page, IDC_AC_PROCESSES), L"not_running_here.exe;vp_pick_me.exe;");
 
     // OK at once: the name that is not running has no row and goes.
     ASSERT_TRUE(RunPicker({WhenOpen([&](HWND dlg, HWND) { Click(dlg, IDOK); })}));
-    ASSERT_EQ(page.ProcessNames().size(), 1u);
-    EXPECT_EQ(_wcsicmp(page.ProcessNames()[0].c_str(), kHelper), 0);
+    ASSERT_EQ(ShownNames(page).size(), 1u);
+    EXPECT_EQ(_wcsicmp(ShownNames(page)[0].c_str(), kHelper), 0);
     EXPECT_EQ(_wcsicmp(DlgItemText(page, IDC_AC_PROCESSES).c_str(), L"vp_pick_me.exe;"), 0);
     const PageValues v = ReadSettings(page, SettingsPage::Advanced);
-    EXPECT_EQ(v.shown.terminateProcesses.names, page.ProcessNames());
+    EXPECT_EQ(v.shown.terminateProcesses.names, ShownNames(page));
 
     // Enter in the list means OK, not Refresh; a row checked by hand joins the list.
     std::wstring added;
@@ -262,6 +263,6 @@ TEST_F(ProcessPickerTest, CancelKeepsThePagesListAndOkDropsWhatIsNotRunning) {
         ::IsDialogMessageW(dlg, &enter);
     })}));
     ASSERT_FALSE(added.empty());
-    ASSERT_EQ(page.ProcessNames().size(), 2u);
-    EXPECT_TRUE(page.ProcessNames()[0] == added || page.ProcessNames()[1] == added);
+    ASSERT_EQ(ShownNames(page).size(), 2u);
+    EXPECT_TRUE(ShownNames(page)[0] == added || ShownNames(page)[1] == added);
 }
