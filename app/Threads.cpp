@@ -6,6 +6,7 @@
 #include "app/Guard.h"
 #include "app/RestartLog.h"
 #include "app/UiMessageLoop.h"
+#include "framework/MessageGuard.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
@@ -154,6 +155,9 @@ namespace {
 
 // The ui thread's windows, from the first to the last.
 int RunUi(UiThreadStart* start) {
+    // Before any window: a command or a change posted to the windows of this thread is not theirs.
+    vp::CPostedMessageFilter filter;
+    if (!filter.Install()) vp::Trace(L"posted-message filter not set (error %lu)", ::GetLastError());
     // Shows the message boxes of work on threads that own no window.
     vp::CNoticeWindow notices;
     if (!notices.Create()) vp::Trace(L"notice window not created");

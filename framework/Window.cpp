@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/Dpi.h"
+#include "framework/MessageGuard.h"
 
 namespace vp {
 
@@ -14,6 +15,15 @@ constexpr UINT_PTR kSubclassId = 1;
 UINT ObjectMessage() noexcept {
     static const UINT message = ::RegisterWindowMessageW(L"VeilpaneWindowObject");
     return message;
+}
+// Asked with a number only this process knows, so another program learns no address by asking.
+WPARAM ObjectCookie() noexcept {
+    static const WPARAM cookie = [] {
+        LARGE_INTEGER now{};
+        ::QueryPerformanceCounter(&now);
+        return static_cast<WPARAM>(now.QuadPart ^ reinterpret_cast<ULONG_PTR>(&now)) | 1;
+    }();
+    return cookie;
 }
 }  // namespace
 
@@ -64,7 +74,7 @@ CWindowImplBase* CWindowImplBase::FromHandle(HWND hwnd) noexcept {
     // Another program's window is never asked: it holds none of our objects, and it might not answer.
     DWORD process = 0;
     if (!hwnd || !::GetWindowThreadProcessId(hwnd, &process) || process != ::GetCurrentProcessId()) return nullptr;
-    return reinterpret_cast<CWindowImplBase*>(::SendMessageW(hwnd, ObjectMessage(), 0, 0));
+    return reinterpret_cast<CWindowImplBase*>(::SendMessageW(hwnd, ObjectMessage(), ObjectCookie(), 0));
 }
 
 HWND CWindowImplBase::Create(const wchar_t* className, HWND parent, const RECT* rc, const wchar_t* title,
@@ -132,10 +142,13 @@ LRESULT CWindowImplBase::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) noexcept 
 }
 
 LRESULT CWindowImplBase::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    if (msg == ObjectMessage()) return reinterpret_cast<LRESULT>(this);
+    if (msg == ObjectMessage()) return wp == ObjectCookie() ? reinterpret_cast<LRESULT>(this) : 0;
+    if (RefusedFromOutside(msg)) return 0;
     LRESULT result = 0;
     const bool handled = ProcessWindowMessage(hwnd, msg, wp, lp, result);
     if (!handled) result = DefWindowProc(msg, wp, lp);
+    // The controls a window makes as it is created obey it alone.
+    if (msg == WM_CREATE && result != -1) GuardControls(hwnd);
     if (msg == WM_NCDESTROY) {
         Release();
         OnFinalMessage(hwnd);
@@ -185,8 +198,13 @@ INT_PTR CALLBACK CDialogImplBase::StartDialogProc(HWND hwnd, UINT msg, WPARAM wp
         lp = start->init;
     }
     if (!self) return FALSE;
+    if (RefusedFromOutside(msg)) {
+        ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+        return TRUE;  // taken, so the dialog manager does nothing with it either
+    }
     LRESULT result = 0;
     const bool handled = self->ProcessWindowMessage(hwnd, msg, wp, lp, result);
+    if (msg == WM_INITDIALOG) GuardControls(hwnd);
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;

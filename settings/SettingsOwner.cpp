@@ -59,6 +59,11 @@ ApplyResult CSettingsOwner::OnApply(const PageValues* basic, const PageValues* a
         }
 
         if (!table::Changed(d, m_settings, *page)) continue;
+        if (d.kind == SettingKind::Password && (m_settings.*d.password).text[0] != L'\0' &&
+            !m_effects.AllowPasswordChange(d.password == &CSettingsData::restorePassword)) {
+            ShowOnPage(d);
+            continue;
+        }
         table::Take(d, *page, m_settings);
         TakeEffect(d);
         ShowOnPage(d);

@@ -24,6 +24,9 @@ public:
     virtual void SetRunValue(const wchar_t* exePath) = 0;
     virtual void ShowSettingHint(const wchar_t* text) = 0;  // a validation message of Apply
     virtual void CloseSettingsWindow() = 0;
+    // Asked before Apply changes or turns off a password that is set: whether the person gave that
+    // password (restore: the restore password; else the switch password).
+    virtual bool AllowPasswordChange(bool restore) = 0;
 };
 
 // The one owner of the settings, on the ui thread.
@@ -39,7 +42,9 @@ public:
     void LoadSettings(const PasswordSetting* restoreInstead = nullptr);
     // Applies what the created pages show; a page that was never created passes null and is neither
     // read nor written. Only settings that changed are written, and put into effect in the key's
-    // order; a validation message ends Apply, and what came before it stays applied.
+    // order; a validation message ends Apply, and what came before it stays applied. A set password
+    // changes or goes only once the person gives it; refused, that setting stays as it was and shows
+    // so, and the others apply.
     ApplyResult OnApply(const PageValues* basic, const PageValues* advanced);
     // Reads the attached pages and applies them.
     ApplyResult ApplyPages();

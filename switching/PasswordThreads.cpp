@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Handles.h"
+#include "framework/MessageGuard.h"
 #include "framework/PasswordHash.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
@@ -49,6 +50,9 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
     // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
     vp::CThreadDesktop place;
     if (!place.Enter(desktop)) vp::Trace(L"password thread not placed (error %lu)", ::GetLastError());
+    // Set after the move: a thread with a hook can no longer change its desktop.
+    vp::CPostedMessageFilter filter;
+    if (!filter.Install()) vp::Trace(L"posted-message filter not set (error %lu)", ::GetLastError());
     for (;;) {
         vp::WaitForMail(mail.Ready(), INFINITE);
         PasswordRequest request;

@@ -308,11 +308,18 @@ void CMainFrame::ShowPage(int n) {
 
 bool CMainFrame::SwitchPasswordAllows() {
     if (g_SettingsMirror.Snapshot()->switchPassword.text[0] == L'\0') return true;
+    return AskPasswordHere(false);
+}
+
+bool CMainFrame::AllowPasswordChange(bool restore) { return AskPasswordHere(restore); }
+
+bool CMainFrame::AskPasswordHere(bool restore) {
     if (m_bAskingPassword) return false;
     m_bAskingPassword = true;
     failed_attempts::Summary before;
     const bool allowed =
-        AskForPassword(m_passwordPrompt, L"Please Enter Switch Password:", failed_attempts::Prompt::Settings, before);
+        restore ? AskForPassword(m_passwordPrompt, L"Please Enter Restore Password:", failed_attempts::Prompt::Restore, before)
+                : AskForPassword(m_passwordPrompt, L"Please Enter Switch Password:", failed_attempts::Prompt::Settings, before);
     m_bAskingPassword = false;
     if (allowed && before.count > 0) TellPasswordNotice(failed_attempts::NoticeText(before.count, before.since));
     return allowed;
@@ -468,10 +475,17 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
         result = 0;
         return true;
     case WM_SIZE: if (wp != SIZE_MINIMIZED) m_pages.Layout(true); result = 0; return true;
-    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); result = 0; return true;
+    case WM_DPICHANGED: {
+        const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+        ::ReplyMessage(0);  // sent by the system, maybe from another thread; the new layout is ours
+        OnDpiChanged(HIWORD(wp), &suggested);
+        result = 0;
+        return true;
+    }
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
+        ::ReplyMessage(0);  // broadcast by the system; the new look is the window's own work
         OnLookChanged();
         result = 0;
         return true;

@@ -103,8 +103,12 @@ protected:
     void SetRunValue(const wchar_t* exePath) override;
     void ShowSettingHint(const wchar_t* text) override;
     void CloseSettingsWindow() override;
+    bool AllowPasswordChange(bool restore) override;
 
 private:
+    friend class CTrayIconImpl<CMainFrame>;
+    // A tray menu item the person chose, or the menu's default on a double click.
+    void OnTrayCommand(UINT command) { OnCommand(command); }
     void OnCreate();
     void OnDestroy();
     bool OnCommand(WPARAM wp);
@@ -129,6 +133,9 @@ private:
     // True when no switch password is set, or it was typed correctly at the prompt (on this thread's
     // desktop, the original one). One prompt at a time: a request while it is open is refused.
     bool SwitchPasswordAllows();
+    // Asks for the restore password (restore) or the switch password at this thread's prompt; true
+    // when it was typed correctly.
+    bool AskPasswordHere(bool restore);
     // Tells the owner of wrong passwords typed before the last correct one; nothing for empty text.
     void TellPasswordNotice(const std::wstring& text);
 

@@ -53,6 +53,9 @@ protected:
     bool ProcessTrayMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
         if (m_uTrayMessage == 0 || msg != m_uTrayMessage || wp != m_nid.uID) return false;
         HWND hwnd = static_cast<T*>(this)->m_hWnd;
+        // The shell waits for nothing from us; what follows is the program's own doing (a menu, a
+        // password prompt), not a message from outside.
+        ::ReplyMessage(0);
         switch (LOWORD(lp)) {
         case WM_RBUTTONUP: {
             vp::MenuHandle menu(::LoadMenuW(vp::ModuleInstance(), MAKEINTRESOURCEW(T::kTrayMenuId)));
@@ -67,8 +70,12 @@ protected:
             } else {
                 ::SetMenuDefaultItem(popup, 0, TRUE);
             }
-            ::TrackPopupMenu(popup, 0, pt.x, pt.y, 0, hwnd, nullptr);
+            // The choice comes back here rather than as a posted command, which the window would
+            // not take: a posted command could come from anyone.
+            const UINT command = static_cast<UINT>(
+                ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, hwnd, nullptr));
             ::PostMessageW(hwnd, WM_NULL, 0, 0);
+            if (command != 0) static_cast<T*>(this)->OnTrayCommand(command);
             break;
         }
         case WM_LBUTTONDBLCLK: {
@@ -77,7 +84,7 @@ protected:
             HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
             if (!popup) break;
             const UINT command = m_nDefaultItem ? m_nDefaultItem : ::GetMenuItemID(popup, 0);
-            ::SendMessageW(hwnd, WM_COMMAND, command, 0);
+            static_cast<T*>(this)->OnTrayCommand(command);
             break;
         }
         default:

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -22,6 +24,64 @@ DWORD ReadDword(const wchar_t* path, const wchar_t* name, DWORD fallback) {
     DWORD v = fallback;
     store.ReadDword(name, &v);
     return v;
+}
+
+// Every value under the key, name and bytes.
+std::map<std::wstring, std::vector<BYTE>> ValuesOf(const wchar_t* path) {
+    std::map<std::wstring, std::vector<BYTE>> values;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameUnits = 256, bytes = 8192;
+        std::vector<BYTE> data(bytes);
+        if (::RegEnumValueW(key, i, name, &nameUnits, nullptr, nullptr, data.data(), &bytes) != ERROR_SUCCESS) break;
+        data.resize(bytes);
+        values[name] = data;
+    }
+    ::RegCloseKey(key);
+    return values;
+}
+
+TEST(EndToEnd, AnotherProgramGetsNothingDoneByMessageAndTheTriggersStillWork) {
+    CRegistryStore settings;
+    settings.SetPath(L"Software\\MORVEX\\Veilpane");
+    settings.WriteDword(L"SW_WHEEL", 1);
+    settings.WriteDword(product::kFirstStartShownValue, 1);  // the window starts hidden
+
+    VeilpaneProcess app;
+    ASSERT_TRUE(app.Start());
+    int at = app.WaitForTrace(L"hook armed on vpdesk", 30000);
+    ASSERT_GE(at, 0);
+    HWND frame = app.WaitFrameReady(30000);
+    ASSERT_NE(nullptr, frame);
+    const auto before = ValuesOf(L"Software\\MORVEX\\Veilpane");
+
+    // Texts, clicks, checks, keys, Apply, Quit and Exit at every window; a quit and the program's own
+    // numbers at every thread.
+    StartedProcess sender;
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"message_sender.exe") + L"\" " + std::to_wstring(app.ProcessId()), sender));
+    ASSERT_EQ(0u, WaitExit(sender, 60000));
+
+    // Posted after all of it, the tray icon's double click shows the window: what was posted before
+    // has been handled by then.
+    ASSERT_TRUE(::PostMessageW(frame, ::RegisterWindowMessageW(L"WM_TRAYICON"), 128, WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(frame) != FALSE; }, 10000));
+    wchar_t title[64] = {};
+    ::GetWindowTextW(frame, title, 64);
+    EXPECT_STREQ(L"Veilpane Pro", title);
+    EXPECT_TRUE(before == ValuesOf(L"Software\\MORVEX\\Veilpane")) << "a setting was changed from outside";
+    EXPECT_FALSE(app.WaitExit(0));
+
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
+    ASSERT_GE(at, 0);
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
+
+    ASSERT_EQ(0u, RunQuitArgument());
+    ASSERT_TRUE(app.WaitExit(15000));
+    app.KillChildren(L"explorer.exe");
 }
 
 TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
@@ -178,7 +238,7 @@ TEST(EndToEnd, StoredSettingsAreInForceAndTrayExitSavesAndEnds) {
 
     // Tray "Exit": every setting is saved and the process ends.
     DeleteKeyTree(kKey);
-    ::PostMessageW(frame, WM_COMMAND, 32780, 0);
+    ASSERT_TRUE(app.ExitFromTrayMenu(frame));
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(20000, &code));
     EXPECT_EQ(1u, code);

@@ -107,13 +107,26 @@ HWND PageWith(HWND frame, int controlId) {
     return nullptr;
 }
 
-void SetText(HWND page, int id, const wchar_t* text) {
-    ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+// A left click at the middle of the control, from the mouse, on the desktop that shows. The screen
+// has no window manager to bring a clicked window forward, as a person's desktop does.
+bool ClickOn(HWND control) {
+    RECT rc{};
+    if (!::GetWindowRect(control, &rc)) return false;
+    ::SetForegroundWindow(::GetAncestor(control, GA_ROOT));
+    ::SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return InjectInput(L"ldown lup");
 }
 
-void Check(HWND page, int id) {
+// Typed on the keyboard into the box after a click into it, as a person fills it in. What follows
+// (the next click, Apply) queues behind the keys.
+bool TypeInto(HWND box, const wchar_t* text) {
+    return ClickOn(box) && InjectInput(std::wstring(L"\"text:") + text + L"\"");
+}
+
+bool Check(HWND page, int id) {
     HWND box = ::GetDlgItem(page, id);
-    if (::SendMessageW(box, BM_GETCHECK, 0, 0) != BST_CHECKED) ::SendMessageW(box, BM_CLICK, 0, 0);
+    const auto checked = [box] { return ::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    return checked() || (ClickOn(box) && WaitUntil(checked, 5000));
 }
 
 TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
@@ -135,7 +148,7 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     EXPECT_STREQ(L"Veilpane Pro", title);
     HWND nav = ::FindWindowExW(frame, nullptr, L"WTL_NavPanel", nullptr);
     ASSERT_NE(nullptr, nav);
-    const auto click = [&](int id) { ::SendMessageW(::GetDlgItem(nav, id), BM_CLICK, 0, 0); };
+    const auto click = [&](int id) { return ClickOn(::GetDlgItem(nav, id)); };
     // The tray's double click brings the window to the front of everything on the screen.
     const UINT trayMessage = ::RegisterWindowMessageW(L"WM_TRAYICON");
     ::SendMessageW(frame, trayMessage, 128, WM_LBUTTONDBLCLK);
@@ -146,35 +159,37 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     HWND basic = PageWith(frame, IDC_SW_WHEEL);
     ASSERT_NE(nullptr, basic);
     Screenshot(frame, L"e2e_basic_page.png");
-    click(ID_NAV_NEXT);
-    HWND advanced = PageWith(frame, IDC_AC_MUTE);
-    ASSERT_NE(nullptr, advanced);
+    HWND advanced = nullptr;
+    ASSERT_TRUE(click(ID_NAV_NEXT));
+    ASSERT_TRUE(WaitUntil([&] { return (advanced = PageWith(frame, IDC_AC_MUTE)) != nullptr; }, 5000));
     Screenshot(frame, L"e2e_advanced_page.png");
-    click(ID_NAV_NEXT);
-    ASSERT_NE(nullptr, PageWith(frame, IDC_ABOUT_VERSION));
+    ASSERT_TRUE(click(ID_NAV_NEXT));
+    ASSERT_TRUE(WaitUntil([&] { return PageWith(frame, IDC_ABOUT_VERSION) != nullptr; }, 5000));
     Screenshot(frame, L"e2e_about_page.png");
 
     // A switch password and an action, through the controls, then Apply.
-    click(ID_NAV_NEXT);
-    ASSERT_EQ(basic, PageWith(frame, IDC_SW_WHEEL));
-    Check(basic, IDC_PWD_VIRT_ENABLED);
-    SetText(basic, IDC_PWD_VIRT, L"Tulip42");
-    SetText(basic, IDC_PWD_VIRT_CONFIRM, L"Tulip42");
-    click(ID_NAV_NEXT);
-    Check(advanced, IDC_AC_WINDOWS_ENABLED);
-    SetText(advanced, IDC_AC_WINDOWS_TITLE, L"Quarterly Figures");
-    click(ID_NAV_APPLY);
-    Screenshot(frame, L"e2e_applied.png");
+    ASSERT_TRUE(click(ID_NAV_NEXT));
+    ASSERT_TRUE(WaitUntil([&] { return PageWith(frame, IDC_SW_WHEEL) == basic; }, 5000));
+    ASSERT_TRUE(Check(basic, IDC_PWD_VIRT_ENABLED));
+    ASSERT_TRUE(TypeInto(::GetDlgItem(basic, IDC_PWD_VIRT), L"Tulip42"));
+    ASSERT_TRUE(TypeInto(::GetDlgItem(basic, IDC_PWD_VIRT_CONFIRM), L"Tulip42"));
+    ASSERT_TRUE(click(ID_NAV_NEXT));
+    ASSERT_TRUE(WaitUntil([&] { return PageWith(frame, IDC_AC_MUTE) == advanced; }, 5000));
+    ASSERT_TRUE(Check(advanced, IDC_AC_WINDOWS_ENABLED));
+    ASSERT_TRUE(TypeInto(::GetDlgItem(advanced, IDC_AC_WINDOWS_TITLE), L"Quarterly Figures"));
+    ASSERT_TRUE(click(ID_NAV_APPLY));
     CRegistryStore settings;
     settings.SetPath(kKey);
     wchar_t text[262] = {};
+    ASSERT_TRUE(WaitUntil([&] { return settings.ReadString(L"AC_WINDOWS_TITLE", text) == ERROR_SUCCESS; }, 10000));
+    Screenshot(frame, L"e2e_applied.png");
     ASSERT_EQ(ERROR_SUCCESS, settings.ReadString(L"PWD_VIRT", text));
     EXPECT_TRUE(vp::VerifyPasswordRecord(L"Tulip42", text)) << "stored in clear or not at all";
     ASSERT_EQ(ERROR_SUCCESS, settings.ReadString(L"AC_WINDOWS_TITLE", text));
     EXPECT_STREQ(L"Quarterly Figures", text);
 
-    click(ID_NAV_HIDE);
-    EXPECT_FALSE(::IsWindowVisible(frame));
+    ASSERT_TRUE(click(ID_NAV_HIDE));
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(frame); }, 5000));
 
     // The trigger asks first; the prompt shows on the user's desktop.
     ASSERT_TRUE(InjectInput(L"middle", L"Default"));
@@ -183,10 +198,9 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     HWND prompt = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (prompt = FindWindowOf(app.ProcessId(), L"#32770", L"Enter Password")) != nullptr; },
                           10000));
-    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-    for (const wchar_t* c = L"Tulip42"; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+    ASSERT_TRUE(TypeInto(::GetDlgItem(prompt, IDC_PASSWORD_EDIT), L"Tulip42"));
     Screenshot(prompt, L"e2e_password_prompt.png");
-    ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(ClickOn(::GetDlgItem(prompt, IDOK)));
     at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
     ASSERT_GE(at, 0);
     // The window whose title holds the text was asked to close: its program ended.
@@ -196,19 +210,14 @@ TEST(NewUser, SetsUpInTheWindowSwitchesWithThePasswordAndQuitsFromTheTray) {
     at = app.WaitSwitchedTo(L"Default", 10000, at);
     ASSERT_GE(at, 0);
 
-    // Exit from the tray menu: the menu opens at the icon, Up wraps to its last item.
+    // Exit from the tray menu.
     DeleteKeyTree(kKey);
-    ::PostMessageW(frame, trayMessage, 128, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowOf(app.ProcessId(), L"#32768", nullptr)) != nullptr; }, 10000));
-    ::PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
-    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(app.ExitFromTrayMenu(frame));
     // With a switch password set, Exit asks for it first.
     ASSERT_TRUE(WaitUntil([&] { return (prompt = FindWindowOf(app.ProcessId(), L"#32770", L"Enter Password")) != nullptr; },
                           10000));
-    field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-    for (const wchar_t* c = L"Tulip42"; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
-    ::PostMessageW(::GetDlgItem(prompt, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(TypeInto(::GetDlgItem(prompt, IDC_PASSWORD_EDIT), L"Tulip42"));
+    ASSERT_TRUE(InjectInput(L"key:0x0D"));  // Enter
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(15000, &code));
     EXPECT_EQ(1u, code);

@@ -175,7 +175,7 @@ TEST_F(SafetyTest, ARecordNoOneCouldUndoIsUndoneAtTheNextStartAndQuitEndsTheGuar
     EXPECT_FALSE(RecordInForce());
 
     // The tray's Exit ends the guard before the program ends, so the guard finds nothing to do.
-    ::PostMessageW(m_frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(app.ExitFromTrayMenu(m_frame));
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(20000, &code));
     EXPECT_EQ(1u, code);
@@ -226,7 +226,7 @@ TEST_F(SafetyTest, QuitComesBackFirst) {
     VeilpaneProcess app;
     StartReady(app);
     SwitchToVirtual(app);
-    ::PostMessageW(m_frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    ASSERT_TRUE(app.ExitFromTrayMenu(m_frame));
     ExpectBackAndUndone(app, kAbsent);
     DWORD code = 0;
     ASSERT_TRUE(app.WaitExit(20000, &code));

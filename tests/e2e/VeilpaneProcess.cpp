@@ -206,6 +206,23 @@ HWND VeilpaneProcess::WaitFrameReady(DWORD timeoutMs) const {
     return ::SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) ? frame : nullptr;
 }
 
+bool VeilpaneProcess::ExitFromTrayMenu(HWND frame) const {
+    ::PostMessageW(frame, ::RegisterWindowMessageW(L"WM_TRAYICON"), 128, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    const bool opened = testing_support::WaitUntil([&] {
+        for (menu = ::FindWindowW(L"#32768", nullptr); menu; menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(menu, &pid);
+            if (pid == m_pid && ::IsWindowVisible(menu)) return true;
+        }
+        return false;
+    }, 10000);
+    if (!opened) return false;
+    ::PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return true;
+}
+
 DWORD RunQuitArgument(const wchar_t* desktop) {
     using namespace testing_support;
     StartedProcess quit;

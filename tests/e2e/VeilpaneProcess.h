@@ -41,6 +41,9 @@ public:
     // Waits until the settings window has started up (stored settings in force, triggers pushed) and
     // its thread handles messages; returns the window, or nullptr after the time-out.
     HWND WaitFrameReady(DWORD timeoutMs) const;
+    // Chooses "Exit" from the tray icon's menu as a person would with the keyboard: the icon's right
+    // click opens the menu, Up wraps to its last entry, Enter chooses it. False when no menu opened.
+    bool ExitFromTrayMenu(HWND frame) const;
 
     DWORD MainThreadId() const { return m_mainTid; }
     DWORD ProcessId() const { return m_pid; }

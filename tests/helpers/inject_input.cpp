@@ -2,6 +2,7 @@
 //   inject_input.exe [--desktop NAME] step...
 // steps: middle | leftright | ldown | lup | rdown | rup | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK
 //        | repeat:VK:MS (the key's auto-repeat: a key-down every 30 ms for MS) | sleep:MS
+//        | text:CHARACTERS (typed on their keys)
 // Right-hand modifiers go out as a keyboard sends them: extended (Ctrl, Alt) or with their scan code
 // (Shift), so the system tells them from the left-hand ones.
 //   inject_input.exe --serve
@@ -43,6 +44,20 @@ void Key(WORD vk, bool up) {
     if (vk == VK_RCONTROL || vk == VK_RMENU) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     if (vk == VK_RSHIFT) in.ki.wScan = 0x36;
     Send(&in, 1);
+}
+
+// Each character from its key on the keyboard, with Shift where it needs it.
+void Type(const wchar_t* text) {
+    for (; *text; ++text) {
+        const SHORT scan = VkKeyScanW(*text);
+        if (scan == -1) continue;  // no key gives it
+        const WORD vk = LOBYTE(scan);
+        const bool shift = (HIBYTE(scan) & 1) != 0;
+        if (shift) Key(VK_LSHIFT, false);
+        Key(vk, false);
+        Key(vk, true);
+        if (shift) Key(VK_LSHIFT, true);
+    }
 }
 
 void Chord(const wchar_t* chord) {
@@ -129,6 +144,8 @@ int wmain(int argc, wchar_t** argv) {
             Key(static_cast<WORD>(wcstoul(step + 5, nullptr, 0)), false);
         } else if (wcsncmp(step, L"up:", 3) == 0) {
             Key(static_cast<WORD>(wcstoul(step + 3, nullptr, 0)), true);
+        } else if (wcsncmp(step, L"text:", 5) == 0) {
+            Type(step + 5);
         } else if (wcsncmp(step, L"sleep:", 6) == 0) {
             Sleep(wcstoul(step + 6, nullptr, 10));
         } else {

@@ -32,6 +32,11 @@ public:
     void SetRunValue(const wchar_t* exePath) override { Add(exePath ? L"run on" : L"run off"); }
     void ShowSettingHint(const wchar_t* text) override { Add(std::wstring(L"hint ") + text); }
     void CloseSettingsWindow() override { Add(L"close"); }
+    bool AllowPasswordChange(bool restore) override {
+        Add(restore ? L"ask restore" : L"ask switch");
+        return passwordGiven;
+    }
+    bool passwordGiven = false;
 
 private:
     void Add(std::wstring call) { calls.push_back(std::move(call)); }
@@ -90,6 +95,33 @@ TEST_F(SettingsOwnerTest, PasswordMismatchStopsApplyAfterTheSettingsBeforeIt) {
     EXPECT_EQ(expected, effects.calls);
     EXPECT_EQ(0, effects.published->doubleButton);
     EXPECT_STREQ(L"", effects.published->switchPassword.text);
+    EXPECT_STREQ(L"", effects.published->restorePassword.text);
+}
+
+TEST_F(SettingsOwnerTest, ASetPasswordChangesOrGoesOnlyWhenGivenAndTheOtherSettingsApplyEitherWay) {
+    Load();
+    owner.AttachPage(SettingsPage::Basic, &basic);  // where a refused password shows again
+    basic.SetRestorePassword(BST_CHECKED, L"First", L"First");
+    basic.SetSwitchPassword(BST_CHECKED, L"Gate", L"Gate");
+    ASSERT_EQ(ApplyResult::Applied, owner.OnApply(&basic.v, nullptr));  // none was set: nothing asked
+    const CSettingsData set = *effects.published;
+    effects.calls.clear();
+
+    // Refused: both passwords stay as they were, on the page too; the other trigger goes off all the same.
+    basic.SetRestorePassword(BST_UNCHECKED, L"", L"");
+    basic.SetSwitchPassword(BST_CHECKED, L"Planted", L"Planted");
+    basic.v.shown.doubleButton = BST_UNCHECKED;
+    EXPECT_EQ(ApplyResult::Applied, owner.OnApply(&basic.v, nullptr));
+    EXPECT_EQ((std::vector<std::wstring>{L"ask switch", L"ask restore", L"publish"}), effects.calls);
+    EXPECT_STREQ(set.restorePassword.text, effects.published->restorePassword.text);
+    EXPECT_STREQ(set.switchPassword.text, effects.published->switchPassword.text);
+    EXPECT_EQ(0, effects.published->doubleButton);
+    EXPECT_EQ(BST_CHECKED, static_cast<int>(basic.v.shown.restorePassword.on));
+
+    // Given: the restore password goes.
+    effects.passwordGiven = true;
+    basic.SetRestorePassword(BST_UNCHECKED, L"", L"");
+    EXPECT_EQ(ApplyResult::Applied, owner.OnApply(&basic.v, nullptr));
     EXPECT_STREQ(L"", effects.published->restorePassword.text);
 }
 

@@ -23,6 +23,13 @@ void DropQuitMessages() {
     while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
+// The settings window with the person at it allowing every password change: what asks for the
+// password is the settings window's own test.
+class CAllowingFrame : public CMainFrame {
+public:
+    bool AllowPasswordChange(bool) override { return true; }
+};
+
 class SettingsPassesTest : public SettingsKeyTest {
 protected:
     void SetUp() override {
@@ -35,7 +42,7 @@ protected:
         SettingsKeyTest::TearDown();
     }
     CMainFrame& Start() {
-        frame = std::make_unique<CMainFrame>();
+        frame = std::make_unique<CAllowingFrame>();
         EXPECT_TRUE(frame->CreateFrame());
         return *frame;
     }

@@ -10,6 +10,7 @@
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
+#include "support/ThreadJobs.h"
 #include "ui/MainFrame.h"
 
 namespace settings_test {
@@ -31,14 +32,14 @@ void UiThreadTest::TearDown() {
     if (ui && ::WaitForSingleObject(ui.Get(), 0) == WAIT_TIMEOUT && frame) {
         // A quit confirmation left open would hold the Exit below.
         if (HWND quit = FindOwnWindow(L"#32770", L"Confirm Quit ", Visibility::VisibleOnly)) {
-            ::PostMessageW(quit, WM_COMMAND, IDCANCEL, 0);
+            testing_support::PostOwn(quit, WM_COMMAND, IDCANCEL);
         }
         // Nor may a password prompt, or the password the Exit would ask for.
         if (HWND prompt = FindOwnWindow(L"#32770", L"Enter Password", Visibility::VisibleOnly)) {
-            ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+            testing_support::PostOwn(prompt, WM_COMMAND, IDCANCEL);
         }
         g_SettingsMirror.Update([](CSettingsData& m) { m.switchPassword = PasswordSetting{}; });
-        ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+        testing_support::PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT);
         ::WaitForSingleObject(ui.Get(), 10000);
     }
     MSG msg;
@@ -224,7 +225,7 @@ void HintWatcher::Run() {
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_texts.emplace_back(text);
             }
-            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            testing_support::PostOwn(box, WM_COMMAND, IDOK);
             // The same box is read once: look again only once it is gone.
             Poll([box] { return !::IsWindow(box); }, 10000);
             box = nullptr;

@@ -19,12 +19,15 @@
 #include "framework/Product.h"
 #include "resource.h"
 #include "support/TestSupport.h"
+#include "support/ThreadJobs.h"
 #include "ui/MainFrame.h"
 #include "ui/PasswordDlg.h"
 #include "ui/NavPanel.h"
 #include "ui/TabBar.h"
 
 using namespace settings_test;
+using testing_support::PostOwn;
+using testing_support::SendOwn;
 
 namespace {
 
@@ -127,8 +130,8 @@ protected:
         auto* tabs = static_cast<CThemedTabBar*>(vp::CWindowImplBase::FromHandle(bar));
         ASSERT_NE(nullptr, tabs);
         const RECT rc = tabs->Tab(static_cast<size_t>(page - 1)).rc;
-        ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
-        ::SendMessageW(frame, WM_NULL, 0, 0);
+        SendOwn(bar, WM_LBUTTONUP, 0, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+        SendOwn(frame, WM_NULL, 0, 0);
     }
 
     std::map<int, Layout> MeasurePages(const wchar_t* shotName) {
@@ -165,25 +168,25 @@ protected:
     // moved to a monitor of another DPI first when changeTo is given.
     Layout MeasureQuitDialog(const std::wstring& shot, UINT changeTo = 0) {
         HWND nav = ::FindWindowExW(frame, nullptr, CNavPanelView::kClassName, nullptr);
-        ::PostMessageW(::GetDlgItem(nav, ID_NAV_QUIT), BM_CLICK, 0, 0);
+        PostOwn(::GetDlgItem(nav, ID_NAV_QUIT), BM_CLICK, 0, 0);
         HWND dialog = nullptr;
         EXPECT_TRUE(Poll([&] {
             return (dialog = FindOwnWindow(L"#32770", L"Confirm Quit ", Visibility::VisibleOnly)) != nullptr;
         }, 5000));
         if (!dialog) return {};
-        ::SendMessageW(dialog, WM_NULL, 0, 0);
+        SendOwn(dialog, WM_NULL, 0, 0);
         RECT rc{};
         ::GetWindowRect(dialog, &rc);
         rc.right = rc.left + ::MulDiv(rc.right - rc.left, static_cast<int>(changeTo), 96);
         rc.bottom = rc.top + ::MulDiv(rc.bottom - rc.top, static_cast<int>(changeTo), 96);
-        if (changeTo) ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(changeTo, changeTo), reinterpret_cast<LPARAM>(&rc));
+        if (changeTo) SendOwn(dialog, WM_DPICHANGED, MAKEWPARAM(changeTo, changeTo), reinterpret_cast<LPARAM>(&rc));
         Layout layout = Measure(dialog, 4);
         RECT window{};
         ::GetWindowRect(dialog, &window);
         EXPECT_TRUE(changeTo || Inside(window, vp::WorkAreaFor(dialog)));
         ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         EXPECT_TRUE(ui_test::SavePng(ui_test::ReadScreen(dialog), ShotDir() + L"\\" + shot + L".png"));
-        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        PostOwn(dialog, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(Poll([&] { return !::IsWindow(dialog); }, 5000));
         return layout;
     }
@@ -193,7 +196,7 @@ protected:
         const DWORD value = light ? 1 : 0;
         ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalizeKey, L"AppsUseLightTheme", REG_DWORD,
                                                    &value, sizeof(value)));
-        ::SendMessageW(frame, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+        SendOwn(frame, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
     }
 
     static constexpr wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
@@ -229,7 +232,7 @@ TEST_F(DpiLayoutTest, EveryPageScalesWithTheDpiAndTheWindowFitsItsScreen) {
         Save(pages, ReferencePath());
         // High contrast, for people to look at: system colours throughout.
         vp::ForceHighContrastForTest(1);
-        ::SendMessageW(frame, WM_SYSCOLORCHANGE, 0, 0);
+        SendOwn(frame, WM_SYSCOLORCHANGE, 0, 0);
         MeasurePages(L"settings_high_contrast_page");
         vp::ForceHighContrastForTest(-1);
         return;
@@ -251,7 +254,7 @@ TEST_F(DpiLayoutTest, DpiChangeLaysTheWindowOutAsAtTheNewDpi) {
     ::GetWindowRect(frame, &window);
     RECT suggested{window.left, window.top, window.left + (window.right - window.left) * 2,
                    window.top + (window.bottom - window.top) * 2};
-    ::SendMessageW(frame, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    SendOwn(frame, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(192u, vp::WindowDpi(frame));
     EXPECT_EQ(192u, vp::WindowDpi(::FindWindowExW(frame, nullptr, CThemedTabBar::kClassName, nullptr)));
 

@@ -19,9 +19,12 @@
 #include "settings/StoredPassword.h"
 #include "support/SettingControlIds.h"
 #include "support/TestSupport.h"
+#include "support/ThreadJobs.h"
 #include "ui/MainFrame.h"
 
 using namespace settings_test;
+using testing_support::PostOwn;
+using testing_support::SendOwn;
 
 namespace {
 
@@ -75,10 +78,10 @@ protected:
         return bar ? -1 : -2;
     }
     HWND NavButton(UINT id) const { return ::GetDlgItem(navPanel, static_cast<int>(id)); }
-    // A click on a navigation button as the user's: the button reports it through the panel. Sent, so
-    // everything it does has happened when this returns (use PostClick when a modal box follows).
-    void Click(UINT id) const { ::SendMessageW(NavButton(id), BM_CLICK, 0, 0); }
-    void PostClick(UINT id) const { ::PostMessageW(NavButton(id), BM_CLICK, 0, 0); }
+    // A click on a navigation button as the user's: the button reports it through the panel. Click
+    // returns once everything it does has happened (PostClick at once, for a modal box that follows).
+    void Click(UINT id) const { SendOwn(NavButton(id), BM_CLICK); }
+    void PostClick(UINT id) const { PostOwn(NavButton(id), BM_CLICK); }
 
     HWND tabBar = nullptr;
     HWND navPanel = nullptr;
@@ -120,11 +123,11 @@ TEST_F(FrameTest, PagesFitTheWindowAndPreviousAndNextWalkRoundWithTheTabBarFollo
     EXPECT_EQ(L"3.1(290)", TextOf(Control(IDC_ABOUT_VERSION, IDC_ABOUT_VERSION)));
 
     // A tab command selects its page; hiding keeps the current page for the next showing.
-    ::SendMessageW(frame, WM_COMMAND, 2, reinterpret_cast<LPARAM>(tabBar));
+    SendOwn(frame, WM_COMMAND, 2, reinterpret_cast<LPARAM>(tabBar));
     EXPECT_EQ(2, ShownPage());
     Click(ID_NAV_HIDE);
     EXPECT_FALSE(::IsWindowVisible(frame));
-    ::SendMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    SendOwn(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
     EXPECT_TRUE(::IsWindowVisible(frame));
     EXPECT_EQ(2, ShownPage());
     ::SendMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box hides as well
@@ -137,18 +140,18 @@ TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreA
     HintWatcher hints;
 
     // Switch password on, with a confirmation that differs: the hint, and nothing stored.
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_ENABLED), BM_CLICK, 0, 0);
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"secret"));
+    SendOwn(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_ENABLED), BM_CLICK);
+    SendOwn(Control(IDC_SW_WHEEL, IDC_PWD_VIRT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
+    SendOwn(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"secret"));
     PostClick(ID_NAV_APPLY);
     ASSERT_TRUE(Poll([&] { return hints.Texts().size() == 1; }, 10000));
     EXPECT_EQ(settings_text::kSwitchPwdMismatch, hints.Texts()[0]);
     EXPECT_FALSE(ReadText(L"PWD_VIRT").has_value());
 
     // Corrected, plus an action on the advanced page reached with Next.
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
+    SendOwn(Control(IDC_SW_WHEEL, IDC_PWD_VIRT_CONFIRM), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Secret"));
     Click(ID_NAV_NEXT);
-    ::SendMessageW(Control(IDC_AC_MUTE, IDC_AC_MUTE), BM_CLICK, 0, 0);
+    SendOwn(Control(IDC_AC_MUTE, IDC_AC_MUTE), BM_CLICK);
     Click(ID_NAV_APPLY);
     EXPECT_EQ(1u, hints.Texts().size());
     EXPECT_EQ(1u, ReadDword(L"PWD_VIRT_ENABLED").value_or(0));
@@ -161,8 +164,8 @@ TEST_F(FrameTest, ApplyThroughTheControlsStoresWhatThePagesShowAfterTheHintsAreA
 
     // Tray icon and settings hotkey both off: the other hint, and the icon stays.
     Click(ID_NAV_PREVIOUS);
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_SS_TRAYICON), BM_CLICK, 0, 0);
-    ::SendMessageW(Control(IDC_SW_WHEEL, IDC_SS_HOTKEY_ENABLED), BM_CLICK, 0, 0);
+    SendOwn(Control(IDC_SW_WHEEL, IDC_SS_TRAYICON), BM_CLICK);
+    SendOwn(Control(IDC_SW_WHEEL, IDC_SS_HOTKEY_ENABLED), BM_CLICK);
     PostClick(ID_NAV_APPLY);
     ASSERT_TRUE(Poll([&] { return hints.Texts().size() == 2; }, 10000));
     EXPECT_EQ(settings_text::kTrayAndHotkeyOff, hints.Texts()[1]);
@@ -178,8 +181,8 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
     ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
     EXPECT_EQ(L"Are you sure you want to quit?", TextOf(::GetDlgItem(ask, IDC_QUIT_PROMPT)));
     for (const std::wstring& cut : testing_support::TextsThatDoNotFit(ask)) ADD_FAILURE() << cut;
-    ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
-    ::PostMessageW(::GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
+    SendOwn(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK);
+    PostOwn(::GetDlgItem(ask, IDCANCEL), BM_CLICK);
     ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));
     EXPECT_FALSE(UiEnded(300));
     EXPECT_FALSE(ReadDword(L"QUIT_NOCONFIRM").has_value());
@@ -188,15 +191,17 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
     // Escape cancels too.
     PostClick(ID_NAV_QUIT);
     ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
-    ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
+    ::SetForegroundWindow(ask);
+    SendKey(VK_ESCAPE, true);
+    SendKey(VK_ESCAPE, false);
     ASSERT_TRUE(Poll([&] { return !::IsWindow(ask); }, 10000));
     EXPECT_FALSE(UiEnded(300));
 
     // Quit with the box checked: remembered, saved, ended.
     PostClick(ID_NAV_QUIT);
     ASSERT_TRUE(Poll([&] { return (ask = FindOwnWindow(L"#32770", kQuitTitle, Visibility::VisibleOnly)) != nullptr; }, 10000));
-    ::SendMessageW(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK, 0, 0);
-    ::PostMessageW(::GetDlgItem(ask, IDC_QUIT_BUTTON), BM_CLICK, 0, 0);
+    SendOwn(::GetDlgItem(ask, IDC_QUIT_NOCONFIRM), BM_CLICK);
+    PostOwn(::GetDlgItem(ask, IDC_QUIT_BUTTON), BM_CLICK);
     ASSERT_TRUE(UiEnded());
     EXPECT_EQ(1u, ReadDword(L"QUIT_NOCONFIRM").value_or(0));
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
@@ -210,7 +215,7 @@ TEST_F(FrameTest, PanelQuitAsksAndOnlyAConfirmedQuitRemembersNotToAsk) {
 TEST_F(FrameTest, TrayExitNeverAsks) {
     WriteDword(L"QUIT_NOCONFIRM", 0);
     StartUi();
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_TRUE(UiEnded());
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
 }
@@ -227,9 +232,9 @@ bool Answer(HWND prompt, const wchar_t* text) {
     if (!prompt) return false;
     if (text) {
         HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-        for (const wchar_t* c = text; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+        for (const wchar_t* c = text; *c; ++c) SendOwn(field, WM_CHAR, *c, 0);
     }
-    ::PostMessageW(::GetDlgItem(prompt, text ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+    PostOwn(::GetDlgItem(prompt, text ? IDOK : IDCANCEL), BM_CLICK);
     return Poll([&] { return !::IsWindow(prompt); }, 10000);
 }
 
@@ -237,7 +242,7 @@ TEST_F(FrameTest, WithoutASwitchPasswordTheHiddenWindowShowsAtOnce) {
     WriteDword(product::kFirstStartShownValue, 1);
     StartUi();
     ASSERT_FALSE(::IsWindowVisible(frame));
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
     EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
     EXPECT_EQ(nullptr, FindOwnWindow(L"#32770", kPromptTitle, Visibility::VisibleOnly));
 }
@@ -251,7 +256,7 @@ TEST_F(FrameTest, WithASwitchPasswordTheWindowAndTheTrayExitAskForItFirst) {
     ASSERT_TRUE(IsRecordOf(ReadText(L"PWD_VIRT"), L"secret1"));
 
     // Cancel, then a wrong password (letter case counts): the window stays hidden.
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
     HWND prompt = WaitOwnPrompt();
     ASSERT_NE(nullptr, prompt);
     EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
@@ -265,24 +270,52 @@ TEST_F(FrameTest, WithASwitchPasswordTheWindowAndTheTrayExitAskForItFirst) {
     EXPECT_NE(std::wstring::npos, ReadText(failed_attempts::kLogValue).value_or(L"").find(L" S"));
 
     // The right one shows the window, and the owner hears of the wrong one.
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_PREFERENCES, 0);
     ASSERT_TRUE(Answer(WaitOwnPrompt(), L"secret1"));
     HWND notice = nullptr;
     ASSERT_TRUE(Poll([&] { return (notice = FindOwnWindow(L"#32770", product::kName, Visibility::VisibleOnly)) != nullptr; }, 5000));
     wchar_t told[256] = L"";
     ::GetDlgItemTextW(notice, 0xFFFF, told, 256);  // the message box's text
     EXPECT_EQ(0u, std::wstring(told).find(L"1 wrong password attempt since "));
-    ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    PostOwn(notice, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
     EXPECT_FALSE(ReadDword(failed_attempts::kCountValue).has_value());
 
     // Exit from the tray: Cancel keeps the program; the password ends it.
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(Answer(WaitOwnPrompt(), nullptr));
     EXPECT_FALSE(UiEnded(300));
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(Answer(WaitOwnPrompt(), L"secret1"));
     EXPECT_TRUE(UiEnded());
+}
+
+TEST_F(FrameTest, TurningASetRestorePasswordOffAsksForItAndAWrongOneKeepsItWhileTheRestApplies) {
+    WriteDword(L"PWD_ORIG_ENABLED", 1);
+    WriteText(L"PWD_ORIG", L"back1");
+    StartUi();
+    HintWatcher hints;
+    const auto turnOffAndApply = [&] {
+        SendOwn(Control(IDC_SW_WHEEL, IDC_PWD_ORIG_ENABLED), BM_CLICK);
+        PostClick(ID_NAV_APPLY);
+        return WaitOwnPrompt();
+    };
+
+    Click(ID_NAV_NEXT);
+    SendOwn(Control(IDC_AC_MUTE, IDC_AC_MUTE), BM_CLICK);
+    Click(ID_NAV_PREVIOUS);
+    HWND prompt = turnOffAndApply();
+    ASSERT_NE(nullptr, prompt);
+    EXPECT_EQ(L"Please Enter Restore Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
+    ASSERT_TRUE(Answer(prompt, L"Back1"));
+    EXPECT_TRUE(Poll([&] { return ReadDword(L"AC_MUTE").value_or(0) == 1; }, 5000));
+    EXPECT_EQ(1u, ReadDword(L"PWD_ORIG_ENABLED").value_or(0));
+    EXPECT_TRUE(g_SettingsMirror.Snapshot()->restorePassword.on);
+    EXPECT_EQ(BST_CHECKED, ::SendMessageW(Control(IDC_SW_WHEEL, IDC_PWD_ORIG_ENABLED), BM_GETCHECK, 0, 0));
+
+    ASSERT_TRUE(Answer(turnOffAndApply(), L"back1"));
+    EXPECT_TRUE(Poll([&] { return ReadDword(L"PWD_ORIG_ENABLED").value_or(1) == 0; }, 5000));
+    EXPECT_FALSE(g_SettingsMirror.Snapshot()->restorePassword.on);
 }
 
 TEST_F(FrameTest, EditingKeysTypedIntoAPageEditDoNothing) {
@@ -346,7 +379,7 @@ TEST_F(FrameTest, TrayIconComesBackWhenTheShellRestarts) {
     EXPECT_TRUE(TrayIconPresent(frame, CMainFrame::kTrayIconId));
 
     // With the icon switched off nothing comes back.
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
     ASSERT_TRUE(UiEnded());
     WriteDword(L"SS_TRAYICON", 0);
     StartUi();
@@ -555,10 +588,10 @@ TEST_F(FrameKeyboardTest, HighContrastDrawsInTheSystemColoursAndFollowsTheChange
     EXPECT_NE(window, pageColour());  // the artwork shows through
 
     vp::ForceHighContrastForTest(1);
-    ::SendMessageW(frame, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    SendOwn(frame, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
     EXPECT_EQ(window, pageColour());
     vp::ForceHighContrastForTest(0);
-    ::SendMessageW(frame, WM_SYSCOLORCHANGE, 0, 0);
+    SendOwn(frame, WM_SYSCOLORCHANGE);
     EXPECT_NE(window, pageColour());
     vp::ForceHighContrastForTest(-1);
 }

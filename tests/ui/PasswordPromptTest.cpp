@@ -18,6 +18,7 @@
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
+#include "support/ThreadJobs.h"
 #include "switching/PasswordThreads.h"
 #include "switching/SwitcherHarness.h"
 #include "ui/PasswordDlg.h"
@@ -102,23 +103,22 @@ std::wstring TextOf(HWND hwnd) {
 // Types into the field one character at a time, as the keyboard would reach it.
 void Type(HWND prompt, const wchar_t* text) {
     HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-    for (const wchar_t* c = text; *c; ++c) ::SendMessageW(field, WM_CHAR, *c, 0);
+    for (const wchar_t* c = text; *c; ++c) testing_support::SendOwn(field, WM_CHAR, *c, 0);
 }
 
-// A key as the modal loop sees it: posted to the control with the focus (the field at first),
-// where the dialog manager turns Enter and Esc into the buttons' commands.
+// A key as the modal loop sees it, on the prompt's thread: at the control with the focus (the
+// field at first), where the dialog manager turns Enter and Esc into the buttons' commands.
 void PressKey(HWND prompt, WORD vk) {
-    HWND target = ::GetDlgItem(prompt, IDOK);
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(prompt, nullptr), &info) && info.hwndFocus) {
-        target = info.hwndFocus;
-    }
-    ::PostMessageW(target, WM_KEYDOWN, vk, 0);
-    ::PostMessageW(target, WM_KEYUP, vk, 0);
+    testing_support::StartOnThreadOf(prompt, [prompt, vk] {
+        HWND target = ::GetFocus() ? ::GetFocus() : ::GetDlgItem(prompt, IDOK);
+        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
+            MSG m{target, message, vk, 0, 0, {}};
+            if (!::IsDialogMessageW(prompt, &m)) ::DispatchMessageW(&m);
+        }
+    });
 }
 
-void Click(HWND prompt, int id) { ::PostMessageW(::GetDlgItem(prompt, id), BM_CLICK, 0, 0); }
+void Click(HWND prompt, int id) { testing_support::PostOwn(::GetDlgItem(prompt, id), BM_CLICK); }
 
 class PasswordPromptTest : public ::testing::Test {
 protected:
@@ -138,7 +138,7 @@ protected:
     }
     void TearDown() override {
         for (DWORD id : {pwd1Id, pwd2Id}) {
-            for (HWND prompt : PromptsOf(id)) ::PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+            for (HWND prompt : PromptsOf(id)) testing_support::PostOwn(prompt, WM_COMMAND, IDCANCEL);
         }
         for (DWORD id : {pwd1Id, pwd2Id}) WaitPromptGone(id);
         h.Mail().pwd1.Put(PasswordRequest(PasswordRequest::Kind::Quit));
@@ -232,7 +232,7 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     EXPECT_FALSE(::IsWindowEnabled(field));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(prompt, IDOK)));
     EXPECT_EQ(0u, TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)).find(L"Wrong passwords: wait 1 s"));
-    ::PostMessageW(prompt, WM_COMMAND, IDOK, 0);
+    testing_support::PostOwn(prompt, WM_COMMAND, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(field) != FALSE; }, 5000));
     EXPECT_TRUE(::IsWindow(prompt));
     EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/SettingsTestSupport.h"
+#include "support/ThreadJobs.h"
 #include "app/Threads.h"
 #include "framework/Product.h"
 #include "resource.h"
@@ -50,7 +51,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     EXPECT_TRUE(Poll([&] { return ::IsWindowVisible(frame) != FALSE; }, 5000));
     EXPECT_EQ(1u, ReadDword(product::kFirstStartShownValue).value_or(0));
 
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    testing_support::PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT);
     EXPECT_EQ(0u, WaitUiEnd());
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(mail.ended.Get(), 1000));  // the program ends with it
     EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
@@ -62,7 +63,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     // Every later start stays hidden.
     StartUi();
     EXPECT_FALSE(::IsWindowVisible(frame));
-    ::PostMessageW(frame, WM_COMMAND, ID_TRAY_EXIT, 0);
+    testing_support::PostOwn(frame, WM_COMMAND, ID_TRAY_EXIT);
     EXPECT_EQ(0u, WaitUiEnd());
 }
 

@@ -18,7 +18,10 @@ namespace {
 constexpr wchar_t kProgramKey[] = L"Software\\MORVEX\\Veilpane";
 constexpr wchar_t kOfferCaption[] = L"New Veilpane version available";
 constexpr WPARAM kUpdateTimer = 188;
-constexpr WPARAM kTrayPreferences = 32776;
+// A double click on the tray icon, as the notification area reports it.
+bool DoubleClickTrayIcon(HWND frame) {
+    return ::PostMessageW(frame, ::RegisterWindowMessageW(L"WM_TRAYICON"), 128, WM_LBUTTONDBLCLK) != FALSE;
+}
 
 std::string ReadWhole(const wchar_t* path) {
     std::string text;
@@ -113,8 +116,8 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildOnTheOwnPageAndTheSettingsWind
     EXPECT_EQ(0, store.ReadString(L"UPDATE_URL", text));
     EXPECT_STREQ(L"https://www.morvex.net/veilpane/3.2", text);
 
-    // Preferences from the tray brings the window up, and the offer with it; declined here.
-    ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
+    // The tray icon brings the window up, and the offer with it; declined here.
+    ASSERT_TRUE(DoubleClickTrayIcon(frame));
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", kOfferCaption)) != nullptr; }, 10000));
     ::GetDlgItemTextW(box, 0xFFFF, text, 300);
@@ -124,11 +127,11 @@ TEST(UpdateEndToEnd, TimerTickRecordsTheNewerBuildOnTheOwnPageAndTheSettingsWind
     // Marked as shown while the box is still open.
     DWORD showed = 0;
     EXPECT_TRUE(store.ReadDword(L"UPDATE_SHOWED", &showed) == 0 && showed == 1);
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    ::SendMessageW(::GetDlgItem(box, IDNO), BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 10000));
 
     // Brought up again in the same run: no second offer.
-    ASSERT_TRUE(::PostMessageW(frame, WM_COMMAND, kTrayPreferences, 0));
+    ASSERT_TRUE(DoubleClickTrayIcon(frame));
     EXPECT_FALSE(WaitUntil([] { return ::FindWindowW(L"#32770", kOfferCaption) != nullptr; }, 1500));
 
     ASSERT_EQ(0u, RunQuitArgument());
