@@ -19,6 +19,17 @@ namespace {
 constexpr DWORD kSecondStartWaitMs = 5000;
 // How long the end waits for the hook thread's quit step; what it leaves undone the guard finishes.
 constexpr DWORD kHookQuitWaitMs = 2000;
+
+// An installer that closes the program to replace its files (the system's restart manager, which asks
+// it to close as a quit) may start it again afterwards. Only that: after a crash or a hang the guard
+// starts it again, and after a reboot its Run value does. Looked up at run time, as older systems
+// lack it.
+void AllowInstallerRestart() noexcept {
+    using RegisterCall = HRESULT(WINAPI*)(PCWSTR, DWORD);
+    const auto registerRestart = reinterpret_cast<RegisterCall>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "RegisterApplicationRestart")));
+    if (registerRestart) registerRestart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
@@ -43,6 +54,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     static CSingleCopy single;  // its events are waited on by the ui thread until the process ends
     if (!single.Claim(kSecondStartWaitMs)) return 0;
     SetCopyRequests(single.ShowSettingsRequest(), single.QuitRequest());
+    AllowInstallerRestart();
 
     // A record left by a run that could not undo (its guard ended too, or the power went).
     undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);

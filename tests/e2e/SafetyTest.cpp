@@ -2,8 +2,8 @@
 // password: ended from outside on the virtual desktop, its guard gives the Task Manager policy back
 // and starts it again (coming back first only when no restore password is set); a record no one could
 // undo is undone at the next start; Quit comes back first, behind the lock screen when a restore
-// password is set; a cancelled sign-out changes nothing; and a second start only brings up the first
-// copy.
+// password is set; a cancelled sign-out changes nothing, and an installer's close is a quit; and a
+// second start only brings up the first copy.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -264,6 +264,27 @@ TEST_F(SafetyTest, ACancelledSignOutChangesNothingAndQuitBehindAPasswordLocksFir
     for (const std::wstring& line : app.Trace()) {
         EXPECT_EQ(std::wstring::npos, line.find(L"switched to original desktop")) << "the screen left the virtual desktop";
         EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "restarted after the session's end";
+    }
+}
+
+TEST_F(SafetyTest, AnInstallerThatClosesTheProgramQuitsItAndNothingButTheInstallerStartsItAgain) {
+    SetPolicy(kAbsent);
+    VeilpaneProcess app;
+    StartReady(app);
+    SwitchToVirtual(app);
+    // As the system's restart manager closes a program whose files an installer replaces, while the
+    // session goes on.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 15000, &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 15000, &answer);
+    ExpectBackAndUndone(app, kAbsent);
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(20000, &code));
+    EXPECT_EQ(1u, code);
+    EXPECT_GE(app.WaitForTrace(L"guard: the program quit; nothing to bring back", 10000, m_at), 0);
+    for (const std::wstring& line : app.Trace()) {
+        EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "the guard restarted the program";
     }
 }
 
