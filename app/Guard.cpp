@@ -168,7 +168,7 @@ CGuardKeeper::~CGuardKeeper() {
     if (m_keeper) ::WaitForSingleObject(m_keeper.Get(), INFINITE);
 }
 
-bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
+bool CGuardKeeper::Start(HDESK original, HANDLE alive, HANDLE firstAfter) {
     // The guard's own image beside the program; without one (an older copy of the files), the
     // program's, which ending every Veilpane.exe ends too.
     if (!BesideThisExecutable(product::kGuardExeName, m_szGuardPath) ||
@@ -194,7 +194,11 @@ bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
     if (!m_quit) return false;
     // Inherited by every guard from its first instruction, so the named object lives as long as any
     // guard does, however early this process ends.
-    m_alive.Reset(::CreateEventW(&inherit, TRUE, FALSE, product::kGuardAliveEventName));
+    HANDLE inherited = nullptr;
+    if (alive && ::DuplicateHandle(::GetCurrentProcess(), alive, ::GetCurrentProcess(), &inherited, 0, TRUE,
+                                   DUPLICATE_SAME_ACCESS)) {
+        m_alive.Reset(inherited);
+    }
 
     g_keeper.store(this);
     m_firstAfter = firstAfter;

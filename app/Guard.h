@@ -45,10 +45,10 @@ public:
     CGuardKeeper& operator=(const CGuardKeeper&) = delete;
 
     // Starts the keeper thread, which starts the guard on the user's own desktop and again whenever it
-    // ends (retrying when it cannot be started). The first guard starts once firstAfter is set, or a
-    // moment later at the most (null: at once). Without a keeper thread it starts one guard itself;
-    // false when that fails too.
-    bool Start(HDESK original, HANDLE firstAfter = nullptr);
+    // ends (retrying when it cannot be started). alive: the copy's guard-alive event, which every guard
+    // inherits. The first guard starts once firstAfter is set, or a moment later at the most (null: at
+    // once). Without a keeper thread it starts one guard itself; false when that fails too.
+    bool Start(HDESK original, HANDLE alive, HANDLE firstAfter = nullptr);
     // The normal Quit (and the session's end): tells the guard that the program's end is no crash, and
     // stops starting new guards. The guard itself waits for this process to end, then finishes what
     // the program may have left undone.

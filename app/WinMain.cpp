@@ -9,6 +9,7 @@
 #include "app/SingleCopy.h"
 #include "app/StartArguments.h"
 #include "app/Threads.h"
+#include "framework/Product.h"
 #include "settings/ProgramKeys.h"
 #include "switching/GuardChannel.h"
 #include "switching/OriginalDesktop.h"
@@ -52,7 +53,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     guard_channel::Open(handedOver ? handed : GuardState{}, handedOver);
 
     static CSingleCopy single;  // its events are waited on by the ui thread until the process ends
-    if (!single.Claim(kSecondStartWaitMs)) return 0;
+    switch (single.Claim(kSecondStartWaitMs)) {
+    case CopyClaim::Ours: break;
+    case CopyClaim::AnotherRuns: return 0;
+    case CopyClaim::Taken:
+        // Never silently, and never a second copy beside one it cannot see.
+        ::MessageBoxW(nullptr, kObjectsTakenText, product::kName, MB_OK | MB_ICONERROR);
+        return 1;
+    }
     SetCopyRequests(single.ShowSettingsRequest(), single.QuitRequest());
     AllowInstallerRestart();
 
@@ -62,7 +70,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const HDESK original = OriginalDesktop();
     InstallCrashUndo(original);
     CGuardKeeper guard;
-    guard.Start(original, HookThreadStarted());
+    guard.Start(original, single.GuardAlive(), HookThreadStarted());
 
     // Read by the workers until the process ends, which happens before this frame is left.
     static ThreadMail mail;

@@ -282,7 +282,7 @@ namespace {
 // user's process (another session's) can set them or wait on the copy.
 TEST(CopyRequests, OnlyTheUserWhoRunsTheCopyMayOpenItsObjects) {
     CSingleCopy copy;
-    ASSERT_TRUE(copy.Claim(0));
+    ASSERT_EQ(CopyClaim::Ours, copy.Claim(0));
     BYTE buffer[256];
     DWORD needed = 0;
     HANDLE token = nullptr;
@@ -290,7 +290,7 @@ TEST(CopyRequests, OnlyTheUserWhoRunsTheCopyMayOpenItsObjects) {
     vp::KernelHandle own(token);
     ASSERT_TRUE(::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &needed));
     const PSID user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-    for (HANDLE object : {copy.ShowSettingsRequest(), copy.QuitRequest()}) {
+    for (HANDLE object : {copy.ShowSettingsRequest(), copy.QuitRequest(), copy.GuardAlive()}) {
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, ::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
