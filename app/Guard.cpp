@@ -24,18 +24,24 @@ constexpr DWORD kRetryLaunchMs = 5000;
 // The longest the first guard waits for what it is told to start after.
 constexpr DWORD kFirstLaunchWaitMs = 2000;
 
+// What the crash handlers need, set when they are installed.
 HDESK g_crashDesktop = nullptr;
+wchar_t g_crashDesktopName[64] = {};
+wchar_t g_crashGuardPath[MAX_PATH] = {};
+std::atomic<bool> g_crashHandled{false};  // the first crash handler to run does it all
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
 std::atomic<CGuardKeeper*> g_keeper{nullptr};
 
+void ComeBackFromCrash() noexcept;
+
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* info) {
-    ComeBackFromOutside(g_crashDesktop, guard_channel::CurrentWithoutLock(), true);
+    ComeBackFromCrash();
     return g_previousFilter ? g_previousFilter(info) : EXCEPTION_CONTINUE_SEARCH;
 }
 
 void OnTerminate() {
-    ComeBackFromOutside(g_crashDesktop, guard_channel::CurrentWithoutLock(), true);
+    ComeBackFromCrash();
     if (g_previousTerminate) g_previousTerminate();
     std::abort();
 }
@@ -49,6 +55,75 @@ bool BesideThisExecutable(const wchar_t* name, wchar_t (&path)[MAX_PATH]) noexce
     slash[1] = L'\0';
     wchar_t folder[MAX_PATH];
     return vp::CopyTextWhole(folder, path) && vp::FormatText(path, L"%ls%ls", folder, name);
+}
+
+// The guard's own image beside the program; without one (an older copy of the files), the
+// program's, which ending every Veilpane.exe ends too.
+bool GuardExecutable(wchar_t (&path)[MAX_PATH]) noexcept {
+    if (BesideThisExecutable(product::kGuardExeName, path) && ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return n != 0 && n < MAX_PATH;  // a cut path would start another program
+}
+
+// Starts a guard process on the named desktop that waits on watched, learns from quit whether the end
+// is a Quit and reads what the program told from state (all three inheritable). No locks.
+bool StartGuardProcess(const wchar_t* guardPath, wchar_t* desktop, HANDLE watched, HANDLE quit, HANDLE state,
+                       PROCESS_INFORMATION& started) noexcept {
+    wchar_t commandLine[MAX_PATH + 64];
+    if (!FormatGuardCommandLine(commandLine, guardPath, watched, quit, state)) return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktop;
+    startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles: the guard writes nowhere
+    return ::CreateProcessW(guardPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started) !=
+           FALSE;
+}
+
+// A crash that no guard sees: one more guard, started from the dying process, waits for its end and
+// starts the program again (told no Quit, handed the state after the way back). Its handles stay
+// open until the process is gone.
+void StartGuardForCrash(const GuardState& told) noexcept {
+    HANDLE self = nullptr;
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    const HANDLE notQuit = ::CreateEventW(&inherit, TRUE, FALSE, nullptr);
+    const HANDLE state = guard_channel::HandOver(told);
+    PROCESS_INFORMATION started{};
+    if (notQuit && state &&
+        ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &self,
+                          SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0) &&
+        StartGuardProcess(g_crashGuardPath, g_crashDesktopName[0] ? g_crashDesktopName : nullptr, self, notQuit, state,
+                          started)) {
+        ::CloseHandle(started.hThread);
+        ::CloseHandle(started.hProcess);
+        vp::Trace(L"crash: a guard %lu takes over", started.dwProcessId);
+    } else {
+        vp::Trace(L"crash: no guard could be started (error %lu)", ::GetLastError());
+    }
+}
+
+void ComeBackFromCrash() noexcept {
+    if (g_crashHandled.exchange(true)) return;
+    CGuardKeeper* keeper = g_keeper.load();
+    GuardState told = guard_channel::CurrentWithoutLock();
+    if (keeper && keeper->GuardWatches()) {
+        // Its guard sees the end and does the rest: it starts the new copy, which asks for the password.
+        ComeBackFromOutside(g_crashDesktop, told, true);
+        return;
+    }
+    // No guard yet (the first starts up to 2 s after the program), or none any more: the way back by
+    // the rule itself, the lock first while a restore password is set. A guard the keeper starts from
+    // now on only finishes it.
+    const bool quitting = keeper && keeper->Ended();
+    if (keeper) keeper->End();
+    const WayBackTaken taken = ComeBackFromOutside(g_crashDesktop, told, false);
+    vp::Trace(L"crash: no guard watched; %ls", WayBackText(taken));
+    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
+        told.virtualShowing = false;
+        guard_channel::TellShowing(false);
+    }
+    if (!quitting) StartGuardForCrash(told);
 }
 
 }  // namespace
@@ -168,15 +243,8 @@ CGuardKeeper::~CGuardKeeper() {
     if (m_keeper) ::WaitForSingleObject(m_keeper.Get(), INFINITE);
 }
 
-bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
-    // The guard's own image beside the program; without one (an older copy of the files), the
-    // program's, which ending every Veilpane.exe ends too.
-    if (!BesideThisExecutable(product::kGuardExeName, m_szGuardPath) ||
-        ::GetFileAttributesW(m_szGuardPath) == INVALID_FILE_ATTRIBUTES) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, m_szGuardPath, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return false;  // a cut path would start another program
-    }
-    if (!guard_channel::Section()) return false;
+bool CGuardKeeper::Start(HDESK original, HANDLE alive, HANDLE firstAfter) {
+    if (!GuardExecutable(m_szGuardPath) || !guard_channel::Section()) return false;
     DWORD needed = 0;
     if (!::GetUserObjectInformationW(original, UOI_NAME, m_szDesktop, sizeof(m_szDesktop) - sizeof(wchar_t),
                                      &needed)) {
@@ -194,7 +262,11 @@ bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
     if (!m_quit) return false;
     // Inherited by every guard from its first instruction, so the named object lives as long as any
     // guard does, however early this process ends.
-    m_alive.Reset(::CreateEventW(&inherit, TRUE, FALSE, product::kGuardAliveEventName));
+    HANDLE inherited = nullptr;
+    if (alive && ::DuplicateHandle(::GetCurrentProcess(), alive, ::GetCurrentProcess(), &inherited, 0, TRUE,
+                                   DUPLICATE_SAME_ACCESS)) {
+        m_alive.Reset(inherited);
+    }
 
     g_keeper.store(this);
     m_firstAfter = firstAfter;
@@ -205,23 +277,17 @@ bool CGuardKeeper::Start(HDESK original, HANDLE firstAfter) {
 
 bool CGuardKeeper::Launch() {
     m_lastLaunch = ::GetTickCount64();
-    wchar_t commandLine[MAX_PATH + 64];
-    if (!FormatGuardCommandLine(commandLine, m_szGuardPath, m_watched.Get(), m_quit.Get(), guard_channel::Section())) {
-        return false;
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = m_szDesktop;
-    startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles: the guard writes nowhere
+    m_watching.store(nullptr);
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(m_szGuardPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &started)) {
+    if (!StartGuardProcess(m_szGuardPath, m_szDesktop, m_watched.Get(), m_quit.Get(), guard_channel::Section(),
+                           started)) {
         vp::Trace(L"guard could not be started");
         m_guard.Reset();
         return false;
     }
     ::CloseHandle(started.hThread);
     m_guard.Reset(started.hProcess);
+    m_watching.store(started.hProcess);
     vp::Trace(L"guard %lu started", started.dwProcessId);
     return true;
 }
@@ -254,12 +320,30 @@ void CGuardKeeper::Keep() {
     }
 }
 
-void CGuardKeeper::End() {
+void CGuardKeeper::End() noexcept {
     if (m_quit) ::SetEvent(m_quit.Get());
 }
 
-void InstallCrashUndo(HDESK original) noexcept {
+bool CGuardKeeper::Ended() const noexcept {
+    return m_quit && ::WaitForSingleObject(m_quit.Get(), 0) == WAIT_OBJECT_0;
+}
+
+bool CGuardKeeper::GuardWatches() const noexcept {
+    const HANDLE guard = m_watching.load();
+    return guard && ::WaitForSingleObject(guard, 0) == WAIT_TIMEOUT;
+}
+
+void InstallCrashUndo(HDESK original, const wchar_t* guard) noexcept {
     g_crashDesktop = original;
+    DWORD needed = 0;
+    if (!::GetUserObjectInformationW(original, UOI_NAME, g_crashDesktopName,
+                                     sizeof(g_crashDesktopName) - sizeof(wchar_t), &needed)) {
+        g_crashDesktopName[0] = L'\0';
+    }
+    if (!(guard ? vp::CopyTextWhole(g_crashGuardPath, guard) : GuardExecutable(g_crashGuardPath))) {
+        g_crashGuardPath[0] = L'\0';
+    }
+    g_crashHandled = false;
     g_previousFilter = ::SetUnhandledExceptionFilter(OnUnhandledException);
     g_previousTerminate = std::set_terminate(OnTerminate);
 }

@@ -10,6 +10,7 @@
 // the program left undone (behind the lock, which it waits for), and never restarts it.
 #include <windows.h>
 
+#include <atomic>
 
 #include "framework/Handles.h"
 #include "switching/GuardChannel.h"
@@ -45,14 +46,17 @@ public:
     CGuardKeeper& operator=(const CGuardKeeper&) = delete;
 
     // Starts the keeper thread, which starts the guard on the user's own desktop and again whenever it
-    // ends (retrying when it cannot be started). The first guard starts once firstAfter is set, or a
-    // moment later at the most (null: at once). Without a keeper thread it starts one guard itself;
-    // false when that fails too.
-    bool Start(HDESK original, HANDLE firstAfter = nullptr);
+    // ends (retrying when it cannot be started). alive: the copy's guard-alive event, which every guard
+    // inherits. The first guard starts once firstAfter is set, or a moment later at the most (null: at
+    // once). Without a keeper thread it starts one guard itself; false when that fails too.
+    bool Start(HDESK original, HANDLE alive, HANDLE firstAfter = nullptr);
     // The normal Quit (and the session's end): tells the guard that the program's end is no crash, and
     // stops starting new guards. The guard itself waits for this process to end, then finishes what
-    // the program may have left undone.
-    void End();
+    // the program may have left undone. No locks.
+    void End() noexcept;
+    bool Ended() const noexcept;
+    // Whether a guard process runs now, which will see this process end.
+    bool GuardWatches() const noexcept;
 
 private:
     bool Launch();
@@ -65,12 +69,17 @@ private:
     vp::KernelHandle m_quit;       // inheritable; set at the normal Quit
     vp::KernelHandle m_alive;      // inheritable; product::kGuardAliveEventName
     vp::KernelHandle m_guard;      // the guard now running; the keeper thread's once it runs
+    std::atomic<HANDLE> m_watching{nullptr};  // m_guard's handle while it is whole, for a crash to ask
     vp::KernelHandle m_keeper;
     HANDLE m_firstAfter = nullptr; // borrowed; lives as long as the process
     ULONGLONG m_lastLaunch = 0;
     DWORD m_spacingMs = 0;         // least time between two starts of the guard; 0 after a long life
 };
 
-// Installs an unhandled-exception filter and a terminate handler that come back from outside (above)
-// before the process dies, then hand on to whatever was installed before.
-void InstallCrashUndo(HDESK original) noexcept;
+// Installs an unhandled-exception filter and a terminate handler for the dying process, which then
+// hand on to whatever was installed before. While a guard watches, they come back from outside
+// (above) and leave the rest to it. While none does (the first starts up to 2 s after the program),
+// they take the way back by the rule itself, once (the record undone, the lock first while a restore
+// password is set), and, unless the program was quitting, start one more guard (guard: its
+// executable; null: the keeper's), which starts the program again once this process is gone.
+void InstallCrashUndo(HDESK original, const wchar_t* guard = nullptr) noexcept;

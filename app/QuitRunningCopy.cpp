@@ -9,6 +9,7 @@
 #include "app/SingleCopy.h"
 #include "framework/Handles.h"
 #include "framework/Product.h"
+#include "framework/UserObjects.h"
 #include "settings/ProgramKeys.h"
 #include "ui/MainFrame.h"
 
@@ -96,10 +97,12 @@ bool QuitByWindowMessage(ULONGLONG deadline) noexcept {
 
 int QuitRunningCopies(DWORD timeoutMs) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    // The copy's own objects only: one another program made in their place stands for no copy.
+    vp::CUserObjects& objects = vp::CUserObjects::OfProcess();
     for (;;) {
-        vp::KernelHandle mutex(::OpenMutexW(SYNCHRONIZE, FALSE, product::kSingleCopyMutexName));
+        vp::KernelHandle mutex = objects.OpenMutex(product::kSingleCopyMutexName, SYNCHRONIZE);
         if (!mutex) return QuitByWindowMessage(deadline) ? 0 : 1;
-        vp::KernelHandle request(::OpenEventW(EVENT_MODIFY_STATE, FALSE, product::kQuitEventName));
+        vp::KernelHandle request = objects.OpenEvent(product::kQuitEventName, EVENT_MODIFY_STATE);
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) return 1;
         // Without its events the copy is still starting, or already on its way out: look again soon.
@@ -115,7 +118,7 @@ int QuitRunningCopies(DWORD timeoutMs) noexcept {
     }
     // Its guard finishes after it: the files are free once no guard runs either.
     while (::GetTickCount64() < deadline) {
-        vp::KernelHandle guard(::OpenEventW(SYNCHRONIZE, FALSE, product::kGuardAliveEventName));
+        vp::KernelHandle guard = objects.OpenEvent(product::kGuardAliveEventName, SYNCHRONIZE);
         if (!guard) break;
         guard.Reset();
         ::Sleep(kPollMs / 2);

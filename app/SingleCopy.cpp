@@ -1,66 +1,31 @@
 #include "app/SingleCopy.h"
 
-#include <sddl.h>
-
 #include "framework/Product.h"
-#include "framework/Text.h"
 #include "framework/Trace.h"
+#include "framework/UserObjects.h"
 
 namespace {
 
 constexpr DWORD kPollMs = 100;
-
-// A security descriptor that lets only the user who runs this process use an object: another
-// user's process (another session's, say) can neither set a request nor wait on the copy.
-class COwnerOnly {
-public:
-    COwnerOnly() noexcept {
-        vp::KernelHandle token;
-        HANDLE t = nullptr;
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &t)) return;
-        token.Reset(t);
-        BYTE buffer[256];
-        DWORD needed = 0;
-        if (!::GetTokenInformation(token.Get(), TokenUser, buffer, sizeof(buffer), &needed)) return;
-        wchar_t* sid = nullptr;
-        if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return;
-        wchar_t sddl[256];
-        const bool whole = vp::FormatText(sddl, L"D:P(A;;GA;;;%ls)", sid);
-        ::LocalFree(sid);
-        if (!whole) return;
-        if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &m_descriptor, nullptr)) {
-            m_attributes.lpSecurityDescriptor = m_descriptor;
-        }
-    }
-    ~COwnerOnly() {
-        if (m_descriptor) ::LocalFree(m_descriptor);
-    }
-    COwnerOnly(const COwnerOnly&) = delete;
-    COwnerOnly& operator=(const COwnerOnly&) = delete;
-    // The system's default (the creator's own rights) when no descriptor could be made.
-    SECURITY_ATTRIBUTES* Attributes() noexcept { return m_descriptor ? &m_attributes : nullptr; }
-
-private:
-    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
-    SECURITY_ATTRIBUTES m_attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-};
 
 bool Acquired(DWORD wait) noexcept { return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED; }
 
 }  // namespace
 
 bool OpenRunningCopy(const wchar_t* eventName, vp::KernelHandle& mutex, vp::KernelHandle& request) noexcept {
-    mutex.Reset(::OpenMutexW(SYNCHRONIZE, FALSE, product::kSingleCopyMutexName));
-    request.Reset(mutex ? ::OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName) : nullptr);
+    vp::CUserObjects& objects = vp::CUserObjects::OfProcess();
+    mutex = objects.OpenMutex(product::kSingleCopyMutexName, SYNCHRONIZE);
+    request = mutex ? objects.OpenEvent(eventName, EVENT_MODIFY_STATE) : vp::KernelHandle();
     if (!request) mutex.Reset();
     return request.Get() != nullptr;
 }
 
-bool CSingleCopy::Claim(DWORD waitMs) {
-    COwnerOnly security;
-    m_mutex.Reset(::CreateMutexW(security.Attributes(), TRUE, product::kSingleCopyMutexName));
-    if (!m_mutex) return true;  // no way to tell: better a second copy than none
-    bool ours = ::GetLastError() != ERROR_ALREADY_EXISTS;
+CopyClaim CSingleCopy::Claim(DWORD waitMs) {
+    vp::CUserObjects& objects = vp::CUserObjects::OfProcess();
+    bool existed = false;
+    m_mutex = objects.CreateMutex(product::kSingleCopyMutexName, true, existed);
+    if (!m_mutex) return CopyClaim::Taken;
+    bool ours = !existed;
     const ULONGLONG deadline = ::GetTickCount64() + waitMs;
     while (!ours) {
         // The copy that holds the mutex may be starting (no events yet) or quitting (mutex soon free).
@@ -71,12 +36,23 @@ bool CSingleCopy::Claim(DWORD waitMs) {
             ::AllowSetForegroundWindow(ASFW_ANY);
             ::SetEvent(request.Get());
             vp::Trace(L"another copy runs; asked it for its settings window");
-            return false;
+            return CopyClaim::AnotherRuns;
         }
-        if (::GetTickCount64() >= deadline) return false;
+        if (::GetTickCount64() >= deadline) {
+            vp::Trace(L"the copy that holds the mutex takes no requests");
+            return CopyClaim::Taken;
+        }
         ours = Acquired(::WaitForSingleObject(m_mutex.Get(), kPollMs));
     }
-    m_showSettings.Reset(::CreateEventW(security.Attributes(), FALSE, FALSE, product::kShowSettingsEventName));
-    m_quit.Reset(::CreateEventW(security.Attributes(), FALSE, FALSE, product::kQuitEventName));
-    return true;
+    m_showSettings = objects.CreateEvent(product::kShowSettingsEventName, false, false, existed);
+    m_quit = objects.CreateEvent(product::kQuitEventName, false, false, existed);
+    // A guard of the copy before this one may hold it still.
+    m_guardAlive = objects.CreateEvent(product::kGuardAliveEventName, true, false, existed);
+    if (m_showSettings && m_quit && m_guardAlive) return CopyClaim::Ours;
+    m_showSettings.Reset();
+    m_quit.Reset();
+    m_guardAlive.Reset();
+    ::ReleaseMutex(m_mutex.Get());
+    m_mutex.Reset();
+    return CopyClaim::Taken;
 }

@@ -9,6 +9,7 @@
 #include "app/SingleCopy.h"
 #include "app/StartArguments.h"
 #include "app/Threads.h"
+#include "framework/Product.h"
 #include "settings/ProgramKeys.h"
 #include "switching/GuardChannel.h"
 #include "switching/OriginalDesktop.h"
@@ -19,6 +20,17 @@ namespace {
 constexpr DWORD kSecondStartWaitMs = 5000;
 // How long the end waits for the hook thread's quit step; what it leaves undone the guard finishes.
 constexpr DWORD kHookQuitWaitMs = 2000;
+
+// An installer that closes the program to replace its files (the system's restart manager, which asks
+// it to close as a quit) may start it again afterwards. Only that: after a crash or a hang the guard
+// starts it again, and after a reboot its Run value does. Looked up at run time, as older systems
+// lack it.
+void AllowInstallerRestart() noexcept {
+    using RegisterCall = HRESULT(WINAPI*)(PCWSTR, DWORD);
+    const auto registerRestart = reinterpret_cast<RegisterCall>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "RegisterApplicationRestart")));
+    if (registerRestart) registerRestart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
@@ -41,8 +53,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     guard_channel::Open(handedOver ? handed : GuardState{}, handedOver);
 
     static CSingleCopy single;  // its events are waited on by the ui thread until the process ends
-    if (!single.Claim(kSecondStartWaitMs)) return 0;
+    switch (single.Claim(kSecondStartWaitMs)) {
+    case CopyClaim::Ours: break;
+    case CopyClaim::AnotherRuns: return 0;
+    case CopyClaim::Taken:
+        // Never silently, and never a second copy beside one it cannot see.
+        ::MessageBoxW(nullptr, kObjectsTakenText, product::kName, MB_OK | MB_ICONERROR);
+        return 1;
+    }
     SetCopyRequests(single.ShowSettingsRequest(), single.QuitRequest());
+    AllowInstallerRestart();
 
     // A record left by a run that could not undo (its guard ended too, or the power went).
     undo_record::Undo(HKEY_CURRENT_USER, g_ProgramKeys.settings);
@@ -50,7 +70,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     const HDESK original = OriginalDesktop();
     InstallCrashUndo(original);
     CGuardKeeper guard;
-    guard.Start(original, HookThreadStarted());
+    guard.Start(original, single.GuardAlive(), HookThreadStarted());
 
     // Read by the workers until the process ends, which happens before this frame is left.
     static ThreadMail mail;

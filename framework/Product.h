@@ -59,18 +59,18 @@ constexpr wchar_t kFailedCountValue[] = L"PWD_FAILED_COUNT";
 constexpr wchar_t kFailedSinceValue[] = L"PWD_FAILED_SINCE";
 constexpr wchar_t kFailedLogValue[] = L"PWD_FAILED_LOG";
 
-// Named events in the session's namespace through which another start of the program asks the
-// running copy for its settings window, and "/quit" asks it to end. Kernel objects reach a copy on
-// any desktop, where window messages would not.
-constexpr wchar_t kShowSettingsEventName[] = L"Local\\Veilpane.ShowSettings";
-constexpr wchar_t kQuitEventName[] = L"Local\\Veilpane.Quit";
+// The program's named objects, in a namespace only the user's own programs can use
+// (framework/UserObjects.h); kernel objects reach a copy on any desktop, where window messages would
+// not. The session's one copy holds the mutex; through the events another start asks it for its
+// settings window, and "/quit" asks it to end.
+constexpr wchar_t kSingleCopyMutexName[] = L"SingleCopy";
+constexpr wchar_t kShowSettingsEventName[] = L"ShowSettings";
+constexpr wchar_t kQuitEventName[] = L"Quit";
 // Held open by the program and every guard process it starts (an inherited handle): "/quit" waits
 // for it to go, so the installer never finds the executable still in use.
-constexpr wchar_t kGuardAliveEventName[] = L"Local\\Veilpane.GuardAlive";
+constexpr wchar_t kGuardAliveEventName[] = L"GuardAlive";
 // Registered message by which "/quit" asks a copy that it cannot reach through the events above, but
 // whose window it finds, to end as the tray menu's Exit does.
 constexpr wchar_t kQuitRequestMessage[] = L"Veilpane.QuitRequest";
-// The named mutex, in the session's namespace, held by the session's one copy of the program.
-constexpr wchar_t kSingleCopyMutexName[] = L"Local\\Veilpane.SingleCopy";
 
 }  // namespace product

@@ -27,6 +27,20 @@ void WriteLocked() noexcept {
     ::InterlockedIncrement(&g_view->sequence);
 }
 
+// A section of the layout, made without a name, that a process this one starts may inherit, and its
+// view; false with neither when it cannot be had.
+bool MakeSection(HANDLE& section, Shared*& view) noexcept {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, sizeof(Shared), nullptr);
+    view = section ? static_cast<Shared*>(::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, sizeof(Shared))) : nullptr;
+    if (!view && section) {
+        ::CloseHandle(section);
+        section = nullptr;
+    }
+    if (view) view->magic = kMagic;
+    return view != nullptr;
+}
+
 template <class Change>
 void Tell(Change change) noexcept {
     vp::LockGuard lock(g_lock);
@@ -42,16 +56,18 @@ bool Open(const GuardState& initial, bool handedOver) noexcept {
     vp::LockGuard lock(g_lock);
     g_current = initial;
     g_handedOver = handedOver;
-    if (!g_section) {
-        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        g_section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0, sizeof(Shared), nullptr);
-        if (!g_section) return false;
-        g_view = static_cast<Shared*>(::MapViewOfFile(g_section, FILE_MAP_WRITE, 0, 0, sizeof(Shared)));
-        if (!g_view) return false;
-        g_view->magic = kMagic;
-    }
+    if (!g_section && !MakeSection(g_section, g_view)) return false;
     WriteLocked();
     return true;
+}
+
+HANDLE HandOver(const GuardState& state) noexcept {
+    HANDLE section = nullptr;
+    Shared* view = nullptr;
+    if (!MakeSection(section, view)) return nullptr;
+    view->state = state;
+    ::UnmapViewOfFile(view);
+    return section;
 }
 
 HANDLE Section() noexcept { return g_section; }

@@ -42,6 +42,9 @@ void TellFailedInARow(DWORD count) noexcept;
 GuardState CurrentWithoutLock() noexcept;
 
 // ---- the guard's side and a copy started again --------------------------------------------------
+// A new section holding state, inheritable, for a process this one starts (a guard, or a copy
+// started again); null when it cannot be had. No locks: a dying process may call it.
+HANDLE HandOver(const GuardState& state) noexcept;
 // Reads the state from an inherited section; false when the handle is no section of this kind. A
 // state the program was still writing when it ended reads as guarded and showing: fail closed.
 bool Read(HANDLE section, GuardState& out) noexcept;

@@ -392,6 +392,21 @@ void CMainFrame::CloseSettingsWindow() {
     DestroyWindow();
 }
 
+void CMainFrame::OnEndSession(bool ending, LPARAM reasons) {
+    if (!ending) return;  // cancelled: everything stays, the virtual desktop included
+    // First of all the guard learns that this end is no crash: once this returns, the system may end
+    // the process at any moment.
+    if (m_sessionEnds) m_sessionEnds();
+    if (reasons & ENDSESSION_CLOSEAPP) {
+        // An installer closes the program to replace its files, and the session goes on: a quit, by
+        // the rule of the way back.
+        QuitOnRequest();
+        return;
+    }
+    // The session ends: the policy given back, the screen left as it is (nothing shows any more).
+    if (m_mail) ComeBackAndUndo(m_mail->hook, m_mail->ids.hook != 0, kComeBackWaitMs, ComeBackKind::UndoOnly);
+}
+
 void CMainFrame::OnQuit() {
     DWORD noConfirm = 0;
     if (m_owner.Store().ReadDword(product::kQuitNoConfirmValue, &noConfirm) != ERROR_SUCCESS) noConfirm = 0;
@@ -509,15 +524,7 @@ bool CMainFrame::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     case WM_QUERYENDSESSION:  // the session may end, or the user may still cancel: nothing changes yet
         result = TRUE;
         return true;
-    case WM_ENDSESSION:
-        // Ending: the policy given back, the screen left as it is (nothing shows any more). Cancelled:
-        // everything stays, the virtual desktop included.
-        if (wp) {
-            if (m_sessionEnds) m_sessionEnds();
-            if (m_mail) ComeBackAndUndo(m_mail->hook, m_mail->ids.hook != 0, kComeBackWaitMs, ComeBackKind::UndoOnly);
-        }
-        result = 0;
-        return true;
+    case WM_ENDSESSION: OnEndSession(wp != FALSE, lp); result = 0; return true;
     case WM_TIMER:
         if (wp != kUpdateTimerId) return false;
         if (m_mail) m_mail->check.Put(CheckRequest{});

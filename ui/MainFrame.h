@@ -72,7 +72,8 @@ public:
     // The uninstaller often runs with nobody at the screen, and whoever can run it can end the process
     // anyway; the way back still follows the restore password.
     void QuitOnRequest() { m_owner.SaveSettingsAndClose(); }
-    // Called when the session really ends, so that nothing starts the program again.
+    // Called when the session really ends, or an installer closes the program, so that nothing but the
+    // installer starts it again.
     void OnSessionEnd(void (*handler)() noexcept) noexcept { m_sessionEnds = handler; }
 
     // Hides the current page and makes page n (1 basic, 2 advanced, 3 about) the current one, creating
@@ -125,6 +126,9 @@ private:
     // A tab command, Previous or Next: select, show and place the page.
     void ShowPage(int n);
     void OnQuit();
+    // WM_ENDSESSION: ending, or cancelled; with ENDSESSION_CLOSEAPP among the reasons the session goes
+    // on, and the end is a quit.
+    void OnEndSession(bool ending, LPARAM reasons);
     void OpenHelp() noexcept;
     // Grows the client area (and the minimum size) when a page's template is larger than its place.
     void FitPage(HWND page) noexcept;

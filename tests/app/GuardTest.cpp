@@ -256,22 +256,57 @@ TEST(RestartLog, OnlyRestartsOfTheLastTenMinutesCountAndEachDoublesTheWait) {
     EXPECT_EQ(4000u, plan.delayMs);
 }
 
-TEST(Guard, TheDyingProcessUndoesBeforeHandingOnTheException) {
-    DisableWithRecord();
-    const LPTOP_LEVEL_EXCEPTION_FILTER before = ::SetUnhandledExceptionFilter(nullptr);
-    ::SetUnhandledExceptionFilter(before);
-    InstallCrashUndo(::GetThreadDesktop(::GetCurrentThreadId()));
-    const LPTOP_LEVEL_EXCEPTION_FILTER installed = ::SetUnhandledExceptionFilter(before);
-    ASSERT_NE(nullptr, installed);
-    ASSERT_NE(before, installed);
+// A crash before any guard runs (the first starts up to 2 s after the program): the dying process
+// itself undoes, takes the way back by the rule (the lock first behind a restore password) and starts
+// one guard to start the program again once it is gone; a second crash handler does nothing more.
+TEST_F(GuardEnd, ACrashNoGuardSeesTakesTheWayBackItselfAndLeavesTheRestartToAGuardItStarts) {
+    g_lockTakes = true;
+    for (const bool guarded : {false, true}) {
+        DeleteKeyTree(g_ProgramKeys.settings);
+        ::DeleteFileW((m_program + L".log").c_str());
+        g_switches = 0;
+        g_locks = 0;
+        g_lockAnswers = 0;
+        LeaveOnVirtualDesktop(guarded);
+        const LPTOP_LEVEL_EXCEPTION_FILTER before = ::SetUnhandledExceptionFilter(nullptr);
+        ::SetUnhandledExceptionFilter(before);
+        // The recorder stands in for the guard it starts.
+        InstallCrashUndo(::GetThreadDesktop(::GetCurrentThreadId()), m_program.c_str());
+        const LPTOP_LEVEL_EXCEPTION_FILTER installed = ::SetUnhandledExceptionFilter(before);
+        ASSERT_NE(before, installed);
 
-    EXCEPTION_RECORD record{};
-    record.ExceptionCode = 0xE0564E50;  // one nobody else handles
-    CONTEXT context{};
-    EXCEPTION_POINTERS pointers{&record, &context};
-    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, installed(&pointers));
-    EXPECT_FALSE(undo_record::IsInForce(HKEY_CURRENT_USER, g_ProgramKeys.settings));
-    EXPECT_TRUE(PolicyAbsent());
+        EXCEPTION_RECORD record{};
+        record.ExceptionCode = 0xE0564E50;  // one nobody else handles
+        CONTEXT context{};
+        EXCEPTION_POINTERS pointers{&record, &context};
+        EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, installed(&pointers));  // handed on
+        EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, installed(&pointers));
+        EXPECT_TRUE(PolicyAbsent());
+        EXPECT_EQ(guarded ? 1 : 0, g_locks.load()) << guarded;
+        EXPECT_EQ(1, g_switches.load()) << guarded;
+        EXPECT_TRUE(Showing(L"Default")) << guarded;
+        EXPECT_FALSE(Marked()) << guarded;
+
+        // One guard, on the original desktop, told no Quit, waiting on this process, and handed the
+        // state as it is after the way back.
+        ASSERT_TRUE(WaitUntil([&] { return !Restarts().empty(); }, 10000)) << guarded;
+        EXPECT_EQ(1, RestartCount());
+        const std::wstring line = Restarts();
+        const std::wstring cmd = L"cmd=\"" + m_program + L"\" ";
+        const size_t at = line.find(cmd);
+        ASSERT_NE(std::wstring::npos, at) << Narrow(line);
+        EXPECT_NE(std::wstring::npos, line.find(L"desk=" + DesktopName(::GetThreadDesktop(::GetCurrentThreadId()))));
+        const std::wstring arguments = line.substr(at + cmd.size(), line.find(L'\n') - at - cmd.size());
+        const StartArguments args = ParseStartArguments(arguments.c_str());
+        ASSERT_EQ(StartRole::Guard, args.role);
+        EXPECT_EQ(::GetCurrentProcessId(), ::GetProcessId(args.watched));
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(args.quitEvent, 0));
+        GuardState handed;
+        ASSERT_TRUE(guard_channel::Read(args.state, handed));
+        EXPECT_FALSE(handed.virtualShowing);
+        EXPECT_EQ(guarded, handed.guarded);
+        EXPECT_STREQ(guarded ? L"the record told" : L"", handed.restoreRecord);
+    }
 }
 
 }  // namespace
@@ -282,7 +317,7 @@ namespace {
 // user's process (another session's) can set them or wait on the copy.
 TEST(CopyRequests, OnlyTheUserWhoRunsTheCopyMayOpenItsObjects) {
     CSingleCopy copy;
-    ASSERT_TRUE(copy.Claim(0));
+    ASSERT_EQ(CopyClaim::Ours, copy.Claim(0));
     BYTE buffer[256];
     DWORD needed = 0;
     HANDLE token = nullptr;
@@ -290,7 +325,7 @@ TEST(CopyRequests, OnlyTheUserWhoRunsTheCopyMayOpenItsObjects) {
     vp::KernelHandle own(token);
     ASSERT_TRUE(::GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &needed));
     const PSID user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-    for (HANDLE object : {copy.ShowSettingsRequest(), copy.QuitRequest()}) {
+    for (HANDLE object : {copy.ShowSettingsRequest(), copy.QuitRequest(), copy.GuardAlive()}) {
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, ::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,

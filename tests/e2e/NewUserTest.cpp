@@ -55,16 +55,6 @@ void MoveShellAside(const VeilpaneProcess& app) {
     }
 }
 
-HWND FindWindowOf(DWORD pid, const wchar_t* cls, const wchar_t* title) {
-    HWND h = nullptr;
-    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(h, &owner);
-        if (owner == pid && ::IsWindowVisible(h)) return h;
-    }
-    return nullptr;
-}
-
 // What the screen shows inside the window's client area, saved for people to look at.
 void Screenshot(HWND hwnd, const wchar_t* name) {
     ::Sleep(700);  // fades and sweeps settle

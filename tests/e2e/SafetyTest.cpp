@@ -2,8 +2,8 @@
 // password: ended from outside on the virtual desktop, its guard gives the Task Manager policy back
 // and starts it again (coming back first only when no restore password is set); a record no one could
 // undo is undone at the next start; Quit comes back first, behind the lock screen when a restore
-// password is set; a cancelled sign-out changes nothing; and a second start only brings up the first
-// copy.
+// password is set; a cancelled sign-out changes nothing, and an installer's close is a quit; a second
+// start only brings up the first copy; and names another program took first are refused aloud.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include "actions/UndoRecord.h"
 #include "e2e/VeilpaneProcess.h"
 #include "framework/RegistryStore.h"
+#include "framework/UserObjects.h"
 #include "ids_menus.h"
 #include "support/TestSupport.h"
 
@@ -264,6 +265,74 @@ TEST_F(SafetyTest, ACancelledSignOutChangesNothingAndQuitBehindAPasswordLocksFir
     for (const std::wstring& line : app.Trace()) {
         EXPECT_EQ(std::wstring::npos, line.find(L"switched to original desktop")) << "the screen left the virtual desktop";
         EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "restarted after the session's end";
+    }
+}
+
+TEST_F(SafetyTest, AnInstallerThatClosesTheProgramQuitsItAndNothingButTheInstallerStartsItAgain) {
+    SetPolicy(kAbsent);
+    VeilpaneProcess app;
+    StartReady(app);
+    SwitchToVirtual(app);
+    // As the system's restart manager closes a program whose files an installer replaces, while the
+    // session goes on.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, ::SendMessageTimeoutW(m_frame, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 15000, &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    ::SendMessageTimeoutW(m_frame, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_BLOCK, 15000, &answer);
+    ExpectBackAndUndone(app, kAbsent);
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(20000, &code));
+    EXPECT_EQ(1u, code);
+    EXPECT_GE(app.WaitForTrace(L"guard: the program quit; nothing to bring back", 10000, m_at), 0);
+    for (const std::wstring& line : app.Trace()) {
+        EXPECT_EQ(std::wstring::npos, line.find(L"guard: restarted")) << "the guard restarted the program";
+    }
+}
+
+// Whether a named object exists, whether or not it lets this process in.
+bool ObjectExists(const std::wstring& name, bool mutex) {
+    vp::KernelHandle h(mutex ? ::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()) : ::OpenEventW(SYNCHRONIZE, FALSE, name.c_str()));
+    return h || ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+TEST_F(SafetyTest, NamesAnotherProgramTookFirstAreRefusedAloudAndQuitFindsNoCopyBehindThem) {
+    struct Case {
+        const wchar_t* kind;
+        const wchar_t* how;
+        const wchar_t* name;
+    };
+    // Made as older builds named them: a mutex held by another program, one no one else may open, and
+    // a request event that looks like the user's own but carries a low integrity label.
+    for (const Case c : {Case{L"mutex", L"everyone", L"SingleCopy"}, Case{L"mutex", L"none", L"SingleCopy"},
+                         Case{L"event", L"low", L"Quit"}}) {
+        const std::wstring name = std::wstring(L"Local\\Veilpane.") + c.name;
+        const bool mutex = wcscmp(c.kind, L"mutex") == 0;
+        StartedProcess first;
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"named_object_first.exe") + L"\" " + c.kind + L" " + c.how + L" " +
+                                 name, first));
+        ASSERT_TRUE(WaitUntil([&] { return ObjectExists(name, mutex); }, 10000)) << Narrow(c.how);
+
+        VeilpaneProcess app;
+        ASSERT_TRUE(app.Start(nullptr, true, true));
+        if (vp::CUserObjects::OfProcess().Private()) {
+            // The program's objects live in the user's own namespace, where those names are not.
+            EXPECT_GE(app.WaitForTrace(L"hook armed on Default", 30000), 0);
+            EXPECT_EQ(0u, RunQuitArgument());
+        } else {
+            // Neither a second copy nor a silent end: the program says so and starts nothing.
+            EXPECT_TRUE(WaitUntil([&] { return FindWindowOf(app.ProcessId(), L"#32770", L"Veilpane") != nullptr; }, 30000))
+                << Narrow(c.how);
+            EXPECT_LT(app.WaitForTrace(L"hook armed", 0), 0);
+            EXPECT_TRUE(app.Guards().empty());
+            // Nothing behind another program's objects answers "/quit": it does not wait for them.
+            const ULONGLONG before = ::GetTickCount64();
+            EXPECT_EQ(0u, RunQuitArgument()) << Narrow(c.how);
+            EXPECT_LT(::GetTickCount64() - before, 10000u);
+            app.Kill();
+        }
+        EXPECT_TRUE(app.WaitExit(20000));
+        ::TerminateProcess(first.process.Get(), 0);
+        WaitExit(first, 5000);
     }
 }
 

@@ -167,6 +167,16 @@ bool InputDesktopFollowsSwitches() {
     return follows;
 }
 
+HWND FindWindowOf(DWORD pid, const wchar_t* cls, const wchar_t* title) {
+    HWND h = nullptr;
+    while ((h = ::FindWindowExW(nullptr, h, cls, title)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(h, &owner);
+        if (owner == pid && ::IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+}
+
 bool Showing(const wchar_t* name, DWORD timeoutMs) {
     if (!InputDesktopFollowsSwitches()) return _wcsicmp(name, L"Default") != 0 || InputDesktopName() == L"Default";
     return WaitUntil([&] { return _wcsicmp(InputDesktopName().c_str(), name) == 0; }, timeoutMs);

@@ -62,6 +62,9 @@ bool Showing(const wchar_t* name, DWORD timeoutMs = 5000);
 // Shows the named desktop as any program of the session can, with SwitchDesktop.
 bool ShowDesktop(const wchar_t* name);
 
+// A visible top-level window of the process with that class (and title, when not null).
+HWND FindWindowOf(DWORD pid, const wchar_t* cls, const wchar_t* title);
+
 // Deletes a key below HKEY_CURRENT_USER with everything in it; missing keys are fine.
 void DeleteKeyTree(const wchar_t* path);
 
