@@ -2,7 +2,7 @@
 //   inject_input.exe [--desktop NAME] step...
 // steps: middle | leftright | ldown | lup | rdown | rup | key:VK[+ctrl][+alt][+shift] | down:VK | up:VK
 //        | repeat:VK:MS (the key's auto-repeat: a key-down every 30 ms for MS) | sleep:MS
-//        | text:CHARACTERS (typed on their keys)
+//        | text:CHARACTERS (typed on their keys) | show:DESKTOP (switches the screen there itself)
 // Right-hand modifiers go out as a keyboard sends them: extended (Ctrl, Alt) or with their scan code
 // (Shift), so the system tells them from the left-hand ones.
 //   inject_input.exe --serve
@@ -144,6 +144,11 @@ int wmain(int argc, wchar_t** argv) {
             Key(static_cast<WORD>(wcstoul(step + 5, nullptr, 0)), false);
         } else if (wcsncmp(step, L"up:", 3) == 0) {
             Key(static_cast<WORD>(wcstoul(step + 3, nullptr, 0)), true);
+        } else if (wcsncmp(step, L"show:", 5) == 0) {
+            HDESK shown = OpenDesktopW(step + 5, 0, FALSE, DESKTOP_SWITCHDESKTOP);
+            const bool switched = shown && SwitchDesktop(shown);
+            if (shown) CloseDesktop(shown);
+            if (!switched) return 5;
         } else if (wcsncmp(step, L"text:", 5) == 0) {
             Type(step + 5);
         } else if (wcsncmp(step, L"sleep:", 6) == 0) {

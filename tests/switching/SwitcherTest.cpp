@@ -212,6 +212,61 @@ TEST_F(SwitcherTest, BehindARestorePasswordComingBackAsksTheLockAndLeavesTheScre
     EXPECT_TRUE(Showing(L"Default"));
 }
 
+std::atomic<bool> g_sessionLocked{false};
+SessionLock PlantedSessionLock() { return g_sessionLocked ? SessionLock::Locked : SessionLock::Unlocked; }
+
+void PlantSignal(ThreadMail& mail, SystemSignal signal) {
+    HookRequest told(HookRequest::Kind::Signal);
+    told.signal = signal;
+    mail.hook.Put(std::move(told));
+}
+
+TEST_F(SwitcherTest, ASwitchAnotherProgramMakesComesBackWithoutARestorePasswordAndLocksBehindOne) {
+    g_SettingsMirror.Update([&](CSettingsData& m) { m.disableTaskMgr = 1; });
+    const auto undone = [] { return SwitcherHarness::ReadTaskManagerPolicy() == 0xFFFFFFFF; };
+
+    // No restore password: a program on "vpdesk" shows the user's desktop; the program follows and
+    // undoes, and the next trigger goes to "vpdesk" again.
+    h.Trigger();
+    ASSERT_TRUE(h.WaitSwitches(1));
+    ASSERT_TRUE(InjectInput(L"show:Default", L"vpdesk"));
+    EXPECT_TRUE(WaitUntil(undone, 5000));
+    h.Trigger();
+    ASSERT_TRUE(h.WaitSwitches(2));
+    EXPECT_TRUE(Showing(L"vpdesk"));
+
+    // Behind a restore password: the lock at once. Where none is to be had the virtual desktop comes
+    // back; an unlock no confirmed lock came before is only words anyone can send.
+    SetLockCallForTest(PlantedLock);
+    SetSessionLockQueryForTest(PlantedSessionLock);
+    g_locks = 0;
+    g_lockTakes = false;
+    SetPasswords(L"", L"Back");
+    ASSERT_TRUE(InjectInput(L"show:Default", L"vpdesk"));
+    EXPECT_TRUE(WaitUntil([] { return g_locks.load() == 1; }, 5000));
+    EXPECT_TRUE(Showing(L"vpdesk"));
+    PlantSignal(h.Mail(), SystemSignal::SessionUnlocked);
+    ASSERT_TRUE(InjectInput(L"show:Default", L"vpdesk"));
+    EXPECT_TRUE(WaitUntil([] { return g_locks.load() == 2; }, 5000));
+    EXPECT_TRUE(Showing(L"vpdesk"));
+    EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
+
+    // A lock that holds, then the session's own password at the unlock: that is the way back.
+    g_lockTakes = true;
+    ASSERT_TRUE(InjectInput(L"show:Default", L"vpdesk"));
+    ASSERT_TRUE(WaitUntil([] { return g_locks.load() == 3; }, 5000));
+    g_sessionLocked = true;  // as the system answers until the unlock has been handled
+    PlantSignal(h.Mail(), SystemSignal::SessionLocked);
+    PlantSignal(h.Mail(), SystemSignal::SessionUnlocked);
+    EXPECT_TRUE(WaitUntil(undone, 5000));
+    g_sessionLocked = false;
+    EXPECT_TRUE(Showing(L"Default"));
+    EXPECT_EQ(2, h.Switches());  // every move after the trigger's was someone else's
+    SetLockCallForTest(nullptr);
+    SetSessionLockQueryForTest(nullptr);
+    SetPasswords(L"", L"");
+}
+
 TEST(ComeBack, WithNoHookThreadThereIsNothingToWaitFor) {
     // The program quits after its hook thread failed to start: no wait (an endless one here).
     vp::CMailbox<HookRequest> nobody;
