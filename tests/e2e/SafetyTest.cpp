@@ -127,8 +127,10 @@ TEST_F(SafetyTest, KilledOnTheVirtualDesktopTheGuardGivesThePolicyBack) {
     struct Case {
         DWORD before;        // absent before stays absent; an administrator's 1 stays 1
         bool guardRestarted; // the first guard was ended and the program started another
+        bool byImageName;    // "taskkill /f /im Veilpane.exe", which ends every copy of that name
     };
-    for (const Case c : {Case{kAbsent, false}, Case{1, false}, Case{kAbsent, true}}) {
+    for (const Case c : {Case{kAbsent, false, false}, Case{1, false, false}, Case{kAbsent, true, false},
+                         Case{kAbsent, false, true}}) {
         SetPolicy(c.before);
         VeilpaneProcess app;
         StartReady(app);
@@ -143,7 +145,14 @@ TEST_F(SafetyTest, KilledOnTheVirtualDesktopTheGuardGivesThePolicyBack) {
         SwitchToVirtual(app);
 
         const ULONGLONG killed = ::GetTickCount64();
-        app.Kill();
+        if (c.byImageName) {
+            StartedProcess taskkill;
+            ASSERT_TRUE(StartProcess(L"taskkill.exe /f /im Veilpane.exe", taskkill));
+            EXPECT_EQ(0u, WaitExit(taskkill, 10000));
+            EXPECT_EQ(1u, app.Guards().size());  // the guard runs under a name of its own
+        } else {
+            app.Kill();
+        }
         // A guard that is itself still starting (Wine takes a while to load a program) gets longer.
         EXPECT_TRUE(WaitUntil([&] { return Policy() == c.before && !RecordInForce(); }, c.guardRestarted ? 10000 : 2000))
             << c.before << " restarted " << c.guardRestarted;
