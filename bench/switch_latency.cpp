@@ -22,6 +22,7 @@
 #include "switching/HookLib.h"
 #include "switching/SwitcherHarness.h"
 #include "switching/ThreadMail.h"
+#include "switching/WayBack.h"
 
 namespace {
 
@@ -260,6 +261,42 @@ void PrintCloseWindowCosts(SwitcherHarness& h, Injector& inj) {
 
 }  // namespace
 
+std::atomic<LONGLONG> g_lockAskedAt{0};
+BOOL WINAPI RecordedLock() {
+    g_lockAskedAt.store(vp::PerformanceStamp());
+    return FALSE;  // no lock to be had: the virtual desktop must come back
+}
+
+// Another program shows the user's desktop while "vpdesk" should show behind a restore password:
+// how long until the program asks for the lock, and until "vpdesk" shows again (no lock to be had).
+void PrintForeignSwitchReaction(SwitcherHarness& h, Injector& inj, HDESK original, int rounds) {
+    if (h.Switches() % 2 == 0) inj.Click(0), WaitCount(h, h.Switches() + 1, 5000);
+    SetLockCallForTest(RecordedLock);
+    g_SettingsMirror.Update([](CSettingsData& m) { vp::CopyText(m.restorePassword.text, L"Back"); });
+    Stats toLock, toShownAgain;
+    for (int i = 0; i < rounds; ++i) {
+        g_lockAskedAt.store(0);
+        const LONGLONG t0 = vp::PerformanceStamp();
+        if (!SwitchDesktop(original)) break;
+        const ULONGLONG end = GetTickCount64() + 5000;
+        while (g_lockAskedAt.load() == 0 && GetTickCount64() < end) Sleep(0);
+        if (g_lockAskedAt.load() == 0) {
+            std::printf("  foreign switch: no lock asked\n");
+            break;
+        }
+        toLock.Add(Ms(g_lockAskedAt.load() - t0));
+        while (testing_support::InputDesktopName() != L"vpdesk" && GetTickCount64() < end) Sleep(0);
+        toShownAgain.Add(Ms(vp::PerformanceStamp() - t0));
+        Sleep(50);
+    }
+    g_SettingsMirror.Update([](CSettingsData& m) { m.restorePassword.text[0] = L'\0'; });
+    SetLockCallForTest(nullptr);
+    std::printf("another program shows the user's desktop behind a restore password, %d times:\n", rounds);
+    toLock.Print("foreign switch -> lock asked (target <= 100)");
+    toShownAgain.Print("... no lock: vpdesk shown again (target <= 100)");
+    inj.Click(1), WaitCount(h, h.Switches() + 1, 5000);
+}
+
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
     const int trips = argc > 1 ? std::max(10, atoi(argv[1])) : 200;
@@ -352,6 +389,7 @@ int main(int argc, char** argv) {
     PrintLostAfterSwitch(h, inj);
     PrintActionCosts(h, inj, trips, toSwitch.Pct(0.5), toSwitch.Pct(0.99));
     PrintCloseWindowCosts(h, inj);
+    PrintForeignSwitchReaction(h, inj, desktops[0], std::max(10, trips / 10));
     SetMiddleButton(0);
     inj.Stop();
     h.Stop();
