@@ -26,6 +26,18 @@ DWORD ReadDword(const wchar_t* path, const wchar_t* name, DWORD fallback) {
     return v;
 }
 
+// A middle click each way flips there and back; "/quit" then ends the program.
+void FlipThereAndBackThenQuit(VeilpaneProcess& app, int at) {
+    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
+    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
+    ASSERT_GE(at, 0);
+    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
+    ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
+    ASSERT_EQ(0u, RunQuitArgument());
+    ASSERT_TRUE(app.WaitExit(15000));
+    app.KillChildren(L"explorer.exe");
+}
+
 // Every value under the key, name and bytes.
 std::map<std::wstring, std::vector<BYTE>> ValuesOf(const wchar_t* path) {
     std::map<std::wstring, std::vector<BYTE>> values;
@@ -73,15 +85,7 @@ TEST(EndToEnd, AnotherProgramGetsNothingDoneByMessageAndTheTriggersStillWork) {
     EXPECT_TRUE(before == ValuesOf(L"Software\\MORVEX\\Veilpane")) << "a setting was changed from outside";
     EXPECT_FALSE(app.WaitExit(0));
 
-    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
-    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
-    ASSERT_GE(at, 0);
-    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
-    ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
-
-    ASSERT_EQ(0u, RunQuitArgument());
-    ASSERT_TRUE(app.WaitExit(15000));
-    app.KillChildren(L"explorer.exe");
+    FlipThereAndBackThenQuit(app, at);
 }
 
 TEST(EndToEnd, TriggersFlipBetweenTheDesktopsAndQuitEndsTheProcess) {
@@ -152,15 +156,7 @@ TEST(EndToEnd, StartedOnTheVirtualDesktopItLivesOnTheUsersDesktop) {
     }).join();
     EXPECT_EQ(nullptr, onVirtual);
 
-    ASSERT_TRUE(InjectInput(L"middle", L"Default"));
-    at = app.WaitSwitchedTo(L"vpdesk", 10000, at);
-    ASSERT_GE(at, 0);
-    ASSERT_TRUE(InjectInput(L"middle", L"vpdesk"));
-    ASSERT_GE(app.WaitSwitchedTo(L"Default", 10000, at), 0);
-
-    ASSERT_EQ(0u, RunQuitArgument());
-    ASSERT_TRUE(app.WaitExit(15000));
-    app.KillChildren(L"explorer.exe");
+    FlipThereAndBackThenQuit(app, at);
 }
 
 TEST(EndToEnd, WithoutTheTraceSwitchedOnTheProgramSaysNothing) {
