@@ -312,7 +312,7 @@ bool CMainFrame::SwitchPasswordAllows() {
     m_bAskingPassword = true;
     failed_attempts::Summary before;
     const bool allowed =
-        AskForPassword(m_passwordPrompt, L"Please Enter Switch Password:", failed_attempts::Prompt::Settings, before);
+        AskForPassword(m_passwordPrompt, failed_attempts::Prompt::Settings, before);
     m_bAskingPassword = false;
     if (allowed && before.count > 0) TellPasswordNotice(failed_attempts::NoticeText(before.count, before.since));
     return allowed;
