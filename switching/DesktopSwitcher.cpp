@@ -100,15 +100,19 @@ bool CDesktopSwitcher::Start() {
     PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
     ArmTriggers(0);
     ArmTriggers(1);
+    // The last copy ended while its prompt showed: the screen is on a desktop nobody can use any more.
+    const bool promptLeft = guard_channel::HandedOver() && told.promptShowing;
     if (m_truth.Index() == 1) {
         // The person was left on the virtual desktop. Whatever showed theirs in between (a platform
         // that hands the screen on when the last copy's windows went), this copy serves from the
         // virtual desktop, so that is what shows; a secure desktop in front is left alone.
         const Seen seen = See();
-        if ((seen == Seen::Original || seen == Seen::Elsewhere) && MoveTo(1)) {
+        if ((seen == Seen::Original || seen == Seen::Elsewhere || promptLeft) && MoveTo(1)) {
             vp::Trace(L"the virtual desktop shown again");
         }
         if (m_threadOn == 1 || PlaceThread(1)) m_truth.OwnSwitch(1, See());
+    } else if (promptLeft && MoveTo(0)) {
+        vp::Trace(L"the original desktop shown again: the last copy ended while its prompt showed");
     }
 
     // The shell once both desktops are heard; making the actions ready does not hold up its start.
@@ -278,6 +282,7 @@ void CDesktopSwitcher::WithdrawAsk() {
     if (m_ask.number == 0) return;
     m_mail.withdrawnAsks.store(m_ask.number);
     m_ask = OpenAsk{};
+    guard_channel::TellPromptShowing(false);
 }
 
 void CDesktopSwitcher::OnDeclined(unsigned ask) {
@@ -308,9 +313,21 @@ void CDesktopSwitcher::OnApproved(unsigned ask) {
         if (!Flip(1 - approved.from)) LeavePrompt(approved);
         return;
     }
-    // The settings window shows, or the program ends, once the screen is back where it was.
+    // The settings window shows, or the program ends, once the screen is back where it was. Asked
+    // from the virtual desktop, the window waits for the user's desktop to show: showing it there
+    // at once would bring it to the screen on some platforms (Wine), before whoever sits at "vpdesk".
     LeavePrompt(approved);
+    if (approved.purpose == AskFor::SettingsGate && m_truth.Index() == 1) {
+        m_settingsOwed = true;
+        return;
+    }
     vp::PostNoticeMail(approved.purpose == AskFor::ExitGate ? kExitGateOpenMail : kSettingsGateOpenMail);
+}
+
+void CDesktopSwitcher::PayOwed() {
+    if (!m_settingsOwed || m_truth.Index() != 0) return;
+    m_settingsOwed = false;
+    vp::PostNoticeMail(kSettingsGateOpenMail);
 }
 
 bool CDesktopSwitcher::Flip(int newIndex) {
@@ -370,6 +387,7 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
     g_ready.store(vp::PerformanceStamp());
     g_switches.fetch_add(1);
     vp::Trace(L"switched to %ls", DesktopTitle(newIndex));
+    PayOwed();
     return true;
 }
 
@@ -477,6 +495,7 @@ void CDesktopSwitcher::Carry(TruthStep step) {
         break;
     }
     TellShowing();
+    PayOwed();
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {
@@ -500,6 +519,7 @@ bool CDesktopSwitcher::MoveTo(int index) {
         return false;
     }
     g_switched.store(vp::PerformanceStamp());
+    guard_channel::TellPromptShowing(index == kPrompts);
     return true;
 }
 

@@ -80,6 +80,9 @@ private:
     void LeavePrompt(const OpenAsk& ask);
     // Closes the open ask, if any: its prompt closes unanswered.
     void WithdrawAsk();
+    // Tells the settings window it may show, once the original desktop does, when it was let show
+    // from the virtual desktop.
+    void PayOwed();
     // Puts the hook thread on a desktop of the table; false, with the thread where it was, when the
     // platform refuses.
     bool PlaceThread(int index);
@@ -108,6 +111,7 @@ private:
     OpenAsk m_ask;
     unsigned m_lastAsk = 0;
     bool m_failClosed = false;     // started while the virtual desktop showed, with no state handed over
+    bool m_settingsOwed = false;   // the settings window was let show from the virtual desktop
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
     // 0: original (not ours to close), 1: virtual, 2: the prompts' (kept for the run; null without one)
     HDESK m_desktops[3] = {};

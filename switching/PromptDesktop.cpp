@@ -4,7 +4,6 @@
 
 #include "framework/Handles.h"
 #include "framework/Text.h"
-#include "framework/ThreadDesktop.h"
 #include "framework/Trace.h"
 
 CPromptDesktopDescriptor::CPromptDesktopDescriptor() noexcept {
@@ -37,18 +36,6 @@ bool RandomName(wchar_t (&name)[40]) noexcept {
     return true;
 }
 
-// A thread that puts the desktop's first window up and down again. A platform that opens a new
-// desktop by name for its first window (Wine starts a process of its own to draw it) can no longer
-// once the descriptor holds. On a handle of the thread's own, which the platform may close with it.
-DWORD WINAPI FirstWindow(void* desktop) noexcept {
-    vp::CThreadDesktop place;
-    if (!place.Enter(static_cast<HDESK>(desktop))) return 1;
-    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                    nullptr, nullptr);
-    if (window) ::DestroyWindow(window);
-    return window ? 0 : 1;
-}
-
 HDESK MakePromptDesktop() noexcept {
     CPromptDesktopDescriptor nobody;
     wchar_t name[40];
@@ -62,8 +49,6 @@ HDESK MakePromptDesktop() noexcept {
         vp::Trace(L"prompt desktop not made (error %lu)", ::GetLastError());
         return nullptr;
     }
-    vp::KernelHandle first(::CreateThread(nullptr, 0, FirstWindow, desktop.Get(), 0, nullptr));
-    if (first) ::WaitForSingleObject(first.Get(), 10000);
     // Given at creation, and set again through the program's handle, for a platform that keeps no
     // descriptor from the creation.
     SECURITY_INFORMATION dacl = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
