@@ -116,6 +116,49 @@ TEST_F(SwitcherTest, EachPasswordIsAskedOnThePromptsDesktopOnceAndEachApprovalCo
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
 }
 
+TEST(PromptDesktopTest, NoProgramOfTheUserIsGrantedAnythingOnThePromptsDesktop) {
+    // The platform's own access check, for this user as the descriptor's owner, as every program of
+    // theirs is.
+    CPromptDesktopDescriptor descriptor;
+    ASSERT_TRUE(descriptor.Ok());
+    vp::KernelHandle process, token;
+    HANDLE h = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &h));
+    process.Reset(h);
+    ASSERT_TRUE(::DuplicateToken(process.Get(), SecurityImpersonation, &h));
+    token.Reset(h);
+    BYTE user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(::GetTokenInformation(token.Get(), TokenUser, user, sizeof(user), &size));
+    PSID sid = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
+    ASSERT_TRUE(::SetSecurityDescriptorOwner(descriptor.Descriptor(), sid, FALSE));
+    ASSERT_TRUE(::SetSecurityDescriptorGroup(descriptor.Descriptor(), sid, FALSE));
+    GENERIC_MAPPING mapping{DESKTOP_READOBJECTS | DESKTOP_ENUMERATE, DESKTOP_WRITEOBJECTS | DESKTOP_CREATEWINDOW,
+                            DESKTOP_SWITCHDESKTOP, 0x1FF | STANDARD_RIGHTS_REQUIRED};
+    for (DWORD right : {DESKTOP_READOBJECTS, DESKTOP_CREATEWINDOW, DESKTOP_HOOKCONTROL, DESKTOP_JOURNALRECORD,
+                        DESKTOP_JOURNALPLAYBACK, DESKTOP_ENUMERATE, DESKTOP_WRITEOBJECTS, DESKTOP_SWITCHDESKTOP}) {
+        PRIVILEGE_SET privileges{};
+        DWORD privilegesSize = sizeof(privileges), granted = 0;
+        BOOL allowed = TRUE;
+        ASSERT_TRUE(::AccessCheck(descriptor.Descriptor(), token.Get(), right, &mapping, &privileges, &privilegesSize,
+                                  &granted, &allowed));
+        EXPECT_FALSE(allowed) << std::hex << right;
+    }
+    // Where the platform keeps a desktop's descriptor (Wine keeps none), another program cannot even
+    // open the desktop by its name.
+    SECURITY_INFORMATION dacl = DACL_SECURITY_INFORMATION;
+    BYTE kept[512];
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (::GetUserObjectSecurity(PromptDesktop(), &dacl, kept, sizeof(kept), &size) &&
+        ::GetSecurityDescriptorDacl(kept, &present, &acl, &defaulted) && present) {
+        StartedProcess helper;
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + DesktopName(PromptDesktop()) +
+                                 L" sleep:0", helper));
+        EXPECT_EQ(2u, WaitExit(helper, 10000));  // the desktop not opened
+    }
+}
+
 std::atomic<UINT> g_gateMail{0};
 
 TEST_F(SwitcherTest, TheSettingsGateIsAskedFromTheDesktopThatShowsAndComesBackThere) {
