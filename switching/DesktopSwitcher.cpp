@@ -402,11 +402,11 @@ bool CDesktopSwitcher::LockForWayBack(bool foreign) {
 
 void CDesktopSwitcher::ComeBack(bool screen) {
     if (m_ask.number != 0) {
-        // A prompt that waits closes; the screen first goes back to where it was asked from, and the
-        // rule takes it on from there.
+        // A prompt that waits closes, and the screen goes back to where it was asked from (even when
+        // the session ends: the prompts' desktop goes with the program); the rule takes it on from there.
         const OpenAsk open = m_ask;
         WithdrawAsk();
-        if (screen) LeavePrompt(open);
+        LeavePrompt(open);
     }
     if (screen && m_truth.Index() == 1) {
         if (!Guarded()) {

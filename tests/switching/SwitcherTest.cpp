@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "actions/ActionsTestSupport.h"
-#include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
@@ -65,8 +64,7 @@ TEST(SwitcherRules, ARequestGoesAwayFromTheDesktopItWasGivenOn) {
     EXPECT_EQ(nullptr, OriginalDesktopInstead(L"Work", L"vpdesk"));
 }
 
-// The prompts' desktop, by its name, which only this process knows.
-std::wstring Prompts() { return DesktopName(PromptDesktop()); }
+std::wstring Prompts() { return SwitcherHarness::PromptsDesktopName(); }
 
 TEST_F(SwitcherTest, EachPasswordIsAskedOnThePromptsDesktopOnceAndEachApprovalCountsOnce) {
     const std::wstring prompts = Prompts();
@@ -121,31 +119,26 @@ TEST(PromptDesktopTest, NoProgramOfTheUserIsGrantedAnythingOnThePromptsDesktop) 
     // theirs is.
     CPromptDesktopDescriptor descriptor;
     ASSERT_TRUE(descriptor.Ok());
-    vp::KernelHandle process, token;
-    HANDLE h = nullptr;
-    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &h));
-    process.Reset(h);
-    ASSERT_TRUE(::DuplicateToken(process.Get(), SecurityImpersonation, &h));
-    token.Reset(h);
+    HANDLE process = nullptr, token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &process));
+    ASSERT_TRUE(::DuplicateToken(vp::KernelHandle(process).Get(), SecurityImpersonation, &token));
+    const vp::KernelHandle impersonation(token);
     BYTE user[256];
     DWORD size = 0;
-    ASSERT_TRUE(::GetTokenInformation(token.Get(), TokenUser, user, sizeof(user), &size));
-    PSID sid = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
-    ASSERT_TRUE(::SetSecurityDescriptorOwner(descriptor.Descriptor(), sid, FALSE));
-    ASSERT_TRUE(::SetSecurityDescriptorGroup(descriptor.Descriptor(), sid, FALSE));
-    GENERIC_MAPPING mapping{DESKTOP_READOBJECTS | DESKTOP_ENUMERATE, DESKTOP_WRITEOBJECTS | DESKTOP_CREATEWINDOW,
-                            DESKTOP_SWITCHDESKTOP, 0x1FF | STANDARD_RIGHTS_REQUIRED};
+    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, user, sizeof(user), &size));
+    ::SetSecurityDescriptorOwner(descriptor.Descriptor(), reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE);
+    ::SetSecurityDescriptorGroup(descriptor.Descriptor(), reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE);
+    GENERIC_MAPPING mapping{DESKTOP_READOBJECTS, DESKTOP_WRITEOBJECTS, DESKTOP_SWITCHDESKTOP, 0x1FF | STANDARD_RIGHTS_REQUIRED};
     for (DWORD right : {DESKTOP_READOBJECTS, DESKTOP_CREATEWINDOW, DESKTOP_HOOKCONTROL, DESKTOP_JOURNALRECORD,
                         DESKTOP_JOURNALPLAYBACK, DESKTOP_ENUMERATE, DESKTOP_WRITEOBJECTS, DESKTOP_SWITCHDESKTOP}) {
         PRIVILEGE_SET privileges{};
         DWORD privilegesSize = sizeof(privileges), granted = 0;
         BOOL allowed = TRUE;
-        ASSERT_TRUE(::AccessCheck(descriptor.Descriptor(), token.Get(), right, &mapping, &privileges, &privilegesSize,
-                                  &granted, &allowed));
+        ASSERT_TRUE(::AccessCheck(descriptor.Descriptor(), token, right, &mapping, &privileges, &privilegesSize, &granted,
+                                  &allowed));
         EXPECT_FALSE(allowed) << std::hex << right;
     }
-    // Where the platform keeps a desktop's descriptor (Wine keeps none), another program cannot even
-    // open the desktop by its name.
+    // Where the platform keeps a desktop's descriptor (Wine keeps none), a helper cannot even open it.
     SECURITY_INFORMATION dacl = DACL_SECURITY_INFORMATION;
     BYTE kept[512];
     BOOL present = FALSE, defaulted = FALSE;
@@ -153,47 +146,9 @@ TEST(PromptDesktopTest, NoProgramOfTheUserIsGrantedAnythingOnThePromptsDesktop) 
     if (::GetUserObjectSecurity(PromptDesktop(), &dacl, kept, sizeof(kept), &size) &&
         ::GetSecurityDescriptorDacl(kept, &present, &acl, &defaulted) && present) {
         StartedProcess helper;
-        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + DesktopName(PromptDesktop()) +
-                                 L" sleep:0", helper));
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + Prompts() + L" sleep:0", helper));
         EXPECT_EQ(2u, WaitExit(helper, 10000));  // the desktop not opened
     }
-}
-
-std::atomic<UINT> g_gateMail{0};
-
-TEST_F(SwitcherTest, TheSettingsGateIsAskedFromTheDesktopThatShowsAndComesBackThere) {
-    SetPasswords(L"Secret", L"");
-    g_gateMail = 0;
-    vp::SetNoticeMailHandler([](UINT code) { g_gateMail = code; });
-    const auto askGate = [&](Gate gate) {
-        HookRequest ask(HookRequest::Kind::AskGate);
-        ask.gate = gate;
-        h.Mail().hook.Put(std::move(ask));
-    };
-    // From the user's desktop, the Exit: declined, nothing follows.
-    askGate(Gate::Exit);
-    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 1; }, 5000));
-    EXPECT_TRUE(Showing(Prompts().c_str()));
-    h.Decline(1);
-    EXPECT_TRUE(Showing(L"Default"));
-
-    // From "vpdesk" (a second start given there): asked of its thread, and back there, never to the
-    // user's desktop; the window may show once that desktop does.
-    h.Trigger();
-    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 2; }, 5000));
-    h.Approve(1);
-    ASSERT_TRUE(h.WaitSwitches(1));
-    askGate(Gate::Settings);
-    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(2) == 1; }, 5000));
-    EXPECT_TRUE(Showing(Prompts().c_str()));
-    h.Approve(2);
-    EXPECT_TRUE(Showing(L"vpdesk"));
-    EXPECT_EQ(1, h.Switches());
-    EXPECT_EQ(0u, g_gateMail.load());
-    h.Trigger();
-    ASSERT_TRUE(h.WaitSwitches(2));
-    EXPECT_TRUE(WaitUntil([&] { return g_gateMail == kSettingsGateOpenMail; }, 5000));
-    vp::SetNoticeMailHandler(nullptr);
 }
 
 std::atomic<bool> g_lockTakes{false};
@@ -220,27 +175,20 @@ TEST_F(SwitcherTest, WhileTheRestorePromptWaitsAnotherProgramShowingTheUsersDesk
     EXPECT_TRUE(WaitUntil([&] { return h.Mail().withdrawnAsks.load() == 1; }, 5000));
     h.Approve(2);
     // The lock holds; the unlock is the way back.
-    HookRequest signal(HookRequest::Kind::Signal);
-    signal.signal = SystemSignal::SessionUnlocked;
-    h.Mail().hook.Put(std::move(signal));
+    for (SystemSignal told : {SystemSignal::SessionLocked, SystemSignal::SessionUnlocked}) {
+        HookRequest signal(HookRequest::Kind::Signal);
+        signal.signal = told;
+        h.Mail().hook.Put(std::move(signal));
+    }
     EXPECT_TRUE(WaitUntil([] { return !guard_channel::Current().virtualShowing; }, 5000));
     EXPECT_EQ(1, h.Switches());
-    if (HWND box = nullptr; WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 5000)) {
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);  // the word that another program showed the desktop
-    }
     SetLockCallForTest(nullptr);
     SetSessionLockQueryForTest(nullptr);
-}
-
-TEST_F(SwitcherTest, QuitWhileAPromptWaitsClosesItAndComesBackByTheRule) {
-    SetPasswords(L"Secret", L"");
-    h.Trigger();
-    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 1; }, 5000));
-    ASSERT_TRUE(Showing(Prompts().c_str()));
-    h.Stop();
-    EXPECT_EQ(1u, h.Mail().withdrawnAsks.load());
-    EXPECT_TRUE(Showing(L"Default"));
-    EXPECT_EQ(0, h.Switches());
+    // The word that another program showed the desktop; gone before the next test looks for its box.
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 5000));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 5000));
 }
 
 TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
@@ -541,6 +489,22 @@ TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndTheTriggerStillSwitche
     EXPECT_TRUE(h.WaitSwitches(2));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     SetMiddleButton(0);
+}
+
+TEST(SwitcherStartTest, ACopyStartedAgainAfterTheLastEndedWhileItsPromptShowedBringsTheUsersDesktopBack) {
+    // The dead copy's prompts' desktop still shows; its guard hands the new copy what it was told.
+    SwitcherHarness::ClearMirror();
+    vp::DesktopHandle dead(::CreateDesktopW(L"vptest-prompts", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(dead && ShowDesktop(L"vptest-prompts"));
+    GuardState told;
+    told.promptShowing = true;
+    guard_channel::Open(told, true);
+    {
+        SwitcherHarness h;
+        EXPECT_TRUE(h.Start());
+        EXPECT_TRUE(Showing(L"Default"));
+    }
+    guard_channel::Open(GuardState{}, false);
 }
 
 TEST(SwitcherStartTest, BothDesktopsAreHookedAndTheShellStartedBeforeItMayServeAndWhatCameMeanwhileIsServed) {

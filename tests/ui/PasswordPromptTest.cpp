@@ -18,7 +18,6 @@
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "switching/PasswordThreads.h"
-#include "switching/PromptDesktop.h"
 #include "switching/SwitcherHarness.h"
 #include "ui/PasswordDlg.h"
 #include "framework/Notice.h"
@@ -102,8 +101,7 @@ std::wstring TextOf(HWND hwnd) {
 // Typed into the prompt as a person types: through the X server, then keys (Return, Escape).
 bool Type(const wchar_t* text, const wchar_t* keys = L"Return") { return TypeThroughX(kPromptTitle, text, keys); }
 
-// The prompts' desktop, by its name, which only this process knows.
-std::wstring Prompts() { return DesktopName(PromptDesktop()); }
+std::wstring Prompts() { return SwitcherHarness::PromptsDesktopName(); }
 
 class PasswordPromptTest : public ::testing::Test {
 protected:
