@@ -401,6 +401,7 @@ bool CDesktopSwitcher::LockForWayBack(bool foreign) {
 }
 
 void CDesktopSwitcher::ComeBack(bool screen) {
+    m_settingsOwed = false;  // the program is on its way out: no window is to show
     if (m_ask.number != 0) {
         // A prompt that waits closes, and the screen goes back to where it was asked from (even when
         // the session ends: the prompts' desktop goes with the program); the rule takes it on from there.

@@ -335,6 +335,7 @@ bool CMainFrame::GateOpens(Gate gate) {
 }
 
 void CMainFrame::OnGateOpen(Gate gate) {
+    if (!IsWindow()) return;  // the word came after the window went
     if (gate == Gate::Exit) {
         m_owner.SaveSettingsAndClose();
     } else {
