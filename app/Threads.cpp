@@ -132,7 +132,10 @@ HANDLE g_quitRequest = nullptr;
 CUiMessageLoop* g_uiLoop = nullptr;  // while the ui thread runs it; read on that thread only
 
 void OnNoticeMail(UINT code) {
-    if (code == kPasswordNoticeMail && g_uiLoop) g_uiLoop->m_frame.TellPendingPasswordNotice();
+    if (!g_uiLoop) return;
+    if (code == kPasswordNoticeMail) g_uiLoop->m_frame.TellPendingPasswordNotice();
+    if (code == kSettingsGateOpenMail) g_uiLoop->m_frame.OnGateOpen(Gate::Settings);
+    if (code == kExitGateOpenMail) g_uiLoop->m_frame.OnGateOpen(Gate::Exit);
 }
 }  // namespace
 

@@ -13,14 +13,20 @@
 #include "switching/HookLib.h"
 #include "switching/InputDesktop.h"
 #include "switching/OriginalDesktop.h"
+#include "switching/PromptDesktop.h"
 
 namespace {
 
 std::atomic<LONGLONG> g_requestTaken{0}, g_switched{0}, g_ready{0};
 std::atomic<long> g_switches{0}, g_requests{0};
 
-// How the trace names a desktop of the table.
-const wchar_t* DesktopTitle(int index) { return index == 0 ? L"original desktop" : product::kDesktopName; }
+// The table's entry for the prompts' desktop.
+constexpr int kPrompts = 2;
+
+// How the trace names a desktop of the table (the prompts' by no name: it is nobody's business).
+const wchar_t* DesktopTitle(int index) {
+    return index == 0 ? L"original desktop" : index == 1 ? product::kDesktopName : L"the prompts' desktop";
+}
 
 // The word the user is owed after the session was locked for someone else's switch.
 constexpr wchar_t kForeignSwitchNotice[] =
@@ -94,15 +100,19 @@ bool CDesktopSwitcher::Start() {
     PlaceThread(0);  // the thread starts where the process started, which may be the virtual desktop
     ArmTriggers(0);
     ArmTriggers(1);
+    // The last copy ended while its prompt showed: the screen is on a desktop nobody can use any more.
+    const bool promptLeft = guard_channel::HandedOver() && told.promptShowing;
     if (m_truth.Index() == 1) {
         // The person was left on the virtual desktop. Whatever showed theirs in between (a platform
         // that hands the screen on when the last copy's windows went), this copy serves from the
         // virtual desktop, so that is what shows; a secure desktop in front is left alone.
         const Seen seen = See();
-        if ((seen == Seen::Original || seen == Seen::Elsewhere) && MoveTo(1)) {
+        if ((seen == Seen::Original || seen == Seen::Elsewhere || promptLeft) && MoveTo(1)) {
             vp::Trace(L"the virtual desktop shown again");
         }
         if (m_threadOn == 1 || PlaceThread(1)) m_truth.OwnSwitch(1, See());
+    } else if (promptLeft && MoveTo(0)) {
+        vp::Trace(L"the original desktop shown again: the last copy ended while its prompt showed");
     }
 
     // The shell once both desktops are heard; making the actions ready does not hold up its start.
@@ -120,6 +130,10 @@ bool CDesktopSwitcher::Start() {
         m_shellThread.Reset(m_shell.hThread);
         m_ownShellId = m_shell.dwProcessId;
     }
+
+    // Made once the way to the first trigger is clear, before anything is asked.
+    m_desktops[kPrompts] = PromptDesktop();
+    if (!m_desktops[kPrompts]) vp::Trace(L"no prompts' desktop: each password is asked on the desktop it guards");
 
     m_actions.SetChangeNotice(OnPlaybackDeviceChanged, &m_mail.hook);
     PrepareActions();
@@ -147,12 +161,13 @@ bool CDesktopSwitcher::Start() {
 
 DWORD CDesktopSwitcher::Run() {
     for (;;) {
-        vp::WaitForMail(m_mail.hook.Ready(), m_truth.WaitMs());
+        // While the prompts' desktop shows, whatever moves the screen away from it is looked for too.
+        vp::WaitForMail(m_mail.hook.Ready(), m_ask.watched ? CDesktopTruth::kPollMs : m_truth.WaitMs());
         HookRequest request;
         while (m_mail.hook.Take(request)) {
             if (!Serve(request)) return 1;
         }
-        if (m_truth.Index() == 1 || m_truth.LockPending()) Look();
+        if (m_truth.Index() == 1 || m_truth.LockPending() || m_ask.watched) Look();
     }
 }
 
@@ -160,11 +175,8 @@ bool CDesktopSwitcher::Serve(HookRequest& request) {
     switch (request.kind) {
     case HookRequest::Kind::Trigger: OnTrigger(request.givenOn); break;
     case HookRequest::Kind::Approved: OnApproved(request.ask); break;
-    case HookRequest::Kind::Declined:
-        for (OpenAsks& open : m_asks) {
-            if (open.ask == request.ask) open = OpenAsks{};
-        }
-        break;
+    case HookRequest::Kind::Declined: OnDeclined(request.ask); break;
+    case HookRequest::Kind::AskGate: OnGate(request.gate); break;
     case HookRequest::Kind::ComeBack:
         ComeBack(request.screen);
         if (request.done) ::SetEvent(request.done->Get());
@@ -200,6 +212,8 @@ void CDesktopSwitcher::OnTrigger(WPARAM givenOn) {
     }
     // What really shows first: a switch someone else made is answered before the trigger is.
     Look();
+    // One prompt at a time: a trigger while it is open asks nothing more and moves nothing.
+    if (m_ask.number != 0) return;
     const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
     const CSettingsData& s = *settings;
 
@@ -220,42 +234,115 @@ void CDesktopSwitcher::OnTrigger(WPARAM givenOn) {
     }
     const bool asks = from == 1 ? s.restorePassword.text[0] != L'\0' : s.switchPassword.text[0] != L'\0';
     if (asks) {
-        // One prompt at a time: a trigger while it is open asks nothing more.
-        OpenAsks& open = m_asks[from];
-        if (open.ask != 0) return;
-        open.ask = ++m_lastAsk;
-        (from == 1 ? m_mail.pwd2 : m_mail.pwd1).Put(PasswordRequest(PasswordRequest::Kind::Ask, open.ask));
-        vp::Trace(from == 1 ? L"restore password asked" : L"switch password asked");
+        Ask(from, from == 1 ? failed_attempts::Prompt::Restore : failed_attempts::Prompt::Switch, AskFor::Switch);
         return;
     }
     Flip(1 - from);
+}
+
+void CDesktopSwitcher::OnGate(Gate gate) {
+    Look();
+    if (m_truth.LockPending() || m_truth.LockHeld()) return;  // nobody is at the screen to answer
+    // Asked from whichever desktop shows, so someone on the virtual desktop is asked there and comes
+    // back there, never shown the user's desktop.
+    Ask(m_truth.Index(), failed_attempts::Prompt::Settings, gate == Gate::Exit ? AskFor::ExitGate : AskFor::SettingsGate);
+}
+
+void CDesktopSwitcher::Ask(int from, failed_attempts::Prompt prompt, AskFor purpose) {
+    if (m_ask.number != 0) return;
+    OpenAsk ask;
+    if (m_desktops[kPrompts]) {
+        // Hide first: the desktop asked from is gone from the screen before the prompt is made.
+        if (!MoveTo(kPrompts)) {
+            vp::Trace(L"the prompts' desktop could not be shown; nothing asked");
+            return;
+        }
+        ask.shown = true;
+        // A platform whose input desktop follows the switches says neither desktop of the table
+        // shows now (the prompts' desktop cannot even be read); one that does not names one of them.
+        const Seen seen = See();
+        ask.watched = seen != Seen::Original && seen != Seen::Virtual;
+    }
+    ask.number = ++m_lastAsk;
+    ask.from = from;
+    ask.purpose = purpose;
+    m_ask = ask;
+    (from == 1 ? m_mail.pwd2 : m_mail.pwd1).Put(PasswordRequest(PasswordRequest::Kind::Ask, ask.number, prompt));
+    vp::Trace(prompt == failed_attempts::Prompt::Restore  ? L"restore password asked"
+              : prompt == failed_attempts::Prompt::Switch ? L"switch password asked"
+                                                          : L"settings password asked");
+}
+
+void CDesktopSwitcher::LeavePrompt(const OpenAsk& ask) {
+    if (!ask.shown) return;
+    if (!MoveTo(ask.from)) vp::Trace(L"the screen did not come back from the prompts' desktop");
+}
+
+void CDesktopSwitcher::WithdrawAsk() {
+    if (m_ask.number == 0) return;
+    m_mail.withdrawnAsks.store(m_ask.number);
+    m_ask = OpenAsk{};
+    guard_channel::TellPromptShowing(false);
+}
+
+void CDesktopSwitcher::OnDeclined(unsigned ask) {
+    if (ask == 0 || ask != m_ask.number) return;  // an ask withdrawn already
+    Look();  // a screen that left the prompts' desktop meanwhile has withdrawn it
+    if (ask != m_ask.number) return;
+    const OpenAsk declined = m_ask;
+    m_ask = OpenAsk{};
+    LeavePrompt(declined);
 }
 
 void CDesktopSwitcher::OnApproved(unsigned ask) {
-    // One use, for an ask of the direction that still applies: the screen went nowhere since.
-    const int from = m_truth.Index();
-    if (ask == 0 || m_asks[from].ask != ask) {
-        vp::Trace(L"an approval for no open ask of this desktop was dropped");
+    // One use, for the ask that is open: the screen went nowhere else since.
+    if (ask == 0 || ask != m_ask.number) {
+        vp::Trace(L"an approval for no open ask was dropped");
         return;
     }
-    m_asks[0] = m_asks[1] = OpenAsks{};
-    g_requestTaken.store(vp::PerformanceStamp());
-    Flip(1 - from);
+    Look();
+    if (ask != m_ask.number) {
+        vp::Trace(L"an approval for an ask the screen left was dropped");
+        return;
+    }
+    const OpenAsk approved = m_ask;
+    m_ask = OpenAsk{};
+    if (approved.purpose == AskFor::Switch) {
+        g_requestTaken.store(vp::PerformanceStamp());
+        // From the prompts' desktop on to where the trigger was going; nothing moved: back.
+        if (!Flip(1 - approved.from)) LeavePrompt(approved);
+        return;
+    }
+    // The settings window shows, or the program ends, once the screen is back where it was. Asked
+    // from the virtual desktop, the window waits for the user's desktop to show: showing it there
+    // at once would bring it to the screen on some platforms (Wine), before whoever sits at "vpdesk".
+    LeavePrompt(approved);
+    if (approved.purpose == AskFor::SettingsGate && m_truth.Index() == 1) {
+        m_settingsOwed = true;
+        return;
+    }
+    vp::PostNoticeMail(approved.purpose == AskFor::ExitGate ? kExitGateOpenMail : kSettingsGateOpenMail);
 }
 
-void CDesktopSwitcher::Flip(int newIndex) {
+void CDesktopSwitcher::PayOwed() {
+    if (!m_settingsOwed || m_truth.Index() != 0) return;
+    m_settingsOwed = false;
+    vp::PostNoticeMail(kSettingsGateOpenMail);
+}
+
+bool CDesktopSwitcher::Flip(int newIndex) {
     const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
     const CSettingsData& s = *settings;
     if (newIndex == 1) {
         // The actions before the switch act on the user's desktop: windows closed by title are
         // looked for there.
-        if (!PlaceThread(0)) return;
+        if (!PlaceThread(0)) return false;
         m_actions.Leaving(s);
     }
     if (!SwitchTo(newIndex)) {
         // Nothing changed: the next trigger tries again.
         if (newIndex == 1) m_actions.LeaveFailed(s);
-        return;
+        return false;
     }
     if (newIndex == 1) {
         m_actions.VirtualShown(s);
@@ -264,6 +351,7 @@ void CDesktopSwitcher::Flip(int newIndex) {
         if (m_failClosed) guard_channel::TellFailClosedOver();
         m_failClosed = false;
     }
+    return true;
 }
 
 void CDesktopSwitcher::PrepareActions() {
@@ -286,7 +374,7 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
         }
         return false;
     }
-    m_asks[0] = m_asks[1] = OpenAsks{};
+    WithdrawAsk();  // nothing asked before the move stands after it
     if (m_truth.OwnSwitch(newIndex, See())) {
         vp::Trace(m_truth.Watching() ? L"the input desktop follows the switches: watched"
                                      : L"the input desktop does not follow the switches: not watched");
@@ -299,6 +387,7 @@ bool CDesktopSwitcher::SwitchTo(int newIndex) {
     g_ready.store(vp::PerformanceStamp());
     g_switches.fetch_add(1);
     vp::Trace(L"switched to %ls", DesktopTitle(newIndex));
+    PayOwed();
     return true;
 }
 
@@ -312,6 +401,14 @@ bool CDesktopSwitcher::LockForWayBack(bool foreign) {
 }
 
 void CDesktopSwitcher::ComeBack(bool screen) {
+    m_settingsOwed = false;  // the program is on its way out: no window is to show
+    if (m_ask.number != 0) {
+        // A prompt that waits closes, and the screen goes back to where it was asked from (even when
+        // the session ends: the prompts' desktop goes with the program); the rule takes it on from there.
+        const OpenAsk open = m_ask;
+        WithdrawAsk();
+        LeavePrompt(open);
+    }
     if (screen && m_truth.Index() == 1) {
         if (!Guarded()) {
             SwitchTo(0);
@@ -341,6 +438,15 @@ void CDesktopSwitcher::OnSignal(SystemSignal signal) {
 }
 
 void CDesktopSwitcher::Look() {
+    if (m_ask.watched) {
+        // Someone brought one of the two desktops back while the prompt waited: it was asked of
+        // another screen. Whatever else shows (a secure desktop, the prompts' own) says nothing.
+        const Seen seen = See();
+        if (seen == Seen::Original || seen == Seen::Virtual) {
+            vp::Trace(L"the screen left the prompts' desktop; the prompt closes");
+            WithdrawAsk();
+        }
+    }
     if (m_truth.LockPending()) {
         Carry(m_truth.CheckLock(QuerySessionLock(), ::GetTickCount64()));
         return;
@@ -350,7 +456,7 @@ void CDesktopSwitcher::Look() {
 
 void CDesktopSwitcher::Carry(TruthStep step) {
     if (step == TruthStep::Nothing) return;
-    m_asks[0] = m_asks[1] = OpenAsks{};  // whatever was asked was asked of another screen
+    WithdrawAsk();  // whatever was asked was asked of another screen
     switch (step) {
     case TruthStep::Nothing: return;
     case TruthStep::FollowVirtual:
@@ -390,6 +496,7 @@ void CDesktopSwitcher::Carry(TruthStep step) {
         break;
     }
     TellShowing();
+    PayOwed();
 }
 
 bool CDesktopSwitcher::PlaceThread(int index) {
@@ -413,6 +520,7 @@ bool CDesktopSwitcher::MoveTo(int index) {
         return false;
     }
     g_switched.store(vp::PerformanceStamp());
+    guard_channel::TellPromptShowing(index == kPrompts);
     return true;
 }
 

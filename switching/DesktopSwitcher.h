@@ -1,8 +1,10 @@
 #pragma once
 // The hook thread: owns the original and the virtual desktop, starts the shell on the virtual one,
-// and performs every switch with its password gate and its actions around the move. It holds the
-// desktop truth (switching/DesktopTruth.h): before each switch and at the system's signals it reads
-// which desktop really shows, and answers a switch it did not make.
+// and performs every switch with its password gate and its actions around the move. Every password
+// is asked on the prompts' desktop (switching/PromptDesktop.h): the screen goes there to ask, back
+// where it came from on Cancel or a wrong password, and on to where the switch was going on the right
+// one. It holds the desktop truth (switching/DesktopTruth.h): before each switch and at the system's
+// signals it reads which desktop really shows, and answers a switch it did not make.
 #include <windows.h>
 
 #include "actions/ActionList.h"
@@ -36,10 +38,26 @@ public:
     DWORD Run();
 
 private:
+    // What an ask opens once the password is given.
+    enum class AskFor { Switch, SettingsGate, ExitGate };
+    // The password ask open: one at a time, and its answer counts once, while the screen still shows
+    // the prompts' desktop (or, without one, the desktop it was asked from).
+    struct OpenAsk {
+        unsigned number = 0;  // 0: none open
+        int from = 0;         // the desktop asked from, where the screen comes back to
+        AskFor purpose = AskFor::Switch;
+        bool shown = false;   // the prompts' desktop was shown for it
+        bool watched = false; // and the input desktop was seen to leave the desktop asked from
+    };
+
     // One request; false after Quit.
     bool Serve(HookRequest& request);
     void OnTrigger(WPARAM givenOn);
+    // The settings window wants the switch password asked, before it shows or the program ends: asked
+    // from the desktop that shows, and the screen back there afterwards.
+    void OnGate(Gate gate);
     void OnApproved(unsigned ask);
+    void OnDeclined(unsigned ask);
     // Back to the original desktop when the virtual one shows (by the way-back rule), and the
     // recorded changes undone. With screen false only the changes are undone.
     void ComeBack(bool screen);
@@ -51,8 +69,20 @@ private:
     // What the input desktop is now.
     Seen See() const;
 
-    // The whole switch: the actions before it, the move, the actions after it (or the undo).
-    void Flip(int newIndex);
+    // The whole switch: the actions before it, the move, the actions after it (or the undo); false
+    // when the screen did not move.
+    bool Flip(int newIndex);
+    // Opens an ask from the desktop at index from, unless one is open: the prompts' desktop is shown
+    // first, so whatever showed is hidden before the prompt is made, then the password thread of that
+    // desktop is asked. Nothing is asked when the prompts' desktop cannot be shown.
+    void Ask(int from, failed_attempts::Prompt prompt, AskFor purpose);
+    // Back from the prompts' desktop to the desktop the ask came from.
+    void LeavePrompt(const OpenAsk& ask);
+    // Closes the open ask, if any: its prompt closes unanswered.
+    void WithdrawAsk();
+    // Tells the settings window it may show, once the original desktop does, when it was let show
+    // from the virtual desktop.
+    void PayOwed();
     // Puts the hook thread on a desktop of the table; false, with the thread where it was, when the
     // platform refuses.
     bool PlaceThread(int index);
@@ -75,20 +105,16 @@ private:
         bool held = false;
         WPARAM givenOn = 0;
     };
-    // The password ask open for each direction: one at a time, and its approval counts once, while
-    // the direction still applies.
-    struct OpenAsks {
-        unsigned ask = 0;  // 0: none open
-    };
-
     ThreadMail& m_mail;
     CDesktopTruth m_truth;
     HeldTrigger m_held;            // a trigger that came before the settings were known
-    OpenAsks m_asks[2];
+    OpenAsk m_ask;
     unsigned m_lastAsk = 0;
     bool m_failClosed = false;     // started while the virtual desktop showed, with no state handed over
+    bool m_settingsOwed = false;   // the settings window was let show from the virtual desktop
     vp::CThreadDesktop m_place;    // the hook thread's own handle on the desktop it is on
-    HDESK m_desktops[2] = {};      // 0: original (not ours to close), 1: virtual
+    // 0: original (not ours to close), 1: virtual, 2: the prompts' (kept for the run; null without one)
+    HDESK m_desktops[3] = {};
     wchar_t m_names[2][64] = {};
     vp::DesktopHandle m_virtualDesktop;
     int m_threadOn = -1;           // the entry the hook thread is on; -1 before it is placed

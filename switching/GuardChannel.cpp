@@ -109,6 +109,10 @@ void TellLockAsked() noexcept {
     Tell([](GuardState& s) { s.lockAsked = true; });
 }
 
+void TellPromptShowing(bool showing) noexcept {
+    Tell([&](GuardState& s) { s.promptShowing = showing; });
+}
+
 void TellFailedInARow(DWORD count) noexcept {
     Tell([&](GuardState& s) { s.failedInARow = count; });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the program tells its guard: whether the virtual desktop shows, whether a restore password
-// guards the way back (and its record), whether the program asked for the lock on its way out, and
-// the wrong passwords typed in a row. Kept in a section made without a name, whose handle only the
+// guards the way back (and its record), whether the program asked for the lock on its way out,
+// whether its prompts' desktop shows, and the wrong passwords typed in a row. Kept in a section made without a name, whose handle only the
 // program and the guards it starts inherit, and rewritten at each change. The guard decides from it,
 // never from the program's key: the key can be edited from the virtual desktop. A copy the guard
 // starts again is handed the same state, and asks for the same password.
@@ -14,6 +14,7 @@ struct GuardState {
     bool guarded = false;      // the way back asks for the restore password, or takes the lock
     bool failClosed = false;   // guarded although no password is known: every way back locks first
     bool lockAsked = false;    // the program asked for the lock on its way out; the guard waits for it
+    bool promptShowing = false;  // the screen is on the program's prompts' desktop, which ends with it
     DWORD failedInARow = 0;    // wrong passwords in a row, kept so a reset value shortens no wait
     wchar_t restoreRecord[vp::kPasswordRecordUnits] = {};
 };
@@ -36,6 +37,7 @@ void TellRestorePassword(bool guarded, const wchar_t* record) noexcept;
 void TellFailClosed() noexcept;
 void TellFailClosedOver() noexcept;
 void TellLockAsked() noexcept;
+void TellPromptShowing(bool showing) noexcept;
 void TellFailedInARow(DWORD count) noexcept;
 
 // For a dying process: the state as last written, read without a lock.

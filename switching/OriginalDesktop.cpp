@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "framework/Product.h"
 #include "framework/Trace.h"
+#include "switching/GuardChannel.h"
 
 const wchar_t* OriginalDesktopInstead(const wchar_t* showingName, const wchar_t* virtualName) noexcept {
     // Desktop names are matched without regard to case, as the system does.
@@ -12,7 +13,10 @@ const wchar_t* OriginalDesktopInstead(const wchar_t* showingName, const wchar_t*
 namespace {
 
 HDESK DecideOriginalDesktop() noexcept {
-    vp::DesktopHandle input(::OpenInputDesktop(0, FALSE, GENERIC_ALL));
+    // Not the input desktop when the last copy ended while its prompt showed: that is its prompts'
+    // desktop, and the guard started this copy on the user's own.
+    const bool promptLeft = guard_channel::HandedOver() && guard_channel::Current().promptShowing;
+    vp::DesktopHandle input(promptLeft ? nullptr : ::OpenInputDesktop(0, FALSE, GENERIC_ALL));
     // Without the input desktop, the desktop we started on (not ours to close).
     const HDESK showing = input ? input.Get() : ::GetThreadDesktop(::GetCurrentThreadId());
     wchar_t name[64] = L"";

@@ -4,6 +4,7 @@
 
 #include "framework/Handles.h"
 #include "framework/MessageGuard.h"
+#include "framework/Notice.h"
 #include "framework/PasswordHash.h"
 #include "framework/Product.h"
 #include "framework/ThreadDesktop.h"
@@ -12,18 +13,22 @@
 #include "settings/SettingsMirror.h"
 #include "switching/GuardChannel.h"
 #include "switching/OriginalDesktop.h"
-#include "framework/Notice.h"
+#include "switching/PromptDesktop.h"
 #include "switching/ThreadMail.h"
 
-bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_attempts::Prompt kind,
-                    failed_attempts::Summary& before) {
+const wchar_t* PromptText(failed_attempts::Prompt kind) noexcept {
+    return kind == failed_attempts::Prompt::Restore ? L"Please Enter Restore Password:" : L"Please Enter Switch Password:";
+}
+
+bool AskForPassword(IPasswordPrompt& prompter, failed_attempts::Prompt kind, failed_attempts::Summary& before,
+                    const PromptWithdrawal& withdrawal) {
     before = failed_attempts::Summary{};
     const failed_attempts::CFailedAttempts attempts(g_ProgramKeys.settings);
     // Counted in memory too (and handed to a copy started again), so a value reset in the key
     // shortens no wait.
     const DWORD inARow = std::max(attempts.FailedInARow(), guard_channel::Current().failedInARow);
     wchar_t entered[16] = {};
-    if (prompter.Ask(prompt, entered, failed_attempts::WaitSeconds(inARow)) != IDOK) return false;
+    if (prompter.Ask(PromptText(kind), entered, failed_attempts::WaitSeconds(inARow), withdrawal) != IDOK) return false;
     // The guarding password is read now, after the prompt has closed.
     const SettingsSnapshot settings = g_SettingsMirror.Snapshot();
     const PasswordSetting& guarding =
@@ -44,9 +49,7 @@ bool AskForPassword(IPasswordPrompt& prompter, const wchar_t* prompt, failed_att
 
 namespace {
 
-DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::Prompt kind,
-                        const PasswordThreadStart& start) {
-    vp::CMailbox<PasswordRequest>& mail = kind == failed_attempts::Prompt::Switch ? start.mail->pwd1 : start.mail->pwd2;
+DWORD RunPasswordThread(HDESK desktop, vp::CMailbox<PasswordRequest>& mail, const PasswordThreadStart& start) {
     // No window yet, so the move is allowed; a refusal leaves the prompt on the desktop we started on.
     vp::CThreadDesktop place;
     if (!place.Enter(desktop)) vp::Trace(L"password thread not placed (error %lu)", ::GetLastError());
@@ -59,7 +62,8 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
         while (mail.Take(request)) {
             if (request.kind == PasswordRequest::Kind::Quit) return 1;
             failed_attempts::Summary before;
-            const bool right = AskForPassword(*start.prompt, prompt, kind, before);
+            const bool right =
+                AskForPassword(*start.prompt, request.prompt, before, PromptWithdrawal{&start.mail->withdrawnAsks, request.ask});
             // The answer, right or not, closes the ask; only a right one approves the switch.
             HookRequest answer(right ? HookRequest::Kind::Approved : HookRequest::Kind::Declined);
             answer.ask = request.ask;
@@ -76,15 +80,17 @@ DWORD RunPasswordThread(HDESK desktop, const wchar_t* prompt, failed_attempts::P
 }  // namespace
 
 DWORD WINAPI Pwd1ThreadProc(void* arg) {
-    return RunPasswordThread(OriginalDesktop(), L"Please Enter Switch Password:", failed_attempts::Prompt::Switch,
-                             *static_cast<const PasswordThreadStart*>(arg));
+    const auto& start = *static_cast<const PasswordThreadStart*>(arg);
+    const HDESK prompts = PromptDesktop();
+    return RunPasswordThread(prompts ? prompts : OriginalDesktop(), start.mail->pwd1, start);
 }
 
 DWORD WINAPI Pwd2ThreadProc(void* arg) {
     const auto& start = *static_cast<const PasswordThreadStart*>(arg);
-    // Opens the desktop the hook thread creates, or creates it if this thread comes first; kept for
-    // the life of the thread.
+    if (const HDESK prompts = PromptDesktop()) return RunPasswordThread(prompts, start.mail->pwd2, start);
+    // Without the prompts' desktop, the virtual one: opens the desktop the hook thread creates, or
+    // creates it if this thread comes first; kept for the life of the thread.
     vp::DesktopHandle desktop(::CreateDesktopW(product::kDesktopName, nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK,
                                                GENERIC_ALL, nullptr));
-    return RunPasswordThread(desktop.Get(), L"Please Enter Restore Password:", failed_attempts::Prompt::Restore, start);
+    return RunPasswordThread(desktop.Get(), start.mail->pwd2, start);
 }

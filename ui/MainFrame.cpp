@@ -306,23 +306,50 @@ void CMainFrame::ShowPage(int n) {
     m_pages.Layout(false);
 }
 
-bool CMainFrame::SwitchPasswordAllows() {
-    if (g_SettingsMirror.Snapshot()->switchPassword.text[0] == L'\0') return true;
-    return AskPasswordHere(false);
+bool CMainFrame::HookThreadServes() const noexcept {
+    if (!m_mail || m_mail->ids.hook == 0) return false;
+    // A hook thread that could not start has ended; one that runs serves its mail, if not yet then soon.
+    vp::KernelHandle hook(::OpenThread(SYNCHRONIZE, FALSE, m_mail->ids.hook));
+    return hook && ::WaitForSingleObject(hook.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool CMainFrame::AllowPasswordChange(bool restore) { return AskPasswordHere(restore); }
+bool CMainFrame::GateOpens(Gate gate) {
+    if (g_SettingsMirror.Snapshot()->switchPassword.text[0] == L'\0') return true;
+    if (HookThreadServes()) {
+        // The hook thread asks where the prompts are asked and answers in this thread's mail
+        // (OnGateOpen); this thread waits for nothing meanwhile, so the requests of a second start
+        // and of "/quit" are heard.
+        HookRequest ask(HookRequest::Kind::AskGate);
+        ask.gate = gate;
+        m_mail->hook.Put(std::move(ask));
+        return false;
+    }
+    return AskHere(failed_attempts::Prompt::Settings);  // no hook thread: on this thread's desktop
+}
 
-bool CMainFrame::AskPasswordHere(bool restore) {
+// Asked here, during the Apply that waits for the answer: a change to a set password is the
+// person's only when they give the password it replaces.
+bool CMainFrame::AllowPasswordChange(bool restore) {
+    return AskHere(restore ? failed_attempts::Prompt::Restore : failed_attempts::Prompt::Settings);
+}
+
+bool CMainFrame::AskHere(failed_attempts::Prompt kind) {
     if (m_bAskingPassword) return false;
     m_bAskingPassword = true;
     failed_attempts::Summary before;
-    const bool allowed =
-        restore ? AskForPassword(m_passwordPrompt, L"Please Enter Restore Password:", failed_attempts::Prompt::Restore, before)
-                : AskForPassword(m_passwordPrompt, L"Please Enter Switch Password:", failed_attempts::Prompt::Settings, before);
+    const bool allowed = AskForPassword(m_passwordPrompt, kind, before);
     m_bAskingPassword = false;
     if (allowed && before.count > 0) TellPasswordNotice(failed_attempts::NoticeText(before.count, before.since));
     return allowed;
+}
+
+void CMainFrame::OnGateOpen(Gate gate) {
+    if (!IsWindow()) return;  // the word came after the window went
+    if (gate == Gate::Exit) {
+        m_owner.SaveSettingsAndClose();
+    } else {
+        BringUpWindow();
+    }
 }
 
 void CMainFrame::TellPasswordNotice(const std::wstring& text) {
@@ -332,12 +359,16 @@ void CMainFrame::TellPasswordNotice(const std::wstring& text) {
 }
 
 void CMainFrame::ExitFromTray() {
-    if (SwitchPasswordAllows()) m_owner.SaveSettingsAndClose();
+    if (GateOpens(Gate::Exit)) m_owner.SaveSettingsAndClose();
 }
 
 void CMainFrame::ShowSettingsWindow() {
     // A window that shows already is in the hands of whoever sits there.
-    if (!IsWindowVisible() && !SwitchPasswordAllows()) return;
+    if (!IsWindowVisible() && !GateOpens(Gate::Settings)) return;
+    BringUpWindow();
+}
+
+void CMainFrame::BringUpWindow() {
     if (!IsWindowVisible()) ShowWindow(SW_SHOW);
     if (::IsIconic(m_hWnd)) {
         ShowWindow(SW_RESTORE);

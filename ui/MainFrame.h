@@ -65,6 +65,9 @@ public:
     // Exit from the tray menu: asks for the switch password as showing the window does, then saves
     // and ends the program.
     void ExitFromTray();
+    // The hook thread's mail: the switch password was given at the gate; the window shows, or the
+    // program ends.
+    void OnGateOpen(Gate gate);
     // A password thread's mail: the pending notice of wrong passwords is told now.
     void TellPendingPasswordNotice() { TellPasswordNotice(failed_attempts::TakePendingNotice()); }
     void ShowUpdatePrompt();
@@ -134,12 +137,16 @@ private:
     void FitPage(HWND page) noexcept;
     void SetClientSize(int width, int height) noexcept;
     HWND MessageOwner() const noexcept { return m_pages.CurrentWindow() ? m_pages.CurrentWindow() : m_hWnd; }
-    // True when no switch password is set, or it was typed correctly at the prompt (on this thread's
-    // desktop, the original one). One prompt at a time: a request while it is open is refused.
-    bool SwitchPasswordAllows();
-    // Asks for the restore password (restore) or the switch password at this thread's prompt; true
-    // when it was typed correctly.
-    bool AskPasswordHere(bool restore);
+    // True when no switch password is set. Otherwise the hook thread is asked to ask for it (false;
+    // OnGateOpen follows the right password), or, with no hook thread, it is asked here (true for
+    // the right password). One prompt at a time: a request while it is open is refused.
+    bool GateOpens(Gate gate);
+    bool HookThreadServes() const noexcept;
+    // Asks for the password of that kind at this thread's prompt, on its desktop; true when it was
+    // typed correctly. One prompt at a time: an ask while it is open is refused.
+    bool AskHere(failed_attempts::Prompt kind);
+    // Shows, raises and centres the window, then offers a recorded update.
+    void BringUpWindow();
     // Tells the owner of wrong passwords typed before the last correct one; nothing for empty text.
     void TellPasswordNotice(const std::wstring& text);
 

@@ -13,7 +13,8 @@ HFONT CreatePromptFont(HWND dialog) noexcept {
     return ::CreateFontIndirectW(&lf);
 }
 
-CPasswordDlg::CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds) noexcept : m_nWaitLeft(waitSeconds) {
+CPasswordDlg::CPasswordDlg(const wchar_t* prompt, unsigned waitSeconds, PromptWithdrawal withdrawal) noexcept
+    : m_nWaitLeft(waitSeconds), m_withdrawal(withdrawal) {
     vp::FormatText(m_szPrompt, L"%ls", prompt ? prompt : L"");
 }
 
@@ -40,6 +41,9 @@ BOOL CPasswordDlg::OnInitDialog(HWND hwnd) noexcept {
         ShowWait();
         ::SetTimer(hwnd, kWaitTimerId, 1000, nullptr);
     }
+    // Whether the ask still stands is looked at while the prompt is open: the hook thread withdraws
+    // it when the screen went elsewhere, or the program is on its way out.
+    if (m_withdrawal.ask != 0) ::SetTimer(hwnd, kWithdrawnTimerId, kWithdrawnLookMs, nullptr);
     // The field has the focus; while the prompt waits, the first tab stop that takes it.
     return m_nWaitLeft > 0 ? TRUE : FALSE;
 }
@@ -74,13 +78,17 @@ bool CPasswordDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESU
             result = 0;
             return true;
         case IDCANCEL:
-            ::SecureZeroMemory(m_szPassword, sizeof(m_szPassword));
-            EndDialog(IDCANCEL);
+            Cancel();
             result = 0;
             return true;
         }
         break;
     case WM_TIMER:
+        if (wp == kWithdrawnTimerId) {
+            if (m_withdrawal.Now()) Cancel();
+            result = 0;
+            return true;
+        }
         if (wp != kWaitTimerId) break;
         if (m_nWaitLeft > 0) --m_nWaitLeft;
         ShowWait();
@@ -90,11 +98,19 @@ bool CPasswordDlg::ProcessDialogMessage(HWND, UINT msg, WPARAM wp, LPARAM, LRESU
     return false;
 }
 
-INT_PTR CPasswordPrompt::Ask(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds) {
+void CPasswordDlg::Cancel() noexcept {
+    ::SecureZeroMemory(m_szPassword, sizeof(m_szPassword));
+    m_field.SetWindowText(L"");
+    EndDialog(IDCANCEL);
+}
+
+INT_PTR CPasswordPrompt::Ask(const wchar_t* prompt, wchar_t (&entered)[16], unsigned waitSeconds,
+                             const PromptWithdrawal& withdrawal) {
     entered[0] = L'\0';
-    CPasswordDlg dialog(prompt, waitSeconds);
-    // The password thread normally has no active window, so the prompt is owned by nobody and centres
-    // on the screen of its desktop.
+    if (withdrawal.Now()) return IDCANCEL;  // withdrawn while it waited to be asked
+    CPasswordDlg dialog(prompt, waitSeconds, withdrawal);
+    // The password thread has no active window, so the prompt is owned by nobody and centres on the
+    // screen of its desktop.
     const INT_PTR result = dialog.DoModal(::GetActiveWindow());
     if (result == IDOK) vp::CopyText(entered, dialog.Password());
     return result;

@@ -3,7 +3,9 @@
 // and starts it again (coming back first only when no restore password is set); a record no one could
 // undo is undone at the next start; Quit comes back first, behind the lock screen when a restore
 // password is set; a cancelled sign-out changes nothing, and an installer's close is a quit; a second
-// start only brings up the first copy; and names another program took first are refused aloud.
+// start only brings up the first copy, asking for the switch password where the prompts are asked;
+// a prompt that waits does not keep "/quit" from being heard; and names another program took first
+// are refused aloud.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -63,6 +65,14 @@ void EndProcess(DWORD pid) {
     if (p) ::TerminateProcess(p.Get(), 9);
 }
 
+// Whether a desktop of neither name shows: the prompts' desktop, whose name only the program knows.
+bool PromptsShow() {
+    return WaitUntil([] {
+        const std::wstring showing = InputDesktopName();
+        return showing != L"Default" && showing != L"vpdesk";
+    }, 5000);
+}
+
 // A user who flips with the middle button and has Task Manager disabled on the way; not a first
 // start, so the settings window starts hidden.
 class SafetyTest : public ::testing::Test {
@@ -91,6 +101,14 @@ protected:
         ASSERT_NE(nullptr, m_frame);
         ASSERT_TRUE(WaitUntil([&] { return app.Guards().size() == 1; }, 10000));
         m_at = static_cast<int>(app.Trace().size());
+    }
+
+    // A user with a switch password (as an older build stored it, in clear).
+    void SetSwitchPassword() {
+        CRegistryStore settings;
+        settings.SetPath(kKey);
+        settings.WriteDword(L"PWD_VIRT_ENABLED", 1);
+        settings.WriteString(L"PWD_VIRT", L"Tulip42");
     }
 
     // A user with a restore password (as an older build stored it, in clear), on the virtual desktop.
@@ -363,6 +381,51 @@ TEST_F(SafetyTest, ASecondStartBringsUpTheFirstCopysWindowAndEnds) {
         EXPECT_EQ(programs, ProcessesNamed(L"Veilpane.exe")) << desktop;
         EXPECT_EQ(shells, app.Children(L"explorer.exe")) << desktop;
     }
+}
+
+TEST_F(SafetyTest, ASecondStartOnTheVirtualDesktopAsksThereAndQuitIsHeardWhileThePromptWaits) {
+    SetSwitchPassword();
+    VeilpaneProcess app;
+    StartReady(app);
+    // Hidden on the user's desktop, then to "vpdesk" past the switch password.
+    const auto hideAway = [&] {
+        ::ShowWindow(m_frame, SW_HIDE);
+        Inject(L"Default", L"middle");
+        ASSERT_GE(m_at = app.WaitForTrace(L"switch password asked", 10000, m_at), 0);
+        EXPECT_TRUE(PromptsShow());
+        ASSERT_TRUE(TypeThroughX(L"Enter Password", L"Tulip42", L"Return"));
+        ASSERT_GE(m_at = app.WaitSwitchedTo(L"vpdesk", 10000, m_at), 0);
+    };
+    const auto secondStart = [&] {
+        StartedProcess second;
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"Veilpane.exe") + L"\"", second, L"vpdesk"));
+        EXPECT_EQ(0u, WaitExit(second, 20000));
+        ASSERT_GE(m_at = app.WaitForTrace(L"settings password asked", 10000, m_at), 0);
+        EXPECT_TRUE(PromptsShow());
+    };
+
+    // Asked on the prompts' desktop, and back on "vpdesk" afterwards; the window shows once the
+    // user's desktop does, where nobody on "vpdesk" gets to see it.
+    const auto shown = [&] { return (::GetWindowLongW(m_frame, GWL_STYLE) & WS_VISIBLE) != 0; };
+    hideAway();
+    const int asked = m_at;
+    secondStart();
+    ASSERT_TRUE(TypeThroughX(L"Enter Password", L"Tulip42", L"Return"));
+    EXPECT_TRUE(Showing(L"vpdesk"));
+    Inject(L"vpdesk", L"middle");
+    ASSERT_GE(m_at = app.WaitSwitchedTo(L"Default", 10000, m_at), 0);
+    EXPECT_TRUE(WaitUntil(shown, 5000));
+    // The only way back was the user's own trigger.
+    EXPECT_LT(app.WaitForTrace(L"the original desktop was shown", 0, asked), 0);
+    EXPECT_EQ(m_at, app.WaitForTrace(L"switched to original desktop", 0, asked));
+
+    // "/quit" ends the program while the prompt waits, by the way-back rule (no restore password:
+    // the user's desktop).
+    hideAway();
+    secondStart();
+    EXPECT_EQ(0u, RunQuitArgument(L"vpdesk"));
+    EXPECT_TRUE(app.WaitExit(10000));
+    EXPECT_GE(app.WaitSwitchedTo(L"Default", 10000, m_at), 0);
 }
 
 }  // namespace

@@ -59,6 +59,26 @@ bool InjectInput(const std::wstring& steps, const wchar_t* desktop) {
     return code == 0;
 }
 
+bool TypeThroughX(const wchar_t* title, const std::wstring& text, const wchar_t* keys) {
+    // Wine runs the Unix programs itself but cannot wait for them: the shell leaves xdotool's exit
+    // code in a file, which this waits for. The window is waited for, and focused before a key goes.
+    static int calls = 0;
+    const std::wstring done = L"/tmp/vp-xdotool-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++calls);
+    // Three runs: "type" takes every word after it for text.
+    const std::wstring run = L"/usr/bin/timeout 15 /usr/bin/xdotool ";
+    std::wstring xdotool = run + L"search --sync --onlyvisible --name '^" + title + L"$' windowfocus --sync";
+    if (!text.empty()) xdotool += L" && " + run + L"type --delay 30 '" + text + L"'";
+    if (keys) xdotool += L" && " + run + L"key --delay 30 " + keys;
+    StartedProcess shell;
+    if (!StartProcess(L"/bin/sh -c \"" + xdotool + L"; echo $? >" + done + L"\"", shell)) return false;
+    std::wstring code;
+    WaitUntil([&] { return !(code = ReadFileText(L"Z:" + done)).empty(); }, 20000);
+    ::DeleteFileW((L"Z:" + done).c_str());
+    if (code != L"0\n") std::fprintf(stderr, "xdotool into %ls: %ls\n", title, code.empty() ? L"no end" : code.c_str());
+    return code == L"0\n";
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
     for (;;) {
@@ -131,6 +151,44 @@ std::vector<std::wstring> LayoutFaults(HWND page) {
         placed.emplace_back(id, rc);
     }
     return faults;
+}
+
+namespace {
+thread_local HookCounter* t_hookCounter = nullptr;  // the counter whose thread this is
+}
+
+HookCounter::HookCounter(const wchar_t* desktop, int kind, Filter counts)
+    : m_desktop(::OpenDesktopW(desktop, 0, FALSE, GENERIC_ALL)), m_kind(kind), m_counts(counts),
+      m_ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    m_thread.Reset(::CreateThread(nullptr, 0, Proc, this, 0, &m_id));
+    ::WaitForSingleObject(m_ready.Get(), 10000);
+}
+
+HookCounter::~HookCounter() {
+    ::PostThreadMessageW(m_id, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(m_thread.Get(), 10000);
+}
+
+LRESULT CALLBACK HookCounter::HookProc(int code, WPARAM wp, LPARAM lp) noexcept {
+    if (code == HC_ACTION && t_hookCounter && t_hookCounter->m_counts(wp)) {
+        ::InterlockedIncrement(&t_hookCounter->m_count);
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+DWORD WINAPI HookCounter::Proc(void* self) {
+    auto* counter = static_cast<HookCounter*>(self);
+    t_hookCounter = counter;
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    vp::HookHandle hook;
+    if (counter->m_desktop && ::SetThreadDesktop(counter->m_desktop.Get())) {
+        hook.Reset(::SetWindowsHookExW(counter->m_kind, HookProc, ::GetModuleHandleW(nullptr), 0));
+    }
+    counter->m_hooked = static_cast<bool>(hook);
+    ::SetEvent(counter->m_ready.Get());
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    return 0;
 }
 
 std::wstring DesktopName(HDESK desk) {

@@ -33,6 +33,12 @@ DWORD WaitExit(const StartedProcess& p, DWORD timeoutMs);
 // does this, before the helper starts.
 bool InjectInput(const std::wstring& steps, const wchar_t* desktop = nullptr);
 
+// Types through the X server into the shown top-level window titled title, as a person at the
+// keyboard does: its X window takes the keyboard focus, then text is typed and keys pressed (X key
+// names, space separated: "Return", "Escape"). It reaches a window on whichever desktop shows, where
+// no program of the session can send input. True when xdotool ran to its end.
+bool TypeThroughX(const wchar_t* title, const std::wstring& text, const wchar_t* keys = nullptr);
+
 // Polls condition every few milliseconds, pumping the calling thread's messages, until it holds or
 // the time runs out. Returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
@@ -96,6 +102,31 @@ private:
     static DWORD WINAPI Proc(void* ready);
     vp::KernelHandle m_thread;
     DWORD m_id = 0;
+};
+
+// Counts the events a low-level hook (WH_KEYBOARD_LL or WH_MOUSE_LL) on the named desktop is called
+// with, those the filter picks by their message. Set before another hook of that desktop, it is
+// called after it: it sees only what that hook lets through.
+class HookCounter {
+public:
+    using Filter = bool (*)(WPARAM message);
+    HookCounter(const wchar_t* desktop, int kind, Filter counts);
+    ~HookCounter();
+    HookCounter(const HookCounter&) = delete;
+    HookCounter& operator=(const HookCounter&) = delete;
+    bool Hooked() const { return m_hooked; }
+    int Count() const { return m_count; }
+
+private:
+    static DWORD WINAPI Proc(void* self);
+    static LRESULT CALLBACK HookProc(int code, WPARAM wp, LPARAM lp) noexcept;
+    vp::DesktopHandle m_desktop;
+    int m_kind;
+    Filter m_counts;
+    vp::KernelHandle m_ready, m_thread;
+    DWORD m_id = 0;
+    volatile bool m_hooked = false;
+    volatile LONG m_count = 0;
 };
 
 std::wstring ReadFileText(const std::wstring& path);  // UTF-8 or UTF-16 file into wide text

@@ -9,6 +9,7 @@
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
+#include "switching/PromptDesktop.h"
 #include "switching/ThreadMail.h"
 
 using namespace testing_support;
@@ -33,6 +34,8 @@ SwitcherHarness::~SwitcherHarness() {
     ::RemoveDirectoryW(m_systemRoot.c_str());
     ClearMirror();
 }
+
+std::wstring SwitcherHarness::PromptsDesktopName() { return DesktopName(PromptDesktop()); }
 
 void SwitcherHarness::ClearMirror() {
     g_SettingsMirror.Clear();

@@ -52,6 +52,8 @@ public:
     // The mail the hook thread serves.
     ThreadMail& Mail() { return m_mail; }
 
+    // The prompts' desktop, by its name, which only this process knows.
+    static std::wstring PromptsDesktopName();
     // Resets every mirror field to its initial value.
     static void ClearMirror();
 

@@ -11,6 +11,7 @@
 #include "switching/DesktopSwitcher.h"
 #include "switching/HookLib.h"
 #include "switching/OriginalDesktop.h"
+#include "switching/PromptDesktop.h"
 #include "switching/SwitcherHarness.h"
 #include "switching/GuardChannel.h"
 #include "switching/ThreadMail.h"
@@ -63,24 +64,32 @@ TEST(SwitcherRules, ARequestGoesAwayFromTheDesktopItWasGivenOn) {
     EXPECT_EQ(nullptr, OriginalDesktopInstead(L"Work", L"vpdesk"));
 }
 
-TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktopOnceAndEachApprovalCountsOnce) {
+std::wstring Prompts() { return SwitcherHarness::PromptsDesktopName(); }
+
+TEST_F(SwitcherTest, EachPasswordIsAskedOnThePromptsDesktopOnceAndEachApprovalCountsOnce) {
+    const std::wstring prompts = Prompts();
+    ASSERT_NE(L"", prompts);
+    EXPECT_NE(L"Default", prompts);
+    EXPECT_NE(L"vpdesk", prompts);
     SetPasswords(L"Secret", L"");
-    // Several triggers while the prompt is open: one ask, no switch.
+    // Several triggers while the prompt is open: one ask, no switch. The user's desktop is hidden at once.
     h.Trigger();
     h.Trigger();
     h.Trigger();
     ASSERT_TRUE(WaitUntil([&] { return h.Requests() == 3; }, 5000));
     EXPECT_EQ(1, h.PasswordAsks(1));
     EXPECT_EQ(0, h.Switches());
-    EXPECT_EQ(L"Default", h.HookThreadDesktop());
-    // A prompt closed without the password: the next trigger asks again.
+    EXPECT_TRUE(Showing(prompts.c_str()));
+    // A prompt closed without the password: back where it was asked from; the next trigger asks again.
     h.Decline(1);
+    EXPECT_TRUE(Showing(L"Default"));
     h.Trigger();
     ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(1) == 2; }, 5000));
 
-    // The right password switches; the way back has no password.
+    // The right password goes on from the prompts' desktop; the way back has no password.
     h.Approve(1);
     ASSERT_TRUE(h.WaitSwitches(1));
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
     h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(2));
     // The same approval again, or one for no open ask, switches nothing.
@@ -98,11 +107,88 @@ TEST_F(SwitcherTest, PasswordGateAsksTheThreadOfTheShowingDesktopOnceAndEachAppr
     h.Trigger();
     ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(2) == 1; }, 5000));
     EXPECT_EQ(3, h.Switches());
-    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
+    EXPECT_TRUE(Showing(prompts.c_str()));
     h.Approve(1);  // an ask of the other direction is no approval here
     h.Approve(2);
     ASSERT_TRUE(h.WaitSwitches(4));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
+}
+
+TEST(PromptDesktopTest, NoProgramOfTheUserIsGrantedAnythingOnThePromptsDesktop) {
+    // The platform's own access check, for this user as the descriptor's owner, as every program of
+    // theirs is.
+    CPromptDesktopDescriptor descriptor;
+    ASSERT_TRUE(descriptor.Ok());
+    HANDLE process = nullptr, token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &process));
+    ASSERT_TRUE(::DuplicateToken(vp::KernelHandle(process).Get(), SecurityImpersonation, &token));
+    const vp::KernelHandle impersonation(token);
+    BYTE user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(::GetTokenInformation(token, TokenUser, user, sizeof(user), &size));
+    ::SetSecurityDescriptorOwner(descriptor.Descriptor(), reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE);
+    ::SetSecurityDescriptorGroup(descriptor.Descriptor(), reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE);
+    GENERIC_MAPPING mapping{DESKTOP_READOBJECTS, DESKTOP_WRITEOBJECTS, DESKTOP_SWITCHDESKTOP, 0x1FF | STANDARD_RIGHTS_REQUIRED};
+    for (DWORD right : {DESKTOP_READOBJECTS, DESKTOP_CREATEWINDOW, DESKTOP_HOOKCONTROL, DESKTOP_JOURNALRECORD,
+                        DESKTOP_JOURNALPLAYBACK, DESKTOP_ENUMERATE, DESKTOP_WRITEOBJECTS, DESKTOP_SWITCHDESKTOP}) {
+        PRIVILEGE_SET privileges{};
+        DWORD privilegesSize = sizeof(privileges), granted = 0;
+        BOOL allowed = TRUE;
+        ASSERT_TRUE(::AccessCheck(descriptor.Descriptor(), token, right, &mapping, &privileges, &privilegesSize, &granted,
+                                  &allowed));
+        EXPECT_FALSE(allowed) << std::hex << right;
+    }
+    // Where the platform keeps a desktop's descriptor (Wine keeps none), a helper cannot even open it.
+    SECURITY_INFORMATION dacl = DACL_SECURITY_INFORMATION;
+    BYTE kept[512];
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    if (::GetUserObjectSecurity(PromptDesktop(), &dacl, kept, sizeof(kept), &size) &&
+        ::GetSecurityDescriptorDacl(kept, &present, &acl, &defaulted) && present) {
+        StartedProcess helper;
+        ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"inject_input.exe") + L"\" --desktop " + Prompts() + L" sleep:0", helper));
+        EXPECT_EQ(2u, WaitExit(helper, 10000));  // the desktop not opened
+    }
+}
+
+std::atomic<bool> g_lockTakes{false};
+std::atomic<int> g_locks{0};
+BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
+SessionLock PlantedLocked() { return SessionLock::Locked; }
+
+TEST_F(SwitcherTest, WhileTheRestorePromptWaitsAnotherProgramShowingTheUsersDesktopIsLockedBehind) {
+    SetLockCallForTest(PlantedLock);
+    SetSessionLockQueryForTest(PlantedLocked);
+    g_lockTakes = true;
+    g_locks = 0;
+    SetPasswords(L"", L"Back");
+    h.Trigger();
+    ASSERT_TRUE(h.WaitSwitches(1));
+    h.Trigger();
+    ASSERT_TRUE(WaitUntil([&] { return h.PasswordAsks(2) == 1; }, 5000));
+    ASSERT_TRUE(Showing(Prompts().c_str()));
+
+    // Someone on "vpdesk" shows the user's desktop while the prompt waits: locked at once, the
+    // prompt withdrawn, and its approval no longer counts.
+    ASSERT_TRUE(ShowDesktop(L"Default"));
+    EXPECT_TRUE(WaitUntil([&] { return g_locks == 1; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return h.Mail().withdrawnAsks.load() == 1; }, 5000));
+    h.Approve(2);
+    // The lock holds; the unlock is the way back.
+    for (SystemSignal told : {SystemSignal::SessionLocked, SystemSignal::SessionUnlocked}) {
+        HookRequest signal(HookRequest::Kind::Signal);
+        signal.signal = told;
+        h.Mail().hook.Put(std::move(signal));
+    }
+    EXPECT_TRUE(WaitUntil([] { return !guard_channel::Current().virtualShowing; }, 5000));
+    EXPECT_EQ(1, h.Switches());
+    SetLockCallForTest(nullptr);
+    SetSessionLockQueryForTest(nullptr);
+    // The word that another program showed the desktop; gone before the next test looks for its box.
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = ::FindWindowW(L"#32770", L"Veilpane")) != nullptr; }, 5000));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 5000));
 }
 
 TEST_F(SwitcherTest, TaskManagerPolicyIsGivenBackAsItWasAndTypedUrlsGo) {
@@ -183,10 +269,6 @@ TEST_F(SwitcherTest, ComeBackReturnsToTheOriginalDesktopUndoesAndLeavesTheTrigge
     EXPECT_TRUE(Showing(L"Default"));
     EXPECT_EQ(0xFFFFFFFFu, SwitcherHarness::ReadTaskManagerPolicy());
 }
-
-std::atomic<bool> g_lockTakes{false};
-std::atomic<int> g_locks{0};
-BOOL WINAPI PlantedLock() { return ++g_locks, g_lockTakes.load() ? TRUE : FALSE; }
 
 TEST_F(SwitcherTest, BehindARestorePasswordComingBackAsksTheLockAndLeavesTheScreenToTheGuard) {
     SetLockCallForTest(PlantedLock);
@@ -416,60 +498,15 @@ TEST_F(SwitcherTest, AnOpenFileFailureIsShownByTheUiThreadWhileTriggersGoOn) {
     SetMiddleButton(0);
 }
 
-// Counts the button releases that reach the end of the low-level mouse hooks of a desktop. Set
-// before the switcher's hooks, it is called after them: it sees only what they let through.
-class ReleaseObserver {
-public:
-    explicit ReleaseObserver(const wchar_t* desktop) : m_desktop(::OpenDesktopW(desktop, 0, FALSE, GENERIC_ALL)) {
-        s_releases = 0;
-        vp::KernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        m_args = {m_desktop.Get(), ready.Get()};
-        m_thread.Reset(::CreateThread(nullptr, 0, Proc, &m_args, 0, &m_id));
-        ::WaitForSingleObject(ready.Get(), 10000);
-    }
-    ~ReleaseObserver() {
-        ::PostThreadMessageW(m_id, WM_QUIT, 0, 0);
-        ::WaitForSingleObject(m_thread.Get(), 10000);
-    }
-    bool Hooked() const { return s_hooked.load(); }
-    int Releases() const { return s_releases.load(); }
-
-private:
-    struct Args {
-        HDESK desktop;
-        HANDLE ready;
-    };
-    static LRESULT CALLBACK MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
-        if (code == HC_ACTION && (wp == WM_LBUTTONUP || wp == WM_RBUTTONUP || wp == WM_MBUTTONUP)) ++s_releases;
-        return ::CallNextHookEx(nullptr, code, wp, lp);
-    }
-    static DWORD WINAPI Proc(void* arg) {
-        auto* a = static_cast<Args*>(arg);
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        vp::HookHandle hook;
-        if (::SetThreadDesktop(a->desktop)) {
-            hook.Reset(::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, ::GetModuleHandleW(nullptr), 0));
-        }
-        s_hooked = static_cast<bool>(hook);
-        ::SetEvent(a->ready);
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
-        return 0;
-    }
-
-    vp::DesktopHandle m_desktop;
-    Args m_args{};
-    vp::KernelHandle m_thread;
-    DWORD m_id = 0;
-    static inline std::atomic<int> s_releases{0};
-    static inline std::atomic<bool> s_hooked{false};
-};
+// A button's release, as the low-level mouse hook is told.
+bool IsRelease(WPARAM message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
 
 TEST(SwitcherChordTest, TheButtonPairLeavesNoReleaseOnTheNewDesktop) {
     SwitcherHarness::ClearMirror();
     // The observer's hook goes first, so the desktop must exist before the switcher makes it.
     vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, DF_ALLOWOTHERACCOUNTHOOK, GENERIC_ALL, nullptr));
-    ReleaseObserver releases(L"vpdesk");
+    // Set before the switcher's hooks, it is called after them: it sees only what they let through.
+    HookCounter releases(L"vpdesk", WH_MOUSE_LL, IsRelease);
     ASSERT_TRUE(releases.Hooked());
     SwitcherHarness h;
     ASSERT_TRUE(h.Start());
@@ -478,9 +515,9 @@ TEST(SwitcherChordTest, TheButtonPairLeavesNoReleaseOnTheNewDesktop) {
     ASSERT_TRUE(h.WaitSwitches(1));
     // The fingers come off on the desktop that now shows; then a plain click there.
     ASSERT_TRUE(InjectInput(L"rup lup", L"vpdesk"));
-    EXPECT_EQ(0, releases.Releases());
+    EXPECT_EQ(0, releases.Count());
     ASSERT_TRUE(InjectInput(L"ldown lup", L"vpdesk"));
-    EXPECT_EQ(1, releases.Releases());
+    EXPECT_EQ(1, releases.Count());
     EXPECT_EQ(1, h.Triggers());
     SetDoubleButton(0);
 }
@@ -507,6 +544,22 @@ TEST(SwitcherStartTest, AShellThatCannotStartIsReportedAndTheTriggerStillSwitche
     EXPECT_TRUE(h.WaitSwitches(2));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     SetMiddleButton(0);
+}
+
+TEST(SwitcherStartTest, ACopyStartedAgainAfterTheLastEndedWhileItsPromptShowedBringsTheUsersDesktopBack) {
+    // The dead copy's prompts' desktop still shows; its guard hands the new copy what it was told.
+    SwitcherHarness::ClearMirror();
+    vp::DesktopHandle dead(::CreateDesktopW(L"vptest-prompts", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(dead && ShowDesktop(L"vptest-prompts"));
+    GuardState told;
+    told.promptShowing = true;
+    guard_channel::Open(told, true);
+    {
+        SwitcherHarness h;
+        EXPECT_TRUE(h.Start());
+        EXPECT_TRUE(Showing(L"Default"));
+    }
+    guard_channel::Open(GuardState{}, false);
 }
 
 TEST(SwitcherStartTest, BothDesktopsAreHookedAndTheShellStartedBeforeItMayServeAndWhatCameMeanwhileIsServed) {

@@ -220,8 +220,8 @@ TEST_F(FrameTest, TrayExitNeverAsks) {
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(0));
 }
 
-// The settings window's own password prompt, on the ui thread: waits for it, types text and presses
-// OK (or Cancel with text null).
+// The settings window's own password prompt, on the ui thread (there is no hook thread to ask for
+// it): waits for it, types text and presses Enter (or Esc with text null).
 HWND WaitOwnPrompt() {
     HWND prompt = nullptr;
     Poll([&] { return (prompt = FindOwnWindow(L"#32770", kPromptTitle, Visibility::VisibleOnly)) != nullptr; }, 10000);
@@ -230,11 +230,8 @@ HWND WaitOwnPrompt() {
 
 bool Answer(HWND prompt, const wchar_t* text) {
     if (!prompt) return false;
-    if (text) {
-        HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-        for (const wchar_t* c = text; *c; ++c) SendOwn(field, WM_CHAR, *c, 0);
-    }
-    PostOwn(::GetDlgItem(prompt, text ? IDOK : IDCANCEL), BM_CLICK);
+    // Typed as a person types, through the X server.
+    if (!testing_support::TypeThroughX(kPromptTitle, text ? text : L"", text ? L"Return" : L"Escape")) return false;
     return Poll([&] { return !::IsWindow(prompt); }, 10000);
 }
 

@@ -1,12 +1,11 @@
 // The password prompts as the program runs them: the real hook thread (in the switcher harness), the
-// real Pwd1 and Pwd2 threads and the real dialog from the program's resources, driven through its
-// window handles and the keys its dialog manager reads.
+// real Pwd1 and Pwd2 threads and the real dialog from the program's resources, on the prompts' desktop,
+// typed into through the X server as a person types.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "framework/PasswordHash.h"
@@ -18,7 +17,6 @@
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
-#include "support/ThreadJobs.h"
 #include "switching/PasswordThreads.h"
 #include "switching/SwitcherHarness.h"
 #include "ui/PasswordDlg.h"
@@ -100,25 +98,10 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-// Types into the field one character at a time, as the keyboard would reach it.
-void Type(HWND prompt, const wchar_t* text) {
-    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-    for (const wchar_t* c = text; *c; ++c) testing_support::SendOwn(field, WM_CHAR, *c, 0);
-}
+// Typed into the prompt as a person types: through the X server, then keys (Return, Escape).
+bool Type(const wchar_t* text, const wchar_t* keys = L"Return") { return TypeThroughX(kPromptTitle, text, keys); }
 
-// A key as the modal loop sees it, on the prompt's thread: at the control with the focus (the
-// field at first), where the dialog manager turns Enter and Esc into the buttons' commands.
-void PressKey(HWND prompt, WORD vk) {
-    testing_support::StartOnThreadOf(prompt, [prompt, vk] {
-        HWND target = ::GetFocus() ? ::GetFocus() : ::GetDlgItem(prompt, IDOK);
-        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) {
-            MSG m{target, message, vk, 0, 0, {}};
-            if (!::IsDialogMessageW(prompt, &m)) ::DispatchMessageW(&m);
-        }
-    });
-}
-
-void Click(HWND prompt, int id) { testing_support::PostOwn(::GetDlgItem(prompt, id), BM_CLICK); }
+std::wstring Prompts() { return SwitcherHarness::PromptsDesktopName(); }
 
 class PasswordPromptTest : public ::testing::Test {
 protected:
@@ -137,9 +120,7 @@ protected:
         failed_attempts::TakePendingNotice();
     }
     void TearDown() override {
-        for (DWORD id : {pwd1Id, pwd2Id}) {
-            for (HWND prompt : PromptsOf(id)) testing_support::PostOwn(prompt, WM_COMMAND, IDCANCEL);
-        }
+        h.Mail().withdrawnAsks = ~0u;  // whatever prompt is left open closes unanswered
         for (DWORD id : {pwd1Id, pwd2Id}) WaitPromptGone(id);
         h.Mail().pwd1.Put(PasswordRequest(PasswordRequest::Kind::Quit));
         h.Mail().pwd2.Put(PasswordRequest(PasswordRequest::Kind::Quit));
@@ -173,12 +154,14 @@ protected:
     static inline std::atomic<int> g_notices{0};
 };
 
-TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPasswordThrough) {
+TEST_F(PasswordPromptTest, SwitchPromptOnThePromptsDesktopLetsOnlyTheExactPasswordThrough) {
     SetPasswords(L"Secret", L"");
 
     HWND prompt = Trigger(pwd1Id);
     ASSERT_NE(nullptr, prompt);
-    EXPECT_EQ(L"Default", DesktopName(::GetThreadDesktop(pwd1Id)));
+    // Neither of the two desktops: one of its own, which shows; the user's work is hidden.
+    EXPECT_EQ(Prompts(), DesktopName(::GetThreadDesktop(pwd1Id)));
+    EXPECT_TRUE(Showing(Prompts().c_str()));
     EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
     for (const std::wstring& cut : TextsThatDoNotFit(prompt)) ADD_FAILURE() << cut;
     HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
@@ -187,80 +170,69 @@ TEST_F(PasswordPromptTest, SwitchPromptOnTheOriginalDesktopLetsOnlyTheExactPassw
     // The prompt has no owner: it is a top-level window of its own, in front on its desktop.
     EXPECT_EQ(nullptr, ::GetWindow(prompt, GW_OWNER));
 
-    // A wrong entry: the prompt closes and nothing more happens.
-    Type(prompt, L"Wrong");
-    Click(prompt, IDOK);
+    // A wrong entry: the prompt closes, the screen comes back, and nothing more happens.
+    ASSERT_TRUE(Type(L"Wrong"));
     ASSERT_TRUE(WaitPromptGone(pwd1Id));
-
-    // Letter case counts.
-    prompt = Trigger(pwd1Id);
-    ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"secret");
-    Click(prompt, IDOK);
-    ASSERT_TRUE(WaitPromptGone(pwd1Id));
-
-    // Cancel, even with the right text typed, and Esc.
-    prompt = Trigger(pwd1Id);
-    ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"Secret");
-    Click(prompt, IDCANCEL);
-    ASSERT_TRUE(WaitPromptGone(pwd1Id));
-    prompt = Trigger(pwd1Id);
-    ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"Secret");
-    PressKey(prompt, VK_ESCAPE);
-    ASSERT_TRUE(WaitPromptGone(pwd1Id));
-
-    // Enter at once: the field is empty, so an empty entry is submitted, which is wrong.
-    prompt = Trigger(pwd1Id);
-    ASSERT_NE(nullptr, prompt);
-    PressKey(prompt, VK_RETURN);
-    ASSERT_TRUE(WaitPromptGone(pwd1Id));
+    EXPECT_TRUE(Showing(L"Default"));
+    // Letter case counts; Esc is a Cancel, whatever was typed; Enter at once submits an empty entry,
+    // which is wrong.
+    const struct {
+        const wchar_t* text;
+        const wchar_t* keys;
+    } entries[] = {{L"secret", L"Return"}, {L"Secret", L"Escape"}, {L"", L"Return"}};
+    for (const auto& entry : entries) {
+        ASSERT_NE(nullptr, Trigger(pwd1Id));
+        ASSERT_TRUE(Type(entry.text, entry.keys));
+        ASSERT_TRUE(WaitPromptGone(pwd1Id));
+        EXPECT_TRUE(Showing(L"Default"));
+    }
     EXPECT_EQ(0, h.Switches());
-    EXPECT_EQ(L"Default", h.HookThreadDesktop());
     // Three wrong ones, each recorded with the prompt it was typed at (once checked, just after the
-    // prompt has gone); Cancel and Esc are not.
+    // prompt has gone); Esc is not.
     ASSERT_TRUE(WaitUntil([&] { return attempts.FailedInARow() == 3; }, 5000));
     const std::wstring log = ReadText(L"PWD_FAILED_LOG");
     EXPECT_EQ(3, std::count(log.begin(), log.end(), L';') + 1) << log;
     EXPECT_EQ(std::wstring::npos, log.find(L" O")) << log;
 
-    // The fourth prompt waits before it takes input and says so; Enter meanwhile does nothing.
+    // The fourth prompt waits before it takes input and says so; keys typed meanwhile go nowhere.
     prompt = Trigger(pwd1Id);
     ASSERT_NE(nullptr, prompt);
     field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
     EXPECT_FALSE(::IsWindowEnabled(field));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(prompt, IDOK)));
     EXPECT_EQ(0u, TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)).find(L"Wrong passwords: wait 1 s"));
-    testing_support::PostOwn(prompt, WM_COMMAND, IDOK);
+    ASSERT_TRUE(Type(L"zz", nullptr));
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(field) != FALSE; }, 5000));
     EXPECT_TRUE(::IsWindow(prompt));
     EXPECT_EQ(L"Please Enter Switch Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
 
-    // The right one switches, once, and the owner is told of the three before it.
-    Type(prompt, L"Secret");
-    PressKey(prompt, VK_RETURN);
+    // The right one switches, once, from the prompts' desktop, and the owner is told of the three before it.
+    ASSERT_TRUE(Type(L"Secret"));
     ASSERT_TRUE(h.WaitSwitches(1));
-    EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"vpdesk"; }, 5000));
+    EXPECT_EQ(L"vpdesk", h.HookThreadDesktop());
     ASSERT_TRUE(WaitUntil([&] { return g_notices == 1; }, 5000));
     EXPECT_EQ(0u, failed_attempts::TakePendingNotice().find(L"3 wrong password attempts since "));
     EXPECT_EQ(0u, attempts.FailedInARow());
     EXPECT_EQ(L"", ReadText(L"PWD_FAILED_LOG"));
     ::Sleep(200);
     EXPECT_EQ(1, h.Switches());
+    h.Trigger();  // no restore password: straight back
+    ASSERT_TRUE(h.WaitSwitches(2));
 }
 
 TEST_F(PasswordPromptTest, FieldTakesFifteenCharactersButOnlyFourteenAreCompared) {
     SetPasswords(L"abcdefghijklmn", L"");  // 14 characters, the most a settings page stores
     HWND prompt = Trigger(pwd1Id);
     ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"abcdefghijklmnXYZ");
-    EXPECT_EQ(15, ::GetWindowTextLengthW(::GetDlgItem(prompt, IDC_PASSWORD_EDIT)));
-    Click(prompt, IDOK);
+    ASSERT_TRUE(Type(L"abcdefghijklmnXYZ", nullptr));
+    EXPECT_TRUE(WaitUntil([&] { return ::GetWindowTextLengthW(::GetDlgItem(prompt, IDC_PASSWORD_EDIT)) == 15; }, 5000));
+    ASSERT_TRUE(Type(L""));
     EXPECT_TRUE(h.WaitSwitches(1));
+    h.Trigger();
+    ASSERT_TRUE(h.WaitSwitches(2));
 }
 
-TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTriggersOpenNoSecondOne) {
+TEST_F(PasswordPromptTest, RestorePromptOpensOnThePromptsDesktopAndFurtherTriggersOpenNoSecondOne) {
     SetPasswords(L"", L"Back");
     h.Trigger();  // no switch password: straight to the virtual desktop
     ASSERT_TRUE(h.WaitSwitches(1));
@@ -268,7 +240,8 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
 
     HWND prompt = Trigger(pwd2Id);
     ASSERT_NE(nullptr, prompt);
-    EXPECT_EQ(L"vpdesk", DesktopName(::GetThreadDesktop(::GetWindowThreadProcessId(prompt, nullptr))));
+    EXPECT_EQ(Prompts(), DesktopName(::GetThreadDesktop(::GetWindowThreadProcessId(prompt, nullptr))));
+    EXPECT_TRUE(Showing(Prompts().c_str()));
     EXPECT_EQ(L"Please Enter Restore Password:", TextOf(::GetDlgItem(prompt, IDC_PASSWORD_PROMPT)));
     for (const std::wstring& cut : TextsThatDoNotFit(prompt)) ADD_FAILURE() << cut;
     EXPECT_TRUE(PromptsOf(pwd1Id).empty());
@@ -279,80 +252,33 @@ TEST_F(PasswordPromptTest, RestorePromptOpensOnTheVirtualDesktopAndFurtherTrigge
     ::Sleep(500);
     EXPECT_EQ(1u, PromptsOf(pwd2Id).size());
 
-    // The close box is a Cancel.
-    ::PostMessageW(prompt, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(WaitPromptGone(pwd2Id));
-    EXPECT_EQ(1, h.Switches());
-
-    prompt = Trigger(pwd2Id);
-    ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"back");
-    Click(prompt, IDOK);
+    // A wrong one brings "vpdesk" back; the right one the user's desktop.
+    ASSERT_TRUE(Type(L"back"));
     ASSERT_TRUE(WaitUntil([&] { return ReadText(L"PWD_FAILED_LOG").find(L" O") != std::wstring::npos; }, 5000));
-    prompt = Trigger(pwd2Id);
-    ASSERT_NE(nullptr, prompt);
-    Type(prompt, L"Back");
-    Click(prompt, IDOK);
+    EXPECT_TRUE(Showing(L"vpdesk"));
+    ASSERT_NE(nullptr, Trigger(pwd2Id));
+    ASSERT_TRUE(Type(L"Back"));
     ASSERT_TRUE(h.WaitSwitches(2));
     EXPECT_TRUE(WaitUntil([&] { return h.HookThreadDesktop() == L"Default"; }, 5000));
     ::Sleep(200);
     EXPECT_EQ(2, h.Switches());
 }
 
+bool IsKeyDown(WPARAM message) { return message == WM_KEYDOWN || message == WM_SYSKEYDOWN; }
 
-// Keys as the keyboard types them (a character, or a virtual key for 0): whichever window has the
-// keyboard gets them.
-void TypeOnKeyboard(const wchar_t* text, WORD vk = 0) {
-    for (const wchar_t* c = text; *c || vk; c += *c ? 1 : 0) {
-        INPUT in[2]{};
-        for (INPUT& i : in) {
-            i.type = INPUT_KEYBOARD;
-            i.ki.wVk = *c ? 0 : vk;
-            i.ki.wScan = *c;
-            i.ki.dwFlags = *c ? KEYEVENTF_UNICODE : 0;
-        }
-        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-        ::SendInput(2, in, sizeof(INPUT));
-        if (!*c) break;
-    }
-}
-
-TEST_F(PasswordPromptTest, KeysTypedRightAfterTheTriggerLandInThePromptNotInTheWindowInFront) {
-    SetPasswords(L"Secret", L"");
-    // Another program's window in front with the keyboard, as a chat window would be.
-    std::atomic<HWND> chat{nullptr}, chatEdit{nullptr};
-    std::atomic<DWORD> chatThread{0};
-    std::thread other([&] {
-        HWND w = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"chat", WS_POPUP | WS_VISIBLE, 500, 300, 300, 80,
-                                   nullptr, nullptr, nullptr, nullptr);
-        chatEdit = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 10, 10, 280, 24, w, nullptr, nullptr, nullptr);
-        ::SetForegroundWindow(w);
-        ::SetFocus(chatEdit);
-        chatThread = ::GetCurrentThreadId();
-        chat = w;
-        MSG msg;
-        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::DestroyWindow(w);
-    });
-    ASSERT_TRUE(WaitUntil([&] { return chat.load() != nullptr && ::GetForegroundWindow() == chat.load(); }, 5000));
-
-    // The trigger's own input never reached anyone; the prompt opens and the user types at once.
-    h.Trigger();
-    HWND prompt = WaitPrompt(pwd1Id);
-    ASSERT_NE(nullptr, prompt);
-    TypeOnKeyboard(L"Secret");
-    HWND field = ::GetDlgItem(prompt, IDC_PASSWORD_EDIT);
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(field) == L"Secret"; }, 5000)) << "the field holds " << TextOf(field).size();
-    EXPECT_EQ(L"", TextOf(chatEdit));
-    EXPECT_EQ(prompt, ::GetForegroundWindow());
-    TypeOnKeyboard(L"", VK_RETURN);
-    EXPECT_TRUE(WaitPromptGone(pwd1Id));
-    EXPECT_TRUE(WaitUntil([&] { return h.Switches() == 1; }, 5000));
-
-    ::PostThreadMessageW(chatThread, WM_QUIT, 0, 0);
-    other.join();
+TEST_F(PasswordPromptTest, NoKeyboardHookOfEitherDesktopSeesAKeyOfThePassword) {
+    SetPasswords(L"Secret", L"Back");
+    // As a program of the onlooker's on "vpdesk", or one on the user's desktop, would listen.
+    HookCounter onUsers(L"Default", WH_KEYBOARD_LL, IsKeyDown);
+    HookCounter onVirtual(L"vpdesk", WH_KEYBOARD_LL, IsKeyDown);
+    ASSERT_TRUE(onUsers.Hooked() && onVirtual.Hooked());
+    ASSERT_NE(nullptr, Trigger(pwd1Id));
+    ASSERT_TRUE(Type(L"Secret"));
+    ASSERT_TRUE(h.WaitSwitches(1));
+    ASSERT_NE(nullptr, Trigger(pwd2Id));
+    ASSERT_TRUE(Type(L"Back"));
+    ASSERT_TRUE(h.WaitSwitches(2));
+    EXPECT_EQ(0, onUsers.Count());
+    EXPECT_EQ(0, onVirtual.Count());
 }
 }  // namespace
