@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "framework/Launch.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/RegexMatcher.h"
@@ -137,16 +138,7 @@ namespace {
 
 // Starts a program on the named desktop; the started program is not watched.
 bool StartOnDesktop(wchar_t* commandLine, const wchar_t* desktopName) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = const_cast<wchar_t*>(desktopName);
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        return false;
-    }
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
-    return true;
+    return static_cast<bool>(LaunchOnDesktop(nullptr, commandLine, desktopName));
 }
 
 // The Windows directory, read when it is first asked for.

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "actions/UndoRecord.h"
 #include "app/RestartLog.h"
 #include "app/StartArguments.h"
+#include "framework/Launch.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
@@ -68,16 +70,7 @@ bool StartProgramAgain(const wchar_t* program, wchar_t* desktop) noexcept {
     }
     wchar_t commandLine[MAX_PATH + 2];
     if (!vp::FormatText(commandLine, L"\"%ls\"", program)) return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = desktop;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        return false;
-    }
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
-    return true;
+    return static_cast<bool>(vp::LaunchOnDesktop(program, commandLine, desktop));
 }
 
 DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
@@ -183,20 +176,17 @@ bool CGuardKeeper::Launch() {
     m_lastLaunch = ::GetTickCount64();
     wchar_t commandLine[MAX_PATH + 64];
     if (!FormatGuardCommandLine(commandLine, m_szExePath, m_watched.Get(), m_quit.Get())) return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = m_szDesktop;
-    startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles: the guard writes nowhere
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(m_szExePath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &started)) {
+    // Handed on: this process to wait on, the quit event and the alive event; no standard handles,
+    // so the guard writes nowhere.
+    vp::LaunchedProcess started =
+        vp::LaunchOnDesktop(m_szExePath, commandLine, m_szDesktop, {m_watched.Get(), m_quit.Get(), m_alive.Get()});
+    if (!started) {
         vp::Trace(L"guard could not be started");
         m_guard.Reset();
         return false;
     }
-    ::CloseHandle(started.hThread);
-    m_guard.Reset(started.hProcess);
-    vp::Trace(L"guard %lu started", started.dwProcessId);
+    m_guard = std::move(started.process);
+    vp::Trace(L"guard %lu started", started.processId);
     return true;
 }
 

@@ -72,8 +72,6 @@ private:
     int m_index = 0;
     int m_threadOn = -1;           // the entry the hook thread is on; -1 before it is placed
     DWORD m_ownId = 0;
-    STARTUPINFOW m_startup{};
-    PROCESS_INFORMATION m_shell{};
     vp::KernelHandle m_shellProcess, m_shellThread;
     DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
 
