@@ -5,7 +5,9 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <iterator>
 
+#include "actions/DecoyBrowser.h"
 #include "framework/Launch.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
@@ -195,9 +197,15 @@ void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_
 
 void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
     wchar_t commandLine[vp::kCommandUnits];
-    if (!vp::BuildWebsiteCommandLine(SystemRoot(), address, commandLine) || !StartOnDesktop(commandLine, desktopName)) {
-        vp::PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
+    // The user's browser with a profile of our own, started on the desktop itself; any other
+    // browser, or none, through the shell.
+    const bool decoy = DecoyBrowserCommandLine(address, commandLine, std::size(commandLine));
+    if ((!decoy && !BuildWebsiteCommandLine(SystemRoot(), address, commandLine)) ||
+        !StartOnDesktop(commandLine, desktopName)) {
+        PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
+        return;
     }
+    if (decoy) Trace(L"web page: the decoy browser started");
 }
 
 }  // namespace vp

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "ActionsTestSupport.h"
+#include "actions/DecoyBrowser.h"
 #include "actions/OpenActions.h"
 #include "framework/RegexMatcher.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
 
 using namespace actions_test;
@@ -114,6 +120,32 @@ TEST(WebsiteCommandLine, SchemeRuleAndRefusals) {
     wchar_t small[40];
     EXPECT_FALSE(vp::BuildWebsiteCommandLine(L"C:\\windows", L"a-rather-long-address.test", small));
     EXPECT_STREQ(L"", small);
+}
+
+TEST(DecoyBrowser, TheProgramOfARegisteredCommandAndItsFamily) {
+    wchar_t exe[MAX_PATH];
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"\"C:\\Apps\\Web\\chrome.exe\" --single-argument %1", exe));
+    EXPECT_STREQ(L"C:\\Apps\\Web\\chrome.exe", exe);
+    // Written without quotes, blanks and all, as some installers do.
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"C:\\Program Files\\Fox\\firefox.EXE -osint -url \"%1\"", exe));
+    EXPECT_STREQ(L"C:\\Program Files\\Fox\\firefox.EXE", exe);
+    ScopedEnv env(L"VP_BROWSERS", L"D:\\B");
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"%VP_BROWSERS%\\brave.exe", exe));
+    EXPECT_STREQ(L"D:\\B\\brave.exe", exe);
+    EXPECT_FALSE(vp::ExecutableOfCommand(L"\"C:\\unclosed\\chrome.exe %1", exe));
+    EXPECT_FALSE(vp::ExecutableOfCommand(L"  ", exe));
+
+    EXPECT_EQ(vp::BrowserFamily::Chromium, vp::BrowserFamilyOf(L"C:\\E\\MSEdge.EXE"));
+    EXPECT_EQ(vp::BrowserFamily::Firefox, vp::BrowserFamilyOf(L"librewolf.exe"));
+    EXPECT_EQ(vp::BrowserFamily::Other, vp::BrowserFamilyOf(L"C:\\chrome.exe\\iexplore.exe"));
+
+    // Refused rather than started some other way: no family, a quote that would add arguments.
+    wchar_t out[vp::kCommandUnits];
+    EXPECT_FALSE(vp::BuildDecoyBrowserCommandLine(vp::BrowserFamily::Other, L"x.exe", L"p", L"a.test", false, out,
+                                                  std::size(out)));
+    EXPECT_FALSE(vp::BuildDecoyBrowserCommandLine(vp::BrowserFamily::Chromium, L"chrome.exe", L"p",
+                                                  L"a.test\" --utility-cmd-prefix=x", false, out, std::size(out)));
+    EXPECT_STREQ(L"", out);
 }
 
 // ---- the actions, with real processes ------------------------------------------------------------
@@ -236,6 +268,101 @@ TEST_F(OpenWebsiteTest, FailuresShowTheMessage) {
     ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 5000));
     EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
     EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
+// The user's browser, registered for https the way Chromium and Firefox register themselves for one
+// user (a class under HKCU\Software\Classes, chosen for https), stood in for by the recorder under
+// the browser's program name.
+class DecoyBrowserTest : public OpenWebsiteTest {
+protected:
+    static constexpr wchar_t kChoiceKey[] =
+        L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice";
+
+    void SetUp() override {
+        OpenWebsiteTest::SetUp();
+        m_vpdesk.Reset(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        ASSERT_TRUE(m_vpdesk);
+        wchar_t local[MAX_PATH];
+        ASSERT_EQ(S_OK, ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local));
+        m_ours = std::wstring(local) + L"\\Veilpane";
+        m_profiles = m_ours + L"\\Browsers";
+    }
+    void TearDown() override {
+        DeleteKeyTree(kChoiceKey);
+        for (const std::wstring& progId : m_classes) DeleteKeyTree((L"Software\\Classes\\" + progId).c_str());
+        for (const std::wstring& made : m_made) ::RemoveDirectoryW(made.c_str());
+        ::RemoveDirectoryW(m_profiles.c_str());
+        ::RemoveDirectoryW(m_ours.c_str());
+        OpenWebsiteTest::TearDown();
+    }
+
+    std::wstring Register(const wchar_t* image, const wchar_t* progId, const std::wstring& arguments) {
+        const std::wstring exe = m_dir.File(image);
+        ::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), exe.c_str(), FALSE);
+        CRegistryStore store;
+        store.SetPath((L"Software\\Classes\\" + std::wstring(progId) + L"\\shell\\open\\command").c_str());
+        store.WriteString(nullptr, (L"\"" + exe + L"\" " + arguments).c_str());
+        store.SetPath(kChoiceKey);
+        store.WriteString(L"ProgId", progId);
+        m_classes.emplace_back(progId);
+        return exe;
+    }
+    std::wstring Profile(const wchar_t* name) {
+        const std::wstring folder = m_profiles + L"\\" + name;
+        if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) m_made.push_back(folder);
+        return folder;
+    }
+
+    TempDir m_dir;
+    vp::DesktopHandle m_vpdesk;
+    std::wstring m_ours, m_profiles;
+    std::vector<std::wstring> m_classes, m_made;
+};
+
+TEST_F(DecoyBrowserTest, EachFamilyStartsOnTheVirtualDesktopWithAProfileOfItsOwn) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    const std::wstring chrome = Register(L"chrome.exe", L"ChromeHTML", L"--single-argument %1");
+    const std::wstring chromeProfile = Profile(L"chrome");
+    vp::OpenWebsiteOnDesktop(L"news.test/today", L"vpdesk");
+    ASSERT_TRUE(WaitRecorded(chrome, 1));
+    EXPECT_EQ(L"vpdesk", ReadRecorderLog(chrome)[0].desk);
+    EXPECT_EQ(L"\"" + chrome + L"\" --user-data-dir=\"" + chromeProfile +
+                  L"\" --no-first-run --no-default-browser-check --new-window \"http://news.test/today\"",
+              ReadRecorderLog(chrome)[0].cmd);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(chromeProfile.c_str()));
+
+    const std::wstring firefox = Register(L"firefox.exe", L"FirefoxURL-308046B0AF4A39CB", L"-osint -url \"%1\"");
+    const std::wstring firefoxProfile = Profile(L"firefox");
+    vp::OpenWebsiteOnDesktop(L"https://news.test/", L"vpdesk");
+    ASSERT_TRUE(WaitRecorded(firefox, 1));
+    EXPECT_EQ(L"vpdesk", ReadRecorderLog(firefox)[0].desk);
+    EXPECT_EQ(L"\"" + firefox + L"\" -no-remote -profile \"" + firefoxProfile +
+                  L"\" -new-window \"https://news.test/\"",
+              ReadRecorderLog(firefox)[0].cmd);
+
+    // The decoy runs on its profile (it holds the lock): the address is handed to it.
+    const std::wstring lock = firefoxProfile + L"\\parent.lock";
+    {
+        vp::FileHandle held(::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        ASSERT_TRUE(held);
+        vp::OpenWebsiteOnDesktop(L"https://news.test/", L"vpdesk");
+        ASSERT_TRUE(WaitRecorded(firefox, 2));
+    }
+    EXPECT_EQ(L"\"" + firefox + L"\" -profile \"" + firefoxProfile + L"\" -new-window \"https://news.test/\"",
+              ReadRecorderLog(firefox)[1].cmd);
+    EXPECT_EQ(0, boxes.Count());
+    EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
+TEST_F(DecoyBrowserTest, AnyOtherBrowserIsLeftToTheShell) {
+    const std::wstring other = Register(L"otherbrowser.exe", L"OtherURL", L"\"%1\"");
+    vp::OpenWebsiteOnDesktop(L"news.test", L"vpdesk");
+    ASSERT_TRUE(WaitRecorded(m_explorer, 1));
+    EXPECT_EQ(L"vpdesk", ReadRecorderLog(m_explorer)[0].desk);
+    EXPECT_EQ(L"\"" + m_explorer + L"\" \"http://news.test\"", ReadRecorderLog(m_explorer)[0].cmd);
+    EXPECT_TRUE(ReadRecorderLog(other).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((m_profiles + L"\\otherbrowser").c_str()));
 }
 
 }  // namespace
