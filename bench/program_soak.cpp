@@ -314,7 +314,7 @@ void WriteSoakSettings(const std::wstring& openFile) {
     CRegistryStore settings;
     settings.SetPath(product::kRegistryKey);
     for (const wchar_t* flag : {L"SW_WHEEL", L"AC_MUTE", L"AC_MONITOR", L"AC_TASKMGR", L"AC_IEHISTORY", L"AC_IEURLS",
-                                L"AC_RECENTDOC", L"AC_FILE_ENABLED"}) {
+                                L"AC_RECENTDOC", L"AC_CLIPBOARD", L"AC_FILE_ENABLED"}) {
         settings.WriteDword(flag, 1);
     }
     settings.WriteString(L"AC_FILE_PATH", openFile.c_str());

@@ -67,6 +67,7 @@
 #define IDC_AC_WINDOWS_ENABLED 21023
 #define IDC_AC_PROCESSES_ENABLED 21024
 #define IDC_AC_WEBSITE_URL 21025
+#define IDC_AC_CLIPBOARD 21026
 
 // ---- About page (105) ----------------------------------------------------------------------------
 #define IDC_ABOUT_NOTICE 31010

@@ -91,6 +91,7 @@ const SettingDescription kSettings[] = {
     OnOff(&S::clearIEHistory, L"AC_IEHISTORY", 0, kAdvanced, IDC_AC_IEHISTORY),
     OnOff(&S::clearTypedUrls, L"AC_IEURLS", 0, kAdvanced, IDC_AC_IEURLS),
     OnOff(&S::clearRecentDocs, L"AC_RECENTDOC", 0, kAdvanced, IDC_AC_RECENTDOC),
+    OnOff(&S::holdClipboard, L"AC_CLIPBOARD", 0, kAdvanced, IDC_AC_CLIPBOARD),
     Text(&S::openFile, {L"AC_FILE_ENABLED", L"AC_FILE_PATH"}, false, IDC_AC_FILE_ENABLED, IDC_AC_FILE_PATH),
     Text(&S::openWebsite, {L"AC_WEBSITE_ENABLED", L"AC_WEBSITE_URL"}, false, IDC_AC_WEBSITE_ENABLED, IDC_AC_WEBSITE_URL),
     // The window title is matched with case, so a case change is a change.

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "actions/CleanupActions.h"
+#include "actions/HeldClipboard.h"
 #include "actions/OpenActions.h"
 #include "actions/WindowActions.h"
 #include "framework/Handles.h"
@@ -76,6 +77,7 @@ private:
     DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
 
     // The actions, made on the hook thread and living in its COM apartment for the thread's lifetime.
+    CClipboardAction m_clipboard;
     CMuteAction m_mute;
     CMonitorOffAction m_monitorOff;
     CHistoryAction m_history;
@@ -87,8 +89,8 @@ private:
     COpenWebsiteAction m_openWebsite;
     CTerminateAction m_terminate;
     // The order they run in, each step (prepare, before, after, undo) down the whole list.
-    CSwitchAction* const m_actions[10] = {&m_mute,         &m_monitorOff,   &m_history,  &m_typedUrls,
-                                          &m_recentDocs,   &m_taskManager,  &m_closeWindows,
+    CSwitchAction* const m_actions[11] = {&m_clipboard,    &m_mute,         &m_monitorOff, &m_history,
+                                          &m_typedUrls,    &m_recentDocs,   &m_taskManager, &m_closeWindows,
                                           &m_openFile,     &m_openWebsite,  &m_terminate};
 };
 

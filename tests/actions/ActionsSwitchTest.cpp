@@ -87,7 +87,10 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     CRegistryStore urls;
     urls.SetPath(kTypedUrlsKey);
     urls.WriteString(L"url1", L"http://seen.test/");
+    ASSERT_TRUE(SetClipboardContent(L"the hidden sentence", "<p>the hidden sentence</p>"));
+    const std::string copiedText = ClipboardBytes(CF_UNICODETEXT), copiedHtml = ClipboardBytes(HtmlFormat());
     g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.holdClipboard = 1;
         m.mute = m.monitorOff = m.clearIEHistory = 1;
         m.clearTypedUrls = m.clearRecentDocs = m.disableTaskMgr = 1;
         vp::CopyText(m.closeWindows.text, L"Secret plan");
@@ -108,6 +111,8 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
     wchar_t url[64];
     EXPECT_NE(ERROR_SUCCESS, urls.ReadString(L"url1", url));
+    EXPECT_EQ("", ClipboardBytes(CF_UNICODETEXT));  // nothing of it can be pasted on vpdesk
+    EXPECT_EQ("", ClipboardBytes(HtmlFormat()));
 
     // After it, on the virtual desktop: the file, then the web page, then the processes. The
     // target's window is on the original desktop and is still asked to close: its own exit code.
@@ -124,12 +129,14 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_LE(file.created, web.created);
     EXPECT_LE(web.created, LogValue(ReadFileText(targetLog), L"time="));
 
-    // Back again: only Task Manager comes back; what the file action started stays on vpdesk.
+    // Back again: Task Manager and the clipboard come back; what the file action started stays on vpdesk.
     h.PostSwitch(1);
     ASSERT_TRUE(h.WaitSwitches(2, 30000));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     // Task Manager comes back, as it was, right after the switch has been counted.
     EXPECT_TRUE(WaitUntil([&] { return SwitcherHarness::ReadTaskManagerPolicy() == policyBefore; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardBytes(CF_UNICODETEXT) == copiedText; }, 5000));
+    EXPECT_EQ(copiedHtml, ClipboardBytes(HtmlFormat()));
     EXPECT_TRUE(ProcessRunning(recorder));
 
     h.Stop();

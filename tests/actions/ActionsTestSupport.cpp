@@ -149,4 +149,36 @@ void ScratchFileType::SetCommand(const std::wstring& commandTemplate) const {
 
 std::wstring ThreadDesktopName() { return DesktopName(::GetThreadDesktop(::GetCurrentThreadId())); }
 
+UINT HtmlFormat() { return ::RegisterClipboardFormatW(L"HTML Format"); }
+
+bool SetClipboardContent(const std::wstring& text, const std::string& html) {
+    HWND owner = ::CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!owner || !::OpenClipboard(owner)) return false;
+    ::EmptyClipboard();
+    const auto put = [](UINT format, const void* data, size_t size) {
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+        memcpy(::GlobalLock(memory), data, size);
+        ::GlobalUnlock(memory);
+        return ::SetClipboardData(format, memory) != nullptr;
+    };
+    const bool ok = put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
+                    put(HtmlFormat(), html.c_str(), html.size() + 1);
+    ::CloseClipboard();
+    ::DestroyWindow(owner);
+    return ok;
+}
+
+std::string ClipboardBytes(UINT format) {
+    std::string bytes;
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return bytes;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const char* p = static_cast<const char*>(::GlobalLock(data))) {
+            bytes.assign(p, ::GlobalSize(data));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return bytes;
+}
+
 }  // namespace actions_test

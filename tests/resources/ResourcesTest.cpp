@@ -205,14 +205,15 @@ const Control kAdvanced[] = {
     {21012, L"Button", L"Clear IE  History", 102, 11, 95, 12, kCheck},
     {21013, L"Button", L"Clear IE Typed Urls", 102, 25, 95, 12, kCheck},
     {21017, L"Button", L"Clear Recent Document List", 102, 38, 95, 12, kCheckNotify},
-    {21019, L"Button", L"Open Specified File:", 9, 55, 87, 12, kCheck},
-    {21021, L"Edit", L"", 102, 55, 95, 12, kEdit},
-    {21022, L"Button", L"Open Specified Website:", 9, 69, 87, 12, kCheck},
-    {21025, L"Edit", L"", 102, 69, 95, 12, kEdit},
-    {21024, L"Button", L"Terminate Processes:", 9, 83, 87, 12, kCheck},
-    {21018, L"Edit", L"", 102, 83, 95, 12, kEdit},
-    {21023, L"Button", L"Close Windows With Title:", 9, 97, 87, 12, kCheck},
-    {21020, L"Edit", L"", 102, 97, 95, 12, kEdit},
+    {21026, L"Button", L"Hold the clipboard aside", 9, 51, 87, 12, kCheckLeft},
+    {21019, L"Button", L"Open Specified File:", 9, 69, 87, 12, kCheck},
+    {21021, L"Edit", L"", 102, 69, 95, 12, kEdit},
+    {21022, L"Button", L"Open Specified Website:", 9, 83, 87, 12, kCheck},
+    {21025, L"Edit", L"", 102, 83, 95, 12, kEdit},
+    {21024, L"Button", L"Terminate Processes:", 9, 97, 87, 12, kCheck},
+    {21018, L"Edit", L"", 102, 97, 95, 12, kEdit},
+    {21023, L"Button", L"Close Windows With Title:", 9, 111, 87, 12, kCheck},
+    {21020, L"Edit", L"", 102, 111, 95, 12, kEdit},
 };
 
 const Control kProcessPicker[] = {
@@ -279,7 +280,7 @@ constexpr Dialog MakeDialog(int id, DWORD style, short cx, short cy, const wchar
 
 const Dialog kDialogs[] = {
     MakeDialog(IDD_ABOUT, kPage, 188, 117, L"", kAbout),
-    MakeDialog(IDD_ADVANCED_SETTINGS, kPage, 207, 118, L"", kAdvanced),
+    MakeDialog(IDD_ADVANCED_SETTINGS, kPage, 207, 132, L"", kAdvanced),
     MakeDialog(IDD_PROCESS_PICKER, kModal, 208, 120, L"Select Processes To Terminate", kProcessPicker),
     MakeDialog(IDD_BASIC_SETTINGS, kPage, 208, 117, L"", kBasic),
     MakeDialog(IDD_PASSWORD, kForegroundModal, 210, 39, L"Enter Password", kPassword),
@@ -414,6 +415,7 @@ const Tip kTips[] = {
     {21013, L"Clear Internet Explorer typed URL history  after switching to virtual desktop."},
     {21016, L"Disable task manager after switching to virtual desktop."},
     {21017, L"Clear recent documents list after switching to virtual desktop."},
+    {21026, L"Enabled to hold the clipboard aside before switching to virtual desktop, and put it back after switching back."},
     {21019, L"Enabled to open the specified file after switching to virtual desktop."},
     {21022, L"Enabled to open the specified website page after switching to virtual desktop."},
     {21023, L"Enabled to close the windows containing specified title after switching to virtual desktop."},

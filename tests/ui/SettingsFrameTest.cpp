@@ -98,7 +98,7 @@ TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
     EXPECT_EQ(0u, WaitUiEnd());
     EXPECT_TRUE(TakeThreadMessage(WM_APP_QUIT, 1000));
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));  // saved on the way out
-    EXPECT_EQ(33u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
+    EXPECT_EQ(34u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
 }
 
 TEST_F(UiThreadTest, DoubleClickAndSettingsHotkeyBringTheWindowCloseHidesAndTheTimerAsksForAnUpdate) {
