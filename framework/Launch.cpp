@@ -7,9 +7,11 @@ namespace vp {
 namespace {
 
 // The thread attribute list that names the only handles a program is given; freed with its holder.
+// None is made for no handles.
 class HandleListAttribute {
 public:
     explicit HandleListAttribute(const std::vector<HANDLE>& handles) : m_handles(handles) {
+        if (m_handles.empty()) return;
         SIZE_T size = 0;
         ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         if (size == 0) return;
@@ -37,49 +39,53 @@ private:
     bool m_ready = false;
 };
 
-LaunchedProcess Launched(const PROCESS_INFORMATION& info) noexcept {
-    LaunchedProcess started;
-    started.process.Reset(info.hProcess);
-    started.thread.Reset(info.hThread);
-    started.processId = info.dwProcessId;
-    return started;
-}
-
 }  // namespace
 
 LaunchedProcess LaunchOnDesktop(const wchar_t* application, wchar_t* commandLine, const wchar_t* desktop,
-                                std::initializer_list<HANDLE> inherit) noexcept {
+                                std::initializer_list<HANDLE> inherit, HANDLE job) noexcept {
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof(STARTUPINFOW);
     startup.StartupInfo.lpDesktop = const_cast<wchar_t*>(desktop);
+    // In the job before its first instruction, so nothing it starts can be missed.
+    DWORD flags = job ? CREATE_SUSPENDED : 0;
     PROCESS_INFORMATION info{};
     try {
         std::vector<HANDLE> handedOn;
         for (HANDLE h : inherit) {
             if (h) handedOn.push_back(h);  // a handle its creator could not make is not handed on
         }
-        if (handedOn.empty()) {
-            if (!::CreateProcessW(application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup.StartupInfo, &info)) {
-                return {};
-            }
-            return Launched(info);
-        }
         HandleListAttribute handles(handedOn);
-        // Without the list every inheritable handle of the process would go along: not started.
-        if (!handles.Ready()) return {};
-        startup.StartupInfo.cb = sizeof(startup);
-        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-        startup.lpAttributeList = handles.List();
-        if (!::CreateProcessW(application, commandLine, nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT, nullptr,
-                              nullptr, &startup.StartupInfo, &info)) {
+        if (!handedOn.empty()) {
+            // Without the list every inheritable handle of the process would go along: not started.
+            if (!handles.Ready()) return {};
+            startup.StartupInfo.cb = sizeof(startup);
+            startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+            startup.lpAttributeList = handles.List();
+            flags |= EXTENDED_STARTUPINFO_PRESENT;
+        }
+        if (!::CreateProcessW(application, commandLine, nullptr, nullptr, !handedOn.empty(), flags, nullptr, nullptr,
+                              &startup.StartupInfo, &info)) {
             return {};
         }
-        return Launched(info);
     } catch (...) {  // no memory for the list
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return {};
     }
+    LaunchedProcess started;
+    started.process.Reset(info.hProcess);
+    started.thread.Reset(info.hThread);
+    started.processId = info.dwProcessId;
+    if (job) {
+        // Started either way: a program outside the job only goes unwatched (the caller can ask).
+        ::AssignProcessToJobObject(job, info.hProcess);
+        if (::ResumeThread(info.hThread) == static_cast<DWORD>(-1)) {
+            const DWORD error = ::GetLastError();
+            ::TerminateProcess(info.hProcess, 1);  // never left suspended for good
+            ::SetLastError(error);
+            return {};
+        }
+    }
+    return started;
 }
 
 }  // namespace vp

@@ -20,8 +20,10 @@ struct LaunchedProcess {
 // (null: the caller's). application, when given, is the program to run, whatever the command line's
 // first field says. inherit: the only handles the program gets, each made inheritable by its creator
 // (null ones are left out); a program handed any gets no standard handles, so it writes nowhere and
-// holds no pipe of ours open. An empty process on failure, the last error saying why.
+// holds no pipe of ours open. job, when given: the program is put in it before it runs, so every
+// process it starts belongs to the job too (IsProcessInJob tells whether the system let it in). An
+// empty process on failure, the last error saying why.
 LaunchedProcess LaunchOnDesktop(const wchar_t* application, wchar_t* commandLine, const wchar_t* desktop,
-                                std::initializer_list<HANDLE> inherit = {}) noexcept;
+                                std::initializer_list<HANDLE> inherit = {}, HANDLE job = nullptr) noexcept;
 
 }  // namespace vp
