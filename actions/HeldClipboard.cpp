@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "framework/Product.h"
 #include "framework/Trace.h"
 
 namespace {
@@ -58,15 +57,6 @@ bool SetMemory(UINT format, const void* data, size_t size) noexcept {
     }
     ::GlobalFree(memory);
     return false;
-}
-
-// Whether the virtual desktop shows: what is held goes back only once it does not.
-bool VirtualDesktopShows() noexcept {
-    vp::DesktopHandle input(::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
-    wchar_t name[64] = {};
-    DWORD needed = 0;
-    return input && ::GetUserObjectInformationW(input.Get(), UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed) &&
-           ::lstrcmpiW(name, product::kDesktopName) == 0;
 }
 
 }  // namespace

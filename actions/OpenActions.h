@@ -5,7 +5,9 @@
 // text into a different command.
 #include <cstddef>
 
+#include "actions/OpenedElsewhereWatch.h"
 #include "actions/SwitchAction.h"
+#include "framework/Launch.h"
 #include "framework/RegexMatcher.h"
 
 namespace vp {
@@ -61,19 +63,26 @@ void SetSystemRootForTest(const wchar_t* root) noexcept;
 // since a cut directory would name another one.
 void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
 
-// Opens path with the program registered for its type, on the named desktop.
-void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName);
+// Opens path with the program registered for its type, on the named desktop (in job, when given);
+// the program started, or an empty process when none was.
+LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName,
+                                  HANDLE job = nullptr);
 // Opens address with the shell of the Windows directory, on the named desktop.
 void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
 }  // namespace vp
 
+// Opens the file once the virtual desktop shows; when its program took it to a copy running on the
+// user's desktop instead, the user is told so once, after the next way back.
 class COpenFileAction : public CSwitchAction {
 public:
     void After(const CSettingsData& s) override;
+    void Undo() override;
+    const COpenedElsewhereWatch& Watch() const noexcept { return m_watch; }
 
 private:
     CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
+    COpenedElsewhereWatch m_watch;
 };
 
 class COpenWebsiteAction : public CSwitchAction {

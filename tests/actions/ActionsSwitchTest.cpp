@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <string>
 
@@ -26,36 +25,6 @@ constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 unsigned long long LogValue(const std::wstring& log, const wchar_t* key) {
     const size_t at = log.find(key);
     return at == std::wstring::npos ? 0 : std::stoull(log.substr(at + std::wcslen(key)));
-}
-
-// Ends what the recorders left lingering: every process whose image lives under folder.
-void EndProcessesUnder(const std::wstring& folder) {
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return;
-    do {
-        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        wchar_t image[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, image, &size) && _wcsnicmp(image, folder.c_str(), folder.size()) == 0) {
-            ::TerminateProcess(p.Get(), 1);
-        }
-    } while (::Process32NextW(snapshot.Get(), &entry));
-}
-
-bool ProcessRunning(const std::wstring& image) {
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return false;
-    do {
-        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        wchar_t path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, path, &size) && _wcsicmp(path, image.c_str()) == 0) return true;
-    } while (::Process32NextW(snapshot.Get(), &entry));
-    return false;
 }
 
 TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {

@@ -1,5 +1,8 @@
 #include "ActionsTestSupport.h"
 
+#include <tlhelp32.h>
+
+#include <functional>
 #include <sstream>
 
 using namespace testing_support;
@@ -17,7 +20,34 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
     return TRUE;
 }
 
+// Calls visit with the image of each process that can be opened to end it, until it answers true.
+void VisitProcesses(const std::function<bool(const wchar_t* image, HANDLE process)>& visit) {
+    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return;
+    do {
+        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, image, &size) && visit(image, p.Get())) return;
+    } while (::Process32NextW(snapshot.Get(), &entry));
+}
+
 }  // namespace
+
+void EndProcessesUnder(const std::wstring& folder) {
+    VisitProcesses([&](const wchar_t* image, HANDLE process) {
+        if (_wcsnicmp(image, folder.c_str(), folder.size()) == 0) ::TerminateProcess(process, 1);
+        return false;
+    });
+}
+
+bool ProcessRunning(const std::wstring& image) {
+    bool running = false;
+    VisitProcesses([&](const wchar_t* path, HANDLE) { return running = _wcsicmp(path, image.c_str()) == 0; });
+    return running;
+}
 
 MessageBoxWatcher::MessageBoxWatcher(const wchar_t* caption)
     : m_caption(caption), m_desktop(::GetThreadDesktop(::GetCurrentThreadId())) {

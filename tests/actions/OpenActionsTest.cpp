@@ -218,6 +218,54 @@ TEST_F(OpenFileTest, OverlongCommandIsNotStarted) {
     EXPECT_EQ(0, boxes.Count());
 }
 
+// A program that hands the file to a copy of it running elsewhere ends at once with no window on
+// vpdesk: the user is told once, after the way back, even a way back that came before the answer. A
+// launcher that ends at once after starting the real program (through a second launcher that ends
+// too), which runs on there, has handed nothing over.
+TEST_F(OpenFileTest, AProgramThatEndsAtOnceWithoutAWindowThereIsToldOfOnceAfterTheWayBack) {
+    vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(vpdesk);
+    // In use throughout, as the shell keeps it: Wine lets go of the name of a desktop nobody uses.
+    StartedProcess keeper;
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"desktop_keeper.exe") + L"\"", keeper, L"vpdesk"));
+    MessageBoxWatcher boxes(L"Veilpane");
+    CSettingsData s;
+    vp::CopyText(s.openFile.text, m_document.c_str());
+    COpenFileAction action;
+
+    const std::wstring owner = m_dir.File(L"editor.exe");
+    ASSERT_TRUE(::CopyFileW(HelperPath(L"window_owner.exe").c_str(), owner.c_str(), FALSE));
+    wchar_t system[MAX_PATH];
+    ASSERT_NE(0u, ::GetSystemDirectoryW(system, MAX_PATH));
+    m_type.SetCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c start \"\" \"" + owner +
+                      L"\" \"Opened here\" exit+shown 0 & rem \"%1\"");
+    action.After(s);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessRunning(owner); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done(); }, 10000));
+    EndProcessesUnder(m_dir.Path());
+    EXPECT_FALSE(action.Watch().Found());
+
+    m_type.SetCommand(L"\"" + m_recorder + L"\" \"%1\"");
+    action.After(s);
+    ASSERT_TRUE(WaitRecorded(m_recorder, 1));
+    EXPECT_EQ(L"vpdesk", ReadRecorderLog(m_recorder)[0].desk);
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done(); }, 10000));
+    EXPECT_TRUE(action.Watch().Found());
+    EXPECT_EQ(0, boxes.Count());  // not before the way back
+    action.Undo();
+    EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    EXPECT_NE(std::wstring::npos, boxes.LastText().find(L"runs on your own desktop"));
+    EXPECT_FALSE(action.Watch().Found());  // the next way back says nothing
+
+    action.After(s);  // back at once, before the watch can tell
+    action.Undo();
+    ASSERT_TRUE(WaitRecorded(m_recorder, 2));
+    EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 10000));
+    action.Undo();
+    EXPECT_FALSE(action.Watch().Found());
+    EndProcess(keeper);
+}
+
 class OpenWebsiteTest : public ::testing::Test {
 protected:
     void SetUp() override {
