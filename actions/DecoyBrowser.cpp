@@ -128,7 +128,9 @@ bool DecoyProfileFolder(const wchar_t* exePath, wchar_t (&folder)[MAX_PATH]) noe
         return false;
     }
     const int made = ::SHCreateDirectoryExW(nullptr, folder, nullptr);
-    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+    const DWORD attributes = ::GetFileAttributesW(folder);
+    if ((made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) ||
+        attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         folder[0] = L'\0';
         return false;
     }
@@ -164,15 +166,17 @@ bool BuildDecoyBrowserCommandLine(BrowserFamily family, const wchar_t* exePath, 
     return false;
 }
 
-bool DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_t outUnits) noexcept {
+DecoyCommand DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_t outUnits) noexcept {
     if (outUnits) out[0] = L'\0';
     wchar_t exe[MAX_PATH];
-    if (!FindHttpsBrowser(exe)) return false;
+    if (!FindHttpsBrowser(exe)) return DecoyCommand::NotOurs;
     const BrowserFamily family = BrowserFamilyOf(exe);
+    if (family == BrowserFamily::Other) return DecoyCommand::NotOurs;
     wchar_t profile[MAX_PATH];
-    if (family == BrowserFamily::Other || !DecoyProfileFolder(exe, profile)) return false;
+    if (!DecoyProfileFolder(exe, profile)) return DecoyCommand::Refused;
     const bool running = family == BrowserFamily::Firefox && FirefoxProfileInUse(profile);
-    return BuildDecoyBrowserCommandLine(family, exe, profile, address, running, out, outUnits);
+    return BuildDecoyBrowserCommandLine(family, exe, profile, address, running, out, outUnits) ? DecoyCommand::Built
+                                                                                                : DecoyCommand::Refused;
 }
 
 }  // namespace vp

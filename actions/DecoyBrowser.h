@@ -25,7 +25,7 @@ bool FindHttpsBrowser(wchar_t (&exe)[MAX_PATH]) noexcept;
 
 // The profile of the program's own for a browser, made when missing: a folder named like its program
 // file without the extension, in kBrowserProfilesFolder under the user's local application data.
-// False when it cannot be made.
+// False when it cannot be made, or something other than a folder stands in its place.
 bool DecoyProfileFolder(const wchar_t* exePath, wchar_t (&folder)[MAX_PATH]) noexcept;
 
 // Whether a browser of the Firefox family runs on the profile now: it holds the profile's lock file
@@ -40,8 +40,11 @@ bool FirefoxProfileInUse(const wchar_t* folder) noexcept;
 bool BuildDecoyBrowserCommandLine(BrowserFamily family, const wchar_t* exePath, const wchar_t* profile,
                                   const wchar_t* address, bool running, wchar_t* out, size_t outUnits) noexcept;
 
-// The whole road: the command line that opens address in the user's browser with its decoy profile;
-// false for a browser of no known family, or none, or when the profile cannot be made.
-bool DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_t outUnits) noexcept;
+// The whole road: the command line that opens address in the user's browser with its decoy profile.
+// NotOurs for a browser of no known family, or none; Refused (empty result) when the user's browser
+// is ours to start but its profile cannot be made or the line not built: never the user's own
+// profile in its place.
+enum class DecoyCommand { NotOurs, Built, Refused };
+DecoyCommand DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_t outUnits) noexcept;
 
 }  // namespace vp

@@ -200,14 +200,16 @@ LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, c
 void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
     wchar_t commandLine[vp::kCommandUnits];
     // The user's browser with a profile of our own, started on the desktop itself; any other
-    // browser, or none, through the shell.
-    const bool decoy = DecoyBrowserCommandLine(address, commandLine, std::size(commandLine));
-    if ((!decoy && !BuildWebsiteCommandLine(SystemRoot(), address, commandLine)) ||
-        !StartOnDesktop(commandLine, desktopName)) {
+    // browser, or none, through the shell. Ours but not startable with its own profile: not handed
+    // to the shell, which would give it to the user's browser with the user's profile.
+    const DecoyCommand decoy = DecoyBrowserCommandLine(address, commandLine, std::size(commandLine));
+    const bool built = decoy == DecoyCommand::Built ||
+                       (decoy == DecoyCommand::NotOurs && BuildWebsiteCommandLine(SystemRoot(), address, commandLine));
+    if (!built || !StartOnDesktop(commandLine, desktopName)) {
         PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
         return;
     }
-    if (decoy) Trace(L"web page: the decoy browser started");
+    if (decoy == DecoyCommand::Built) Trace(L"web page: the decoy browser started");
 }
 
 }  // namespace vp

@@ -403,6 +403,20 @@ TEST_F(DecoyBrowserTest, EachFamilyStartsOnTheVirtualDesktopWithAProfileOfItsOwn
     EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
 }
 
+TEST_F(DecoyBrowserTest, ABrowserOfOursWithoutItsProfileIsNeverHandedToTheShell) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    const std::wstring edge = Register(L"msedge.exe", L"MSEdgeHTM", L"--single-argument %1");
+    const std::wstring profile = Profile(L"msedge");
+    ::CreateDirectoryW(m_ours.c_str(), nullptr);
+    ::CreateDirectoryW(m_profiles.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileText(profile, "not a folder"));
+    vp::OpenWebsiteOnDesktop(L"news.test", L"vpdesk");
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    ::DeleteFileW(profile.c_str());
+    EXPECT_TRUE(ReadRecorderLog(edge).empty());
+    EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
 TEST_F(DecoyBrowserTest, AnyOtherBrowserIsLeftToTheShell) {
     const std::wstring other = Register(L"otherbrowser.exe", L"OtherURL", L"\"%1\"");
     vp::OpenWebsiteOnDesktop(L"news.test", L"vpdesk");
