@@ -169,8 +169,9 @@ void CDesktopSwitcher::OnSwitchRequest(WPARAM givenOn, LPARAM lParam) {
     }
     if (!SwitchTo(newIndex)) {
         // Nothing changed: the next trigger tries again. The programs whose windows would not close
-        // end here, on the way out.
+        // end here, on the way out; the clipboard held aside goes back at once.
         m_closeWindows.After(s);
+        m_clipboard.Undo();
         return;
     }
     for (CSwitchAction* action : m_actions) {

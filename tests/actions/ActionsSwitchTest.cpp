@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "ActionsTestSupport.h"
@@ -144,6 +145,30 @@ TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFli
     SwitcherHarness::ClearMirror();
     h.Stop();
     EndProcess(stubborn);
+}
+
+std::atomic<bool> g_refused{false};
+BOOL WINAPI RefusedSwitchDesktop(HDESK) {
+    SetDesktopCallsForTest(nullptr, nullptr);
+    g_refused = true;
+    return FALSE;
+}
+
+TEST(ActionsAroundTheSwitch, AFlipThatDidNotHappenGivesTheClipboardBackAtOnce) {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness h;
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(SetClipboardContent(L"the hidden sentence", "<p>the hidden sentence</p>"));
+    const std::string copied = ClipboardBytes(HtmlFormat());
+    g_SettingsMirror.Update([&](CSettingsData& m) { m.holdClipboard = 1; });
+    SetDesktopCallsForTest(RefusedSwitchDesktop, nullptr);
+    h.PostSwitch(1);
+    ASSERT_TRUE(WaitUntil([] { return g_refused.load(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardBytes(HtmlFormat()) == copied; }, 5000));
+    EXPECT_EQ(0, h.Switches());
+
+    SwitcherHarness::ClearMirror();
+    h.Stop();
 }
 
 }  // namespace
