@@ -8,9 +8,12 @@
 #include <iterator>
 
 #include "actions/OpenActions.h"
+#include "framework/Launch.h"
+#include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/RegistryStore.h"
 #include "framework/Text.h"
+#include "framework/Trace.h"
 
 namespace vp {
 
@@ -179,4 +182,23 @@ DecoyCommand DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_
                                                                                                 : DecoyCommand::Refused;
 }
 
+void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
+    wchar_t commandLine[kCommandUnits];
+    // The user's browser with a profile of our own, started on the desktop itself; any other
+    // browser, or none, through the shell. Ours but not startable with its own profile: not handed
+    // to the shell, which would give it to the user's browser with the user's profile.
+    const DecoyCommand decoy = DecoyBrowserCommandLine(address, commandLine, std::size(commandLine));
+    const bool built = decoy == DecoyCommand::Built ||
+                       (decoy == DecoyCommand::NotOurs && BuildWebsiteCommandLine(SystemRoot(), address, commandLine));
+    if (!built || !LaunchOnDesktop(nullptr, commandLine, desktopName)) {
+        PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
+        return;
+    }
+    if (decoy == DecoyCommand::Built) Trace(L"web page: the decoy browser started");
+}
+
 }  // namespace vp
+
+void COpenWebsiteAction::After(const CSettingsData& s) {
+    if (s.openWebsite.text[0]) vp::OpenWebsiteOnDesktop(s.openWebsite.text, product::kDesktopName);
+}

@@ -1,11 +1,14 @@
 #pragma once
-// The browser the web page opens in on the virtual desktop: the one the user's Windows opens https
-// addresses with, started there directly with a profile of the program's own, so the page neither
-// goes to the copy already running on the user's desktop nor shows their tabs, history and accounts.
-// A profile is made on first use and kept, so the decoy looks lived in.
+// The web page opened on the virtual desktop once it shows, and the browser it opens in there: the
+// one the user's Windows opens https addresses with, started there directly with a profile of the
+// program's own, so the page neither goes to the copy already running on the user's desktop nor
+// shows their tabs, history and accounts. A profile is made on first use and kept, so the decoy
+// looks lived in.
 #include <windows.h>
 
 #include <cstddef>
+
+#include "actions/SwitchAction.h"
 
 namespace vp {
 
@@ -47,4 +50,13 @@ bool BuildDecoyBrowserCommandLine(BrowserFamily family, const wchar_t* exePath, 
 enum class DecoyCommand { NotOurs, Built, Refused };
 DecoyCommand DecoyBrowserCommandLine(const wchar_t* address, wchar_t* out, size_t outUnits) noexcept;
 
+// Opens address on the named desktop: in the decoy browser when the user's is one of ours, else with
+// the shell of the Windows directory.
+void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
+
 }  // namespace vp
+
+class COpenWebsiteAction : public CSwitchAction {
+public:
+    void After(const CSettingsData& s) override;
+};

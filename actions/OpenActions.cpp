@@ -5,10 +5,8 @@
 
 #include <cstdarg>
 #include <cwchar>
-#include <iterator>
 #include <utility>
 
-#include "actions/DecoyBrowser.h"
 #include "framework/Launch.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
@@ -139,11 +137,6 @@ bool BuildWebsiteCommandLine(const wchar_t* systemRoot, const wchar_t* address, 
 
 namespace {
 
-// Starts a program on the named desktop; the started program is not watched.
-bool StartOnDesktop(wchar_t* commandLine, const wchar_t* desktopName) {
-    return static_cast<bool>(LaunchOnDesktop(nullptr, commandLine, desktopName));
-}
-
 // The Windows directory, read when it is first asked for.
 struct SystemRootField {
     SystemRootField() noexcept { ReadSystemRoot(text); }
@@ -197,21 +190,6 @@ LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, c
     return started;
 }
 
-void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
-    wchar_t commandLine[vp::kCommandUnits];
-    // The user's browser with a profile of our own, started on the desktop itself; any other
-    // browser, or none, through the shell. Ours but not startable with its own profile: not handed
-    // to the shell, which would give it to the user's browser with the user's profile.
-    const DecoyCommand decoy = DecoyBrowserCommandLine(address, commandLine, std::size(commandLine));
-    const bool built = decoy == DecoyCommand::Built ||
-                       (decoy == DecoyCommand::NotOurs && BuildWebsiteCommandLine(SystemRoot(), address, commandLine));
-    if (!built || !StartOnDesktop(commandLine, desktopName)) {
-        PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
-        return;
-    }
-    if (decoy == DecoyCommand::Built) Trace(L"web page: the decoy browser started");
-}
-
 }  // namespace vp
 
 void COpenFileAction::After(const CSettingsData& s) {
@@ -222,7 +200,3 @@ void COpenFileAction::After(const CSettingsData& s) {
 }
 
 void COpenFileAction::Undo() { m_watch.WayBack(); }
-
-void COpenWebsiteAction::After(const CSettingsData& s) {
-    if (s.openWebsite.text[0]) vp::OpenWebsiteOnDesktop(s.openWebsite.text, product::kDesktopName);
-}

@@ -1,8 +1,8 @@
 #pragma once
-// Opening a file and a web page on the virtual desktop once it shows, and the texts behind them: the
-// expansion of a file type's command template, the command lines, and the rule that gives an
-// address its scheme. Each builder refuses (returns false, with an empty result) rather than cut a
-// text into a different command.
+// Opening a file on the virtual desktop once it shows, and the texts behind it and behind the web
+// page's shell road (actions/DecoyBrowser.h): the expansion of a file type's command template, the
+// command lines, and the rule that gives an address its scheme. Each builder refuses (returns false,
+// with an empty result) rather than cut a text into a different command.
 #include <cstddef>
 
 #include "actions/OpenedElsewhereWatch.h"
@@ -67,8 +67,6 @@ void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
 // the program started, or an empty process when none was.
 LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName,
                                   HANDLE job = nullptr);
-// Opens address with the shell of the Windows directory, on the named desktop.
-void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
 
 }  // namespace vp
 
@@ -83,9 +81,4 @@ public:
 private:
     CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
     COpenedElsewhereWatch m_watch;
-};
-
-class COpenWebsiteAction : public CSwitchAction {
-public:
-    void After(const CSettingsData& s) override;
 };

@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "actions/CleanupActions.h"
+#include "actions/DecoyBrowser.h"
 #include "actions/HeldClipboard.h"
 #include "actions/OpenActions.h"
 #include "actions/WindowActions.h"
