@@ -194,6 +194,10 @@ LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, c
 
 void COpenFileAction::After(const CSettingsData& s) {
     if (!s.openFile.text[0]) return;
+    if (::lstrcmpiW(m_file.text, s.openFile.text) != 0) {
+        vp::CopyText(m_file.text, s.openFile.text);
+        m_watch.TellAgain();
+    }
     vp::KernelHandle job = COpenedElsewhereWatch::NewJob();
     vp::LaunchedProcess started = vp::OpenFileOnDesktop(m_matcher, s.openFile.text, product::kDesktopName, job.Get());
     m_watch.Start(std::move(started), std::move(job), product::kDesktopName);

@@ -71,7 +71,7 @@ LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, c
 }  // namespace vp
 
 // Opens the file once the virtual desktop shows; when its program took it to a copy running on the
-// user's desktop instead, the user is told so once, after the next way back.
+// user's desktop instead, the user is told so once for that file, after the next way back.
 class COpenFileAction : public CSwitchAction {
 public:
     void After(const CSettingsData& s) override;
@@ -81,4 +81,5 @@ public:
 private:
     CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
     COpenedElsewhereWatch m_watch;
+    ActionText m_file;  // the file last opened, of which the watch tells once
 };

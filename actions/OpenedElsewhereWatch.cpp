@@ -111,12 +111,14 @@ void COpenedElsewhereWatch::Tell() noexcept {
                         L"opens on the virtual desktop.",
                         product::kName, MB_OK | MB_ICONINFORMATION)) {
         m_found.store(true);  // no one to show it: the next way back tells
+        return;
     }
+    m_told.store(true);
 }
 
 DWORD WINAPI COpenedElsewhereWatch::Proc(void* self) noexcept {
     auto* watch = static_cast<COpenedElsewhereWatch*>(self);
-    if (!watch->OpenedHere()) {
+    if (!watch->OpenedHere() && !watch->m_told.load()) {
         watch->m_found.store(true);
         vp::Trace(L"open file: its program ended at once without a window; opened elsewhere");
         if (watch->m_back.load()) watch->Tell();

@@ -24,8 +24,10 @@ public:
     // process it started has shown on that desktop, and none of those processes runs on.
     void Start(vp::LaunchedProcess started, vp::KernelHandle job, const wchar_t* desktopName) noexcept;
     // The way back: a file found opened elsewhere is told of now, or, while the watch is still out,
-    // as soon as it finds so. Never while the virtual desktop shows; told once.
+    // as soon as it finds so. Never while the virtual desktop shows; told once, and not again until
+    // TellAgain (another file), so a user who keeps the program open there is not told at every flip.
     void WayBack() noexcept;
+    void TellAgain() noexcept { m_told.store(false); }
     // Whether the last watch has come to its answer (true when none was started).
     bool Done() const noexcept;
     // Whether a file was found opened elsewhere and the user has not been told yet.
@@ -44,4 +46,5 @@ private:
     vp::KernelHandle m_thread;
     std::atomic<bool> m_found{false};  // set by the watch's thread, cleared once told
     std::atomic<bool> m_back{false};   // the way back came since the last start
+    std::atomic<bool> m_told{false};   // the notice was given
 };

@@ -219,15 +219,16 @@ TEST_F(OpenFileTest, OverlongCommandIsNotStarted) {
 }
 
 // A program that hands the file to a copy of it running elsewhere ends at once with no window on
-// vpdesk: the user is told once, after the way back, even a way back that came before the answer. A
-// launcher that ends at once after starting the real program (through a second launcher that ends
-// too), which runs on there, has handed nothing over.
+// vpdesk: the user is told once for the file, after the way back, even a way back that came before
+// the answer. A launcher that ends at once after starting the real program (through a second
+// launcher that ends too), which runs on there, has handed nothing over.
 TEST_F(OpenFileTest, AProgramThatEndsAtOnceWithoutAWindowThereIsToldOfOnceAfterTheWayBack) {
     vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
     ASSERT_TRUE(vpdesk);
     // In use throughout, as the shell keeps it: Wine lets go of the name of a desktop nobody uses.
     StartedProcess keeper;
     ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"desktop_keeper.exe") + L"\"", keeper, L"vpdesk"));
+    struct Ender { StartedProcess& p; ~Ender() { EndProcess(p); } } endKeeper{keeper};  // it never ends by itself
     MessageBoxWatcher boxes(L"Veilpane");
     CSettingsData s;
     vp::CopyText(s.openFile.text, m_document.c_str());
@@ -257,13 +258,17 @@ TEST_F(OpenFileTest, AProgramThatEndsAtOnceWithoutAWindowThereIsToldOfOnceAfterT
     EXPECT_NE(std::wstring::npos, boxes.LastText().find(L"runs on your own desktop"));
     EXPECT_FALSE(action.Watch().Found());  // the next way back says nothing
 
+    action.After(s);  // the same file again: told already
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done(); }, 10000));
+    EXPECT_FALSE(action.Watch().Found());
+
+    vp::CopyText(s.openFile.text, (m_dir.Path() + L"\\other" + m_type.Extension()).c_str());  // another file
     action.After(s);  // back at once, before the watch can tell
     action.Undo();
-    ASSERT_TRUE(WaitRecorded(m_recorder, 2));
+    ASSERT_TRUE(WaitRecorded(m_recorder, 3));
     EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 10000));
     action.Undo();
     EXPECT_FALSE(action.Watch().Found());
-    EndProcess(keeper);
 }
 
 class OpenWebsiteTest : public ::testing::Test {
