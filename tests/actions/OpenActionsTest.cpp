@@ -354,6 +354,13 @@ protected:
         return exe;
     }
     std::wstring Profile(const wchar_t* name) const { return m_profiles + L"\\" + name; }
+    // Opens address; the command line of the run-th start of the browser at exe, which was on vpdesk.
+    std::wstring OpenedWith(const std::wstring& exe, const wchar_t* address, size_t run) const {
+        vp::OpenWebsiteOnDesktop(address, L"vpdesk");
+        if (!WaitRecorded(exe, run + 1)) return L"<not started>";
+        const RecordedRun started = ReadRecorderLog(exe)[run];
+        return started.desk == L"vpdesk" ? started.cmd : L"<started on " + started.desk + L">";
+    }
 
     TempDir m_dir;
     vp::DesktopHandle m_vpdesk;
@@ -364,35 +371,22 @@ protected:
 TEST_F(DecoyBrowserTest, EachFamilyStartsOnTheVirtualDesktopWithAProfileOfItsOwn) {
     MessageBoxWatcher boxes(L"Veilpane");
     const std::wstring chrome = Register(L"chrome.exe", L"ChromeHTML", L"--single-argument %1");
-    const std::wstring chromeProfile = Profile(L"chrome");
-    vp::OpenWebsiteOnDesktop(L"news.test/today", L"vpdesk");
-    ASSERT_TRUE(WaitRecorded(chrome, 1));
-    EXPECT_EQ(L"vpdesk", ReadRecorderLog(chrome)[0].desk);
-    EXPECT_EQ(L"\"" + chrome + L"\" --user-data-dir=\"" + chromeProfile +
+    EXPECT_EQ(L"\"" + chrome + L"\" --user-data-dir=\"" + Profile(L"chrome") +
                   L"\" --no-first-run --no-default-browser-check --new-window \"http://news.test/today\"",
-              ReadRecorderLog(chrome)[0].cmd);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(chromeProfile.c_str()));
+              OpenedWith(chrome, L"news.test/today", 0));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(Profile(L"chrome").c_str()));
 
     const std::wstring firefox = Register(L"firefox.exe", L"FirefoxURL-308046B0AF4A39CB", L"-osint -url \"%1\"");
-    const std::wstring firefoxProfile = Profile(L"firefox");
-    vp::OpenWebsiteOnDesktop(L"https://news.test/", L"vpdesk");
-    ASSERT_TRUE(WaitRecorded(firefox, 1));
-    EXPECT_EQ(L"vpdesk", ReadRecorderLog(firefox)[0].desk);
-    EXPECT_EQ(L"\"" + firefox + L"\" -no-remote -profile \"" + firefoxProfile +
-                  L"\" -new-window \"https://news.test/\"",
-              ReadRecorderLog(firefox)[0].cmd);
-
+    const std::wstring profile = Profile(L"firefox");
+    EXPECT_EQ(L"\"" + firefox + L"\" -no-remote -profile \"" + profile + L"\" -new-window \"https://news.test/\"",
+              OpenedWith(firefox, L"https://news.test/", 0));
     // The decoy runs on its profile (it holds the lock): the address is handed to it.
-    const std::wstring lock = firefoxProfile + L"\\parent.lock";
-    {
-        vp::FileHandle held(::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        ASSERT_TRUE(held);
-        vp::OpenWebsiteOnDesktop(L"https://news.test/", L"vpdesk");
-        ASSERT_TRUE(WaitRecorded(firefox, 2));
-    }
-    EXPECT_EQ(L"\"" + firefox + L"\" -profile \"" + firefoxProfile + L"\" -new-window \"https://news.test/\"",
-              ReadRecorderLog(firefox)[1].cmd);
+    vp::FileHandle held(::CreateFileW((profile + L"\\parent.lock").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(L"\"" + firefox + L"\" -profile \"" + profile + L"\" -new-window \"https://news.test/\"",
+              OpenedWith(firefox, L"https://news.test/", 1));
+    held.Reset();
     EXPECT_EQ(0, boxes.Count());
     EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
 }
