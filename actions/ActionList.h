@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "actions/CleanupActions.h"
+#include "actions/HeldClipboard.h"
 #include "actions/SwitchAction.h"
 #include "actions/WindowActions.h"
 
@@ -26,7 +27,8 @@ public:
     void Prepare(const CSettingsData& s);
     // On the user's desktop, right before the screen leaves it.
     void Leaving(const CSettingsData& s);
-    // The flip did not happen: the programs whose windows would not close end here, on the way out.
+    // The flip did not happen: the programs whose windows would not close end here, on the way out,
+    // and the clipboard held aside goes back at once.
     void LeaveFailed(const CSettingsData& s);
     // The virtual desktop shows, by the program's own switch.
     void VirtualShown(const CSettingsData& s);
@@ -38,4 +40,5 @@ private:
     std::vector<std::unique_ptr<CSwitchAction>> m_actions;  // in their order
     CMuteAction* m_mute = nullptr;                           // in m_actions
     CCloseWindowsAction* m_closeWindows = nullptr;           // in m_actions
+    CClipboardAction* m_clipboard = nullptr;                 // in m_actions
 };

@@ -5,7 +5,9 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <utility>
 
+#include "framework/Launch.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/RegexMatcher.h"
@@ -135,20 +137,6 @@ bool BuildWebsiteCommandLine(const wchar_t* systemRoot, const wchar_t* address, 
 
 namespace {
 
-// Starts a program on the named desktop; the started program is not watched.
-bool StartOnDesktop(wchar_t* commandLine, const wchar_t* desktopName) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = const_cast<wchar_t*>(desktopName);
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
-        return false;
-    }
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
-    return true;
-}
-
 // The Windows directory, read when it is first asked for.
 struct SystemRootField {
     SystemRootField() noexcept { ReadSystemRoot(text); }
@@ -173,20 +161,21 @@ void ReadSystemRoot(wchar_t (&out)[50]) noexcept {
     if (n > 0 && n < 50) CopyText(out, value);
 }
 
-void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName) {
-    if (!path || path[0] == L'\0') return;
+LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName,
+                                  HANDLE job) {
+    if (!path || path[0] == L'\0') return {};
     CRegistryStore classes;
     classes.SetRoot(HKEY_CLASSES_ROOT);
 
     classes.SetPath(::PathFindExtensionW(path));
     wchar_t fileClass[vp::kClassUnits];
-    if (classes.ReadString(nullptr, fileClass) != ERROR_SUCCESS || fileClass[0] == L'\0') return;
+    if (classes.ReadString(nullptr, fileClass) != ERROR_SUCCESS || fileClass[0] == L'\0') return {};
 
     wchar_t commandKey[vp::kClassUnits + 24];
-    if (!vp::FormatText(commandKey, L"%ls\\shell\\Open\\command", fileClass)) return;
+    if (!vp::FormatText(commandKey, L"%ls\\shell\\Open\\command", fileClass)) return {};
     classes.SetPath(commandKey);
     wchar_t commandTemplate[vp::kTemplateUnits];
-    if (classes.ReadString(nullptr, commandTemplate) != ERROR_SUCCESS || commandTemplate[0] == L'\0') return;
+    if (classes.ReadString(nullptr, commandTemplate) != ERROR_SUCCESS || commandTemplate[0] == L'\0') return {};
 
     wchar_t expanded[vp::kExpandedUnits];
     wchar_t commandLine[vp::kCommandUnits];
@@ -194,26 +183,24 @@ void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_
         !vp::BuildOpenCommandLine(expanded, path, commandLine)) {
         // Cutting it would start some other command; nothing is started.
         vp::Trace(L"open file: command too long, not started");
-        return;
+        return {};
     }
-    if (!StartOnDesktop(commandLine, desktopName)) {
-        vp::PostNotice(commandLine, product::kName, MB_OK);
-    }
-}
-
-void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName) {
-    wchar_t commandLine[vp::kCommandUnits];
-    if (!vp::BuildWebsiteCommandLine(SystemRoot(), address, commandLine) || !StartOnDesktop(commandLine, desktopName)) {
-        vp::PostNotice(L"CreateProcess for OpenWebsite failed", product::kName, MB_OK);
-    }
+    LaunchedProcess started = LaunchOnDesktop(nullptr, commandLine, desktopName, {}, job);
+    if (!started) vp::PostNotice(commandLine, product::kName, MB_OK);
+    return started;
 }
 
 }  // namespace vp
 
 void COpenFileAction::After(const CSettingsData& s) {
-    if (s.openFile.text[0]) vp::OpenFileOnDesktop(m_matcher, s.openFile.text, product::kDesktopName);
+    if (!s.openFile.text[0]) return;
+    if (::lstrcmpiW(m_file.text, s.openFile.text) != 0) {
+        vp::CopyText(m_file.text, s.openFile.text);
+        m_watch.TellAgain();
+    }
+    vp::KernelHandle job = COpenedElsewhereWatch::NewJob();
+    vp::LaunchedProcess started = vp::OpenFileOnDesktop(m_matcher, s.openFile.text, product::kDesktopName, job.Get());
+    m_watch.Start(std::move(started), std::move(job), product::kDesktopName);
 }
 
-void COpenWebsiteAction::After(const CSettingsData& s) {
-    if (s.openWebsite.text[0]) vp::OpenWebsiteOnDesktop(s.openWebsite.text, product::kDesktopName);
-}
+void COpenFileAction::Undo() { m_watch.WayBack(); }

@@ -1,11 +1,13 @@
 #pragma once
-// Opening a file and a web page on the virtual desktop once it shows, and the texts behind them: the
-// expansion of a file type's command template, the command lines, and the rule that gives an
-// address its scheme. Each builder refuses (returns false, with an empty result) rather than cut a
-// text into a different command.
+// Opening a file on the virtual desktop once it shows, and the texts behind it and behind the web
+// page's shell road (actions/DecoyBrowser.h): the expansion of a file type's command template, the
+// command lines, and the rule that gives an address its scheme. Each builder refuses (returns false,
+// with an empty result) rather than cut a text into a different command.
 #include <cstddef>
 
+#include "actions/OpenedElsewhereWatch.h"
 #include "actions/SwitchAction.h"
+#include "framework/Launch.h"
 #include "framework/RegexMatcher.h"
 
 namespace vp {
@@ -61,22 +63,23 @@ void SetSystemRootForTest(const wchar_t* root) noexcept;
 // since a cut directory would name another one.
 void ReadSystemRoot(wchar_t (&out)[50]) noexcept;
 
-// Opens path with the program registered for its type, on the named desktop.
-void OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName);
-// Opens address with the shell of the Windows directory, on the named desktop.
-void OpenWebsiteOnDesktop(const wchar_t* address, const wchar_t* desktopName);
+// Opens path with the program registered for its type, on the named desktop (in job, when given);
+// the program started, or an empty process when none was.
+LaunchedProcess OpenFileOnDesktop(CRegexMatcher& matcher, const wchar_t* path, const wchar_t* desktopName,
+                                  HANDLE job = nullptr);
 
 }  // namespace vp
 
+// Opens the file once the virtual desktop shows; when its program took it to a copy running on the
+// user's desktop instead, the user is told so once for that file, after the next way back.
 class COpenFileAction : public CSwitchAction {
 public:
     void After(const CSettingsData& s) override;
+    void Undo() override;
+    const COpenedElsewhereWatch& Watch() const noexcept { return m_watch; }
 
 private:
     CRegexMatcher m_matcher;  // this action's own: it runs on the hook thread alone
-};
-
-class COpenWebsiteAction : public CSwitchAction {
-public:
-    void After(const CSettingsData& s) override;
+    COpenedElsewhereWatch m_watch;
+    ActionText m_file;  // the file last opened, of which the watch tells once
 };

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "framework/Handles.h"
+#include "framework/Product.h"
 #include "settings/SettingsMirror.h"
 
 class CSwitchAction {
@@ -43,3 +45,13 @@ private:
 
 // The system's major version, asked once: it picks the road of muting and of clearing recent documents.
 DWORD OsMajorVersion() noexcept;
+
+// Whether the virtual desktop shows, as the system tells: what an action gives back on the way back
+// (the clipboard, a notice) waits while it does, for a way back that stayed there.
+inline bool VirtualDesktopShows() noexcept {
+    vp::DesktopHandle input(::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS));
+    wchar_t name[64] = {};
+    DWORD needed = 0;
+    return input && ::GetUserObjectInformationW(input.Get(), UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed) &&
+           ::lstrcmpiW(name, product::kDesktopName) == 0;
+}

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "actions/UndoRecord.h"
 #include "app/RestartLog.h"
 #include "app/StartArguments.h"
+#include "framework/Launch.h"
 #include "framework/Product.h"
 #include "framework/Text.h"
 #include "framework/Trace.h"
@@ -69,16 +71,13 @@ bool GuardExecutable(wchar_t (&path)[MAX_PATH]) noexcept {
 
 // Starts a guard process on the named desktop that waits on watched, learns from quit whether the end
 // is a Quit and reads what the program told from state (all three inheritable). No locks.
-bool StartGuardProcess(const wchar_t* guardPath, wchar_t* desktop, HANDLE watched, HANDLE quit, HANDLE state,
-                       PROCESS_INFORMATION& started) noexcept {
+// Handed on: the process to wait on, the quit event, the state and the alive event (when there is
+// one); no standard handles, so the guard writes nowhere.
+vp::LaunchedProcess StartGuardProcess(const wchar_t* guardPath, const wchar_t* desktop, HANDLE watched, HANDLE quit,
+                                      HANDLE state, HANDLE alive) noexcept {
     wchar_t commandLine[MAX_PATH + 64];
-    if (!FormatGuardCommandLine(commandLine, guardPath, watched, quit, state)) return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = desktop;
-    startup.dwFlags = STARTF_USESTDHANDLES;  // no standard handles: the guard writes nowhere
-    return ::CreateProcessW(guardPath, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started) !=
-           FALSE;
+    if (!FormatGuardCommandLine(commandLine, guardPath, watched, quit, state)) return {};
+    return vp::LaunchOnDesktop(guardPath, commandLine, desktop, {watched, quit, state, alive});
 }
 
 // A crash that no guard sees: one more guard, started from the dying process, waits for its end and
@@ -89,15 +88,13 @@ void StartGuardForCrash(const GuardState& told) noexcept {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     const HANDLE notQuit = ::CreateEventW(&inherit, TRUE, FALSE, nullptr);
     const HANDLE state = guard_channel::HandOver(told);
-    PROCESS_INFORMATION started{};
+    vp::LaunchedProcess started;
     if (notQuit && state &&
         ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &self,
                           SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0) &&
-        StartGuardProcess(g_crashGuardPath, g_crashDesktopName[0] ? g_crashDesktopName : nullptr, self, notQuit, state,
-                          started)) {
-        ::CloseHandle(started.hThread);
-        ::CloseHandle(started.hProcess);
-        vp::Trace(L"crash: a guard %lu takes over", started.dwProcessId);
+        (started = StartGuardProcess(g_crashGuardPath, g_crashDesktopName[0] ? g_crashDesktopName : nullptr, self,
+                                     notQuit, state, nullptr))) {
+        vp::Trace(L"crash: a guard %lu takes over", started.processId);
     } else {
         vp::Trace(L"crash: no guard could be started (error %lu)", ::GetLastError());
     }
@@ -136,18 +133,7 @@ bool StartProgramAgain(const wchar_t* program, wchar_t* desktop, HANDLE state) n
     }
     wchar_t commandLine[MAX_PATH + 64];
     if (!FormatRestartCommandLine(commandLine, program, state)) return false;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = desktop;
-    PROCESS_INFORMATION started{};
-    // The state goes by inheritance; nothing else this process holds is inheritable by then.
-    if (!::CreateProcessW(program, commandLine, nullptr, nullptr, state != nullptr, 0, nullptr, nullptr, &startup,
-                          &started)) {
-        return false;
-    }
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
-    return true;
+    return static_cast<bool>(vp::LaunchOnDesktop(program, commandLine, desktop, {state}));  // the state only
 }
 
 DWORD NextRelaunchSpacing(DWORD spacingMs) noexcept {
@@ -278,17 +264,16 @@ bool CGuardKeeper::Start(HDESK original, HANDLE alive, HANDLE firstAfter) {
 bool CGuardKeeper::Launch() {
     m_lastLaunch = ::GetTickCount64();
     m_watching.store(nullptr);
-    PROCESS_INFORMATION started{};
-    if (!StartGuardProcess(m_szGuardPath, m_szDesktop, m_watched.Get(), m_quit.Get(), guard_channel::Section(),
-                           started)) {
+    vp::LaunchedProcess started = StartGuardProcess(m_szGuardPath, m_szDesktop, m_watched.Get(), m_quit.Get(),
+                                                    guard_channel::Section(), m_alive.Get());
+    if (!started) {
         vp::Trace(L"guard could not be started");
         m_guard.Reset();
         return false;
     }
-    ::CloseHandle(started.hThread);
-    m_guard.Reset(started.hProcess);
-    m_watching.store(started.hProcess);
-    vp::Trace(L"guard %lu started", started.dwProcessId);
+    m_guard = std::move(started.process);
+    m_watching.store(m_guard.Get());
+    vp::Trace(L"guard %lu started", started.processId);
     return true;
 }
 

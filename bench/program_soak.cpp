@@ -313,7 +313,7 @@ void WriteSoakSettings(const std::wstring& openFile) {
     CRegistryStore settings;
     settings.SetPath(product::kRegistryKey);
     for (const wchar_t* flag : {L"SW_WHEEL", L"AC_MUTE", L"AC_MONITOR", L"AC_TASKMGR", L"AC_IEHISTORY", L"AC_IEURLS",
-                                L"AC_RECENTDOC", L"AC_FILE_ENABLED"}) {
+                                L"AC_RECENTDOC", L"AC_CLIPBOARD", L"AC_FILE_ENABLED"}) {
         settings.WriteDword(flag, 1);
     }
     settings.WriteString(L"AC_FILE_PATH", openFile.c_str());
@@ -322,7 +322,8 @@ void WriteSoakSettings(const std::wstring& openFile) {
 void RunSoak(int trips) {
     testing_support::TempDir dir;
     actions_test::ScratchFileType type;
-    // The opened file's program records its start and ends at once, as a quick viewer would be closed.
+    // The opened file's program records its start and stays a little past the watch for a file that
+    // opened elsewhere, as a viewer shown and soon closed would.
     const std::wstring recorder = dir.File(L"viewer.exe");
     ::CopyFileW(testing_support::HelperPath(L"command_recorder.exe").c_str(), recorder.c_str(), FALSE);
     type.SetCommand(L"\"" + recorder + L"\" \"%1\"");
@@ -331,6 +332,7 @@ void RunSoak(int trips) {
     testing_support::DeleteKeyTree(L"Software\\MORVEX\\Veilpane");
     WriteSoakSettings(file);
 
+    ::SetEnvironmentVariableW(L"VP_RECORDER_LINGER_MS", L"2500");  // handed on to what the program starts
     VeilpaneProcess app;
     Injector inj;
     if (!app.Start() || app.WaitForTrace(kReadyLine, 30000) < 0 || !app.WaitFrameReady(30000) || !inj.Start()) {
@@ -360,7 +362,7 @@ void RunSoak(int trips) {
     const LONGLONG t0 = vp::PerformanceStamp();
     for (int i = 0; i < trips; ++i) roundTrip();
     const double seconds = MsSince(t0) / 1000.0;
-    ::Sleep(1000);  // the opened files' programs have ended
+    ::Sleep(3000);  // the opened files' programs have ended
     const Holdings after = Measure(app.ProcessId());
 
     const std::wstring opened = testing_support::ReadFileText(recorder + L".log");

@@ -17,6 +17,10 @@ constexpr int kBuild = VP_VERSION_BUILD;
 // The second desktop the program keeps.
 constexpr wchar_t kDesktopName[] = L"vpdesk";
 
+// Under the user's local application data: a browser profile of the program's own for each browser
+// the web page opens in on the virtual desktop. Kept from run to run; removed with the settings.
+constexpr wchar_t kBrowserProfilesFolder[] = L"Veilpane\\Browsers";
+
 // Under HKEY_CURRENT_USER.
 constexpr wchar_t kRegistryKey[] = L"Software\\MORVEX\\Veilpane";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -51,6 +51,7 @@ struct CSettingsData {
     BOOL clearIEHistory = 0;
     BOOL clearTypedUrls = 0;
     BOOL clearRecentDocs = 0;
+    BOOL holdClipboard = 0;   // the clipboard held aside while the virtual desktop shows
     ActionText openFile;
     ActionText openWebsite;
     ActionText closeWindows;  // the text that the titles of the windows to close contain

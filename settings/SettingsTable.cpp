@@ -133,6 +133,8 @@ const auto kSettings = Numbered({
           L"Clear Internet Explorer typed URL history  after switching to virtual desktop."),
     OnOff(&S::clearRecentDocs, L"AC_RECENTDOC", 0, kAdvanced, {0, 2, 1}, L"Clear Recent Document List",
           L"Clear recent documents list after switching to virtual desktop."),
+    OnOff(&S::holdClipboard, L"AC_CLIPBOARD", 0, kAdvanced, {0, 3, 0}, L"Hold the clipboard aside",
+          L"Enabled to hold the clipboard aside before switching to virtual desktop, and put it back after switching back."),
     Text(&S::openFile, {L"AC_FILE_ENABLED", L"AC_FILE_PATH"}, false, {1, 0, 0}, L"Open Specified File:",
          L"Enabled to open the specified file after switching to virtual desktop."),
     Text(&S::openWebsite, {L"AC_WEBSITE_ENABLED", L"AC_WEBSITE_URL"}, false, {1, 1, 0}, L"Open Specified Website:",

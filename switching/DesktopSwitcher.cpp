@@ -1,6 +1,9 @@
 #include "switching/DesktopSwitcher.h"
 
+#include <utility>
+
 #include "framework/Clock.h"
+#include "framework/Launch.h"
 #include "framework/Notice.h"
 #include "framework/Product.h"
 #include "framework/Text.h"
@@ -116,19 +119,15 @@ bool CDesktopSwitcher::Start() {
     }
 
     // The shell once both desktops are heard; making the actions ready does not hold up its start.
-    m_startup = STARTUPINFOW{};
-    m_startup.cb = sizeof(STARTUPINFOW);
-    m_startup.lpDesktop = const_cast<wchar_t*>(product::kDesktopName);
-    m_shell = PROCESS_INFORMATION{};
     wchar_t commandLine[MAX_PATH + 16];
     vp::FormatText(commandLine, L"\"%ls\\%ls\"", vp::SystemRoot(), L"explorer.exe");
-    const bool shellStarted =
-        ::CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &m_startup, &m_shell) != FALSE;
+    vp::LaunchedProcess shell = vp::LaunchOnDesktop(nullptr, commandLine, product::kDesktopName);
+    const bool shellStarted = static_cast<bool>(shell);
     const DWORD launchError = shellStarted ? 0 : ::GetLastError();
     if (shellStarted) {
-        m_shellProcess.Reset(m_shell.hProcess);
-        m_shellThread.Reset(m_shell.hThread);
-        m_ownShellId = m_shell.dwProcessId;
+        m_shellProcess = std::move(shell.process);
+        m_shellThread = std::move(shell.thread);
+        m_ownShellId = shell.processId;
     }
 
     // Made once the way to the first trigger is clear, before anything is asked.
@@ -155,7 +154,7 @@ bool CDesktopSwitcher::Start() {
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
         return false;
     }
-    vp::Trace(L"hook thread ready; shell %lu started on %ls", m_shell.dwProcessId, product::kDesktopName);
+    vp::Trace(L"hook thread ready; shell %lu started on %ls", m_ownShellId, product::kDesktopName);
     return true;
 }
 

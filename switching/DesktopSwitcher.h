@@ -118,8 +118,6 @@ private:
     wchar_t m_names[2][64] = {};
     vp::DesktopHandle m_virtualDesktop;
     int m_threadOn = -1;           // the entry the hook thread is on; -1 before it is placed
-    STARTUPINFOW m_startup{};
-    PROCESS_INFORMATION m_shell{};
     vp::KernelHandle m_shellProcess, m_shellThread;
     DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
     // The actions, made on the hook thread and living in its COM apartment for the thread's lifetime.

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
+#include <atomic>
 #include <string>
 
 #include "ActionsTestSupport.h"
@@ -26,36 +26,6 @@ constexpr const wchar_t* kTypedUrlsKey = SwitcherHarness::kTypedUrlsKey;
 unsigned long long LogValue(const std::wstring& log, const wchar_t* key) {
     const size_t at = log.find(key);
     return at == std::wstring::npos ? 0 : std::stoull(log.substr(at + std::wcslen(key)));
-}
-
-// Ends what the recorders left lingering: every process whose image lives under folder.
-void EndProcessesUnder(const std::wstring& folder) {
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return;
-    do {
-        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        wchar_t image[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, image, &size) && _wcsnicmp(image, folder.c_str(), folder.size()) == 0) {
-            ::TerminateProcess(p.Get(), 1);
-        }
-    } while (::Process32NextW(snapshot.Get(), &entry));
-}
-
-bool ProcessRunning(const std::wstring& image) {
-    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return false;
-    do {
-        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        wchar_t path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, path, &size) && _wcsicmp(path, image.c_str()) == 0) return true;
-    } while (::Process32NextW(snapshot.Get(), &entry));
-    return false;
 }
 
 TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
@@ -87,7 +57,10 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     CRegistryStore urls;
     urls.SetPath(kTypedUrlsKey);
     urls.WriteString(L"url1", L"http://seen.test/");
+    ASSERT_TRUE(SetClipboardContent(L"the hidden sentence", "<p>the hidden sentence</p>"));
+    const std::string copiedText = ClipboardBytes(CF_UNICODETEXT), copiedHtml = ClipboardBytes(HtmlFormat());
     g_SettingsMirror.Update([&](CSettingsData& m) {
+        m.holdClipboard = 1;
         m.mute = m.monitorOff = m.clearIEHistory = 1;
         m.clearTypedUrls = m.clearRecentDocs = m.disableTaskMgr = 1;
         vp::CopyText(m.closeWindows.text, L"Secret plan");
@@ -108,6 +81,8 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_EQ(1u, SwitcherHarness::ReadTaskManagerPolicy());
     wchar_t url[64];
     EXPECT_NE(ERROR_SUCCESS, urls.ReadString(L"url1", url));
+    EXPECT_EQ("", ClipboardBytes(CF_UNICODETEXT));  // nothing of it can be pasted on vpdesk
+    EXPECT_EQ("", ClipboardBytes(HtmlFormat()));
 
     // After it, on the virtual desktop: the file, then the web page, then the processes. The
     // target's window is on the original desktop and is still asked to close: its own exit code.
@@ -124,12 +99,14 @@ TEST(ActionsAroundTheSwitch, EveryActionOnTheSwitchCompletesInOrder) {
     EXPECT_LE(file.created, web.created);
     EXPECT_LE(web.created, LogValue(ReadFileText(targetLog), L"time="));
 
-    // Back again: only Task Manager comes back; what the file action started stays on vpdesk.
+    // Back again: Task Manager and the clipboard come back; what the file action started stays on vpdesk.
     h.Trigger();
     ASSERT_TRUE(h.WaitSwitches(2, 30000));
     EXPECT_EQ(L"Default", h.HookThreadDesktop());
     // Task Manager comes back, as it was, right after the switch has been counted.
     EXPECT_TRUE(WaitUntil([&] { return SwitcherHarness::ReadTaskManagerPolicy() == policyBefore; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardBytes(CF_UNICODETEXT) == copiedText; }, 5000));
+    EXPECT_EQ(copiedHtml, ClipboardBytes(HtmlFormat()));
     EXPECT_TRUE(ProcessRunning(recorder));
 
     h.Stop();
@@ -168,6 +145,30 @@ TEST(ActionsAroundTheSwitch, AProgramWhoseWindowWillNotCloseEndsRightAfterTheFli
     SwitcherHarness::ClearMirror();
     h.Stop();
     EndProcess(stubborn);
+}
+
+std::atomic<bool> g_refused{false};
+BOOL WINAPI RefusedSwitchDesktop(HDESK) {
+    SetDesktopCallsForTest(nullptr, nullptr);
+    g_refused = true;
+    return FALSE;
+}
+
+TEST(ActionsAroundTheSwitch, AFlipThatDidNotHappenGivesTheClipboardBackAtOnce) {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness h;
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(SetClipboardContent(L"the hidden sentence", "<p>the hidden sentence</p>"));
+    const std::string copied = ClipboardBytes(HtmlFormat());
+    g_SettingsMirror.Update([&](CSettingsData& m) { m.holdClipboard = 1; });
+    SetDesktopCallsForTest(RefusedSwitchDesktop, nullptr);
+    h.Trigger();
+    ASSERT_TRUE(WaitUntil([] { return g_refused.load(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return ClipboardBytes(HtmlFormat()) == copied; }, 5000));
+    EXPECT_EQ(0, h.Switches());
+
+    SwitcherHarness::ClearMirror();
+    h.Stop();
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "ActionsTestSupport.h"
 
+#include <tlhelp32.h>
+
+#include <functional>
 #include <sstream>
 
 using namespace testing_support;
@@ -17,7 +20,34 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
     return TRUE;
 }
 
+// Calls visit with the image of each process that can be opened to end it, until it answers true.
+void VisitProcesses(const std::function<bool(const wchar_t* image, HANDLE process)>& visit) {
+    vp::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !::Process32FirstW(snapshot.Get(), &entry)) return;
+    do {
+        vp::KernelHandle p(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p && ::QueryFullProcessImageNameW(p.Get(), 0, image, &size) && visit(image, p.Get())) return;
+    } while (::Process32NextW(snapshot.Get(), &entry));
+}
+
 }  // namespace
+
+void EndProcessesUnder(const std::wstring& folder) {
+    VisitProcesses([&](const wchar_t* image, HANDLE process) {
+        if (_wcsnicmp(image, folder.c_str(), folder.size()) == 0) ::TerminateProcess(process, 1);
+        return false;
+    });
+}
+
+bool ProcessRunning(const std::wstring& image) {
+    bool running = false;
+    VisitProcesses([&](const wchar_t* path, HANDLE) { return running = _wcsicmp(path, image.c_str()) == 0; });
+    return running;
+}
 
 MessageBoxWatcher::MessageBoxWatcher(const wchar_t* caption)
     : m_caption(caption), m_desktop(::GetThreadDesktop(::GetCurrentThreadId())) {
@@ -148,5 +178,37 @@ void ScratchFileType::SetCommand(const std::wstring& commandTemplate) const {
 }
 
 std::wstring ThreadDesktopName() { return DesktopName(::GetThreadDesktop(::GetCurrentThreadId())); }
+
+UINT HtmlFormat() { return ::RegisterClipboardFormatW(L"HTML Format"); }
+
+bool SetClipboardContent(const std::wstring& text, const std::string& html) {
+    HWND owner = ::CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!owner || !::OpenClipboard(owner)) return false;
+    ::EmptyClipboard();
+    const auto put = [](UINT format, const void* data, size_t size) {
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+        memcpy(::GlobalLock(memory), data, size);
+        ::GlobalUnlock(memory);
+        return ::SetClipboardData(format, memory) != nullptr;
+    };
+    const bool ok = put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
+                    put(HtmlFormat(), html.c_str(), html.size() + 1);
+    ::CloseClipboard();
+    ::DestroyWindow(owner);
+    return ok;
+}
+
+std::string ClipboardBytes(UINT format) {
+    std::string bytes;
+    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return bytes;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const char* p = static_cast<const char*>(::GlobalLock(data))) {
+            bytes.assign(p, ::GlobalSize(data));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return bytes;
+}
 
 }  // namespace actions_test

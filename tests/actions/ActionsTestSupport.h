@@ -74,4 +74,15 @@ private:
 
 std::wstring ThreadDesktopName();
 
+// Ends what the helpers left lingering: every process whose image lives under folder.
+void EndProcessesUnder(const std::wstring& folder);
+bool ProcessRunning(const std::wstring& image);
+
+// The clipboard as a program that copied and ended leaves it: text as CF_UNICODETEXT and html as
+// "HTML Format", owned by a window that is gone.
+bool SetClipboardContent(const std::wstring& text, const std::string& html);
+// The bytes the clipboard holds in a format; empty when it holds none.
+std::string ClipboardBytes(UINT format);
+UINT HtmlFormat();
+
 }  // namespace actions_test

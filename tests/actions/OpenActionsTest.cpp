@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "ActionsTestSupport.h"
+#include "actions/DecoyBrowser.h"
 #include "actions/OpenActions.h"
 #include "framework/RegexMatcher.h"
+#include "framework/RegistryStore.h"
 #include "framework/Text.h"
 
 using namespace actions_test;
@@ -116,6 +122,30 @@ TEST(WebsiteCommandLine, SchemeRuleAndRefusals) {
     EXPECT_STREQ(L"", small);
 }
 
+TEST(DecoyBrowser, TheProgramOfARegisteredCommandAndItsFamily) {
+    wchar_t exe[MAX_PATH];
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"\"C:\\Apps\\Web\\chrome.exe\" --single-argument %1", exe));
+    EXPECT_STREQ(L"C:\\Apps\\Web\\chrome.exe", exe);
+    // Written without quotes, blanks and all, as some installers do.
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"C:\\Program Files\\Fox\\firefox.EXE -osint -url \"%1\"", exe));
+    EXPECT_STREQ(L"C:\\Program Files\\Fox\\firefox.EXE", exe);
+    ScopedEnv env(L"VP_BROWSERS", L"D:\\B");
+    ASSERT_TRUE(vp::ExecutableOfCommand(L"%VP_BROWSERS%\\brave.exe", exe));
+    EXPECT_STREQ(L"D:\\B\\brave.exe", exe);
+    EXPECT_FALSE(vp::ExecutableOfCommand(L"\"C:\\unclosed\\chrome.exe %1", exe));
+    EXPECT_FALSE(vp::ExecutableOfCommand(L"  ", exe));
+
+    EXPECT_EQ(vp::BrowserFamily::Chromium, vp::BrowserFamilyOf(L"C:\\E\\MSEdge.EXE"));
+    EXPECT_EQ(vp::BrowserFamily::Firefox, vp::BrowserFamilyOf(L"librewolf.exe"));
+    EXPECT_EQ(vp::BrowserFamily::Other, vp::BrowserFamilyOf(L"C:\\chrome.exe\\iexplore.exe"));
+
+    // Refused rather than started: a quote that would end the address and add arguments.
+    wchar_t out[vp::kCommandUnits];
+    EXPECT_FALSE(vp::BuildDecoyBrowserCommandLine(vp::BrowserFamily::Chromium, L"chrome.exe", L"p",
+                                                  L"a.test\" --utility-cmd-prefix=x", false, out, std::size(out)));
+    EXPECT_STREQ(L"", out);
+}
+
 // ---- the actions, with real processes ------------------------------------------------------------
 
 class OpenFileTest : public ::testing::Test {
@@ -186,6 +216,54 @@ TEST_F(OpenFileTest, OverlongCommandIsNotStarted) {
     EXPECT_EQ(0, boxes.Count());
 }
 
+// A program that hands the file to a copy of it running elsewhere ends at once with no window on
+// vpdesk: the user is told once for the file, after the way back, even a way back that came before
+// the answer. A launcher that ends at once after starting the real program (through a second
+// launcher that ends too), which runs on there, has handed nothing over.
+TEST_F(OpenFileTest, AProgramThatEndsAtOnceWithoutAWindowThereIsToldOfOnceAfterTheWayBack) {
+    vp::DesktopHandle vpdesk(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ASSERT_TRUE(vpdesk);
+    // In use throughout, as the shell keeps it: Wine lets go of the name of a desktop nobody uses.
+    StartedProcess keeper;
+    ASSERT_TRUE(StartProcess(L"\"" + HelperPath(L"desktop_keeper.exe") + L"\"", keeper, L"vpdesk"));
+    struct Ender { StartedProcess& p; ~Ender() { EndProcess(p); } } endKeeper{keeper};  // it never ends by itself
+    MessageBoxWatcher boxes(L"Veilpane");
+    CSettingsData s;
+    vp::CopyText(s.openFile.text, m_document.c_str());
+    COpenFileAction action;
+
+    const std::wstring owner = m_dir.File(L"editor.exe");
+    ASSERT_TRUE(::CopyFileW(HelperPath(L"window_owner.exe").c_str(), owner.c_str(), FALSE));
+    wchar_t system[MAX_PATH];
+    ASSERT_NE(0u, ::GetSystemDirectoryW(system, MAX_PATH));
+    m_type.SetCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c start \"\" \"" + owner +
+                      L"\" \"Opened here\" exit+shown 0 & rem \"%1\"");
+    action.After(s);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessRunning(owner); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done(); }, 10000));
+    EndProcessesUnder(m_dir.Path());
+    EXPECT_FALSE(action.Watch().Found());
+
+    m_type.SetCommand(L"\"" + m_recorder + L"\" \"%1\"");
+    action.After(s);
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done() && ReadRecorderLog(m_recorder).size() == 1; }, 10000));
+    EXPECT_TRUE(action.Watch().Found());
+    EXPECT_EQ(0, boxes.Count());  // not before the way back
+    action.Undo();
+    EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    EXPECT_NE(std::wstring::npos, boxes.LastText().find(L"runs on your own desktop"));
+
+    action.After(s);  // the same file again: told already
+    ASSERT_TRUE(WaitUntil([&] { return action.Watch().Done(); }, 10000));
+    EXPECT_FALSE(action.Watch().Found());
+
+    vp::CopyText(s.openFile.text, (m_dir.Path() + L"\\other" + m_type.Extension()).c_str());  // another file
+    action.After(s);  // back at once, before the watch can tell
+    action.Undo();
+    ASSERT_TRUE(WaitRecorded(m_recorder, 3));
+    EXPECT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 10000));
+}
+
 class OpenWebsiteTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -236,6 +314,103 @@ TEST_F(OpenWebsiteTest, FailuresShowTheMessage) {
     ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 2; }, 5000));
     EXPECT_EQ(L"CreateProcess for OpenWebsite failed", boxes.LastText());
     EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
+// The user's browser, registered for https the way Chromium and Firefox register themselves for one
+// user (a class under HKCU\Software\Classes, chosen for https), stood in for by the recorder under
+// the browser's program name.
+class DecoyBrowserTest : public OpenWebsiteTest {
+protected:
+    static constexpr wchar_t kChoiceKey[] =
+        L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice";
+
+    void SetUp() override {
+        OpenWebsiteTest::SetUp();
+        m_vpdesk.Reset(::CreateDesktopW(L"vpdesk", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+        ASSERT_TRUE(m_vpdesk);
+        wchar_t local[MAX_PATH];
+        ASSERT_EQ(S_OK, ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local));
+        m_ours = std::wstring(local) + L"\\Veilpane";
+        m_profiles = m_ours + L"\\Browsers";
+    }
+    void TearDown() override {
+        DeleteKeyTree(kChoiceKey);
+        for (const std::wstring& progId : m_classes) DeleteKeyTree((L"Software\\Classes\\" + progId).c_str());
+        for (const wchar_t* made : {L"chrome", L"firefox", L"otherbrowser"}) ::RemoveDirectoryW(Profile(made).c_str());
+        ::RemoveDirectoryW(m_profiles.c_str());
+        ::RemoveDirectoryW(m_ours.c_str());
+        OpenWebsiteTest::TearDown();
+    }
+
+    std::wstring Register(const wchar_t* image, const wchar_t* progId, const std::wstring& arguments) {
+        const std::wstring exe = m_dir.File(image);
+        ::CopyFileW(HelperPath(L"command_recorder.exe").c_str(), exe.c_str(), FALSE);
+        CRegistryStore store;
+        store.SetPath((L"Software\\Classes\\" + std::wstring(progId) + L"\\shell\\open\\command").c_str());
+        store.WriteString(nullptr, (L"\"" + exe + L"\" " + arguments).c_str());
+        store.SetPath(kChoiceKey);
+        store.WriteString(L"ProgId", progId);
+        m_classes.emplace_back(progId);
+        return exe;
+    }
+    std::wstring Profile(const wchar_t* name) const { return m_profiles + L"\\" + name; }
+    // Opens address; the command line of the run-th start of the browser at exe, which was on vpdesk.
+    std::wstring OpenedWith(const std::wstring& exe, const wchar_t* address, size_t run) const {
+        vp::OpenWebsiteOnDesktop(address, L"vpdesk");
+        if (!WaitRecorded(exe, run + 1)) return L"<not started>";
+        const RecordedRun started = ReadRecorderLog(exe)[run];
+        return started.desk == L"vpdesk" ? started.cmd : L"<started on " + started.desk + L">";
+    }
+
+    TempDir m_dir;
+    vp::DesktopHandle m_vpdesk;
+    std::wstring m_ours, m_profiles;
+    std::vector<std::wstring> m_classes;
+};
+
+TEST_F(DecoyBrowserTest, EachFamilyStartsOnTheVirtualDesktopWithAProfileOfItsOwn) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    const std::wstring chrome = Register(L"chrome.exe", L"ChromeHTML", L"--single-argument %1");
+    EXPECT_EQ(L"\"" + chrome + L"\" --user-data-dir=\"" + Profile(L"chrome") +
+                  L"\" --no-first-run --no-default-browser-check --new-window \"http://news.test/today\"",
+              OpenedWith(chrome, L"news.test/today", 0));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(Profile(L"chrome").c_str()));
+
+    const std::wstring firefox = Register(L"firefox.exe", L"FirefoxURL-308046B0AF4A39CB", L"-osint -url \"%1\"");
+    const std::wstring profile = Profile(L"firefox");
+    EXPECT_EQ(L"\"" + firefox + L"\" -no-remote -profile \"" + profile + L"\" -new-window \"https://news.test/\"",
+              OpenedWith(firefox, L"https://news.test/", 0));
+    // The decoy runs on its profile (it holds the lock): the address is handed to it.
+    vp::FileHandle held(::CreateFileW((profile + L"\\parent.lock").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(L"\"" + firefox + L"\" -profile \"" + profile + L"\" -new-window \"https://news.test/\"",
+              OpenedWith(firefox, L"https://news.test/", 1));
+    held.Reset();
+    EXPECT_EQ(0, boxes.Count());
+    EXPECT_TRUE(ReadRecorderLog(m_explorer).empty());
+}
+
+// Any other browser goes through the shell, as before; one of ours whose own profile cannot be made
+// (a file in its place) through nothing, and the notice says so.
+TEST_F(DecoyBrowserTest, AnyOtherBrowserIsLeftToTheShellAndOursNeverIs) {
+    MessageBoxWatcher boxes(L"Veilpane");
+    const std::wstring other = Register(L"otherbrowser.exe", L"OtherURL", L"\"%1\"");
+    vp::OpenWebsiteOnDesktop(L"news.test", L"vpdesk");
+    ASSERT_TRUE(WaitRecorded(m_explorer, 1));
+    EXPECT_EQ(L"vpdesk", ReadRecorderLog(m_explorer)[0].desk);
+    EXPECT_EQ(L"\"" + m_explorer + L"\" \"http://news.test\"", ReadRecorderLog(m_explorer)[0].cmd);
+    EXPECT_TRUE(ReadRecorderLog(other).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(Profile(L"otherbrowser").c_str()));
+
+    const std::wstring edge = Register(L"msedge.exe", L"MSEdgeHTM", L"--single-argument %1");
+    ::SHCreateDirectoryExW(nullptr, m_profiles.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileText(Profile(L"msedge"), "not a folder"));
+    vp::OpenWebsiteOnDesktop(L"news.test", L"vpdesk");
+    ASSERT_TRUE(WaitUntil([&] { return boxes.Count() == 1; }, 5000));
+    ::DeleteFileW(Profile(L"msedge").c_str());
+    EXPECT_TRUE(ReadRecorderLog(edge).empty());
+    EXPECT_EQ(1u, ReadRecorderLog(m_explorer).size());
 }
 
 }  // namespace

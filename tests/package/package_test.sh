@@ -63,6 +63,7 @@ restore() {
         w msiexec /x "$code" /qn || true
     done
     end_shells
+    [ -z "${PROFILES:-}" ] || rm -rf "$(dirname "$PROFILES")"
     w reg delete "$RUN" /v Veilpane /f || true
     w reg delete "$SETTINGS" /f || true
     if [ $had_settings = 1 ]; then w reg import "$(win winepath -w "$BACKUP")" || true; fi
@@ -126,6 +127,9 @@ msi /i "$MSI_WIN" /qn
 [ -f "$INSTALL/Veilpane.exe" ] || fail "Veilpane.exe gone after the repair"
 
 step "silent uninstall while the program runs"
+# A browser profile the program made for the web page stays with the settings.
+PROFILES="$(win winepath -u "$(win cmd /c echo %LOCALAPPDATA%)\\Veilpane\\Browsers")"
+mkdir -p "$PROFILES/chrome" && echo visited >"$PROFILES/chrome/History"
 w reg delete "$SETTINGS" /v SS_FIRST_SHOWN /f
 start_installed
 w reg add "$RUN" /v Veilpane /d "\"$INSTALL_WIN\\Veilpane.exe\"" /f
@@ -138,6 +142,7 @@ APP_PID=""
 listed && fail "still in the installed-programs list"
 has_value "$RUN" Veilpane && fail "the Run value is left behind"
 has_value "$SETTINGS" SS_FIRST_SHOWN || fail "the settings went with the program"
+[ -f "$PROFILES/chrome/History" ] || fail "the browser profiles went without the settings"
 
 step "a newer package replaces this one, and starts it again when it was running"
 msi /i "$MSI_WIN" /qn
@@ -165,5 +170,6 @@ step "silent uninstall with REMOVESETTINGS=1"
 msi /x "$NEWER_WIN" /qn REMOVESETTINGS=1
 [ ! -e "$INSTALL" ] || fail "files left behind"
 has_key "$SETTINGS" && fail "the settings are left behind"
+[ ! -e "$(dirname "$PROFILES")" ] || fail "the browser profiles are left behind"
 listed && fail "still in the installed-programs list"
 echo "package test: ok"

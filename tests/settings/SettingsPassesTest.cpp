@@ -76,7 +76,7 @@ TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunVal
     EXPECT_EQ(1, s.settingsHotkey.bAlt);
     EXPECT_EQ(0, s.settingsHotkey.bCtrl + s.settingsHotkey.bShift);
     EXPECT_EQ(0, s.switchPassword.on + s.restorePassword.on + s.mute + s.monitorOff + s.disableTaskMgr +
-                     s.clearIEHistory + s.clearTypedUrls + s.clearRecentDocs + s.terminateProcesses.on + s.closeWindows.on +
+                     s.clearIEHistory + s.clearTypedUrls + s.clearRecentDocs + s.holdClipboard + s.terminateProcesses.on + s.closeWindows.on +
                      s.openFile.on + s.openWebsite.on);
     EXPECT_EQ(0u, s.terminateProcesses.names.size());
 
@@ -421,8 +421,8 @@ TEST_F(SettingsPassesTest, SaveWritesEveryValueFromTheRecordNeverFromUnappliedPa
     EXPECT_EQ(L"", ReadText(L"PWD_ORIG").value_or(L"<none>"));  // a password that is off is stored empty
     EXPECT_EQ(static_cast<DWORD>(VK_F2), ReadDword(L"SS_HOTKEY").value_or(0));
     EXPECT_EQ(L"y.exe", ReadText(L"AC_PROCESS1").value_or(L""));
-    // The 33 fixed values of the table and the two process names.
-    EXPECT_EQ(33u + 2u, ValueCount(kSettingsKey));
+    // The 34 fixed values of the table and the two process names.
+    EXPECT_EQ(34u + 2u, ValueCount(kSettingsKey));
 }
 
 TEST_F(SettingsPassesTest, RunValueIsQuotedLeftAloneWhenItDiffersOnlyInCaseAndDeletedWhenOff) {

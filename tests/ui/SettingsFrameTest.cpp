@@ -100,7 +100,7 @@ TEST_F(UiThreadTest, TrayMenuOffersItsSevenEntriesAndExitFromItSavesAndEnds) {
     EXPECT_EQ(0u, WaitUiEnd());
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(mail.ended.Get(), 1000));  // the program ends with it
     EXPECT_EQ(1u, ReadDword(L"SW_WHEEL").value_or(9));  // saved on the way out
-    EXPECT_EQ(33u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
+    EXPECT_EQ(34u + 2u, ValueCount());                 // the settings, the first-start mark, UPDATE_SHOWED
 }
 
 TEST_F(UiThreadTest, DoubleClickAndSettingsHotkeyBringTheWindowCloseHidesAndTheTimerAsksForAnUpdate) {
