@@ -23,6 +23,9 @@ public:
     // The default playback device changed (on a thread of the audio system): notice is called.
     void SetChangeNotice(CEndpointMute::ChangeNotice notice, void* context) noexcept;
 
+    // Whom the clipboard held aside is handed on to (the guard's channel).
+    void SetClipboardHandOn(CClipboardAction::HandOn handOn) noexcept { m_clipboard->SetHandOn(handOn); }
+
     // At the start and after each change of the settings.
     void Prepare(const CSettingsData& s);
     // On the user's desktop, right before the screen leaves it.

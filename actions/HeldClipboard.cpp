@@ -218,7 +218,10 @@ bool CHeldClipboard::TakeSerialised(const unsigned char* bytes, size_t size) {
 // ---- the action --------------------------------------------------------------------------------------
 
 void CClipboardAction::Before(const CSettingsData& s) {
-    if (s.holdClipboard) m_held.Take();
+    if (!s.holdClipboard || m_held.Take() != CHeldClipboard::Taken::Held || !m_handOn) return;
+    std::vector<unsigned char> bytes = m_held.Serialised();
+    if (!m_handOn(bytes.data(), bytes.size())) vp::Trace(L"clipboard too large for the guard to keep");
+    WipeBytes(bytes);
 }
 
 void CClipboardAction::Undo() {
@@ -229,5 +232,5 @@ void CClipboardAction::Undo() {
         vp::Trace(L"clipboard still held: the virtual desktop shows");
         return;
     }
-    m_held.PutBack();
+    if (m_held.PutBack() && m_handOn) m_handOn(nullptr, 0);
 }

@@ -57,10 +57,15 @@ void WipeBytes(std::vector<unsigned char>& bytes) noexcept;
 // virtual desktop no longer shows.
 class CClipboardAction : public CSwitchAction {
 public:
+    // Told what is held (serialised) each time it changes, empty once nothing is: the program's
+    // guard keeps it, to put it back should the program end without the way back.
+    using HandOn = bool (*)(const unsigned char* bytes, size_t size) noexcept;
+    void SetHandOn(HandOn handOn) noexcept { m_handOn = handOn; }
+
     void Before(const CSettingsData& s) override;
     void Undo() override;
-    CHeldClipboard& Held() noexcept { return m_held; }
 
 private:
     CHeldClipboard m_held;
+    HandOn m_handOn = nullptr;
 };

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <exception>
 #include <utility>
+#include <vector>
 
+#include "actions/HeldClipboard.h"
 #include "actions/UndoRecord.h"
 #include "app/RestartLog.h"
 #include "app/StartArguments.h"
@@ -154,6 +156,24 @@ WayBackTaken ComeBackFromOutside(HDESK original, const GuardState& told, bool ta
     return taken;
 }
 
+namespace {
+
+// The clipboard the program held aside and never gave back, once the original desktop shows.
+void PutBackHeldClipboard(HANDLE state, WayBackTaken taken) noexcept {
+    if (taken != WayBackTaken::CameBack && taken != WayBackTaken::LockedAndCameBack) return;
+    try {
+        std::vector<unsigned char> bytes = guard_channel::ReadClipboard(state);
+        if (bytes.empty()) return;
+        CHeldClipboard held;
+        if (held.TakeSerialised(bytes.data(), bytes.size())) held.PutBack();
+        WipeBytes(bytes);
+    } catch (...) {
+        vp::Trace(L"guard: the clipboard could not be put back");  // no memory for it: nothing else lost
+    }
+}
+
+}  // namespace
+
 void KeepGuardFromRestarting() noexcept {
     if (CGuardKeeper* keeper = g_keeper.load()) keeper->End();
 }
@@ -185,8 +205,14 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, HANDLE state, const wchar_t* prog
         original.Reset(::OpenDesktopW(name, 0, FALSE, DESKTOP_SWITCHDESKTOP));
     }
     const HDESK shown = original ? original.Get() : own;
+    // Every way back the guard takes, and the clipboard the program still held once it has come back.
+    const auto comeBack = [&](bool takenOver) {
+        const WayBackTaken taken = ComeBackFromOutside(shown, told, takenOver);
+        PutBackHeldClipboard(state, taken);
+        return taken;
+    };
     if (quit) {
-        vp::Trace(L"guard: the program quit; %ls", WayBackText(ComeBackFromOutside(shown, told, false)));
+        vp::Trace(L"guard: the program quit; %ls", WayBackText(comeBack(false)));
         return 0;
     }
 
@@ -199,11 +225,10 @@ int RunGuard(HANDLE watched, HANDLE quitEvent, HANDLE state, const wchar_t* prog
     const restart_log::Plan plan = restart_log::PlanRestart(stamps, restarts, now);
     if (!plan.allowed) {
         restart_log::MarkGaveUp(root, key);
-        vp::Trace(L"guard: the program keeps ending; not restarted; %ls",
-                  WayBackText(ComeBackFromOutside(shown, told, false)));
+        vp::Trace(L"guard: the program keeps ending; not restarted; %ls", WayBackText(comeBack(false)));
         return 0;
     }
-    const WayBackTaken taken = ComeBackFromOutside(shown, told, true);
+    const WayBackTaken taken = comeBack(true);
     vp::Trace(L"guard: the program ended without Quit; %ls", WayBackText(taken));
     if (taken == WayBackTaken::CameBack) told.virtualShowing = false;
     ::Sleep(plan.delayMs);

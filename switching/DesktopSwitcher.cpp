@@ -135,6 +135,7 @@ bool CDesktopSwitcher::Start() {
     if (!m_desktops[kPrompts]) vp::Trace(L"no prompts' desktop: each password is asked on the desktop it guards");
 
     m_actions.SetChangeNotice(OnPlaybackDeviceChanged, &m_mail.hook);
+    m_actions.SetClipboardHandOn(guard_channel::TellClipboard);
     PrepareActions();
 
     if (!shellStarted) {

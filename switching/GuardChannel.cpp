@@ -7,11 +7,15 @@ namespace {
 
 constexpr DWORD kMagic = 0x56504753;  // "VPGS"
 
-// The section's layout. sequence is odd while the state is being written.
+// The section's layout. sequence is odd while the state is being written, clipboardSequence while
+// the clipboard is. Pages of the clipboard's room that are never written take no memory.
 struct Shared {
     DWORD magic;
     volatile LONG sequence;
     GuardState state;
+    volatile LONG clipboardSequence;
+    DWORD clipboardSize;
+    unsigned char clipboard[guard_channel::kClipboardBytes];
 };
 
 vp::CriticalSection g_lock;
@@ -115,6 +119,38 @@ void TellPromptShowing(bool showing) noexcept {
 
 void TellFailedInARow(DWORD count) noexcept {
     Tell([&](GuardState& s) { s.failedInARow = count; });
+}
+
+bool TellClipboard(const unsigned char* bytes, size_t size) noexcept {
+    vp::LockGuard lock(g_lock);
+    if (!g_view) return false;
+    const bool fits = size <= kClipboardBytes;
+    ::InterlockedIncrement(&g_view->clipboardSequence);
+    ::SecureZeroMemory(g_view->clipboard, g_view->clipboardSize);  // what was held before
+    g_view->clipboardSize = 0;
+    if (bytes && size > 0 && fits) {
+        memcpy(g_view->clipboard, bytes, size);
+        g_view->clipboardSize = static_cast<DWORD>(size);
+    }
+    ::InterlockedIncrement(&g_view->clipboardSequence);
+    return fits;
+}
+
+std::vector<unsigned char> ReadClipboard(HANDLE section) {
+    std::vector<unsigned char> bytes;
+    if (!section) return bytes;
+    auto* view = static_cast<const Shared*>(::MapViewOfFile(section, FILE_MAP_READ, 0, 0, sizeof(Shared)));
+    if (!view) return bytes;
+    MEMORY_BASIC_INFORMATION info{};
+    const LONG before = view->clipboardSequence;
+    const DWORD size = view->clipboardSize;
+    if (::VirtualQuery(view, &info, sizeof(info)) && info.RegionSize >= sizeof(Shared) && view->magic == kMagic &&
+        (before & 1) == 0 && size <= kClipboardBytes) {
+        bytes.assign(view->clipboard, view->clipboard + size);
+        if (view->clipboardSequence != before) bytes.clear();  // still being told: nothing whole
+    }
+    ::UnmapViewOfFile(view);
+    return bytes;
 }
 
 bool Read(HANDLE section, GuardState& out) noexcept {

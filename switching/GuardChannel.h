@@ -7,6 +7,8 @@
 // starts again is handed the same state, and asks for the same password.
 #include <windows.h>
 
+#include <vector>
+
 #include "framework/PasswordHash.h"
 
 struct GuardState {
@@ -39,6 +41,11 @@ void TellFailClosedOver() noexcept;
 void TellLockAsked() noexcept;
 void TellPromptShowing(bool showing) noexcept;
 void TellFailedInARow(DWORD count) noexcept;
+// The user's clipboard as the program holds it aside (serialised), for the guard to put back when
+// the program ends without the way back; null or empty: nothing is held (what was there is wiped).
+// False when it is larger than the channel takes: the guard then has nothing to put back.
+constexpr size_t kClipboardBytes = 4u << 20;
+bool TellClipboard(const unsigned char* bytes, size_t size) noexcept;
 
 // For a dying process: the state as last written, read without a lock.
 GuardState CurrentWithoutLock() noexcept;
@@ -50,5 +57,8 @@ HANDLE HandOver(const GuardState& state) noexcept;
 // Reads the state from an inherited section; false when the handle is no section of this kind. A
 // state the program was still writing when it ended reads as guarded and showing: fail closed.
 bool Read(HANDLE section, GuardState& out) noexcept;
+// The clipboard the program last told, from an inherited section; empty when none, or when the
+// program ended halfway through telling it. The caller wipes the bytes once used.
+std::vector<unsigned char> ReadClipboard(HANDLE section);
 
 }  // namespace guard_channel

@@ -11,6 +11,8 @@
 #include <future>
 #include <string>
 
+#include "actions/ActionsTestSupport.h"
+#include "actions/HeldClipboard.h"
 #include "actions/UndoRecord.h"
 #include "app/Guard.h"
 #include "app/RestartLog.h"
@@ -183,7 +185,18 @@ TEST_F(GuardEnd, AKilledProgramIsStartedAgainAndOnlyAnUnguardedOneComesBackFirst
         ::DeleteFileW((m_program + L".log").c_str());
         g_switches = 0;
         LeaveOnVirtualDesktop(guarded);
+        // The user's clipboard, held aside by the program and told to its guard.
+        ASSERT_TRUE(actions_test::SetClipboardContent(L"copied before the flip", "<p>copied</p>"));
+        const std::string copied = actions_test::ClipboardBytes(actions_test::HtmlFormat());
+        {
+            CHeldClipboard held;
+            ASSERT_EQ(CHeldClipboard::Taken::Held, held.Take());
+            std::vector<unsigned char> bytes = held.Serialised();
+            ASSERT_TRUE(guard_channel::TellClipboard(bytes.data(), bytes.size()));
+        }
         EndProgram(false);
+        // Put back once the user's desktop shows, never onto "vpdesk".
+        EXPECT_EQ(guarded ? std::string() : copied, actions_test::ClipboardBytes(actions_test::HtmlFormat())) << guarded;
         // Guarded: the screen stays, and the new copy asks for the password at the next trigger.
         EXPECT_EQ(guarded ? 0 : 1, g_switches.load()) << guarded;
         EXPECT_EQ(0, g_locks.load()) << guarded;
