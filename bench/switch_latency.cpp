@@ -19,7 +19,7 @@
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
-#include "switching/HookLib.h"
+#include "switching/InputHook.h"
 #include "switching/SwitcherHarness.h"
 #include "switching/ThreadMail.h"
 #include "switching/WayBack.h"
@@ -112,7 +112,7 @@ void RunTrips(SwitcherHarness& h, Injector& inj, int trips, bool report, Stats* 
             std::printf("  trip %d: trigger lost\n", i);
             continue;
         }
-        const auto cb = hooklib::LastTriggerStamps();
+        const auto cb = CInputHook::LastTrigger();
         const auto sw = LastSwitchStamps();
         if (!report) continue;
         if (toCallback) toCallback->Add(Ms(cb.enter - t0));
@@ -310,7 +310,7 @@ int main(int argc, char** argv) {
         std::printf("hook thread did not start\n");
         return 1;
     }
-    SetMiddleButton(1);
+    SwitcherHarness::SetMiddleButton(true);
     Injector inj;
     if (!inj.Start()) {
         std::printf("injector did not start\n");
@@ -390,7 +390,6 @@ int main(int argc, char** argv) {
     PrintActionCosts(h, inj, trips, toSwitch.Pct(0.5), toSwitch.Pct(0.99));
     PrintCloseWindowCosts(h, inj);
     PrintForeignSwitchReaction(h, inj, desktops[0], std::max(10, trips / 10));
-    SetMiddleButton(0);
     inj.Stop();
     h.Stop();
     return 0;
