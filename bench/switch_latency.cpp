@@ -154,6 +154,12 @@ void PrintFlipLine(const char* what, Stats& s) {
     std::printf("%s: injection -> flipped median %.3f ms p99 %.3f ms\n", what, s.Pct(0.5), s.Pct(0.99));
 }
 
+// The actions off again; the trigger lives in the same snapshot and stays on.
+void ClearActions() {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness::SetMiddleButton(true);
+}
+
 // Sets the fast actions' flags of the mirror as the settings window does (nothing matches the
 // window and process actions).
 void SetFastActions(SwitcherHarness& h, BOOL mute, BOOL history, BOOL typed, BOOL recent, BOOL taskMgr) {
@@ -191,7 +197,7 @@ void PrintActionCosts(SwitcherHarness& h, Injector& inj, int trips, double bareM
         allMedian = s.Pct(0.5);
         allP99 = s.Pct(0.99);
     }
-    SwitcherHarness::ClearMirror();
+    ClearActions();
     std::printf("  ratio all fast actions / bare flip: median %.1f (target <= 40), p99 %.1f (target <= 80)\n",
                 allMedian / bareMedian, allP99 / bareP99);
 }
@@ -244,7 +250,7 @@ void PrintCloseWindowCosts(SwitcherHarness& h, Injector& inj) {
                 const long before = h.Switches();
                 const LONGLONG t0 = inj.Click(0);
                 if (WaitCount(h, before + 1, 60000, 1)) s.Add(Ms(LastSwitchStamps().switched - t0));
-                SwitcherHarness::ClearMirror();
+                ClearActions();
                 inj.Click(1);
                 WaitCount(h, before + 2, 5000);
                 for (auto& p : windows) actions_test::EndProcess(p);

@@ -427,6 +427,9 @@ TEST_F(SwitcherTest, ATriggerGivenWithTheRightCtrlLeavesNoCtrlHeld) {
     ASSERT_TRUE(h.WaitTriggersTaken());
     EXPECT_EQ(2, h.Triggers());
     EXPECT_EQ(2, h.Switches());
+    // The user's desktop never saw the first right Ctrl come up, and Wine keeps that for the session:
+    // the next test's hooks, which never saw it either, would find it held there.
+    EXPECT_TRUE(InjectInput(L"up:0xA3", L"Default"));
 }
 
 TEST_F(SwitcherTest, ACtrlLetGoWhereNoHookListensIsNotHeldAfterwards) {
