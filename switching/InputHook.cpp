@@ -79,10 +79,11 @@ LRESULT CALLBACK CInputHook::MouseProc(int code, WPARAM wp, LPARAM lp) noexcept 
         const LONGLONG enter = vp::PerformanceStamp();
         CInputHook& hook = *pump->owner;
         const int desk = static_cast<int>(pump->givenOn - kGivenOnOriginal);
+        const TriggerRecogniser::Settings s = TriggersInForce();
         Verdict v;
         {
             vp::LockGuard lock(hook.m_recogniserLock);
-            v = hook.m_recogniser.OnMouse(static_cast<UINT>(wp), desk, TriggersInForce());
+            v = hook.m_recogniser.OnMouse(static_cast<UINT>(wp), desk, s);
         }
         if (LRESULT r = hook.Act(v, *pump, enter)) return r;
     }
