@@ -102,6 +102,12 @@ bool WaitCount(const SwitcherHarness& h, long count, DWORD timeoutMs, DWORD poll
     return true;
 }
 
+// The actions off again; the trigger lives in the same snapshot and stays on.
+void ClearActions() {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness::SetMiddleButton(true);
+}
+
 void RunTrips(SwitcherHarness& h, Injector& inj, int trips, bool report, Stats* toCallback, Stats* inCallback,
               Stats* toSwitch, Stats* toRearm, Stats* switchMinusCallback, Stats* actionsToSwitch) {
     for (int i = 0; i < trips; ++i) {
@@ -152,12 +158,6 @@ void PrintLostAfterSwitch(SwitcherHarness& h, Injector& inj) {
 
 void PrintFlipLine(const char* what, Stats& s) {
     std::printf("%s: injection -> flipped median %.3f ms p99 %.3f ms\n", what, s.Pct(0.5), s.Pct(0.99));
-}
-
-// The actions off again; the trigger lives in the same snapshot and stays on.
-void ClearActions() {
-    SwitcherHarness::ClearMirror();
-    SwitcherHarness::SetMiddleButton(true);
 }
 
 // Sets the fast actions' flags of the mirror as the settings window does (nothing matches the
