@@ -19,7 +19,7 @@
 #include "settings/SettingsMirror.h"
 #include "support/TestSupport.h"
 #include "switching/DesktopSwitcher.h"
-#include "switching/HookLib.h"
+#include "switching/InputHook.h"
 #include "switching/SwitcherHarness.h"
 #include "switching/ThreadMail.h"
 #include "switching/WayBack.h"
@@ -102,6 +102,12 @@ bool WaitCount(const SwitcherHarness& h, long count, DWORD timeoutMs, DWORD poll
     return true;
 }
 
+// The actions off again; the trigger lives in the same snapshot and stays on.
+void ClearActions() {
+    SwitcherHarness::ClearMirror();
+    SwitcherHarness::SetMiddleButton(true);
+}
+
 void RunTrips(SwitcherHarness& h, Injector& inj, int trips, bool report, Stats* toCallback, Stats* inCallback,
               Stats* toSwitch, Stats* toRearm, Stats* switchMinusCallback, Stats* actionsToSwitch) {
     for (int i = 0; i < trips; ++i) {
@@ -112,7 +118,7 @@ void RunTrips(SwitcherHarness& h, Injector& inj, int trips, bool report, Stats* 
             std::printf("  trip %d: trigger lost\n", i);
             continue;
         }
-        const auto cb = hooklib::LastTriggerStamps();
+        const auto cb = CInputHook::LastTrigger();
         const auto sw = LastSwitchStamps();
         if (!report) continue;
         if (toCallback) toCallback->Add(Ms(cb.enter - t0));
@@ -198,7 +204,7 @@ void PrintActionCosts(SwitcherHarness& h, Injector& inj, int trips, double bareM
         allMedian = s.Pct(0.5);
         allP99 = s.Pct(0.99);
     }
-    SwitcherHarness::ClearMirror();
+    ClearActions();
     std::printf("  ratio all fast actions / bare flip: median %.1f (target <= 40), p99 %.1f (target <= 80)\n",
                 allMedian / bareMedian, allP99 / bareP99);
 }
@@ -251,7 +257,7 @@ void PrintCloseWindowCosts(SwitcherHarness& h, Injector& inj) {
                 const long before = h.Switches();
                 const LONGLONG t0 = inj.Click(0);
                 if (WaitCount(h, before + 1, 60000, 1)) s.Add(Ms(LastSwitchStamps().switched - t0));
-                SwitcherHarness::ClearMirror();
+                ClearActions();
                 inj.Click(1);
                 WaitCount(h, before + 2, 5000);
                 for (auto& p : windows) actions_test::EndProcess(p);
@@ -317,7 +323,7 @@ int main(int argc, char** argv) {
         std::printf("hook thread did not start\n");
         return 1;
     }
-    SetMiddleButton(1);
+    SwitcherHarness::SetMiddleButton(true);
     Injector inj;
     if (!inj.Start()) {
         std::printf("injector did not start\n");
@@ -397,7 +403,6 @@ int main(int argc, char** argv) {
     PrintActionCosts(h, inj, trips, toSwitch.Pct(0.5), toSwitch.Pct(0.99));
     PrintCloseWindowCosts(h, inj);
     PrintForeignSwitchReaction(h, inj, desktops[0], std::max(10, trips / 10));
-    SetMiddleButton(0);
     inj.Stop();
     h.Stop();
     return 0;

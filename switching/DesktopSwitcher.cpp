@@ -13,7 +13,6 @@
 #include "settings/ProgramKeys.h"
 #include "settings/SettingsMirror.h"
 #include "switching/GuardChannel.h"
-#include "switching/HookLib.h"
 #include "switching/InputDesktop.h"
 #include "switching/OriginalDesktop.h"
 #include "switching/PromptDesktop.h"
@@ -46,7 +45,7 @@ void OnPlaybackDeviceChanged(void* mail) {
 
 }  // namespace
 
-CDesktopSwitcher::CDesktopSwitcher(ThreadMail& mail) : m_mail(mail), m_actions(m_ownShellId) {}
+CDesktopSwitcher::CDesktopSwitcher(ThreadMail& mail) : m_mail(mail), m_actions(m_ownShellId), m_hook(mail.hook) {}
 
 SwitchStamps LastSwitchStamps() noexcept {
     return {g_requestTaken.load(), g_switched.load(), g_ready.load(), g_switches.load(), g_requests.load()};
@@ -143,13 +142,13 @@ bool CDesktopSwitcher::Start() {
         // Hooks that swallow a middle click or a button pair must have a switcher that acts on it.
         // A virtual desktop without a shell still hides the user's work, so the switcher serves on
         // when both desktops are heard; otherwise no hook is left behind.
-        if (m_virtualDesktop && hooklib::HookedDesktop(kGivenOnOriginal) && hooklib::HookedDesktop(kGivenOnVirtual)) {
+        if (m_virtualDesktop && m_hook.HookedDesktop(kGivenOnOriginal) && m_hook.HookedDesktop(kGivenOnVirtual)) {
             vp::PostNotice(L"Prepare for virtaul desktop failed\n\nThe virtual desktop has no taskbar, but the trigger "
                            L"still hides your work there and brings it back.",
                            product::kName, MB_OK);
             return true;
         }
-        UnInstallInputHook();
+        m_hook.Remove();
         vp::PostNotice(L"Prepare for virtaul desktop failed\n\nThe trigger is off until Veilpane starts again.",
                        product::kName, MB_OK);
         m_virtualDesktop.Release();  // the desktops stay open for the rest of the run
@@ -526,22 +525,22 @@ bool CDesktopSwitcher::MoveTo(int index) {
 
 void CDesktopSwitcher::ArmTriggers(int index) {
     const WPARAM givenOn = index == 0 ? kGivenOnOriginal : kGivenOnVirtual;
-    if (hooklib::HookedDesktop(givenOn)) return;
+    if (m_hook.HookedDesktop(givenOn)) return;
     if (!m_desktops[index]) return;
-    if (!InstallInputHook(&m_mail.hook, m_desktops[index], givenOn)) {
+    if (!m_hook.Install(m_desktops[index], givenOn)) {
         vp::Trace(L"hook not armed on %ls", DesktopTitle(index));
         return;
     }
     wchar_t name[64] = L"?";
     DWORD needed = 0;
-    ::GetUserObjectInformationW(hooklib::HookedDesktop(givenOn), UOI_NAME, name, sizeof(name) - sizeof(wchar_t),
+    ::GetUserObjectInformationW(m_hook.HookedDesktop(givenOn), UOI_NAME, name, sizeof(name) - sizeof(wchar_t),
                                 &needed);
     vp::Trace(L"hook armed on %ls", name);
 }
 
 void CDesktopSwitcher::OnQuit() {
     ComeBack(true);  // never leave the user on the virtual desktop without a trigger
-    UnInstallInputHook();
+    m_hook.Remove();
     m_virtualDesktop.Reset();
     m_desktops[1] = nullptr;
     vp::Trace(L"hook thread quit");

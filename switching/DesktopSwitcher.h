@@ -11,6 +11,7 @@
 #include "framework/Handles.h"
 #include "framework/ThreadDesktop.h"
 #include "switching/DesktopTruth.h"
+#include "switching/InputHook.h"
 #include "switching/ThreadMail.h"
 #include "switching/WayBack.h"
 
@@ -122,6 +123,7 @@ private:
     DWORD m_ownShellId = 0;        // the shell started here, which no action closes or ends
     // The actions, made on the hook thread and living in its COM apartment for the thread's lifetime.
     CActionList m_actions;
+    CInputHook m_hook;             // the triggers of both desktops; removed before the desktops close
 };
 
 // Performance-counter stamps of the last switch, for the benchmark and the trace.

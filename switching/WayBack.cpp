@@ -78,7 +78,7 @@ void SetSessionLockQueryForTest(SessionLockQuery query) noexcept { g_sessionLock
 
 BOOL SwitchDesktopCall(HDESK desktop) noexcept { return g_switchDesktop.load()(desktop); }
 DesktopCall SetThreadDesktopCall() noexcept { return g_setThreadDesktop.load(); }
-BOOL LockWorkStationCall() noexcept { return g_lock.load()(); }
+static BOOL LockWorkStationCall() noexcept { return g_lock.load()(); }
 
 SessionLock QuerySessionLock() noexcept {
     const SessionLockQuery planted = g_sessionLock.load();

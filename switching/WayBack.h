@@ -51,4 +51,3 @@ void SetSessionLockQueryForTest(SessionLockQuery query) noexcept;
 SessionLock QuerySessionLock() noexcept;
 BOOL SwitchDesktopCall(HDESK desktop) noexcept;
 DesktopCall SetThreadDesktopCall() noexcept;
-BOOL LockWorkStationCall() noexcept;

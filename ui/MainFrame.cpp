@@ -14,7 +14,6 @@
 #include "settings/ProgramKeys.h"
 #include "switching/ComeBack.h"
 #include "switching/GuardChannel.h"
-#include "switching/HookLib.h"
 #include "switching/PasswordThreads.h"
 #include "switching/ThreadMail.h"
 #include "ui/Drawing.h"
@@ -391,12 +390,6 @@ void CMainFrame::AddSettingsTrayIcon() {
 
 void CMainFrame::RemoveSettingsTrayIcon() { RemoveTrayIcon(); }
 void CMainFrame::PublishSettings(SettingsSnapshot settings) {
-    // The triggers of the input hook, then the switcher's snapshot.
-    ::SetMiddleButton(settings->middleButton != 0);
-    ::SetDoubleButton(settings->doubleButton != 0);
-    const HotkeySetting& key = settings->switchHotkey;
-    ::SetKeyCode(key.bEnabled ? static_cast<int>(key.nKey) : 0, key.bEnabled && key.bShift, key.bEnabled && key.bCtrl,
-                 key.bEnabled && key.bAlt);
     // The guard learns the restore password from the program, never from the key.
     guard_channel::TellRestorePassword(settings->restorePassword.text[0] != L'\0', settings->restorePassword.text);
     g_SettingsMirror.Publish(std::move(settings));

@@ -9,7 +9,7 @@
 #include "settings/SettingsMirror.h"
 #include "settings/StoredPassword.h"
 #include "support/TestSupport.h"
-#include "switching/HookLib.h"
+#include "switching/InputHook.h"
 #include "ui/MainFrame.h"
 
 using namespace settings_test;
@@ -81,7 +81,7 @@ TEST_F(SettingsPassesTest, LoadOnEmptyKeyGivesEveryDefaultAndWritesOnlyTheRunVal
     EXPECT_EQ(0u, s.terminateProcesses.names.size());
 
     // In effect: the triggers, the mirror, the tray icon, the settings hotkey.
-    const auto trig = hooklib::CurrentTriggerSettings();
+    const auto trig = CInputHook::TriggersOf(*g_SettingsMirror.Snapshot());
     EXPECT_TRUE(trig.middle);
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ(0, trig.key);
@@ -141,7 +141,7 @@ TEST_F(SettingsPassesTest, LoadGivesTheDefaultForWhatCannotBeReadAndMakesTheProc
     EXPECT_EQ(0, s.openWebsite.on);  // on, but with nothing to open
     EXPECT_EQ(0, s.closeWindows.on);
 
-    const auto trig = hooklib::CurrentTriggerSettings();
+    const auto trig = CInputHook::TriggersOf(*g_SettingsMirror.Snapshot());
     EXPECT_TRUE(trig.middle);
     EXPECT_FALSE(trig.doubleButton);
     EXPECT_EQ('K', trig.key);
@@ -285,7 +285,7 @@ TEST_F(SettingsPassesTest, TrayIconAndSettingsHotkeyBothOffGiveTheMessageAndTheI
     EXPECT_EQ(ApplyResult::TrayAndHotkeyOff, f.ApplyPages());
     EXPECT_EQ((std::vector<std::wstring>{settings_text::kTrayAndHotkeyOff}), hints.Texts());
     EXPECT_EQ(0u, ReadDword(L"SW_WHEEL").value_or(9));
-    EXPECT_FALSE(hooklib::CurrentTriggerSettings().middle);
+    EXPECT_FALSE(CInputHook::TriggersOf(*g_SettingsMirror.Snapshot()).middle);
     EXPECT_EQ(1u, ReadDword(L"SS_TRAYICON").value_or(9));
     EXPECT_EQ(1, f.Owner().Settings().trayIcon);
     EXPECT_EQ(1, page.v.shown.trayIcon);    // the check box is set again
@@ -373,7 +373,7 @@ TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
     adv.v.shown.terminateProcesses.names = {L"one.exe"};
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
 
-    const auto trig = hooklib::CurrentTriggerSettings();
+    const auto trig = CInputHook::TriggersOf(*g_SettingsMirror.Snapshot());
     EXPECT_EQ('H', trig.key);
     EXPECT_TRUE(trig.ctrl && trig.shift && !trig.alt);
     EXPECT_EQ(static_cast<DWORD>('H'), ReadDword(L"SW_HOTKEY").value_or(0));
@@ -393,7 +393,7 @@ TEST_F(SettingsPassesTest, HotkeysAndProcessListApplyAsGroups) {
     // Switching the hotkey off keeps its combination but tells the hook component no key.
     page.v.shown.switchHotkey.bEnabled = 0;
     EXPECT_EQ(ApplyResult::Applied, f.ApplyPages());
-    EXPECT_EQ(0, hooklib::CurrentTriggerSettings().key);
+    EXPECT_EQ(0, CInputHook::TriggersOf(*g_SettingsMirror.Snapshot()).key);
     EXPECT_EQ(0u, ReadDword(L"SW_HOTKEY_ENABLED").value_or(9));
     EXPECT_EQ(static_cast<DWORD>('H'), ReadDword(L"SW_HOTKEY").value_or(0));
     EXPECT_EQ(0, page.v.shown.switchHotkey.bEnabled);

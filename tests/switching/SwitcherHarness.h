@@ -34,14 +34,13 @@ public:
     // Waits until the number of switches made reaches count.
     bool WaitSwitches(long count, DWORD timeoutMs = 10000) const;
     long Switches() const;
-    // Triggers the hooks posted, and requests the hook thread took, since the start.
+    // Triggers the hooks of the process posted, and requests the hook thread took, since the start.
     long Triggers() const;
     long Requests() const;
     // Waits until the hook thread has taken every trigger posted so far.
     bool WaitTriggersTaken(DWORD timeoutMs = 10000) const;
 
     std::wstring HookThreadDesktop() const;              // desktop the hook thread is on now
-    std::wstring HookedDesktop(WPARAM givenOn) const;    // desktop hooked for triggers given there
     DWORD NoticeThreadId() const { return m_notices.Id(); }
 
     int PasswordAsks(int which) const { return m_recorders[which - 1].asks.load(); }  // 1: Pwd1, 2: Pwd2
@@ -56,6 +55,10 @@ public:
     static std::wstring PromptsDesktopName();
     // Resets every mirror field to its initial value.
     static void ClearMirror();
+    // The triggers in the mirror: the middle button, the button pair, a hotkey (key 0: off).
+    static void SetMiddleButton(bool on);
+    static void SetButtonPair(bool on);
+    static void SetHotkey(UINT key, bool shift = false, bool ctrl = false, bool alt = false);
 
     // The registry places the switch's actions touch.
     static constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";

@@ -13,7 +13,7 @@
 #include "framework/Product.h"
 #include "resource.h"
 #include "settings/SettingsMirror.h"
-#include "switching/HookLib.h"
+#include "switching/InputHook.h"
 #include "ui/MainFrame.h"
 #include "switching/ThreadMail.h"
 
@@ -39,7 +39,7 @@ TEST_F(UiThreadTest, StoredSettingsAreInForceAfterStartAndExitSavesThemAndEnds) 
     WriteDword(L"UPDATE_SHOWED", 1);
     StartUi();
 
-    const auto trig = hooklib::CurrentTriggerSettings();
+    const auto trig = CInputHook::TriggersOf(*g_SettingsMirror.Snapshot());
     EXPECT_FALSE(trig.middle);  // a middle click does not switch
     EXPECT_TRUE(trig.doubleButton);
     EXPECT_EQ('J', trig.key);

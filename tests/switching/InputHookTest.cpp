@@ -4,7 +4,8 @@
 
 #include "framework/Product.h"
 #include "support/TestSupport.h"
-#include "switching/HookLib.h"
+#include "switching/InputHook.h"
+#include "switching/SwitcherHarness.h"
 #include "switching/ThreadMail.h"
 
 using namespace testing_support;
@@ -174,16 +175,12 @@ TEST(TriggerRecogniser, GenericModifierCodesAreToldApart) {
     EXPECT_EQ(static_cast<DWORD>(VK_F9), hooklib::SidedKey(VK_F9, 0x43, LLKHF_EXTENDED));
 }
 
-// The real hooks, with input sent on this desktop.
-class HookLibLive : public ::testing::Test {
+// The real hooks, with input sent on this desktop, and the triggers read from the mirror.
+class InputHookLive : public ::testing::Test {
 protected:
-    void TearDown() override {
-        UnInstallInputHook();
-        SetMiddleButton(0);
-        SetDoubleButton(0);
-        SetKeyCode(0, 0, 0, 0);
-    }
-    bool Install() { return InstallInputHook(&mail, ::GetThreadDesktop(::GetCurrentThreadId()), kGivenOnOriginal); }
+    void SetUp() override { SwitcherHarness::ClearMirror(); }
+    void TearDown() override { SwitcherHarness::ClearMirror(); }
+    bool Install() { return hook.Install(::GetThreadDesktop(::GetCurrentThreadId()), kGivenOnOriginal); }
     // The triggers that have reached the mail (the injector has ended, so every callback has run),
     // each saying it was given on this desktop.
     int Requests() {
@@ -197,20 +194,20 @@ protected:
         return n;
     }
     vp::CMailbox<HookRequest> mail;
+    CInputHook hook{mail};
 };
 
-TEST_F(HookLibLive, EachEnabledTriggerPutsOneRequestInTheMailItWasGiven) {
+TEST_F(InputHookLive, EachEnabledTriggerPutsOneRequestInTheMailItWasGiven) {
     ASSERT_TRUE(Install());
-    EXPECT_EQ(DesktopName(::GetThreadDesktop(::GetCurrentThreadId())),
-              DesktopName(hooklib::HookedDesktop(kGivenOnOriginal)));
-    EXPECT_EQ(nullptr, hooklib::HookedDesktop(kGivenOnVirtual));
+    EXPECT_EQ(DesktopName(::GetThreadDesktop(::GetCurrentThreadId())), DesktopName(hook.HookedDesktop(kGivenOnOriginal)));
+    EXPECT_EQ(nullptr, hook.HookedDesktop(kGivenOnVirtual));
 
     ASSERT_TRUE(InjectInput(L"middle leftright key:0x78+ctrl"));
     EXPECT_EQ(0, Requests());  // nothing enabled yet
 
-    SetMiddleButton(1);
-    SetDoubleButton(1);
-    SetKeyCode(0x78, 0, 1, 0);  // Ctrl+F9
+    SwitcherHarness::SetMiddleButton(true);
+    SwitcherHarness::SetButtonPair(true);
+    SwitcherHarness::SetHotkey(0x78, false, true);  // Ctrl+F9
     ASSERT_TRUE(InjectInput(L"middle"));
     EXPECT_EQ(1, Requests());
     ASSERT_TRUE(InjectInput(L"leftright"));
@@ -220,19 +217,21 @@ TEST_F(HookLibLive, EachEnabledTriggerPutsOneRequestInTheMailItWasGiven) {
     ASSERT_TRUE(InjectInput(L"key:0x78 key:0x78+ctrl+shift"));
     EXPECT_EQ(0, Requests());
 
-    // Settings outlive removing the hooks and setting them again; a setter with 0 turns its trigger off.
-    UnInstallInputHook();
-    EXPECT_EQ(nullptr, hooklib::HookedDesktop(kGivenOnOriginal));
+    // The settings outlive removing the hooks and setting them again; a trigger switched off in the
+    // snapshot is off at once, the hotkey too while its combination is kept.
+    hook.Remove();
+    EXPECT_EQ(nullptr, hook.HookedDesktop(kGivenOnOriginal));
     ASSERT_TRUE(InjectInput(L"middle"));
     EXPECT_EQ(0, Requests());
     ASSERT_TRUE(Install());
-    SetMiddleButton(0);
-    ASSERT_TRUE(InjectInput(L"middle leftright"));
+    SwitcherHarness::SetMiddleButton(false);
+    g_SettingsMirror.Update([](CSettingsData& m) { m.switchHotkey.bEnabled = 0; });
+    ASSERT_TRUE(InjectInput(L"middle leftright key:0x78+ctrl"));
     EXPECT_EQ(1, Requests());
 }
 
-TEST_F(HookLibLive, AKeyHeldWhenTheHooksArriveNeverTriggers) {
-    SetKeyCode(VK_F8, 0, 0, 0);
+TEST_F(InputHookLive, AKeyHeldWhenTheHooksArriveNeverTriggers) {
+    SwitcherHarness::SetHotkey(VK_F8);
     ASSERT_TRUE(InjectInput(L"down:0x77"));
     ASSERT_TRUE(Install());
     ASSERT_TRUE(InjectInput(L"repeat:0x77:300 up:0x77"));

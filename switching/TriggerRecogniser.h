@@ -1,23 +1,8 @@
 #pragma once
-// The input-hook component: recognises the global triggers (middle button, left and right buttons
-// together, a key with exact modifiers) and puts a trigger in the switcher's mail.
-// Every hooked desktop has a pump thread of its own that holds that desktop's hooks and does nothing
-// but pump messages: a busy switcher never stalls the system's input or has its hooks dropped, and
-// the hooks of both desktops stay in place across every switch, so no trigger falls between them.
+// Recognises the global triggers (middle button, left and right buttons together, a key with exact
+// modifiers) over plain values: the input hook (switching/InputHook.h) feeds it every event of both
+// desktops and acts on its verdict.
 #include <windows.h>
-
-#include "switching/ThreadMail.h"
-
-// Hooks the input of desktop; every trigger seen there puts a Trigger with givenOn (kGivenOnOriginal
-// or kGivenOnVirtual) into target, which must outlive the hooks. Hooks held earlier for the same
-// givenOn are let go first. True when the pump thread reports its hooks in place on that very desktop.
-bool InstallInputHook(vp::CMailbox<HookRequest>* target, HDESK desktop, WPARAM givenOn);
-// Removes the hooks of every desktop; the pump threads end.
-void UnInstallInputHook();
-// The triggers: the key with exactly these modifiers (0: none), the middle button, the button pair.
-void SetKeyCode(int virtualKey, bool shift, bool ctrl, bool alt);
-void SetMiddleButton(bool enabled);
-void SetDoubleButton(bool enabled);
 
 namespace hooklib {
 
@@ -84,21 +69,5 @@ private:
     bool m_heldKeySwallowed = false;
     bool m_heldKeyRepeats = false;  // no other key went down since it did, so it may still repeat
 };
-
-// Figures for the benchmark: performance-counter stamps of the last callback that posted a trigger.
-struct CallbackStamps {
-    LONGLONG enter;
-    LONGLONG leave;
-};
-CallbackStamps LastTriggerStamps() noexcept;
-// Triggers posted so far.
-long TriggersPosted() noexcept;
-// The desktop whose input is hooked for triggers given on givenOn, as its pump thread reads its own
-// desktop once both hooks are in place; null when none is.
-HDESK HookedDesktop(WPARAM givenOn) noexcept;
-// The modifiers held on the calling thread's desktop, each hand read apart.
-Modifiers ReadModifiers() noexcept;
-// The trigger settings in force, as the setters left them.
-TriggerRecogniser::Settings CurrentTriggerSettings() noexcept;
 
 }  // namespace hooklib
