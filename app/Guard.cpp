@@ -72,9 +72,8 @@ bool GuardExecutable(wchar_t (&path)[MAX_PATH]) noexcept {
 }
 
 // Starts a guard process on the named desktop that waits on watched, learns from quit whether the end
-// is a Quit and reads what the program told from state (all three inheritable). No locks.
-// Handed on: the process to wait on, the quit event, the state and the alive event (when there is
-// one); no standard handles, so the guard writes nowhere.
+// is a Quit and reads what the program told from state (all inheritable). Handed on: those and the
+// alive event (when there is one), no standard handles, so the guard writes nowhere. No locks.
 vp::LaunchedProcess StartGuardProcess(const wchar_t* guardPath, const wchar_t* desktop, HANDLE watched, HANDLE quit,
                                       HANDLE state, HANDLE alive) noexcept {
     wchar_t commandLine[MAX_PATH + 64];
@@ -102,6 +101,20 @@ void StartGuardForCrash(const GuardState& told) noexcept {
     }
 }
 
+// The clipboard the program held aside and never gave back, once the original desktop shows.
+void PutBackHeldClipboard(HANDLE state, WayBackTaken taken) noexcept {
+    if (!CameBack(taken)) return;
+    try {
+        std::vector<unsigned char> bytes = guard_channel::ReadClipboard(state);
+        if (bytes.empty()) return;
+        CHeldClipboard held;
+        if (held.TakeSerialised(bytes.data(), bytes.size())) held.PutBack();
+        WipeBytes(bytes);
+    } catch (...) {
+        vp::Trace(L"guard: the clipboard could not be put back");  // no memory for it: nothing else lost
+    }
+}
+
 void ComeBackFromCrash() noexcept {
     if (g_crashHandled.exchange(true)) return;
     CGuardKeeper* keeper = g_keeper.load();
@@ -118,7 +131,7 @@ void ComeBackFromCrash() noexcept {
     if (keeper) keeper->End();
     const WayBackTaken taken = ComeBackFromOutside(g_crashDesktop, told, false);
     vp::Trace(L"crash: no guard watched; %ls", WayBackText(taken));
-    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
+    if (CameBack(taken)) {
         told.virtualShowing = false;
         guard_channel::TellShowing(false);
     }
@@ -150,29 +163,11 @@ WayBackTaken ComeBackFromOutside(HDESK original, const GuardState& told, bool ta
     const WayBack way = ChooseWayBack(told.virtualShowing, told.guarded, takenOver);
     const WayBackTaken taken = TakeWayBack(way, original, told.lockAsked);
     // The mark cleared once the original desktop shows.
-    if (taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack) {
+    if (CameBack(taken)) {
         undo_record::SetVirtualShowing(root, key, false);
     }
     return taken;
 }
-
-namespace {
-
-// The clipboard the program held aside and never gave back, once the original desktop shows.
-void PutBackHeldClipboard(HANDLE state, WayBackTaken taken) noexcept {
-    if (taken != WayBackTaken::CameBack && taken != WayBackTaken::LockedAndCameBack) return;
-    try {
-        std::vector<unsigned char> bytes = guard_channel::ReadClipboard(state);
-        if (bytes.empty()) return;
-        CHeldClipboard held;
-        if (held.TakeSerialised(bytes.data(), bytes.size())) held.PutBack();
-        WipeBytes(bytes);
-    } catch (...) {
-        vp::Trace(L"guard: the clipboard could not be put back");  // no memory for it: nothing else lost
-    }
-}
-
-}  // namespace
 
 void KeepGuardFromRestarting() noexcept {
     if (CGuardKeeper* keeper = g_keeper.load()) keeper->End();

@@ -48,7 +48,8 @@ Source CurrentSource() noexcept {
 thread_local int t_charactersOwed = 0;
 
 bool Drops(const MSG& m, bool removing) noexcept {
-    if (!m.hwnd || ::GetClassLongPtrW(m.hwnd, GCW_ATOM) == kMenuClassAtom) return false;
+    // The class is asked only of what could be dropped: most of a thread's messages are not.
+    if (!m.hwnd || !ChangesControl(m.message) || ::GetClassLongPtrW(m.hwnd, GCW_ATOM) == kMenuClassAtom) return false;
     if (IsKeyOrButton(m.message)) {
         const Source source = CurrentSource();
         if (source == Source::Posted) return true;
@@ -62,8 +63,7 @@ bool Drops(const MSG& m, bool removing) noexcept {
         return false;
     }
     // A dialog's close box posts its Cancel, and a Cancel grants nothing: let it through.
-    if (m.message == WM_COMMAND && LOWORD(m.wParam) == IDCANCEL) return false;
-    return ChangesControl(m.message);
+    return !(m.message == WM_COMMAND && LOWORD(m.wParam) == IDCANCEL);
 }
 
 LRESULT CALLBACK GuardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {

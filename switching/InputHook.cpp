@@ -75,7 +75,8 @@ LRESULT CInputHook::Act(Verdict verdict, const Pump& pump, LONGLONG enter) noexc
 }
 
 LRESULT CALLBACK CInputHook::MouseProc(int code, WPARAM wp, LPARAM lp) noexcept {
-    if (const Pump* pump = t_pump; code == HC_ACTION && pump) {
+    // Moves and the wheel, most of what passes here, cost no snapshot and no lock.
+    if (const Pump* pump = t_pump; code == HC_ACTION && pump && TriggerRecogniser::Watches(static_cast<UINT>(wp))) {
         const LONGLONG enter = vp::PerformanceStamp();
         CInputHook& hook = *pump->owner;
         const int desk = static_cast<int>(pump->givenOn - kGivenOnOriginal);

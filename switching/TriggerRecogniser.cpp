@@ -33,6 +33,16 @@ void TriggerRecogniser::Held(Button& b) noexcept {
     if (!b.down) b = Button{true, -1, true};
 }
 
+bool TriggerRecogniser::Watches(UINT message) noexcept {
+    switch (message) {
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+        return true;
+    }
+    return false;
+}
+
 Verdict TriggerRecogniser::OnMouse(UINT message, int desk, const Settings& s) noexcept {
     switch (message) {
     case WM_MBUTTONDOWN:

@@ -45,6 +45,8 @@ public:
 
     // desk: the desktop the event arrived on (0 or 1).
     Verdict OnMouse(UINT message, int desk, const Settings& s) noexcept;
+    // Whether OnMouse looks at the message at all (the buttons); every other mouse event passes on.
+    static bool Watches(UINT message) noexcept;
     // vk: the sided code (SidedKey). held: the modifiers down on the desktop the key went down on;
     // only a press of the trigger key reads them.
     Verdict OnKey(UINT message, DWORD vk, const Settings& s, const Modifiers& held = {}) noexcept;

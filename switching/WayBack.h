@@ -36,6 +36,10 @@ enum class WayBackTaken { Nothing, CameBack, LockedAndCameBack, Stayed, NotSwitc
 WayBackTaken TakeWayBack(WayBack way, HDESK original, bool lockAsked = false) noexcept;
 // Events only, for the trace.
 const wchar_t* WayBackText(WayBackTaken taken) noexcept;
+// Whether the way taken ended with the original desktop showing.
+inline bool CameBack(WayBackTaken taken) noexcept {
+    return taken == WayBackTaken::CameBack || taken == WayBackTaken::LockedAndCameBack;
+}
 
 // The platform calls that move the screen, the hook thread, lock the session and tell the lock's
 // state. Tests plant stand-ins here (Wine's LockWorkStation fails and it has no lock screen); null
